@@ -1,0 +1,134 @@
+// The host: the few coarse services the Windows stand-ins are built on.
+// Two hosts exist: "sdl" (a real window, for people) and "null" (headless, for
+// tests and scripts). Exactly one is installed at a time (InstallHost).
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/host/input_state.h"
+
+// What the window layer learns from the host.
+enum class HostEventType {
+  Close,        // the user asked to close the window
+  FocusGained,  // the window became the active one
+  FocusLost,    // the window stopped being the active one
+};
+
+struct HostEvent {
+  HostEventType type;
+};
+
+// The window and its image. The window image is 32-bit XRGB (0x00RRGGBB), of
+// the window's client size.
+class VideoHost {
+ public:
+  virtual ~VideoHost() = default;
+
+  // Creates or resizes the window image (and shows the window on the SDL host).
+  virtual void SetWindowImageSize(int width, int height) = 0;
+  virtual void GetWindowImageSize(int* width, int* height) const = 0;
+
+  // Writes `src` (XRGB, src_width x src_height, `src_pitch` pixels a row) onto
+  // the rectangle (x, y, width, height) of the window image, scaled to fit it
+  // (nearest pixel), clipped to the image. A write that covers the whole window
+  // image is a whole-window transfer.
+  virtual void WriteImage(int x, int y, int width, int height, const uint32_t* src, int src_width,
+                          int src_height, int src_pitch) = 0;
+  // Reads the rectangle back (clipped parts are left untouched in `dst`).
+  virtual void ReadImage(int x, int y, int width, int height, uint32_t* dst,
+                         int dst_pitch) const = 0;
+
+  virtual void SetTitle(const std::string& utf8_title) = 0;
+  // Icon pixels in ARGB (0xAARRGGBB), `width` pixels a row.
+  virtual void SetIcon(int width, int height, const uint32_t* argb) = 0;
+  virtual void SetFullScreen(bool full_screen) = 0;
+
+  // Moves the host's pending window events to `out`. Only the game thread
+  // receives events; on any other thread nothing is found.
+  virtual void PollEvents(std::vector<HostEvent>* out) = 0;
+
+  // Asks a yes/no question. Returns true for yes.
+  virtual bool AskYesNo(const std::string& utf8_caption, const std::string& utf8_text) = 0;
+  // Shows a message with one OK button.
+  virtual void ShowMessage(const std::string& utf8_caption, const std::string& utf8_text) = 0;
+
+  // The desktop the program starts on.
+  virtual void GetDesktopMode(int* width, int* height, int* bits_per_pixel) const = 0;
+};
+
+// Mixed sound output. The host pulls interleaved signed 16-bit stereo frames
+// at its output rate from the function given to Open, from its own thread (or,
+// on the null host, once a frame on the game thread).
+class AudioHost {
+ public:
+  using PullFunction = std::function<void(int16_t* stereo_frames, int frame_count)>;
+  virtual ~AudioHost() = default;
+  virtual bool Open(PullFunction pull) = 0;
+  virtual void Close() = 0;
+  virtual int OutputRate() const = 0;
+};
+
+// Time. Every read counts as a read (the null host moves its virtual clock a
+// little at each read on the game thread).
+class ClockHost {
+ public:
+  static constexpr uint32_t kInfinite = 0xFFFFFFFFu;
+  virtual ~ClockHost() = default;
+
+  virtual uint64_t Microseconds() = 0;
+  uint32_t Milliseconds() { return static_cast<uint32_t>(Microseconds() / 1000); }
+  virtual void Sleep(uint32_t milliseconds) = 0;
+
+  // Blocks until the next 1/60 s boundary and consumes it.
+  virtual void WaitVerticalBlank() = 0;
+  // True only on the first status read after a 1/60 s boundary that no wait
+  // (and no earlier read) has consumed yet.
+  virtual bool InVerticalBlank() = 0;
+  // The scan line the display would be drawing now (0 to 479 and the blank).
+  virtual int ScanLine() = 0;
+
+  // Waits on `cv` (with `lock` held) until `ready()` or the time-out; returns
+  // ready(). The kernel stand-ins build every timed wait on this.
+  virtual bool WaitFor(std::unique_lock<std::mutex>& lock, std::condition_variable& cv,
+                       uint32_t timeout_milliseconds, const std::function<bool()>& ready) = 0;
+
+  // The game thread is the thread that entered WinMain (or runs the tests).
+  void SetGameThread();
+  bool IsGameThread() const;
+
+ private:
+  std::atomic<uint64_t> game_thread_{0};
+};
+
+class Host {
+ public:
+  virtual ~Host() = default;
+  virtual const char* Name() const = 0;
+  virtual VideoHost& Video() = 0;
+  virtual AudioHost& Audio() = 0;
+  virtual ClockHost& Clock() = 0;
+  InputState& Input() { return input_; }
+
+  // How many joypads the host offers, 0 to 4.
+  virtual int PadCount() const = 0;
+
+  // Called once when the program ends normally: flushes what the host writes
+  // (frame hashes, saved frames, recorded sound).
+  virtual void Finish() {}
+
+ private:
+  InputState input_;
+};
+
+// Installs `host` as the current host, ending the previous one.
+void InstallHost(std::unique_ptr<Host> host);
+// The current host; installs nothing itself (a missing host is a fault).
+Host& CurrentHost();
+bool HostInstalled();
