@@ -1,0 +1,403 @@
+// The API entry layer. Each entry takes the library lock, calls one runtime
+// operation with its arguments unchanged, releases the lock and returns the
+// operation's result unchanged. Entries marked "Not available yet." have no
+// runtime operation to call so far: they take the lock and return the
+// failure value of their operation.
+#include "runtime/core/api.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "platform/win32/mmsystem.h"
+#include "runtime/core/api_runtime.h"
+#include "runtime/core/library_lock.h"
+
+// Size of the buffer the formatting entries format into.
+static constexpr int kFormatBufferSize = 1024;
+
+// Library start-up and end.
+
+int32_t ApiInitLibrary() {
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+int32_t ApiEndLibrary() {
+  int32_t result;
+  {
+    ScopedLibraryLock lock;
+    result = -1;  // Not available yet.
+  }
+  // Outside the lock: the next API call makes the lock anew.
+  DestroyLibraryLock();
+  return result;
+}
+
+// Files.
+
+intptr_t ApiOpenFileForRead(const char* path, int32_t async) {
+  (void)path;
+  (void)async;
+  ScopedLibraryLock lock;
+  return 0;  // Not available yet.
+}
+
+int32_t ApiCloseFile(intptr_t file) {
+  (void)file;
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+int32_t ApiReadFileLine(char* buffer, int32_t buffer_size, intptr_t file) {
+  (void)buffer;
+  (void)buffer_size;
+  (void)file;
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+// Window, messages and settings made before start-up.
+
+int32_t ApiProcessMessage() {
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+int32_t ApiChangeWindowMode(int32_t window_mode) {
+  (void)window_mode;
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+int32_t ApiSetWindowText(const char* text) {
+  (void)text;
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+int32_t ApiSetLogOutput(int32_t on) {
+  (void)on;
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+int32_t ApiSetWindowIcon(int32_t icon_id) {
+  (void)icon_id;
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+int32_t ApiSetArchiveExtension(const char* extension) {
+  (void)extension;
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+int32_t ApiSetArchiveKey(const char* key) {
+  (void)key;
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+// Time, random numbers and input.
+
+int32_t ApiGetMilliseconds(int32_t ignored) {
+  (void)ignored;
+  ScopedLibraryLock lock;
+  return static_cast<int32_t>(timeGetTime());
+}
+
+int32_t ApiGetRandom(int32_t max) {
+  (void)max;
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+int32_t ApiIsKeyDown(int32_t key_code) {
+  (void)key_code;
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+int32_t ApiGetPadInput(int32_t input_set) {
+  (void)input_set;
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+// Screen and graphics.
+
+void* ApiGetScreenStateBlock() {
+  ScopedLibraryLock lock;
+  return nullptr;  // Not available yet.
+}
+
+uint32_t ApiGetColorValue(int32_t r, int32_t g, int32_t b) {
+  (void)r;
+  (void)g;
+  (void)b;
+  ScopedLibraryLock lock;
+  return 0;  // Not available yet.
+}
+
+int32_t ApiFlipScreen() {
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+int32_t ApiMakeEmptyGraphic(int32_t width, int32_t height, int32_t not_transparent) {
+  (void)width;
+  (void)height;
+  (void)not_transparent;
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+int32_t ApiDeleteGraphic(int32_t graphic, int32_t log_flag) {
+  (void)graphic;
+  (void)log_flag;
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+int32_t ApiLoadGraphicFile(const char* path, int32_t flag) {
+  (void)path;
+  (void)flag;
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+int32_t ApiLoadGraphicCells(const char* path, int32_t cell_count, int32_t cells_across,
+                            int32_t cells_down, int32_t cell_width, int32_t cell_height,
+                            int32_t* graphics, int32_t flag) {
+  (void)path;
+  (void)cell_count;
+  (void)cells_across;
+  (void)cells_down;
+  (void)cell_width;
+  (void)cell_height;
+  (void)graphics;
+  (void)flag;
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+int32_t ApiClearDrawScreen() {
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+int32_t ApiLoadAndDrawImage(int32_t x, int32_t y, const char* path, int32_t transparent) {
+  (void)x;
+  (void)y;
+  (void)path;
+  (void)transparent;
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+int32_t ApiDrawGraphicAt(int32_t x, int32_t y, int32_t graphic, int32_t transparent) {
+  (void)x;
+  (void)y;
+  (void)graphic;
+  (void)transparent;
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+int32_t ApiDrawGraphicStretched(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t graphic,
+                                int32_t transparent) {
+  (void)x1;
+  (void)y1;
+  (void)x2;
+  (void)y2;
+  (void)graphic;
+  (void)transparent;
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+int32_t ApiDrawGraphicPart(int32_t x, int32_t y, int32_t source_x, int32_t source_y,
+                           int32_t width, int32_t height, int32_t graphic, int32_t transparent,
+                           int32_t turn) {
+  (void)x;
+  (void)y;
+  (void)source_x;
+  (void)source_y;
+  (void)width;
+  (void)height;
+  (void)graphic;
+  (void)transparent;
+  (void)turn;
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+int32_t ApiDrawRectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour,
+                         int32_t fill) {
+  (void)x1;
+  (void)y1;
+  (void)x2;
+  (void)y2;
+  (void)colour;
+  (void)fill;
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+int32_t ApiDrawText(int32_t x, int32_t y, const char* text, uint32_t colour,
+                    uint32_t edge_colour) {
+  (void)x;
+  (void)y;
+  (void)text;
+  (void)colour;
+  (void)edge_colour;
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+int32_t ApiDrawTextWithFont(int32_t x, int32_t y, const char* text, uint32_t colour, int32_t font,
+                            uint32_t edge_colour, int32_t vertical) {
+  (void)x;
+  (void)y;
+  (void)text;
+  (void)colour;
+  (void)font;
+  (void)edge_colour;
+  (void)vertical;
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+int32_t ApiDrawFormattedText(int32_t x, int32_t y, uint32_t colour, const char* format, ...) {
+  // Formatted before the lock is taken: the lock covers only the drawing.
+  char text[kFormatBufferSize];
+  va_list arguments;
+  va_start(arguments, format);
+  vsnprintf(text, sizeof(text), format, arguments);
+  va_end(arguments);
+  (void)x;
+  (void)y;
+  (void)colour;
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet: draws `text` with edge colour 0.
+}
+
+int32_t ApiSetBlendMode(int32_t mode, int32_t parameter) {
+  (void)mode;
+  (void)parameter;
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+int32_t ApiSetDrawBrightness(int32_t r, int32_t g, int32_t b) {
+  (void)r;
+  (void)g;
+  (void)b;
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+int32_t ApiSetDrawTarget(int32_t target) {
+  (void)target;
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+int32_t ApiSetTransparentColor(int32_t r, int32_t g, int32_t b) {
+  (void)r;
+  (void)g;
+  (void)b;
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+int32_t ApiCopyScreenToGraphic(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t graphic,
+                               int32_t flag) {
+  (void)x1;
+  (void)y1;
+  (void)x2;
+  (void)y2;
+  (void)graphic;
+  (void)flag;
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+int32_t ApiCreateFontToHandle(const char* face_name, int32_t size, int32_t thickness,
+                              int32_t font_type, int32_t char_set, int32_t edge_size,
+                              int32_t italic, int32_t slot, int32_t check_id) {
+  (void)face_name;
+  (void)size;
+  (void)thickness;
+  (void)font_type;
+  (void)char_set;
+  (void)edge_size;
+  (void)italic;
+  (void)slot;
+  (void)check_id;
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+// Sound and music.
+
+int32_t ApiLoadSoundFile(const char* path, int32_t buffer_count, int32_t share_with) {
+  (void)path;
+  (void)buffer_count;
+  (void)share_with;
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+int32_t ApiDeleteSound(int32_t sound, int32_t flag) {
+  (void)sound;
+  (void)flag;
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+int32_t ApiPlaySound(int32_t sound, int32_t play_type, int32_t from_top) {
+  (void)sound;
+  (void)play_type;
+  (void)from_top;
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+int32_t ApiStopSound(int32_t sound) {
+  (void)sound;
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+int32_t ApiIsSoundPlaying(int32_t sound) {
+  (void)sound;
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+int32_t ApiPlayMusicFile(const char* path, int32_t play_type) {
+  (void)path;
+  (void)play_type;
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+int32_t ApiStopMusic() {
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet.
+}
+
+// The on-screen debug console.
+
+int32_t ApiPrintToScreen(const char* format, ...) {
+  // Formatted before the lock is taken: the lock covers only the printing.
+  char text[kFormatBufferSize];
+  va_list arguments;
+  va_start(arguments, format);
+  vsnprintf(text, sizeof(text), format, arguments);
+  va_end(arguments);
+  ScopedLibraryLock lock;
+  return -1;  // Not available yet: prints `text` on the debug console.
+}

@@ -1,0 +1,247 @@
+// The library lock. See library_lock.h for what it offers.
+#include "runtime/core/library_lock.h"
+
+#include <atomic>
+#include <cassert>
+
+#include "platform/win32/kernel.h"
+
+// One row of the wait queue. The event belongs to the row, not to the thread
+// in it: when the head leaves, the rows behind move up one place with their
+// events, and the head's event goes to the row freed at the end. A waiting
+// thread therefore keeps the same event from entering the queue until it
+// leaves, and a row's event is set only while that row is the head.
+struct LibraryLockRow {
+  DWORD thread_id;  // 0 for a free row
+  HANDLE event;     // manual-reset
+};
+
+struct LibraryLock {
+  CRITICAL_SECTION guard;  // guards every field below
+  int32_t nesting_count;
+  int32_t held;
+  DWORD holder;
+  LibraryLockRow rows[kLibraryLockQueueRows];  // row 0 is the head
+  int32_t queue_length;
+  int32_t events_created;
+  uint32_t head_wakeups;
+  uint32_t full_queue_polls;
+};
+
+static LibraryLock g_lock;
+
+// The lock's life, in one word so that making, using and destroying the lock
+// never overlap: the low two bits hold the phase, the bits above count the
+// threads working on the lock (inside an acquire, a release or a state read).
+// A thread waiting in the queue counts as working on it.
+static constexpr uint32_t kPhaseMask = 3;
+static constexpr uint32_t kAbsent = 0;
+static constexpr uint32_t kCreating = 1;
+static constexpr uint32_t kAlive = 2;
+static constexpr uint32_t kDestroying = 3;
+static constexpr uint32_t kOneUser = 4;
+
+static std::atomic<uint32_t> g_life{kAbsent};
+
+static void CreateLockObjects() {
+  for (LibraryLockRow& row : g_lock.rows) {
+    row.thread_id = 0;
+    row.event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    assert(row.event != nullptr && "the library lock could not make its queue events");
+  }
+  InitializeCriticalSection(&g_lock.guard);
+  g_lock.nesting_count = 0;
+  g_lock.held = 0;
+  g_lock.holder = kLibraryLockNobody;
+  g_lock.queue_length = 0;
+  g_lock.head_wakeups = 0;
+  g_lock.full_queue_polls = 0;
+  g_lock.events_created = 1;
+}
+
+static void DestroyLockObjects() {
+  g_lock.events_created = 0;
+  for (LibraryLockRow& row : g_lock.rows) {
+    if (row.event != nullptr) {
+      CloseHandle(row.event);
+    }
+    row.event = nullptr;
+    row.thread_id = 0;
+  }
+  DeleteCriticalSection(&g_lock.guard);
+}
+
+// Registers the calling thread as working on the lock. Makes the lock first
+// when it does not exist and `create` is set; returns false when it does not
+// exist and `create` is not set. Threads that meet the lock being made or
+// destroyed by another thread yield until that has finished.
+static bool BeginLockUse(bool create) {
+  for (;;) {
+    uint32_t life = g_life.load(std::memory_order_acquire);
+    const uint32_t phase = life & kPhaseMask;
+    if (phase == kAlive) {
+      if (g_life.compare_exchange_weak(life, life + kOneUser, std::memory_order_acquire)) {
+        return true;
+      }
+      continue;
+    }
+    if (phase == kAbsent) {
+      if (!create) {
+        return false;
+      }
+      if (g_life.compare_exchange_weak(life, kCreating, std::memory_order_acquire)) {
+        CreateLockObjects();
+        g_life.store(kAlive + kOneUser, std::memory_order_release);
+        return true;
+      }
+      continue;
+    }
+    Sleep(0);
+  }
+}
+
+static void EndLockUse() { g_life.fetch_sub(kOneUser, std::memory_order_release); }
+
+static void TakeLock(DWORD me) {
+  g_lock.nesting_count += 1;
+  g_lock.held = 1;
+  g_lock.holder = me;
+}
+
+// The head leaves the queue: the rows behind move up one place with their
+// events, and the head's event goes to the freed last row.
+static void RemoveQueueHead() {
+  const int32_t n = g_lock.queue_length;
+  if (n > 1) {
+    const HANDLE head_event = g_lock.rows[0].event;
+    for (int32_t row = 1; row < n; ++row) {
+      g_lock.rows[row - 1] = g_lock.rows[row];
+    }
+    g_lock.rows[n - 1].thread_id = 0;
+    g_lock.rows[n - 1].event = head_event;
+  } else {
+    g_lock.rows[0].thread_id = 0;
+  }
+  g_lock.queue_length = n - 1;
+}
+
+
+void AcquireLibraryLock() {
+  BeginLockUse(true);
+  const DWORD me = GetCurrentThreadId();
+  // The event of this thread's row once it has entered the queue. It stays
+  // the same while the row moves towards the head.
+  HANDLE my_event = nullptr;
+  for (;;) {
+    EnterCriticalSection(&g_lock.guard);
+    const bool free = g_lock.held == 0;
+    if (free && (g_lock.queue_length == 0 || g_lock.holder == me)) {
+      break;
+    }
+    if (free && g_lock.queue_length > 0 && g_lock.rows[0].thread_id == me) {
+      RemoveQueueHead();
+      break;
+    }
+    if (!free && g_lock.holder == me) {
+      break;
+    }
+    if (my_event == nullptr && g_lock.queue_length < kLibraryLockQueueRows) {
+      LibraryLockRow& row = g_lock.rows[g_lock.queue_length];
+      row.thread_id = me;
+      my_event = row.event;
+      g_lock.queue_length += 1;
+    }
+    if (my_event != nullptr) {
+      // Queued: wait until this row is the head and the lock has been given
+      // up. A woken thread that cannot take the lock (it is not the head, or
+      // another thread holds the lock) keeps its row and waits on it again;
+      // it never enters the queue a second time.
+      LeaveCriticalSection(&g_lock.guard);
+      WaitForSingleObject(my_event, INFINITE);
+      ResetEvent(my_event);
+      continue;
+    }
+    // The queue is full: look again in 1 ms.
+    g_lock.full_queue_polls += 1;
+    LeaveCriticalSection(&g_lock.guard);
+    Sleep(1);
+  }
+  TakeLock(me);
+  LeaveCriticalSection(&g_lock.guard);
+  EndLockUse();
+}
+
+void ReleaseLibraryLock() {
+  if (!BeginLockUse(false)) {
+    assert(false && "ReleaseLibraryLock without the library lock");
+    return;
+  }
+  const DWORD me = GetCurrentThreadId();
+  EnterCriticalSection(&g_lock.guard);
+  if (g_lock.held == 0 || g_lock.holder != me) {
+    LeaveCriticalSection(&g_lock.guard);
+    EndLockUse();
+    assert(false && "ReleaseLibraryLock by a thread that does not hold the library lock");
+    return;
+  }
+  HANDLE head_event = nullptr;
+  if (g_lock.nesting_count == 1) {
+    g_lock.held = 0;
+    g_lock.holder = kLibraryLockNobody;
+    if (g_lock.queue_length > 0) {
+      head_event = g_lock.rows[0].event;
+      g_lock.head_wakeups += 1;
+    }
+  }
+  g_lock.nesting_count -= 1;
+  LeaveCriticalSection(&g_lock.guard);
+  if (head_event != nullptr) {
+    // The event is set after the guard is left; being manual-reset, it stays
+    // set even if the head has not begun to wait yet.
+    SetEvent(head_event);
+    EndLockUse();
+    // Let the woken thread run at once.
+    Sleep(0);
+    return;
+  }
+  EndLockUse();
+}
+
+bool DestroyLibraryLock() {
+  // Only a lock that exists and that no thread is working on can be claimed.
+  uint32_t life = kAlive;
+  if (!g_life.compare_exchange_strong(life, kDestroying, std::memory_order_acquire)) {
+    return false;
+  }
+  EnterCriticalSection(&g_lock.guard);
+  const bool idle = g_lock.held == 0 && g_lock.queue_length == 0;
+  LeaveCriticalSection(&g_lock.guard);
+  if (!idle) {
+    g_life.store(kAlive, std::memory_order_release);
+    return false;
+  }
+  DestroyLockObjects();
+  g_life.store(kAbsent, std::memory_order_release);
+  return true;
+}
+
+LibraryLockState ReadLibraryLockState() {
+  LibraryLockState state;
+  if (!BeginLockUse(false)) {
+    return state;
+  }
+  EnterCriticalSection(&g_lock.guard);
+  state.exists = true;
+  state.nesting_count = g_lock.nesting_count;
+  state.held = g_lock.held;
+  state.holder = g_lock.holder;
+  state.queue.reserve(static_cast<size_t>(g_lock.queue_length));
+  for (int32_t row = 0; row < g_lock.queue_length; ++row) {
+    state.queue.push_back(g_lock.rows[row].thread_id);
+  }
+  state.head_wakeups = g_lock.head_wakeups;
+  state.full_queue_polls = g_lock.full_queue_polls;
+  LeaveCriticalSection(&g_lock.guard);
+  EndLockUse();
+  return state;
+}
