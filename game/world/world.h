@@ -78,3 +78,118 @@ struct player_data {
 };
 
 extern player_data player[4];
+
+// ---- Camera ----------------------------------------------------------------------
+
+// Added to a map position when drawing: map pixel (x, y) is shown at screen
+// (x + scroll_x + 64, y + scroll_y).
+extern int32_t scroll_x;
+extern int32_t scroll_y;
+// The point the camera follows for each player, and the copies sorted for
+// three or four players.
+extern int32_t camera_anchor_x[4];
+extern int32_t camera_anchor_y[4];
+extern int32_t camera_sorted_x[4];
+extern int32_t camera_sorted_y[4];
+// The point the field is centred on (also called camera_center_x,
+// camera_center_y); kept from frame to frame.
+extern int32_t camera_centre_x;
+extern int32_t camera_centre_y;
+
+// ---- Stairs, map exit and revival ----------------------------------------------------
+
+// The destination of the last stairs touched: area, floor and the arrival
+// point of player 0.
+extern int32_t next_area;
+extern int32_t next_floor;
+extern int32_t next_x;
+extern int32_t next_y;
+// 1 once a scene cell started a scene, until a player stands on a cell below 100.
+extern int32_t scene_cell_latch;
+// Where the last player went down: the revival point when nobody is up.
+extern float down_x;
+extern float down_y;
+
+// ---- Box half-extents shared by the collisions ----------------------------------------
+
+extern int32_t stairs_box_w;  // 7
+extern int32_t stairs_box_h;
+extern int32_t generator_box_w;  // 15
+extern int32_t generator_box_h;
+extern int32_t movable_rock_box_w;  // 14
+extern int32_t movable_rock_box_h;
+
+// ---- Enemy timers --------------------------------------------------------------------
+
+// 0 idle; the holly item sets 1, and while it runs (up to 999) every enemy's
+// step and facing are reversed.
+extern int32_t holly_counter;
+// Play frames counted towards the floor's death_appear_time.
+extern int32_t death_appear_counter;
+
+// ---- Moving blocks ----------------------------------------------------------------------
+
+struct moving_block_data {
+  float x;  // centre in map pixels
+  float y;
+  int32_t direction;  // 0 up, 2 right, 4 down, 6 left, 255 stopped
+  int32_t timer;      // frames into the block's cycle
+};
+
+constexpr int32_t kMovingBlockSlots = 8;
+extern moving_block_data moving_block[kMovingBlockSlots];
+extern int32_t moving_block_count;
+
+// ---- Floor items (parallel arrays, the current floor's copy of its item rows) ---------
+
+constexpr int32_t kFloorItemSlots = 16;
+extern int32_t floor_item_count;
+extern float floor_item_x[kFloorItemSlots];
+extern float floor_item_y[kFloorItemSlots];
+extern int32_t floor_item_present[kFloorItemSlots];
+extern int32_t floor_item_kind[kFloorItemSlots];  // 100 is the breakable rock
+extern int32_t floor_item_hp[kFloorItemSlots];
+extern int32_t floor_item_width[kFloorItemSlots];  // half-extents of the box
+extern int32_t floor_item_height[kFloorItemSlots];
+extern float floor_item_push_vx[kFloorItemSlots];  // the item's step of this frame
+extern float floor_item_push_vy[kFloorItemSlots];
+extern int32_t floor_item_pushed[kFloorItemSlots];
+extern int32_t floor_item_hit_blink[kFloorItemSlots];
+extern int32_t floor_item_vanish[kFloorItemSlots];
+extern int32_t floor_item_anim[kFloorItemSlots];
+
+// ---- Dropped items (parallel arrays, two slots) -----------------------------------------
+
+constexpr int32_t kDroppedItemSlots = 2;
+extern int32_t dropped_item_present[kDroppedItemSlots];
+extern int32_t dropped_item_kind[kDroppedItemSlots];
+extern float dropped_item_x[kDroppedItemSlots];
+extern float dropped_item_y[kDroppedItemSlots];
+extern float dropped_item_push_vx[kDroppedItemSlots];
+extern float dropped_item_push_vy[kDroppedItemSlots];
+extern int32_t dropped_item_hp[kDroppedItemSlots];
+extern int32_t dropped_item_width[kDroppedItemSlots];
+extern int32_t dropped_item_height[kDroppedItemSlots];
+extern int32_t dropped_item_pushed[kDroppedItemSlots];
+extern int32_t dropped_item_hit_blink[kDroppedItemSlots];
+extern int32_t dropped_item_vanish[kDroppedItemSlots];
+extern int32_t dropped_item_anim[kDroppedItemSlots];
+
+// ---- Procedures of the play frame ---------------------------------------------------------
+
+// Player input, movement, cell effects and scene triggers; may set the pause
+// (42), game over (43) or scene (22) state.
+void update_players();
+void update_player_shots();
+void update_player_spells();
+void update_enemies();
+void update_enemy_shots();
+void update_set_enemies();
+void update_floor_items();
+void update_dropped_items();
+void update_movable_rocks();
+void update_generators();
+void update_camera();
+// Moves the party to the stairs' destination once every player has waited
+// on stairs or is down; sets area_entry_request and fade_counter.
+void check_map_exit();

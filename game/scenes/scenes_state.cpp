@@ -1,0 +1,5 @@
+// The scene globals, zero at program start.
+#include "game/scenes/scenes.h"
+
+int32_t scene_number;
+int32_t scene_fade_level;
