@@ -1,0 +1,132 @@
+#include "runtime/core/api.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <climits>
+#include <functional>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "platform/win32/kernel.h"
+#include "platform/win32/mmsystem.h"
+#include "runtime/core/api_runtime.h"
+#include "runtime/core/library_lock.h"
+#include "tests/runtime/core/lock_test_support.h"
+
+namespace {
+
+// Longer than the formatting entries' buffer: formatting must stay bounded.
+const std::string kLongText(3000, 'x');
+
+struct EntryCase {
+  const char* name;
+  std::function<int64_t()> call;
+  std::optional<int64_t> result;  // the failure value while the operation is missing
+};
+
+const EntryCase kEntries[] = {
+    {"ApiInitLibrary", [] { return ApiInitLibrary(); }, -1},
+    {"ApiOpenFileForRead", [] { return ApiOpenFileForRead("data/a.csv", 1); }, 0},
+    {"ApiCloseFile", [] { return ApiCloseFile(1); }, -1},
+    {"ApiReadFileLine",
+     [] {
+       char line[16] = {};
+       return ApiReadFileLine(line, sizeof(line), 1);
+     },
+     -1},
+    {"ApiProcessMessage", [] { return ApiProcessMessage(); }, -1},
+    {"ApiChangeWindowMode", [] { return ApiChangeWindowMode(1); }, -1},
+    {"ApiSetWindowText", [] { return ApiSetWindowText("title"); }, -1},
+    {"ApiSetLogOutput", [] { return ApiSetLogOutput(0); }, -1},
+    {"ApiSetWindowIcon", [] { return ApiSetWindowIcon(102); }, -1},
+    {"ApiSetArchiveExtension", [] { return ApiSetArchiveExtension("dat"); }, -1},
+    {"ApiSetArchiveKey", [] { return ApiSetArchiveKey("key"); }, -1},
+    {"ApiGetMilliseconds", [] { return ApiGetMilliseconds(7); }, std::nullopt},
+    {"ApiGetRandom", [] { return ApiGetRandom(10); }, -1},
+    {"ApiIsKeyDown", [] { return ApiIsKeyDown(1); }, -1},
+    {"ApiGetPadInput", [] { return ApiGetPadInput(0x1001); }, -1},
+    {"ApiGetScreenStateBlock",
+     [] { return static_cast<int64_t>(reinterpret_cast<intptr_t>(ApiGetScreenStateBlock())); }, 0},
+    {"ApiGetColorValue", [] { return ApiGetColorValue(255, 255, 255); }, 0},
+    {"ApiFlipScreen", [] { return ApiFlipScreen(); }, -1},
+    {"ApiMakeEmptyGraphic", [] { return ApiMakeEmptyGraphic(32, 32, 0); }, -1},
+    {"ApiDeleteGraphic", [] { return ApiDeleteGraphic(1, 0); }, -1},
+    {"ApiLoadGraphicFile", [] { return ApiLoadGraphicFile("data/a.png", 0); }, -1},
+    {"ApiLoadGraphicCells",
+     [] {
+       int32_t graphics[4] = {};
+       return ApiLoadGraphicCells("data/a.png", 4, 2, 2, 16, 16, graphics, 0);
+     },
+     -1},
+    {"ApiClearDrawScreen", [] { return ApiClearDrawScreen(); }, -1},
+    {"ApiLoadAndDrawImage", [] { return ApiLoadAndDrawImage(370, 420, "data/a.png", 0); }, -1},
+    {"ApiDrawGraphicAt", [] { return ApiDrawGraphicAt(0, 0, 1, 1); }, -1},
+    {"ApiDrawGraphicStretched", [] { return ApiDrawGraphicStretched(0, 0, 8, 8, 1, 1); }, -1},
+    {"ApiDrawGraphicPart", [] { return ApiDrawGraphicPart(0, 0, 0, 0, 8, 8, 1, 1, 0); }, -1},
+    {"ApiDrawRectangle", [] { return ApiDrawRectangle(0, 0, 8, 8, 0xffff, 1); }, -1},
+    {"ApiDrawText", [] { return ApiDrawText(0, 0, "text", 0xffff, 0); }, -1},
+    {"ApiDrawTextWithFont", [] { return ApiDrawTextWithFont(0, 0, "text", 0xffff, 1, 0, 0); }, -1},
+    {"ApiDrawFormattedText",
+     [] { return ApiDrawFormattedText(0, 0, 0xffff, "%s%d", kLongText.c_str(), 42); }, -1},
+    {"ApiSetBlendMode", [] { return ApiSetBlendMode(1, 128); }, -1},
+    {"ApiSetDrawBrightness", [] { return ApiSetDrawBrightness(255, 255, 255); }, -1},
+    {"ApiSetDrawTarget", [] { return ApiSetDrawTarget(-2); }, -1},
+    {"ApiSetTransparentColor", [] { return ApiSetTransparentColor(0, 117, 117); }, -1},
+    {"ApiCopyScreenToGraphic", [] { return ApiCopyScreenToGraphic(0, 0, 8, 8, 1, 0); }, -1},
+    {"ApiCreateFontToHandle",
+     [] { return ApiCreateFontToHandle(nullptr, 24, -1, -1, -1, -1, 0, -1, -1); }, -1},
+    {"ApiLoadSoundFile", [] { return ApiLoadSoundFile("data/a.wav", 3, -1); }, -1},
+    {"ApiDeleteSound", [] { return ApiDeleteSound(1, 0); }, -1},
+    {"ApiPlaySound", [] { return ApiPlaySound(1, 1, 1); }, -1},
+    {"ApiStopSound", [] { return ApiStopSound(1); }, -1},
+    {"ApiIsSoundPlaying", [] { return ApiIsSoundPlaying(1); }, -1},
+    {"ApiPlayMusicFile", [] { return ApiPlayMusicFile("data/a.ogg", 1); }, -1},
+    {"ApiStopMusic", [] { return ApiStopMusic(); }, -1},
+    {"ApiPrintToScreen", [] { return ApiPrintToScreen("%s", kLongText.c_str()); }, -1},
+    // Last: it destroys the lock.
+    {"ApiEndLibrary", [] { return ApiEndLibrary(); }, -1},
+};
+
+}  // namespace
+
+using ApiEntryTest = LibraryLockTest;
+
+// Every entry waits while another thread holds the lock, runs once it is
+// released, gives the lock back and returns its operation's result (the
+// failure value while the operation does not exist yet).
+TEST_F(ApiEntryTest, EveryEntryWaitsForTheLockAndReturnsItsResult) {
+  for (const EntryCase& entry : kEntries) {
+    SCOPED_TRACE(entry.name);
+    AcquireLibraryLock();
+    std::atomic<bool> returned{false};
+    int64_t result = 0;
+    std::thread caller([&] {
+      result = entry.call();
+      returned = true;
+    });
+    // An entry that does not wait for the lock returns instead of queueing.
+    EXPECT_TRUE(WaitUntil([&] { return QueueLength() == 1 || returned; }));
+    EXPECT_FALSE(returned);
+    ReleaseLibraryLock();
+    caller.join();
+    if (entry.result) {
+      EXPECT_EQ(result, *entry.result);
+    }
+    const LibraryLockState state = ReadLibraryLockState();
+    EXPECT_EQ(state.exists, std::string(entry.name) != "ApiEndLibrary");
+    EXPECT_EQ(state.held, 0);
+    EXPECT_TRUE(state.queue.empty());
+  }
+}
+
+TEST_F(ApiEntryTest, GetMillisecondsReadsTheCounterWhateverItsArgument) {
+  for (int32_t argument : {0, 1, -1, 1000, INT32_MAX, INT32_MIN}) {
+    SCOPED_TRACE(argument);
+    const DWORD before = timeGetTime();
+    const DWORD got = static_cast<DWORD>(ApiGetMilliseconds(argument));
+    const DWORD after = timeGetTime();
+    EXPECT_LE(got - before, after - before);  // before <= got <= after, across a wrap too
+  }
+}

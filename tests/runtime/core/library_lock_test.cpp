@@ -1,0 +1,251 @@
+#include "runtime/core/library_lock.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "platform/win32/kernel.h"
+#include "runtime/core/api.h"
+#include "tests/runtime/core/lock_test_support.h"
+
+TEST_F(LibraryLockTest, NestedTakesHoldTheLockUntilTheLastRelease) {
+  const DWORD me = GetCurrentThreadId();
+  AcquireLibraryLock();
+  AcquireLibraryLock();
+  AcquireLibraryLock();
+  // An entry made by the holder nests as well instead of waiting for itself.
+  ApiGetMilliseconds(0);
+  LibraryLockState state = ReadLibraryLockState();
+  EXPECT_EQ(state.holder, me);
+  EXPECT_EQ(state.nesting_count, 3);
+
+  std::atomic<bool> waiter_took{false};
+  std::thread waiter([&] {
+    AcquireLibraryLock();
+    waiter_took = true;
+    ReleaseLibraryLock();
+  });
+  ASSERT_TRUE(WaitUntil([] { return QueueLength() == 1; }));
+
+  for (int32_t remaining : {2, 1}) {
+    SCOPED_TRACE(remaining);
+    ReleaseLibraryLock();
+    state = ReadLibraryLockState();
+    EXPECT_EQ(state.held, 1);
+    EXPECT_EQ(state.holder, me);
+    EXPECT_EQ(state.nesting_count, remaining);
+    EXPECT_EQ(state.queue.size(), 1u);
+    EXPECT_EQ(state.head_wakeups, 0u);
+    EXPECT_FALSE(waiter_took);
+  }
+
+  ReleaseLibraryLock();
+  waiter.join();
+  EXPECT_TRUE(waiter_took);
+  state = ReadLibraryLockState();
+  EXPECT_EQ(state.head_wakeups, 1u);
+  EXPECT_EQ(state.held, 0);
+  EXPECT_EQ(state.nesting_count, 0);
+  EXPECT_EQ(state.holder, kLibraryLockNobody);
+  EXPECT_TRUE(state.queue.empty());
+}
+
+// A holds the lock, B then C queue. A gives it up and asks again at once:
+// B and C still come first, and A queues behind C. Repeated, so that A's new
+// request meets both a lock B has already taken and one B has not reached yet.
+TEST_F(LibraryLockTest, HandsOverInOrderOfArrival) {
+  const DWORD a = GetCurrentThreadId();
+  for (int round = 0; round < 25; ++round) {
+    SCOPED_TRACE(round);
+    std::vector<DWORD> order;  // appended to under the lock only
+    auto take_once = [&order](std::atomic<DWORD>* id) {
+      *id = GetCurrentThreadId();
+      AcquireLibraryLock();
+      order.push_back(GetCurrentThreadId());
+      ReleaseLibraryLock();
+    };
+    std::atomic<DWORD> b{0};
+    std::atomic<DWORD> c{0};
+
+    AcquireLibraryLock();
+    std::thread thread_b(take_once, &b);
+    ASSERT_TRUE(WaitUntil([] { return QueueLength() == 1; }));
+    std::thread thread_c(take_once, &c);
+    ASSERT_TRUE(WaitUntil([] { return QueueLength() == 2; }));
+    EXPECT_EQ(ReadLibraryLockState().queue, (std::vector<DWORD>{b, c}));
+
+    ReleaseLibraryLock();
+    AcquireLibraryLock();
+    order.push_back(a);
+    ReleaseLibraryLock();
+    thread_b.join();
+    thread_c.join();
+    EXPECT_EQ(order, (std::vector<DWORD>{b, c, a}));
+  }
+}
+
+// Many threads taking the lock (nested, and through an entry) never hold it
+// at the same time, and none is left waiting.
+TEST_F(LibraryLockTest, OneHolderAtATimeUnderContention) {
+  constexpr int kThreads = 8;
+  constexpr int kRounds = 2000;
+  std::atomic<int> inside{0};
+  std::atomic<int> overlaps{0};
+  int64_t counter = 0;  // changed under the lock only
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&] {
+      for (int round = 0; round < kRounds; ++round) {
+        AcquireLibraryLock();
+        if (inside.fetch_add(1) != 0) {
+          overlaps += 1;
+        }
+        AcquireLibraryLock();
+        counter += 1;
+        if (round % 16 == 0) {
+          ApiGetMilliseconds(round);
+        }
+        ReleaseLibraryLock();
+        inside.fetch_sub(1);
+        ReleaseLibraryLock();
+      }
+    });
+  }
+  for (std::thread& thread : threads) {
+    thread.join();
+  }
+  EXPECT_EQ(overlaps, 0);
+  EXPECT_EQ(counter, int64_t{kThreads} * kRounds);
+  const LibraryLockState state = ReadLibraryLockState();
+  EXPECT_EQ(state.held, 0);
+  EXPECT_EQ(state.nesting_count, 0);
+  EXPECT_TRUE(state.queue.empty());
+}
+
+// The queue holds 4096 threads; one more polls every millisecond of the clock
+// until a row frees, and then queues behind the others.
+TEST_F(LibraryLockTest, FullQueueMakesAFurtherThreadPollUntilARowFrees) {
+  std::atomic<bool> go{false};
+  std::vector<DWORD> order;  // appended to under the lock only
+  auto take_and_hold = [&] {
+    AcquireLibraryLock();
+    order.push_back(GetCurrentThreadId());
+    while (!go) {
+      std::this_thread::yield();
+    }
+    ReleaseLibraryLock();
+  };
+
+  AcquireLibraryLock();
+  std::vector<std::thread> waiters;
+  waiters.reserve(kLibraryLockQueueRows);
+  for (int32_t i = 0; i < kLibraryLockQueueRows; ++i) {
+    waiters.emplace_back(take_and_hold);
+  }
+  ASSERT_TRUE(WaitUntil([] { return QueueLength() == kLibraryLockQueueRows; }));
+
+  std::atomic<DWORD> late{0};
+  std::thread late_thread([&] {
+    late = GetCurrentThreadId();
+    take_and_hold();
+  });
+  ASSERT_TRUE(WaitUntil([] { return ReadLibraryLockState().full_queue_polls >= 1; }));
+  // The clock moves on 1 ms: the late thread looks again and still finds the
+  // queue full.
+  Sleep(1);
+  ASSERT_TRUE(WaitUntil([] { return ReadLibraryLockState().full_queue_polls >= 2; }));
+  const LibraryLockState full = ReadLibraryLockState();
+  ASSERT_EQ(full.queue.size(), size_t{kLibraryLockQueueRows});
+  EXPECT_EQ(std::count(full.queue.begin(), full.queue.end(), late.load()), 0);
+
+  // The head takes the lock and holds it; its row is free, and at its next
+  // look the late thread takes the last row.
+  ReleaseLibraryLock();
+  ASSERT_TRUE(WaitUntil([&] { return ReadLibraryLockState().holder == full.queue[0]; }));
+  Sleep(1);
+  ASSERT_TRUE(WaitUntil([&] {
+    const LibraryLockState state = ReadLibraryLockState();
+    return state.queue.size() == size_t{kLibraryLockQueueRows} && state.queue.back() == late;
+  }));
+
+  go = true;
+  for (std::thread& waiter : waiters) {
+    waiter.join();
+  }
+  late_thread.join();
+  std::vector<DWORD> expected = full.queue;
+  expected.push_back(late);
+  EXPECT_EQ(order, expected);
+}
+
+TEST_F(LibraryLockTest, EndLibraryDestroysTheLockAndALaterUseMakesItAnew) {
+  for (int cycle = 0; cycle < 2; ++cycle) {
+    SCOPED_TRACE(cycle);
+    ApiGetMilliseconds(0);
+    EXPECT_TRUE(ReadLibraryLockState().exists);
+    ApiEndLibrary();
+    EXPECT_FALSE(ReadLibraryLockState().exists);
+
+    // The new lock queues and wakes as the first one did.
+    const DWORD me = GetCurrentThreadId();
+    AcquireLibraryLock();
+    EXPECT_EQ(ReadLibraryLockState().holder, me);
+    std::atomic<bool> waiter_took{false};
+    std::thread waiter([&] {
+      AcquireLibraryLock();
+      waiter_took = true;
+      ReleaseLibraryLock();
+    });
+    ASSERT_TRUE(WaitUntil([] { return QueueLength() == 1; }));
+    EXPECT_FALSE(waiter_took);
+    ReleaseLibraryLock();
+    waiter.join();
+    EXPECT_TRUE(waiter_took);
+  }
+}
+
+// Ending the library from inside locked work leaves the lock in place: the
+// caller still holds it and must be able to release it.
+TEST_F(LibraryLockTest, AHeldLockIsNotDestroyed) {
+  const DWORD me = GetCurrentThreadId();
+  AcquireLibraryLock();
+  EXPECT_FALSE(DestroyLibraryLock());
+  ApiEndLibrary();
+  LibraryLockState state = ReadLibraryLockState();
+  ASSERT_TRUE(state.exists);
+  EXPECT_EQ(state.holder, me);
+  EXPECT_EQ(state.nesting_count, 1);
+
+  ReleaseLibraryLock();
+  state = ReadLibraryLockState();
+  EXPECT_EQ(state.held, 0);
+  EXPECT_TRUE(DestroyLibraryLock());
+  EXPECT_FALSE(ReadLibraryLockState().exists);
+}
+
+// A release by a thread that does not hold the lock is a fault; outside debug
+// builds it changes nothing.
+TEST_F(LibraryLockTest, ReleaseByANonHolderChangesNothing) {
+  EXPECT_DEBUG_DEATH(ReleaseLibraryLock(), "without the library lock");
+  EXPECT_FALSE(ReadLibraryLockState().exists);
+
+  std::atomic<bool> done{false};
+  std::thread holder([&] {
+    AcquireLibraryLock();
+    while (!done) {
+      std::this_thread::yield();
+    }
+    ReleaseLibraryLock();
+  });
+  ASSERT_TRUE(WaitUntil([] { return ReadLibraryLockState().held == 1; }));
+  const DWORD holder_id = ReadLibraryLockState().holder;
+  EXPECT_DEBUG_DEATH(ReleaseLibraryLock(), "does not hold the library lock");
+  const LibraryLockState state = ReadLibraryLockState();
+  EXPECT_EQ(state.holder, holder_id);
+  EXPECT_EQ(state.nesting_count, 1);
+  done = true;
+  holder.join();
+}
