@@ -23,15 +23,15 @@ struct LibraryLock {
   DWORD holder;
   LibraryLockRow rows[kLibraryLockQueueRows];  // row 0 is the head
   int32_t queue_length;
-  int32_t events_created;
   uint32_t head_wakeups;
   uint32_t full_queue_polls;
 };
 
 static LibraryLock g_lock;
 
-// The lock's life, in one word so that making, using and destroying the lock
-// never overlap: the low two bits hold the phase, the bits above count the
+// The lock's life, in one word, so that making, using and destroying the lock
+// never overlap even when threads arrive together: the low two bits hold the
+// phase (absent, being made, alive, being destroyed), the bits above count the
 // threads working on the lock (inside an acquire, a release or a state read).
 // A thread waiting in the queue counts as working on it.
 static constexpr uint32_t kPhaseMask = 3;
@@ -56,11 +56,9 @@ static void CreateLockObjects() {
   g_lock.queue_length = 0;
   g_lock.head_wakeups = 0;
   g_lock.full_queue_polls = 0;
-  g_lock.events_created = 1;
 }
 
 static void DestroyLockObjects() {
-  g_lock.events_created = 0;
   for (LibraryLockRow& row : g_lock.rows) {
     if (row.event != nullptr) {
       CloseHandle(row.event);
