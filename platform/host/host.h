@@ -98,6 +98,16 @@ class ClockHost {
   // ready(). The kernel stand-ins build every timed wait on this.
   virtual bool WaitFor(std::unique_lock<std::mutex>& lock, std::condition_variable& cv,
                        uint32_t timeout_milliseconds, const std::function<bool()>& ready) = 0;
+  // Wakes the threads waiting in WaitFor on `cv`. Called with the lock of the
+  // waited-on state held, right after changing that state.
+  virtual void Notify(std::condition_variable& cv) { cv.notify_all(); }
+
+  // Thread bookkeeping for the kernel stand-ins. The null host's clock does not
+  // move while a thread it knows to be running has not yet blocked again, so
+  // that what other threads do between two clock steps is repeatable.
+  // ThreadStarting is called by the creator just before a new thread runs.
+  virtual void ThreadStarting(uint32_t /*thread_id*/) {}
+  virtual void ThreadEnded(uint32_t /*thread_id*/) {}
 
   // The game thread is the thread that entered WinMain (or runs the tests).
   void SetGameThread();

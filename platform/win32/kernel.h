@@ -10,6 +10,7 @@ constexpr DWORD WAIT_OBJECT_0 = 0;
 constexpr DWORD WAIT_TIMEOUT = 258;
 constexpr DWORD WAIT_FAILED = 0xFFFFFFFFu;
 constexpr DWORD STILL_ACTIVE = 259;
+const HANDLE INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1));
 
 // A recursive lock, as the Windows one is. `impl` belongs to the stand-in.
 struct CRITICAL_SECTION {
@@ -35,6 +36,9 @@ using LPTHREAD_START_ROUTINE = DWORD (*)(LPVOID parameter);
 HANDLE CreateThread(void* security, SIZE_T stack_size, LPTHREAD_START_ROUTINE start,
                     LPVOID parameter, DWORD creation_flags, LPDWORD thread_id);
 BOOL GetExitCodeThread(HANDLE thread, LPDWORD exit_code);
+// Ends the calling thread (one started by CreateThread) with `exit_code`. It
+// unwinds the thread's stack, so destructors run.
+[[noreturn]] void ExitThread(DWORD exit_code);
 
 // Waits for an event or a thread; WAIT_OBJECT_0, WAIT_TIMEOUT or WAIT_FAILED.
 DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds);

@@ -1,0 +1,680 @@
+#include "platform/sdl/sdl_host.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <map>
+#include <stdexcept>
+#include <thread>
+
+#include "platform/host/cp932.h"
+#include "platform/host/thread_id.h"
+
+namespace {
+
+constexpr int kAudioRate = 44100;
+
+uint64_t PeriodIndex(uint64_t t) { return t * 3 / 50000; }
+uint64_t BoundaryTime(uint64_t k) { return (k * 50000 + 2) / 3; }
+
+bool DummyVideoDriver() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  return driver == nullptr || std::strcmp(driver, "dummy") == 0;
+}
+
+// ---- Clock ------------------------------------------------------------------
+
+// The real clock: microseconds of the steady clock, with the same rule for the
+// vertical-blank status as the null host (a blank is reported once per 1/60 s
+// boundary that no wait has consumed).
+class SdlClock : public ClockHost {
+ public:
+  explicit SdlClock(std::function<void()> on_vertical_blank)
+      : consumed_period_(PeriodIndex(Now())), on_vertical_blank_(std::move(on_vertical_blank)) {}
+
+  uint64_t Microseconds() override { return Now(); }
+
+  void Sleep(uint32_t milliseconds) override {
+    if (milliseconds == 0) {
+      std::this_thread::yield();
+    } else {
+      std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    }
+  }
+
+  void WaitVerticalBlank() override {
+    const uint64_t target = BoundaryTime(PeriodIndex(Now()) + 1);
+    SleepUntil(target);
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      consumed_period_ = std::max(consumed_period_, PeriodIndex(target));
+    }
+    if (IsGameThread() && on_vertical_blank_) on_vertical_blank_();
+  }
+
+  bool InVerticalBlank() override {
+    const uint64_t period = PeriodIndex(Now());
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (period > consumed_period_) {
+      consumed_period_ = period;
+      return true;
+    }
+    return false;
+  }
+
+  int ScanLine() override {
+    const uint64_t now = Now();
+    const uint64_t phase = now - BoundaryTime(PeriodIndex(now));
+    const int line = std::min<int>(static_cast<int>(phase * 3 * 525 / 50000), 524);
+    return (line + 480) % 525;
+  }
+
+  bool WaitFor(std::unique_lock<std::mutex>& lock, std::condition_variable& cv,
+               uint32_t timeout_milliseconds, const std::function<bool()>& ready) override {
+    if (timeout_milliseconds == kInfinite) {
+      cv.wait(lock, ready);
+      return true;
+    }
+    return cv.wait_for(lock, std::chrono::milliseconds(timeout_milliseconds), ready);
+  }
+
+ private:
+  static uint64_t Now() {
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                     std::chrono::steady_clock::now().time_since_epoch())
+                                     .count());
+  }
+  static void SleepUntil(uint64_t microseconds) {
+    const uint64_t now = Now();
+    if (microseconds > now) std::this_thread::sleep_for(std::chrono::microseconds(microseconds - now));
+  }
+
+  std::mutex mutex_;
+  uint64_t consumed_period_;
+  std::function<void()> on_vertical_blank_;
+};
+
+}  // namespace
+
+// ---- Video ------------------------------------------------------------------
+
+class SdlVideo : public VideoHost {
+ public:
+  SdlVideo(SdlHost::Impl& impl, const SdlHostOptions& options) : impl_(impl), options_(options) {}
+  ~SdlVideo() override {
+    if (texture_ != nullptr) SDL_DestroyTexture(texture_);
+    if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
+    if (window_ != nullptr) SDL_DestroyWindow(window_);
+  }
+
+  void SetWindowImageSize(int width, int height) override {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      width = std::max(width, 0);
+      height = std::max(height, 0);
+      std::vector<uint32_t> resized(static_cast<size_t>(width) * height, 0);
+      for (int y = 0; y < std::min(height, height_); ++y) {
+        std::copy_n(&image_[static_cast<size_t>(y) * width_], std::min(width, width_),
+                    &resized[static_cast<size_t>(y) * width]);
+      }
+      image_.swap(resized);
+      width_ = width;
+      height_ = height;
+      size_changed_ = true;
+      image_changed_ = true;
+    }
+    if (OnMainThread()) Update();
+  }
+
+  void GetWindowImageSize(int* width, int* height) const override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    *width = width_;
+    *height = height_;
+  }
+
+  void WriteImage(int x, int y, int width, int height, const uint32_t* src, int src_width,
+                  int src_height, int src_pitch) override {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (width <= 0 || height <= 0 || src_width <= 0 || src_height <= 0) return;
+      const int x0 = std::max(x, 0), y0 = std::max(y, 0);
+      const int x1 = std::min(x + width, width_), y1 = std::min(y + height, height_);
+      for (int dy = y0; dy < y1; ++dy) {
+        const int sy = static_cast<int>(static_cast<int64_t>(dy - y) * src_height / height);
+        const uint32_t* src_row = src + static_cast<size_t>(sy) * src_pitch;
+        uint32_t* dst_row = &image_[static_cast<size_t>(dy) * width_];
+        for (int dx = x0; dx < x1; ++dx) {
+          dst_row[dx] = src_row[static_cast<int64_t>(dx - x) * src_width / width] & 0xFFFFFF;
+        }
+      }
+      image_changed_ = true;
+      const bool whole = width_ > 0 && height_ > 0 && x <= 0 && y <= 0 && x + width >= width_ &&
+                         y + height >= height_;
+      if (whole && blank_waited_) {
+        blank_waited_ = false;
+        ++frame_count_;
+      }
+    }
+    if (OnMainThread()) Update();
+  }
+
+  void ReadImage(int x, int y, int width, int height, uint32_t* dst,
+                 int dst_pitch) const override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const int x0 = std::max(x, 0), y0 = std::max(y, 0);
+    const int x1 = std::min(x + width, width_), y1 = std::min(y + height, height_);
+    for (int sy = y0; sy < y1; ++sy) {
+      for (int sx = x0; sx < x1; ++sx) {
+        dst[static_cast<size_t>(sy - y) * dst_pitch + (sx - x)] =
+            image_[static_cast<size_t>(sy) * width_ + sx];
+      }
+    }
+  }
+
+  void SetTitle(const std::string& utf8_title) override {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      title_ = utf8_title;
+      title_changed_ = true;
+    }
+    if (OnMainThread()) Update();
+  }
+
+  void SetIcon(int width, int height, const uint32_t* argb) override {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      icon_.assign(argb, argb + static_cast<size_t>(std::max(width, 0)) * std::max(height, 0));
+      icon_width_ = width;
+      icon_height_ = height;
+      icon_changed_ = true;
+    }
+    if (OnMainThread()) Update();
+  }
+
+  void SetFullScreen(bool full_screen) override {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      full_screen_ = full_screen;
+      full_screen_changed_ = true;
+    }
+    if (OnMainThread()) Update();
+  }
+
+  void PollEvents(std::vector<HostEvent>* out) override;
+
+  bool AskYesNo(const std::string& utf8_caption, const std::string& utf8_text) override {
+    if (!OnMainThread() || DummyVideoDriver()) {
+      std::fprintf(stderr, "brimal: cannot show the question \"%s\" (%s); answering No\n",
+                   utf8_text.c_str(), OnMainThread() ? "no display" : "not the main thread");
+      return false;
+    }
+    const SDL_MessageBoxButtonData buttons[] = {
+        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, "Yes"},
+        {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "No"},
+    };
+    SDL_MessageBoxData box{};
+    box.flags = SDL_MESSAGEBOX_INFORMATION;
+    box.window = window_;
+    box.title = utf8_caption.c_str();
+    box.message = utf8_text.c_str();
+    box.numbuttons = 2;
+    box.buttons = buttons;
+    int pressed = 0;
+    if (SDL_ShowMessageBox(&box, &pressed) != 0) {
+      std::fprintf(stderr, "brimal: cannot show the question \"%s\" (%s); answering No\n",
+                   utf8_text.c_str(), SDL_GetError());
+      return false;
+    }
+    return pressed == 1;
+  }
+
+  void ShowMessage(const std::string& utf8_caption, const std::string& utf8_text) override {
+    if (OnMainThread() && !DummyVideoDriver() &&
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, utf8_caption.c_str(),
+                                 utf8_text.c_str(), window_) == 0) {
+      return;
+    }
+    std::fprintf(stderr, "brimal: message \"%s\": %s\n", utf8_caption.c_str(), utf8_text.c_str());
+  }
+
+  void GetDesktopMode(int* width, int* height, int* bits_per_pixel) const override {
+    SDL_DisplayMode mode{};
+    if (SDL_GetDesktopDisplayMode(0, &mode) != 0) {
+      *width = 1920;
+      *height = 1080;
+      *bits_per_pixel = 32;
+      return;
+    }
+    *width = mode.w;
+    *height = mode.h;
+    // 24-bit desktops are reported as 32-bit: start-up refuses 24.
+    *bits_per_pixel = SDL_BITSPERPIXEL(mode.format) <= 16 ? 16 : 32;
+  }
+
+  void NoteVerticalBlank() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    blank_waited_ = true;
+  }
+
+  bool HasWindow() const { return window_ != nullptr; }
+
+ private:
+  bool OnMainThread() const;
+  // Hands what changed on to SDL and shows the window image (main thread).
+  void Update();
+
+  SdlHost::Impl& impl_;
+  const SdlHostOptions& options_;
+  mutable std::mutex mutex_;
+  int width_ = 0;
+  int height_ = 0;
+  std::vector<uint32_t> image_;
+  std::string title_;
+  std::vector<uint32_t> icon_;
+  int icon_width_ = 0;
+  int icon_height_ = 0;
+  bool full_screen_ = false;
+  bool size_changed_ = false;
+  bool image_changed_ = false;
+  bool title_changed_ = false;
+  bool icon_changed_ = false;
+  bool full_screen_changed_ = false;
+  bool blank_waited_ = false;
+  int64_t frame_count_ = 0;
+  bool close_reported_ = false;
+  bool quit_reported_ = false;
+
+  // Main thread only.
+  SDL_Window* window_ = nullptr;
+  SDL_Renderer* renderer_ = nullptr;
+  SDL_Texture* texture_ = nullptr;
+  int texture_width_ = 0;
+  int texture_height_ = 0;
+};
+
+// ---- Audio --------------------------------------------------------------------
+
+class SdlAudio : public AudioHost {
+ public:
+  explicit SdlAudio(ClockHost& clock) : clock_(clock) {}
+  ~SdlAudio() override { Close(); }
+
+  bool Open(PullFunction pull) override {
+    Close();
+    pull_ = std::move(pull);
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
+      audio_started_ = true;
+      SDL_AudioSpec want{};
+      want.freq = kAudioRate;
+      want.format = AUDIO_S16SYS;
+      want.channels = 2;
+      want.samples = 1024;
+      want.callback = &SdlAudio::Callback;
+      want.userdata = this;
+      SDL_AudioSpec have{};
+      device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+      if (device_ != 0) {
+        SDL_PauseAudioDevice(device_, 0);
+        return true;
+      }
+    }
+    std::fprintf(stderr, "brimal: no sound device (%s); sound is silent\n", SDL_GetError());
+    StartSilentOutput();
+    return true;
+  }
+
+  void Close() override {
+    if (device_ != 0) {
+      SDL_CloseAudioDevice(device_);
+      device_ = 0;
+    }
+    if (silent_thread_.joinable()) {
+      silent_running_ = false;
+      silent_thread_.join();
+    }
+    if (audio_started_) {
+      SDL_QuitSubSystem(SDL_INIT_AUDIO);
+      audio_started_ = false;
+    }
+    pull_ = nullptr;
+  }
+
+  int OutputRate() const override { return kAudioRate; }
+
+  bool DeviceOpen() const { return device_ != 0; }
+
+ private:
+  static void Callback(void* user, Uint8* stream, int length) {
+    auto* self = static_cast<SdlAudio*>(user);
+    std::memset(stream, 0, length);
+    self->pull_(reinterpret_cast<int16_t*>(stream), length / 4);
+  }
+
+  // Without a device the mixer is still pulled at the output rate, timed by
+  // the host clock, so play cursors move and sounds end.
+  void StartSilentOutput() {
+    silent_running_ = true;
+    silent_thread_ = std::thread([this] {
+      std::vector<int16_t> buffer(2 * 1024);
+      const uint64_t start = clock_.Microseconds();
+      uint64_t pulled = 0;
+      while (silent_running_) {
+        const uint64_t due = (clock_.Microseconds() - start) * kAudioRate / 1000000;
+        while (pulled < due) {
+          const int count = static_cast<int>(std::min<uint64_t>(due - pulled, 1024));
+          std::fill(buffer.begin(), buffer.end(), 0);
+          pull_(buffer.data(), count);
+          pulled += count;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
+    });
+  }
+
+  ClockHost& clock_;
+  PullFunction pull_;
+  SDL_AudioDeviceID device_ = 0;
+  bool audio_started_ = false;
+  std::atomic<bool> silent_running_{false};
+  std::thread silent_thread_;
+};
+
+// ---- The host -------------------------------------------------------------------
+
+struct SdlHost::Impl {
+  explicit Impl(SdlHost& host, const SdlHostOptions& host_options)
+      : owner(host),
+        options(host_options),
+        main_thread(HostThreadId()),
+        clock([this] { video->NoteVerticalBlank(); }),
+        audio(clock) {
+    video = std::make_unique<SdlVideo>(*this, options);
+  }
+
+  // Reads the open joysticks into the input tables.
+  void UpdatePads() {
+    for (int i = 0; i < InputState::kPadCount; ++i) {
+      SDL_Joystick* joystick = joysticks[i];
+      if (joystick == nullptr) continue;
+      HostPadState pad;
+      pad.connected = true;
+      const int axes = std::min(SDL_JoystickNumAxes(joystick), 6);
+      for (int a = 0; a < axes; ++a) pad.axes[a] = SDL_JoystickGetAxis(joystick, a);
+      if (SDL_JoystickNumHats(joystick) > 0) {
+        switch (SDL_JoystickGetHat(joystick, 0)) {
+          case SDL_HAT_UP: pad.pov = 0; break;
+          case SDL_HAT_RIGHTUP: pad.pov = 4500; break;
+          case SDL_HAT_RIGHT: pad.pov = 9000; break;
+          case SDL_HAT_RIGHTDOWN: pad.pov = 13500; break;
+          case SDL_HAT_DOWN: pad.pov = 18000; break;
+          case SDL_HAT_LEFTDOWN: pad.pov = 22500; break;
+          case SDL_HAT_LEFT: pad.pov = 27000; break;
+          case SDL_HAT_LEFTUP: pad.pov = 31500; break;
+          default: pad.pov = -1; break;
+        }
+      }
+      const int buttons = std::min(SDL_JoystickNumButtons(joystick), 32);
+      for (int b = 0; b < buttons; ++b) {
+        if (SDL_JoystickGetButton(joystick, b)) pad.buttons |= 1u << b;
+      }
+      owner.Input().SetPad(i, pad);
+    }
+  }
+
+  void OpenJoystick(int device_index) {
+    const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(device_index);
+    for (SDL_Joystick* joystick : joysticks) {
+      if (joystick != nullptr && SDL_JoystickInstanceID(joystick) == id) return;
+    }
+    for (int i = 0; i < InputState::kPadCount; ++i) {
+      if (joysticks[i] == nullptr) {
+        joysticks[i] = SDL_JoystickOpen(device_index);
+        return;
+      }
+    }
+  }
+
+  void CloseJoystick(SDL_JoystickID id) {
+    for (int i = 0; i < InputState::kPadCount; ++i) {
+      if (joysticks[i] != nullptr && SDL_JoystickInstanceID(joysticks[i]) == id) {
+        SDL_JoystickClose(joysticks[i]);
+        joysticks[i] = nullptr;
+        owner.Input().SetPad(i, HostPadState{});
+      }
+    }
+  }
+
+  SdlHost& owner;
+  SdlHostOptions options;
+  uint32_t main_thread;
+  SdlClock clock;
+  SdlAudio audio;
+  std::unique_ptr<SdlVideo> video;
+  std::array<SDL_Joystick*, InputState::kPadCount> joysticks{};
+};
+
+bool SdlVideo::OnMainThread() const { return HostThreadId() == impl_.main_thread; }
+
+void SdlVideo::Update() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (width_ <= 0 || height_ <= 0) return;
+  if (window_ == nullptr) {
+    window_ = SDL_CreateWindow(title_.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                               width_, height_, SDL_WINDOW_RESIZABLE);
+    if (window_ == nullptr) {
+      std::fprintf(stderr, "brimal: cannot create the window: %s\n", SDL_GetError());
+      return;
+    }
+    renderer_ = SDL_CreateRenderer(window_, -1, 0);
+    if (renderer_ == nullptr) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+    if (renderer_ == nullptr) {
+      std::fprintf(stderr, "brimal: cannot draw into the window: %s\n", SDL_GetError());
+      return;
+    }
+    SDL_StartTextInput();
+    size_changed_ = true;
+    title_changed_ = true;
+    icon_changed_ = !icon_.empty();
+    full_screen_changed_ = full_screen_;
+  }
+  if (renderer_ == nullptr) return;
+  if (size_changed_) {
+    size_changed_ = false;
+    if (!full_screen_) SDL_SetWindowSize(window_, width_, height_);
+    SDL_RenderSetLogicalSize(renderer_, width_, height_);
+    if (texture_ == nullptr || texture_width_ != width_ || texture_height_ != height_) {
+      if (texture_ != nullptr) SDL_DestroyTexture(texture_);
+      texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                                   width_, height_);
+      texture_width_ = width_;
+      texture_height_ = height_;
+    }
+  }
+  if (title_changed_) {
+    title_changed_ = false;
+    SDL_SetWindowTitle(window_, title_.c_str());
+  }
+  if (icon_changed_) {
+    icon_changed_ = false;
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+        icon_.data(), icon_width_, icon_height_, 32, icon_width_ * 4, SDL_PIXELFORMAT_ARGB8888);
+    if (surface != nullptr) {
+      SDL_SetWindowIcon(window_, surface);
+      SDL_FreeSurface(surface);
+    }
+  }
+  if (full_screen_changed_) {
+    full_screen_changed_ = false;
+    SDL_SetWindowFullscreen(window_, full_screen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    if (!full_screen_) SDL_SetWindowSize(window_, width_, height_);
+  }
+  if (image_changed_ && texture_ != nullptr) {
+    image_changed_ = false;
+    SDL_UpdateTexture(texture_, nullptr, image_.data(), width_ * 4);
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+    SDL_RenderPresent(renderer_);
+  }
+}
+
+void SdlVideo::PollEvents(std::vector<HostEvent>* out) {
+  if (!OnMainThread()) return;
+  Update();
+  InputState& input = impl_.owner.Input();
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) {
+    switch (event.type) {
+      case SDL_QUIT:
+        if (!quit_reported_) {
+          quit_reported_ = true;
+          out->push_back(HostEvent{HostEventType::Close});
+        }
+        break;
+      case SDL_WINDOWEVENT:
+        switch (event.window.event) {
+          case SDL_WINDOWEVENT_FOCUS_GAINED:
+            out->push_back(HostEvent{HostEventType::FocusGained});
+            break;
+          case SDL_WINDOWEVENT_FOCUS_LOST:
+            // Keys released while the window is inactive never reach us.
+            input.ReleaseAllKeys();
+            out->push_back(HostEvent{HostEventType::FocusLost});
+            break;
+          case SDL_WINDOWEVENT_CLOSE:
+            out->push_back(HostEvent{HostEventType::Close});
+            break;
+          case SDL_WINDOWEVENT_EXPOSED: {
+            std::lock_guard<std::mutex> lock(mutex_);
+            image_changed_ = true;
+            break;
+          }
+          default:
+            break;
+        }
+        break;
+      case SDL_KEYDOWN:
+      case SDL_KEYUP: {
+        const int dik = DikFromSdlScancode(event.key.keysym.scancode);
+        if (dik != 0) input.SetKey(dik, event.type == SDL_KEYDOWN);
+        break;
+      }
+      case SDL_TEXTINPUT:
+        input.AddTypedText(Utf8ToCp932(event.text.text));
+        break;
+      case SDL_JOYDEVICEADDED:
+        impl_.OpenJoystick(event.jdevice.which);
+        break;
+      case SDL_JOYDEVICEREMOVED:
+        impl_.CloseJoystick(event.jdevice.which);
+        break;
+      default:
+        break;
+    }
+  }
+  impl_.UpdatePads();
+  Update();
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (options_.close_after_frame > 0 && frame_count_ >= options_.close_after_frame &&
+      !close_reported_) {
+    close_reported_ = true;
+    out->push_back(HostEvent{HostEventType::Close});
+  }
+}
+
+SdlHost::SdlHost(const SdlHostOptions& options) {
+  SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) != 0) {
+    throw std::runtime_error(std::string("SDL cannot start: ") + SDL_GetError());
+  }
+  impl_ = std::make_unique<Impl>(*this, options);
+  for (int i = 0; i < SDL_NumJoysticks(); ++i) impl_->OpenJoystick(i);
+  impl_->UpdatePads();
+}
+
+SdlHost::~SdlHost() {
+  impl_->audio.Close();
+  for (SDL_Joystick* joystick : impl_->joysticks) {
+    if (joystick != nullptr) SDL_JoystickClose(joystick);
+  }
+  impl_->video.reset();
+  impl_.reset();
+  SDL_Quit();
+}
+
+VideoHost& SdlHost::Video() { return *impl_->video; }
+AudioHost& SdlHost::Audio() { return impl_->audio; }
+ClockHost& SdlHost::Clock() { return impl_->clock; }
+
+int SdlHost::PadCount() const {
+  int count = 0;
+  for (SDL_Joystick* joystick : impl_->joysticks) count += joystick != nullptr;
+  return count;
+}
+
+bool SdlHost::HasWindow() const { return impl_->video->HasWindow(); }
+bool SdlHost::AudioDeviceOpen() const { return impl_->audio.DeviceOpen(); }
+
+// ---- Test support -------------------------------------------------------------
+
+namespace {
+
+std::map<int, SDL_Joystick*>& VirtualPads() {
+  static std::map<int, SDL_Joystick*> pads;
+  return pads;
+}
+
+}  // namespace
+
+void SdlPushKeyEvent(int sdl_scancode, bool down) {
+  SDL_Event event{};
+  event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+  event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+  event.key.keysym.scancode = static_cast<SDL_Scancode>(sdl_scancode);
+  SDL_PushEvent(&event);
+}
+
+void SdlPushTextEvent(const char* utf8) {
+  SDL_Event event{};
+  event.type = SDL_TEXTINPUT;
+  SDL_strlcpy(event.text.text, utf8, sizeof(event.text.text));
+  SDL_PushEvent(&event);
+}
+
+int SdlAttachVirtualPad(int axes, int buttons, int hats) {
+  const int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, axes, buttons, hats);
+  if (index < 0) return -1;
+  SDL_Joystick* joystick = SDL_JoystickOpen(index);
+  if (joystick == nullptr) {
+    SDL_JoystickDetachVirtual(index);
+    return -1;
+  }
+  VirtualPads()[index] = joystick;
+  return index;
+}
+
+void SdlSetVirtualPadAxis(int device_index, int axis, int value) {
+  auto it = VirtualPads().find(device_index);
+  if (it != VirtualPads().end()) SDL_JoystickSetVirtualAxis(it->second, axis, static_cast<Sint16>(value));
+}
+
+void SdlSetVirtualPadButton(int device_index, int button, bool down) {
+  auto it = VirtualPads().find(device_index);
+  if (it != VirtualPads().end()) {
+    SDL_JoystickSetVirtualButton(it->second, button, down ? SDL_PRESSED : SDL_RELEASED);
+  }
+}
+
+void SdlDetachVirtualPad(int device_index) {
+  auto it = VirtualPads().find(device_index);
+  if (it == VirtualPads().end()) return;
+  SDL_JoystickClose(it->second);
+  VirtualPads().erase(it);
+  SDL_JoystickDetachVirtual(device_index);
+}

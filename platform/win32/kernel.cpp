@@ -1,0 +1,258 @@
+#include "platform/win32/kernel.h"
+
+#include <cassert>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <unordered_map>
+
+#include "platform/host/host.h"
+#include "platform/host/thread_id.h"
+
+namespace {
+
+// ---- Kernel objects and their handles -------------------------------------
+
+// A waitable object: its state lives under `mutex`; waiters sleep on `cv`.
+struct KernelObject {
+  virtual ~KernelObject() = default;
+  // Whether a wait would be satisfied now (mutex held).
+  virtual bool Signalled() const = 0;
+  // What a satisfied wait does to the object (mutex held): an auto-reset
+  // event clears itself.
+  virtual void Consume() {}
+
+  std::mutex mutex;
+  std::condition_variable cv;
+};
+
+struct EventObject : KernelObject {
+  EventObject(bool manual, bool initial) : manual_reset(manual), signalled(initial) {}
+  bool Signalled() const override { return signalled; }
+  void Consume() override {
+    if (!manual_reset) signalled = false;
+  }
+  const bool manual_reset;
+  bool signalled;
+};
+
+struct ThreadObject : KernelObject {
+  bool Signalled() const override { return ended; }
+  bool ended = false;
+  DWORD exit_code = STILL_ACTIVE;
+};
+
+// Handle values are small multiples of 4, never 0 and never
+// INVALID_HANDLE_VALUE. The table is never destroyed: detached threads may
+// still reach it while the program exits.
+class HandleTable {
+ public:
+  HANDLE Add(std::shared_ptr<KernelObject> object) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    next_ += 4;
+    objects_[next_] = std::move(object);
+    return reinterpret_cast<HANDLE>(next_);
+  }
+
+  std::shared_ptr<KernelObject> Find(HANDLE handle) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = objects_.find(reinterpret_cast<uintptr_t>(handle));
+    return it == objects_.end() ? nullptr : it->second;
+  }
+
+  bool Remove(HANDLE handle) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return objects_.erase(reinterpret_cast<uintptr_t>(handle)) != 0;
+  }
+
+ private:
+  std::mutex mutex_;
+  uintptr_t next_ = 0;
+  std::unordered_map<uintptr_t, std::shared_ptr<KernelObject>> objects_;
+};
+
+HandleTable& Handles() {
+  static auto* table = new HandleTable;
+  return *table;
+}
+
+template <typename T>
+std::shared_ptr<T> FindAs(HANDLE handle) {
+  return std::dynamic_pointer_cast<T>(Handles().Find(handle));
+}
+
+ClockHost& HostClock() { return CurrentHost().Clock(); }
+
+// ---- Critical sections ----------------------------------------------------
+
+struct CriticalSectionImpl {
+  std::mutex mutex;
+  std::condition_variable cv;
+  uint32_t owner = 0;  // thread id, 0 when free
+  int count = 0;
+};
+
+CriticalSectionImpl* Impl(CRITICAL_SECTION* section) {
+  assert(section != nullptr && section->impl != nullptr && "critical section not initialised");
+  return static_cast<CriticalSectionImpl*>(section->impl);
+}
+
+// ---- Threads --------------------------------------------------------------
+
+// Thrown by ExitThread and caught where the thread started.
+struct ThreadExit {
+  DWORD code;
+};
+
+}  // namespace
+
+// ---- Critical sections ------------------------------------------------------
+
+void InitializeCriticalSection(CRITICAL_SECTION* section) {
+  section->impl = new CriticalSectionImpl;
+}
+
+void DeleteCriticalSection(CRITICAL_SECTION* section) {
+  CriticalSectionImpl* impl = Impl(section);
+  assert(impl->count == 0 && "critical section deleted while held");
+  delete impl;
+  section->impl = nullptr;
+}
+
+void EnterCriticalSection(CRITICAL_SECTION* section) {
+  CriticalSectionImpl* impl = Impl(section);
+  const uint32_t me = HostThreadId();
+  std::unique_lock<std::mutex> lock(impl->mutex);
+  if (impl->owner == me) {
+    ++impl->count;
+    return;
+  }
+  if (impl->owner != 0) {
+    HostClock().WaitFor(lock, impl->cv, ClockHost::kInfinite, [impl] { return impl->owner == 0; });
+  }
+  impl->owner = me;
+  impl->count = 1;
+}
+
+void LeaveCriticalSection(CRITICAL_SECTION* section) {
+  CriticalSectionImpl* impl = Impl(section);
+  std::unique_lock<std::mutex> lock(impl->mutex);
+  assert(impl->owner == HostThreadId() && "critical section left by a thread that does not hold it");
+  if (impl->owner != HostThreadId()) return;
+  if (--impl->count == 0) {
+    impl->owner = 0;
+    HostClock().Notify(impl->cv);
+  }
+}
+
+// ---- Events -------------------------------------------------------------------
+
+HANDLE CreateEventA(void* security, BOOL manual_reset, BOOL initial_state, LPCSTR name) {
+  assert(security == nullptr && "event security attributes are not emulated");
+  assert(name == nullptr && "named events are not emulated");
+  if (security != nullptr || name != nullptr) return nullptr;
+  return Handles().Add(std::make_shared<EventObject>(manual_reset != 0, initial_state != 0));
+}
+
+BOOL SetEvent(HANDLE event) {
+  auto object = FindAs<EventObject>(event);
+  if (!object) return FALSE;
+  std::lock_guard<std::mutex> lock(object->mutex);
+  object->signalled = true;
+  HostClock().Notify(object->cv);
+  return TRUE;
+}
+
+BOOL ResetEvent(HANDLE event) {
+  auto object = FindAs<EventObject>(event);
+  if (!object) return FALSE;
+  std::lock_guard<std::mutex> lock(object->mutex);
+  object->signalled = false;
+  return TRUE;
+}
+
+// ---- Threads ------------------------------------------------------------------
+
+HANDLE CreateThread(void* security, SIZE_T stack_size, LPTHREAD_START_ROUTINE start,
+                    LPVOID parameter, DWORD creation_flags, LPDWORD thread_id) {
+  (void)stack_size;  // the platform's default stack is large enough
+  assert(security == nullptr && "thread security attributes are not emulated");
+  assert(creation_flags == 0 && "thread creation flags are not emulated");
+  if (security != nullptr || creation_flags != 0 || start == nullptr) return nullptr;
+
+  auto object = std::make_shared<ThreadObject>();
+  const uint32_t id = ReserveHostThreadId();
+  ClockHost& clock = HostClock();
+  clock.ThreadStarting(id);
+  try {
+    std::thread([object, start, parameter, id] {
+      AdoptHostThreadId(id);
+      DWORD code;
+      try {
+        code = start(parameter);
+      } catch (const ThreadExit& exit) {
+        code = exit.code;
+      }
+      ClockHost& clock = HostClock();
+      {
+        std::lock_guard<std::mutex> lock(object->mutex);
+        object->exit_code = code;
+        object->ended = true;
+        clock.Notify(object->cv);
+      }
+      clock.ThreadEnded(id);
+    }).detach();
+  } catch (const std::system_error&) {
+    clock.ThreadEnded(id);
+    return nullptr;
+  }
+  if (thread_id != nullptr) *thread_id = id;
+  return Handles().Add(object);
+}
+
+BOOL GetExitCodeThread(HANDLE thread, LPDWORD exit_code) {
+  auto object = FindAs<ThreadObject>(thread);
+  if (!object || exit_code == nullptr) return FALSE;
+  std::lock_guard<std::mutex> lock(object->mutex);
+  *exit_code = object->exit_code;
+  return TRUE;
+}
+
+void ExitThread(DWORD exit_code) { throw ThreadExit{exit_code}; }
+
+// ---- Waiting and handles --------------------------------------------------------
+
+DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
+  std::shared_ptr<KernelObject> object = Handles().Find(handle);
+  if (!object) return WAIT_FAILED;
+  std::unique_lock<std::mutex> lock(object->mutex);
+  KernelObject* raw = object.get();
+  if (!HostClock().WaitFor(lock, object->cv, milliseconds, [raw] { return raw->Signalled(); })) {
+    return WAIT_TIMEOUT;
+  }
+  object->Consume();
+  return WAIT_OBJECT_0;
+}
+
+BOOL CloseHandle(HANDLE object) { return Handles().Remove(object) ? TRUE : FALSE; }
+
+DWORD GetCurrentThreadId() { return HostThreadId(); }
+
+void Sleep(DWORD milliseconds) { HostClock().Sleep(milliseconds); }
+
+// ---- Time ---------------------------------------------------------------------------
+
+BOOL QueryPerformanceCounter(LARGE_INTEGER* count) {
+  if (count == nullptr) return FALSE;
+  count->QuadPart = static_cast<LONGLONG>(HostClock().Microseconds());
+  return TRUE;
+}
+
+BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
+  if (frequency == nullptr) return FALSE;
+  frequency->QuadPart = 1000000;
+  return TRUE;
+}
+
+DWORD GetTickCount() { return HostClock().Milliseconds(); }
