@@ -3,6 +3,8 @@
 // its own (not installed) whose game thread is the test thread.
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -15,14 +17,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A folder of its own for one test, removed afterwards.
 class TempDir {
  public:
   TempDir() {
-    path_ = fs::temp_directory_path() /
-            ("brimal_null_host_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(path_);
-    fs::create_directories(path_);
+    std::string pattern = (fs::temp_directory_path() / "brimal_null_host_XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "cannot make a temporary folder";
+    path_ = pattern;
   }
   ~TempDir() { fs::remove_all(path_); }
   std::string File(const std::string& name) const { return (path_ / name).string(); }
