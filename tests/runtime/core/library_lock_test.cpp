@@ -54,10 +54,11 @@ TEST_F(LibraryLockTest, NestedTakesHoldTheLockUntilTheLastRelease) {
 }
 
 // A holds the lock, B then C queue. A gives it up and asks again at once:
-// B and C still come first, and A queues behind C. Repeated, so that A's new
-// request meets both a lock B has already taken and one B has not reached yet.
+// B and C still come first, and A queues behind C. A is not the test thread,
+// whose yield after a release lets the woken threads finish first on the null
+// host; repeated, so that A's new request meets both a lock B has already
+// taken and one that B has not reached yet.
 TEST_F(LibraryLockTest, HandsOverInOrderOfArrival) {
-  const DWORD a = GetCurrentThreadId();
   for (int round = 0; round < 25; ++round) {
     SCOPED_TRACE(round);
     std::vector<DWORD> order;  // appended to under the lock only
@@ -67,20 +68,29 @@ TEST_F(LibraryLockTest, HandsOverInOrderOfArrival) {
       order.push_back(GetCurrentThreadId());
       ReleaseLibraryLock();
     };
+    std::atomic<DWORD> a{0};
     std::atomic<DWORD> b{0};
     std::atomic<DWORD> c{0};
+    Gate go;
 
-    AcquireLibraryLock();
+    std::thread thread_a([&] {
+      a = GetCurrentThreadId();
+      AcquireLibraryLock();
+      go.Wait();
+      ReleaseLibraryLock();
+      AcquireLibraryLock();
+      order.push_back(GetCurrentThreadId());
+      ReleaseLibraryLock();
+    });
+    ASSERT_TRUE(WaitUntil([&] { return a != 0 && ReadLibraryLockState().holder == a; }));
     std::thread thread_b(take_once, &b);
     ASSERT_TRUE(WaitUntil([] { return QueueLength() == 1; }));
     std::thread thread_c(take_once, &c);
     ASSERT_TRUE(WaitUntil([] { return QueueLength() == 2; }));
     EXPECT_EQ(ReadLibraryLockState().queue, (std::vector<DWORD>{b, c}));
 
-    ReleaseLibraryLock();
-    AcquireLibraryLock();
-    order.push_back(a);
-    ReleaseLibraryLock();
+    go.Open();
+    thread_a.join();
     thread_b.join();
     thread_c.join();
     EXPECT_EQ(order, (std::vector<DWORD>{b, c, a}));
@@ -126,16 +136,15 @@ TEST_F(LibraryLockTest, OneHolderAtATimeUnderContention) {
 }
 
 // The queue holds 4096 threads; one more polls every millisecond of the clock
-// until a row frees, and then queues behind the others.
+// until a row frees, and then queues behind the others. The null host's clock
+// moves only when the test thread sleeps, which paces the late thread's polls.
 TEST_F(LibraryLockTest, FullQueueMakesAFurtherThreadPollUntilARowFrees) {
-  std::atomic<bool> go{false};
+  Gate go;
   std::vector<DWORD> order;  // appended to under the lock only
   auto take_and_hold = [&] {
     AcquireLibraryLock();
     order.push_back(GetCurrentThreadId());
-    while (!go) {
-      std::this_thread::yield();
-    }
+    go.Wait();
     ReleaseLibraryLock();
   };
 
@@ -171,7 +180,7 @@ TEST_F(LibraryLockTest, FullQueueMakesAFurtherThreadPollUntilARowFrees) {
     return state.queue.size() == size_t{kLibraryLockQueueRows} && state.queue.back() == late;
   }));
 
-  go = true;
+  go.Open();
   for (std::thread& waiter : waiters) {
     waiter.join();
   }
@@ -232,12 +241,10 @@ TEST_F(LibraryLockTest, ReleaseByANonHolderChangesNothing) {
   EXPECT_DEBUG_DEATH(ReleaseLibraryLock(), "without the library lock");
   EXPECT_FALSE(ReadLibraryLockState().exists);
 
-  std::atomic<bool> done{false};
+  Gate done;
   std::thread holder([&] {
     AcquireLibraryLock();
-    while (!done) {
-      std::this_thread::yield();
-    }
+    done.Wait();
     ReleaseLibraryLock();
   });
   ASSERT_TRUE(WaitUntil([] { return ReadLibraryLockState().held == 1; }));
@@ -246,6 +253,6 @@ TEST_F(LibraryLockTest, ReleaseByANonHolderChangesNothing) {
   const LibraryLockState state = ReadLibraryLockState();
   EXPECT_EQ(state.holder, holder_id);
   EXPECT_EQ(state.nesting_count, 1);
-  done = true;
+  done.Open();
   holder.join();
 }

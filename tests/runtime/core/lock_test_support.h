@@ -6,6 +6,7 @@
 #include <ctime>
 #include <thread>
 
+#include "platform/win32/kernel.h"
 #include "runtime/core/library_lock.h"
 
 // Yields until `ready()` holds; false if it still does not after a generous
@@ -23,6 +24,22 @@ bool WaitUntil(Ready ready) {
   }
   return true;
 }
+
+// A manual-reset event of the stand-in layer. Threads that must stay put
+// wait on one of these rather than spin, so the null host's clock sees them
+// as blocked and never waits for them.
+class Gate {
+ public:
+  Gate() : event_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+  ~Gate() { CloseHandle(event_); }
+  Gate(const Gate&) = delete;
+  Gate& operator=(const Gate&) = delete;
+  void Open() { SetEvent(event_); }
+  void Wait() { WaitForSingleObject(event_, INFINITE); }
+
+ private:
+  HANDLE event_;
+};
 
 inline size_t QueueLength() { return ReadLibraryLockState().queue.size(); }
 
