@@ -123,7 +123,6 @@ static void RemoveQueueHead() {
   g_lock.queue_length = n - 1;
 }
 
-
 void AcquireLibraryLock() {
   BeginLockUse(true);
   const DWORD me = GetCurrentThreadId();
@@ -132,15 +131,15 @@ void AcquireLibraryLock() {
   HANDLE my_event = nullptr;
   for (;;) {
     EnterCriticalSection(&g_lock.guard);
-    const bool free = g_lock.held == 0;
-    if (free && (g_lock.queue_length == 0 || g_lock.holder == me)) {
+    const bool lock_free = g_lock.held == 0;
+    if (lock_free && (g_lock.queue_length == 0 || g_lock.holder == me)) {
       break;
     }
-    if (free && g_lock.queue_length > 0 && g_lock.rows[0].thread_id == me) {
+    if (lock_free && g_lock.queue_length > 0 && g_lock.rows[0].thread_id == me) {
       RemoveQueueHead();
       break;
     }
-    if (!free && g_lock.holder == me) {
+    if (!lock_free && g_lock.holder == me) {
       break;
     }
     if (my_event == nullptr && g_lock.queue_length < kLibraryLockQueueRows) {
