@@ -112,6 +112,7 @@ class ClockHost {
   // The game thread is the thread that entered WinMain (or runs the tests).
   void SetGameThread();
   bool IsGameThread() const;
+  bool HasGameThread() const { return game_thread_.load() != 0; }
 
  private:
   std::atomic<uint64_t> game_thread_{0};

@@ -78,13 +78,13 @@ int NullClock::BlockedThreadCount() const {
 
 uint64_t NullClock::Microseconds() {
   std::unique_lock<std::mutex> lock(mutex_);
-  if (IsGameThread()) AdvanceLocked(lock, now_ + kReadStepMicroseconds);
+  if (MovesClock()) AdvanceLocked(lock, now_ + kReadStepMicroseconds);
   return now_;
 }
 
 void NullClock::Sleep(uint32_t milliseconds) {
   std::unique_lock<std::mutex> lock(mutex_);
-  if (IsGameThread()) {
+  if (MovesClock()) {
     // Sleep(0) lets the threads just woken run before the game thread goes on.
     AdvanceLocked(lock, now_ + MillisecondsToMicroseconds(milliseconds));
     return;
@@ -103,20 +103,20 @@ void NullClock::Sleep(uint32_t milliseconds) {
 void NullClock::WaitVerticalBlank() {
   std::unique_lock<std::mutex> lock(mutex_);
   const uint64_t target = BoundaryTime(PeriodIndex(now_) + 1);
-  if (IsGameThread()) {
+  if (MovesClock()) {
     AdvanceLocked(lock, target);
   } else {
     OtherSleepUntil(lock, target);
   }
   consumed_period_ = std::max(consumed_period_, PeriodIndex(target));
-  const bool game = IsGameThread();
+  const bool game = MovesClock();
   lock.unlock();
   if (game && on_vertical_blank_) on_vertical_blank_();
 }
 
 bool NullClock::InVerticalBlank() {
   std::unique_lock<std::mutex> lock(mutex_);
-  if (IsGameThread()) AdvanceLocked(lock, now_ + kReadStepMicroseconds);
+  if (MovesClock()) AdvanceLocked(lock, now_ + kReadStepMicroseconds);
   const uint64_t period = PeriodIndex(now_);
   if (period > consumed_period_) {
     consumed_period_ = period;
@@ -127,7 +127,7 @@ bool NullClock::InVerticalBlank() {
 
 int NullClock::ScanLine() {
   std::unique_lock<std::mutex> lock(mutex_);
-  if (IsGameThread()) AdvanceLocked(lock, now_ + kReadStepMicroseconds);
+  if (MovesClock()) AdvanceLocked(lock, now_ + kReadStepMicroseconds);
   // The blank starts at the boundary; the visible lines follow it.
   const uint64_t phase = now_ - BoundaryTime(PeriodIndex(now_));
   const int line = std::min<int>(static_cast<int>(phase * 3 * kTotalLines / 50000), kTotalLines - 1);
@@ -138,7 +138,7 @@ bool NullClock::WaitFor(std::unique_lock<std::mutex>& lock, std::condition_varia
                         uint32_t timeout_milliseconds, const std::function<bool()>& ready) {
   if (ready()) return true;
   if (timeout_milliseconds == 0) return false;
-  if (IsGameThread()) return GameWait(lock, cv, timeout_milliseconds, ready);
+  if (MovesClock()) return GameWait(lock, cv, timeout_milliseconds, ready);
   return OtherWait(lock, cv, timeout_milliseconds, ready);
 }
 

@@ -65,6 +65,10 @@ class NullClock : public ClockHost {
     bool woken;  // its deadline has passed and it has been told
   };
 
+  // Whether the calling thread moves the clock: the game thread, or any
+  // thread while no game thread has been named.
+  bool MovesClock() const { return IsGameThread() || !HasGameThread(); }
+
   bool GameWait(std::unique_lock<std::mutex>& lock, std::condition_variable& cv,
                 uint32_t timeout_milliseconds, const std::function<bool()>& ready);
   bool OtherWait(std::unique_lock<std::mutex>& lock, std::condition_variable& cv,

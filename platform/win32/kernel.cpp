@@ -84,6 +84,16 @@ std::shared_ptr<T> FindAs(HANDLE handle) {
 
 ClockHost& HostClock() { return CurrentHost().Clock(); }
 
+// Wakes the waiters of an object whose state just changed (its lock held).
+// Without a host nobody can be waiting through it.
+void NotifyWaiters(std::condition_variable& cv) {
+  if (HostInstalled()) {
+    HostClock().Notify(cv);
+  } else {
+    cv.notify_all();
+  }
+}
+
 // ---- Critical sections ----------------------------------------------------
 
 struct CriticalSectionImpl {
@@ -91,6 +101,7 @@ struct CriticalSectionImpl {
   std::condition_variable cv;
   uint32_t owner = 0;  // thread id, 0 when free
   int count = 0;
+  int waiting = 0;  // threads blocked in EnterCriticalSection
 };
 
 CriticalSectionImpl* Impl(CRITICAL_SECTION* section) {
@@ -129,7 +140,9 @@ void EnterCriticalSection(CRITICAL_SECTION* section) {
     return;
   }
   if (impl->owner != 0) {
+    ++impl->waiting;
     HostClock().WaitFor(lock, impl->cv, ClockHost::kInfinite, [impl] { return impl->owner == 0; });
+    --impl->waiting;
   }
   impl->owner = me;
   impl->count = 1;
@@ -142,7 +155,7 @@ void LeaveCriticalSection(CRITICAL_SECTION* section) {
   if (impl->owner != HostThreadId()) return;
   if (--impl->count == 0) {
     impl->owner = 0;
-    HostClock().Notify(impl->cv);
+    if (impl->waiting > 0) HostClock().Notify(impl->cv);
   }
 }
 
@@ -160,7 +173,7 @@ BOOL SetEvent(HANDLE event) {
   if (!object) return FALSE;
   std::lock_guard<std::mutex> lock(object->mutex);
   object->signalled = true;
-  HostClock().Notify(object->cv);
+  NotifyWaiters(object->cv);
   return TRUE;
 }
 

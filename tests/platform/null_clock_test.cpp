@@ -61,6 +61,17 @@ TEST_F(NullClockTest, SleepMovesTheClockByItsLength) {
   EXPECT_EQ(clock_.Peek() - before, 25000u);
 }
 
+TEST(NullClockGameThreadTest, WithoutANamedGameThreadEveryThreadMovesIt) {
+  NullClock clock(kStart, nullptr);
+  clock.Sleep(5);
+  std::thread([&] { clock.Sleep(5); }).join();
+  EXPECT_EQ(clock.Peek(), kStart + 10000);
+  // Once named, only the game thread does.
+  clock.SetGameThread();
+  std::thread([&] { clock.Microseconds(); }).join();
+  EXPECT_EQ(clock.Peek(), kStart + 10000);
+}
+
 TEST(NullClockBlankTest, VerticalBlankWaitGoesToTheNextBoundary) {
   struct Case {
     uint64_t start;
