@@ -2,6 +2,7 @@
 // recording handlers in place of the menus, the world and the scenes.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -192,6 +193,8 @@ struct HandOverCase {
   int32_t next;
   Names handlers;  // the state handlers that run in the frame, in order
 };
+
+void PrintTo(const HandOverCase& c, std::ostream* os) { *os << c.label; }
 
 class DispatchTest : public FrameLoopTest,
                      public ::testing::WithParamInterface<HandOverCase> {};
