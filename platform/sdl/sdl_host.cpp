@@ -550,6 +550,7 @@ void SdlVideo::PollEvents(std::vector<HostEvent>* out) {
           case SDL_WINDOWEVENT_CLOSE:
             out->push_back(HostEvent{HostEventType::Close});
             break;
+          case SDL_WINDOWEVENT_SIZE_CHANGED:
           case SDL_WINDOWEVENT_EXPOSED: {
             std::lock_guard<std::mutex> lock(mutex_);
             image_changed_ = true;
@@ -617,6 +618,8 @@ int SdlHost::PadCount() const {
   for (SDL_Joystick* joystick : impl_->joysticks) count += joystick != nullptr;
   return count;
 }
+
+void SdlHost::Finish() { impl_->audio.Close(); }
 
 bool SdlHost::HasWindow() const { return impl_->video->HasWindow(); }
 bool SdlHost::AudioDeviceOpen() const { return impl_->audio.DeviceOpen(); }

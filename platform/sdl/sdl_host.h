@@ -29,6 +29,9 @@ class SdlHost : public Host {
   AudioHost& Audio() override;
   ClockHost& Clock() override;
   int PadCount() const override;
+  // Stops the sound output, so nothing pulls from the mixer while the program
+  // exits.
+  void Finish() override;
 
   // Whether a window exists (after the first SetWindowImageSize).
   bool HasWindow() const;
