@@ -244,17 +244,19 @@ class SdlVideo : public VideoHost {
   }
 
   void GetDesktopMode(int* width, int* height, int* bits_per_pixel) const override {
+    *width = desktop_width_;
+    *height = desktop_height_;
+    *bits_per_pixel = desktop_depth_;
+  }
+
+  // Reads the desktop's mode (main thread, once at start).
+  void ReadDesktopMode() {
     SDL_DisplayMode mode{};
-    if (SDL_GetDesktopDisplayMode(0, &mode) != 0) {
-      *width = 1920;
-      *height = 1080;
-      *bits_per_pixel = 32;
-      return;
-    }
-    *width = mode.w;
-    *height = mode.h;
+    if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return;
+    desktop_width_ = mode.w;
+    desktop_height_ = mode.h;
     // 24-bit desktops are reported as 32-bit: start-up refuses 24.
-    *bits_per_pixel = SDL_BITSPERPIXEL(mode.format) <= 16 ? 16 : 32;
+    desktop_depth_ = SDL_BITSPERPIXEL(mode.format) <= 16 ? 16 : 32;
   }
 
   void NoteVerticalBlank() {
@@ -289,6 +291,9 @@ class SdlVideo : public VideoHost {
   int64_t frame_count_ = 0;
   bool close_reported_ = false;
   bool quit_reported_ = false;
+  int desktop_width_ = 1920;
+  int desktop_height_ = 1080;
+  int desktop_depth_ = 32;
 
   // Main thread only.
   SDL_Window* window_ = nullptr;
@@ -395,6 +400,7 @@ struct SdlHost::Impl {
         clock([this] { video->NoteVerticalBlank(); }),
         audio(clock) {
     video = std::make_unique<SdlVideo>(*this, options);
+    video->ReadDesktopMode();
   }
 
   // Reads the open joysticks into the input tables.
