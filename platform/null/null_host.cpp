@@ -9,6 +9,7 @@
 #include <set>
 #include <stdexcept>
 
+#include "platform/host/window_image.h"
 #include "platform/null/null_clock.h"
 #include "platform/null/png_file.h"
 #include "platform/null/wav_file.h"
@@ -180,40 +181,19 @@ class NullVideo : public VideoHost {
 
   void SetWindowImageSize(int width, int height) override {
     std::lock_guard<std::mutex> lock(mutex_);
-    width = std::max(width, 0);
-    height = std::max(height, 0);
-    std::vector<uint32_t> resized(static_cast<size_t>(width) * height, 0);
-    for (int y = 0; y < std::min(height, height_); ++y) {
-      std::copy_n(&image_[static_cast<size_t>(y) * width_], std::min(width, width_),
-                  &resized[static_cast<size_t>(y) * width]);
-    }
-    image_.swap(resized);
-    width_ = width;
-    height_ = height;
+    image_.Resize(width, height);
   }
 
   void GetWindowImageSize(int* width, int* height) const override {
     std::lock_guard<std::mutex> lock(mutex_);
-    *width = width_;
-    *height = height_;
+    *width = image_.width();
+    *height = image_.height();
   }
 
   void WriteImage(int x, int y, int width, int height, const uint32_t* src, int src_width,
                   int src_height, int src_pitch) override {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (width <= 0 || height <= 0 || src_width <= 0 || src_height <= 0) return;
-    const int x0 = std::max(x, 0), y0 = std::max(y, 0);
-    const int x1 = std::min(x + width, width_), y1 = std::min(y + height, height_);
-    for (int dy = y0; dy < y1; ++dy) {
-      const int sy = static_cast<int>(static_cast<int64_t>(dy - y) * src_height / height);
-      const uint32_t* src_row = src + static_cast<size_t>(sy) * src_pitch;
-      uint32_t* dst_row = &image_[static_cast<size_t>(dy) * width_];
-      for (int dx = x0; dx < x1; ++dx) {
-        dst_row[dx] = src_row[static_cast<int64_t>(dx - x) * src_width / width] & 0xFFFFFF;
-      }
-    }
-    const bool whole = width_ > 0 && height_ > 0 && x <= 0 && y <= 0 && x + width >= width_ &&
-                       y + height >= height_;
+    const bool whole = image_.Write(x, y, width, height, src, src_width, src_height, src_pitch);
     if (whole && blank_waited_) {
       blank_waited_ = false;
       RecordFrameLocked();
@@ -223,14 +203,7 @@ class NullVideo : public VideoHost {
   void ReadImage(int x, int y, int width, int height, uint32_t* dst,
                  int dst_pitch) const override {
     std::lock_guard<std::mutex> lock(mutex_);
-    const int x0 = std::max(x, 0), y0 = std::max(y, 0);
-    const int x1 = std::min(x + width, width_), y1 = std::min(y + height, height_);
-    for (int sy = y0; sy < y1; ++sy) {
-      for (int sx = x0; sx < x1; ++sx) {
-        dst[static_cast<size_t>(sy - y) * dst_pitch + (sx - x)] =
-            image_[static_cast<size_t>(sy) * width_ + sx];
-      }
-    }
+    image_.Read(x, y, width, height, dst, dst_pitch);
   }
 
   void SetTitle(const std::string& utf8_title) override {
@@ -316,18 +289,18 @@ class NullVideo : public VideoHost {
  private:
   void RecordFrameLocked() {
     ++frame_count_;
-    const uint64_t hash = FrameHash(image_.data(), width_, height_);
+    const uint64_t hash = FrameHash(image_.pixels(), image_.width(), image_.height());
     hashes_.push_back(hash);
     if (hash_file_ != nullptr) {
       std::fprintf(hash_file_, "%lld %s\n", static_cast<long long>(frame_count_),
                    FrameHashText(hash).c_str());
       std::fflush(hash_file_);
     }
-    last_frame_ = image_;
-    last_width_ = width_;
-    last_height_ = height_;
+    last_frame_ = image_.pixel_vector();
+    last_width_ = image_.width();
+    last_height_ = image_.height();
     if (!options_.save_frames_dir.empty() && save_list_.count(frame_count_) != 0) {
-      SaveLocked(frame_count_, image_.data(), width_, height_);
+      SaveLocked(frame_count_, image_.pixels(), image_.width(), image_.height());
     }
   }
 
@@ -344,9 +317,7 @@ class NullVideo : public VideoHost {
   NullHost& host_;
   const NullHostOptions& options_;
   mutable std::mutex mutex_;
-  int width_ = 0;
-  int height_ = 0;
-  std::vector<uint32_t> image_;
+  WindowImage image_;
   std::string title_;
   bool full_screen_ = false;
   std::deque<HostEvent> events_;

@@ -15,6 +15,7 @@
 
 #include "platform/host/cp932.h"
 #include "platform/host/thread_id.h"
+#include "platform/host/window_image.h"
 
 namespace {
 
@@ -116,16 +117,7 @@ class SdlVideo : public VideoHost {
   void SetWindowImageSize(int width, int height) override {
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      width = std::max(width, 0);
-      height = std::max(height, 0);
-      std::vector<uint32_t> resized(static_cast<size_t>(width) * height, 0);
-      for (int y = 0; y < std::min(height, height_); ++y) {
-        std::copy_n(&image_[static_cast<size_t>(y) * width_], std::min(width, width_),
-                    &resized[static_cast<size_t>(y) * width]);
-      }
-      image_.swap(resized);
-      width_ = width;
-      height_ = height;
+      image_.Resize(width, height);
       size_changed_ = true;
       image_changed_ = true;
     }
@@ -134,8 +126,8 @@ class SdlVideo : public VideoHost {
 
   void GetWindowImageSize(int* width, int* height) const override {
     std::lock_guard<std::mutex> lock(mutex_);
-    *width = width_;
-    *height = height_;
+    *width = image_.width();
+    *height = image_.height();
   }
 
   void WriteImage(int x, int y, int width, int height, const uint32_t* src, int src_width,
@@ -143,19 +135,9 @@ class SdlVideo : public VideoHost {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       if (width <= 0 || height <= 0 || src_width <= 0 || src_height <= 0) return;
-      const int x0 = std::max(x, 0), y0 = std::max(y, 0);
-      const int x1 = std::min(x + width, width_), y1 = std::min(y + height, height_);
-      for (int dy = y0; dy < y1; ++dy) {
-        const int sy = static_cast<int>(static_cast<int64_t>(dy - y) * src_height / height);
-        const uint32_t* src_row = src + static_cast<size_t>(sy) * src_pitch;
-        uint32_t* dst_row = &image_[static_cast<size_t>(dy) * width_];
-        for (int dx = x0; dx < x1; ++dx) {
-          dst_row[dx] = src_row[static_cast<int64_t>(dx - x) * src_width / width] & 0xFFFFFF;
-        }
-      }
+      const bool whole =
+          image_.Write(x, y, width, height, src, src_width, src_height, src_pitch);
       image_changed_ = true;
-      const bool whole = width_ > 0 && height_ > 0 && x <= 0 && y <= 0 && x + width >= width_ &&
-                         y + height >= height_;
       if (whole && blank_waited_) {
         blank_waited_ = false;
         ++frame_count_;
@@ -167,14 +149,7 @@ class SdlVideo : public VideoHost {
   void ReadImage(int x, int y, int width, int height, uint32_t* dst,
                  int dst_pitch) const override {
     std::lock_guard<std::mutex> lock(mutex_);
-    const int x0 = std::max(x, 0), y0 = std::max(y, 0);
-    const int x1 = std::min(x + width, width_), y1 = std::min(y + height, height_);
-    for (int sy = y0; sy < y1; ++sy) {
-      for (int sx = x0; sx < x1; ++sx) {
-        dst[static_cast<size_t>(sy - y) * dst_pitch + (sx - x)] =
-            image_[static_cast<size_t>(sy) * width_ + sx];
-      }
-    }
+    image_.Read(x, y, width, height, dst, dst_pitch);
   }
 
   void SetTitle(const std::string& utf8_title) override {
@@ -274,9 +249,7 @@ class SdlVideo : public VideoHost {
   SdlHost::Impl& impl_;
   const SdlHostOptions& options_;
   mutable std::mutex mutex_;
-  int width_ = 0;
-  int height_ = 0;
-  std::vector<uint32_t> image_;
+  WindowImage image_;
   std::string title_;
   std::vector<uint32_t> icon_;
   int icon_width_ = 0;
@@ -469,10 +442,11 @@ bool SdlVideo::OnMainThread() const { return HostThreadId() == impl_.main_thread
 
 void SdlVideo::Update() {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (width_ <= 0 || height_ <= 0) return;
+  const int width = image_.width(), height = image_.height();
+  if (width <= 0 || height <= 0) return;
   if (window_ == nullptr) {
     window_ = SDL_CreateWindow(title_.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                               width_, height_, SDL_WINDOW_RESIZABLE);
+                               width, height, SDL_WINDOW_RESIZABLE);
     if (window_ == nullptr) {
       std::fprintf(stderr, "brimal: cannot create the window: %s\n", SDL_GetError());
       return;
@@ -492,14 +466,14 @@ void SdlVideo::Update() {
   if (renderer_ == nullptr) return;
   if (size_changed_) {
     size_changed_ = false;
-    if (!full_screen_) SDL_SetWindowSize(window_, width_, height_);
-    SDL_RenderSetLogicalSize(renderer_, width_, height_);
-    if (texture_ == nullptr || texture_width_ != width_ || texture_height_ != height_) {
+    if (!full_screen_) SDL_SetWindowSize(window_, width, height);
+    SDL_RenderSetLogicalSize(renderer_, width, height);
+    if (texture_ == nullptr || texture_width_ != width || texture_height_ != height) {
       if (texture_ != nullptr) SDL_DestroyTexture(texture_);
       texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
-                                   width_, height_);
-      texture_width_ = width_;
-      texture_height_ = height_;
+                                   width, height);
+      texture_width_ = width;
+      texture_height_ = height;
     }
   }
   if (title_changed_) {
@@ -518,11 +492,11 @@ void SdlVideo::Update() {
   if (full_screen_changed_) {
     full_screen_changed_ = false;
     SDL_SetWindowFullscreen(window_, full_screen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-    if (!full_screen_) SDL_SetWindowSize(window_, width_, height_);
+    if (!full_screen_) SDL_SetWindowSize(window_, width, height);
   }
   if (image_changed_ && texture_ != nullptr) {
     image_changed_ = false;
-    SDL_UpdateTexture(texture_, nullptr, image_.data(), width_ * 4);
+    SDL_UpdateTexture(texture_, nullptr, image_.pixels(), width * 4);
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
     SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
