@@ -1,7 +1,9 @@
 # Helpers shared by the folder CMakeLists.
 
 # Game and runtime code keeps its text in Shift-JIS (code page 932): string
-# literals in the UTF-8 sources become CP932 bytes.
+# literals in the UTF-8 sources become CP932 bytes. GCC 12's <chrono> cannot be
+# compiled this way (its "µs" unit text has no CP932 form): such code takes its
+# time from the platform clock instead.
 function(brimal_cp932 target)
   target_compile_options(${target} PRIVATE -finput-charset=UTF-8 -fexec-charset=CP932)
 endfunction()
