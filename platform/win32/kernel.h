@@ -54,3 +54,100 @@ BOOL QueryPerformanceCounter(LARGE_INTEGER* count);
 BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency);
 
 DWORD GetTickCount();
+
+// ---- Files and folders -------------------------------------------------------
+// Paths are Shift-JIS; `\` and `/` both separate. A path that does not exist
+// as written is looked up case-insensitively, component by component. A
+// folder is refused where a file is opened. Paths of any length work.
+
+constexpr DWORD MAX_PATH = 260;
+
+constexpr DWORD GENERIC_READ = 0x80000000u;
+constexpr DWORD GENERIC_WRITE = 0x40000000u;
+constexpr DWORD FILE_SHARE_READ = 0x00000001u;
+constexpr DWORD FILE_SHARE_WRITE = 0x00000002u;
+
+constexpr DWORD CREATE_NEW = 1;
+constexpr DWORD CREATE_ALWAYS = 2;
+constexpr DWORD OPEN_EXISTING = 3;
+constexpr DWORD OPEN_ALWAYS = 4;
+constexpr DWORD TRUNCATE_EXISTING = 5;
+
+constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x00000001u;
+constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x00000010u;
+constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x00000020u;
+constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x00000080u;
+constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu;
+
+constexpr DWORD FILE_BEGIN = 0;
+constexpr DWORD FILE_CURRENT = 1;
+constexpr DWORD FILE_END = 2;
+constexpr DWORD INVALID_FILE_SIZE = 0xFFFFFFFFu;
+constexpr DWORD INVALID_SET_FILE_POINTER = 0xFFFFFFFFu;
+
+// 100-nanosecond intervals since 1601-01-01 (UTC unless converted).
+struct FILETIME {
+  DWORD dwLowDateTime;
+  DWORD dwHighDateTime;
+};
+
+struct SYSTEMTIME {
+  WORD wYear;
+  WORD wMonth;
+  WORD wDayOfWeek;
+  WORD wDay;
+  WORD wHour;
+  WORD wMinute;
+  WORD wSecond;
+  WORD wMilliseconds;
+};
+
+struct WIN32_FIND_DATAA {
+  DWORD dwFileAttributes;
+  FILETIME ftCreationTime;
+  FILETIME ftLastAccessTime;
+  FILETIME ftLastWriteTime;
+  DWORD nFileSizeHigh;
+  DWORD nFileSizeLow;
+  DWORD dwReserved0;
+  DWORD dwReserved1;
+  CHAR cFileName[MAX_PATH];
+  CHAR cAlternateFileName[14];
+};
+
+// Only plain files without security attributes, templates or special flags.
+HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share_mode, void* security,
+                   DWORD creation_disposition, DWORD flags_and_attributes, HANDLE template_file);
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytes_to_read, LPDWORD bytes_read,
+              void* overlapped);
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytes_to_write, LPDWORD bytes_written,
+               void* overlapped);
+// Moves the file position; returns the low 32 bits of the new position.
+DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distance_high, DWORD move_method);
+DWORD GetFileSize(HANDLE file, LPDWORD size_high);
+BOOL DeleteFileA(LPCSTR path);
+DWORD GetFileAttributesA(LPCSTR path);
+
+// Folder search: the pattern's last component may hold * and ? wildcards.
+HANDLE FindFirstFileA(LPCSTR pattern, WIN32_FIND_DATAA* data);
+BOOL FindNextFileA(HANDLE search, WIN32_FIND_DATAA* data);
+BOOL FindClose(HANDLE search);
+
+// The current folder, as a Shift-JIS path. GetCurrentDirectoryA returns the
+// length written, or the size needed (NUL included) when the buffer is short.
+DWORD GetCurrentDirectoryA(DWORD buffer_length, LPSTR buffer);
+BOOL SetCurrentDirectoryA(LPCSTR path);
+// The folder for temporary files, ending with a separator.
+DWORD GetTempPathA(DWORD buffer_length, LPSTR buffer);
+// Makes a unique empty file "<prefix up to 3 chars><hex>.tmp" in `folder`
+// (when `unique` is 0) and writes its path to `temp_file_name` (MAX_PATH
+// bytes); returns the number used, 0 on failure.
+UINT GetTempFileNameA(LPCSTR folder, LPCSTR prefix, UINT unique, LPSTR temp_file_name);
+
+void GetLocalTime(SYSTEMTIME* time);
+BOOL FileTimeToLocalFileTime(const FILETIME* file_time, FILETIME* local_file_time);
+BOOL FileTimeToSystemTime(const FILETIME* file_time, SYSTEMTIME* system_time);
+
+// The debugger output: written to the host's debug sink (standard error when
+// BRIMAL_DEBUG_OUTPUT is set, else nowhere).
+void OutputDebugStringA(LPCSTR text);
