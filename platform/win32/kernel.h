@@ -148,6 +148,6 @@ void GetLocalTime(SYSTEMTIME* time);
 BOOL FileTimeToLocalFileTime(const FILETIME* file_time, FILETIME* local_file_time);
 BOOL FileTimeToSystemTime(const FILETIME* file_time, SYSTEMTIME* system_time);
 
-// The debugger output: written to the host's debug sink (standard error when
-// BRIMAL_DEBUG_OUTPUT is set, else nowhere).
+// The debugger output. No debugger listens here: the text goes nowhere unless
+// a sink is installed (tests install one to read it).
 void OutputDebugStringA(LPCSTR text);
