@@ -7,8 +7,33 @@
 #include <cstddef>
 #include <cstdint>
 
+// The header in front of every block (80 bytes, so the caller's memory that
+// follows it keeps the heap's 16-byte alignment). The mirror is a copy of the
+// 40 bytes before it, rewritten whenever they change; a difference between the
+// two means the header was overwritten.
+struct MemoryBlockHeader {
+  char source_name[16];       // the last 15 characters of the name, NUL-terminated
+  uint16_t serial;            // process-wide allocation counter, wraps at 65536
+  int16_t source_line;
+  int32_t size;               // the caller's size
+  MemoryBlockHeader* older;   // towards the list's end (the sentinel)
+  MemoryBlockHeader* newer;   // nullptr for the newest block
+  uint8_t mirror[40];
+};
+
+// Trace settings, all 0 unless set before library start-up. An allocation or
+// free of MemoryTraceSize bytes is logged (any size when MemoryTraceAllFlag
+// is 1 or MemoryTraceSize is negative); with MemoryTraceTotalsFlag 1 every
+// allocation and free also logs the totals; with MemoryCheckEveryCallFlag 1
+// every allocation and free checks all headers.
+extern int MemoryTraceAllFlag;
+extern int MemoryTraceTotalsFlag;
+extern int MemoryCheckEveryCallFlag;
+extern int32_t MemoryTraceSize;
+
 // Returns `size` usable bytes, or nullptr (after writing the live blocks to
-// the log) when the heap has none. `source_name` may be null.
+// the log) when the heap has none or `size` does not fit the header's signed
+// 32-bit size. `source_name` may be null.
 void* AllocTracked(size_t size, const char* source_name, int source_line);
 // As AllocTracked, with the bytes set to 0.
 void* AllocTrackedCleared(size_t size, const char* source_name, int source_line);
@@ -20,10 +45,20 @@ void FreeTracked(void* block);
 int CheckMemoryBlocks();
 // Writes every live block and the totals to the log.
 void DumpAllMemoryBlocks();
+// Writes one block's line to the log: size, name, line, serial and its first
+// bytes as characters and in hexadecimal.
+void FormatMemoryBlockLine(const MemoryBlockHeader* header);
 
-// The allocator's totals (live bytes and blocks).
-int32_t TrackedTotalBytes();
+// The allocator's totals (live bytes and blocks). The byte total is 64-bit:
+// blocks of up to 2 GB each may together pass what 32 bits hold.
+int64_t TrackedTotalBytes();
 int32_t TrackedBlockCount();
+// The header of the block at `block` (an address AllocTracked returned).
+MemoryBlockHeader* MemoryBlockHeaderOf(void* block);
+// The newest block's header (the sentinel when no block is live, nullptr
+// before the first allocation) and the sentinel that ends the list.
+const MemoryBlockHeader* TrackedListHead();
+const MemoryBlockHeader* TrackedListSentinel();
 
 // Growable byte ring.
 struct RingBuffer {
@@ -35,7 +70,7 @@ struct RingBuffer {
 };
 
 // Makes room for `additional` more bytes: 0, or -1 when no storage could be
-// had (the ring is then emptied and freed).
+// had (the ring then keeps its storage and bytes as they were).
 int GrowRingBuffer(int32_t additional, RingBuffer* ring);
 // Frees the data and clears the ring; 0.
 int FreeRingBuffer(RingBuffer* ring);

@@ -1,0 +1,253 @@
+// The tracking allocator and the growable byte ring.
+//
+// Every block comes from the process heap with a MemoryBlockHeader in front
+// of it. Live blocks form one doubly linked list: the head is the newest
+// block, each header's `older` link leads towards a sentinel header that ends
+// the list. The allocator takes no lock: its callers hold the library lock.
+#include "runtime/core/memory.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "runtime/core/format.h"
+#include "runtime/core/log.h"
+
+// The mirror covers everything in front of it.
+static constexpr size_t kMirroredBytes = offsetof(MemoryBlockHeader, mirror);
+static_assert(kMirroredBytes == 40, "name, serial, line, size and both links");
+static_assert(sizeof(MemoryBlockHeader::mirror) == kMirroredBytes,
+              "the mirror holds a full copy of the mirrored part");
+static_assert(sizeof(MemoryBlockHeader) == 80, "the header layout is fixed");
+static_assert(sizeof(MemoryBlockHeader) % alignof(std::max_align_t) == 0,
+              "the caller's memory keeps the heap's alignment");
+
+// The largest size the header's signed 32-bit field can hold.
+static constexpr size_t kLargestBlockSize = INT32_MAX;
+
+int MemoryTraceAllFlag = 0;
+int MemoryTraceTotalsFlag = 0;
+int MemoryCheckEveryCallFlag = 0;
+int32_t MemoryTraceSize = 0;
+
+static MemoryBlockHeader g_sentinel;
+static MemoryBlockHeader* g_head = nullptr;
+static int64_t g_total_bytes = 0;
+static int32_t g_block_count = 0;
+static uint16_t g_next_serial = 0;
+
+static void RefreshMirror(MemoryBlockHeader* header) {
+  std::memcpy(header->mirror, header, kMirroredBytes);
+}
+
+static bool HeaderIntact(const MemoryBlockHeader* header) {
+  return std::memcmp(header, header->mirror, kMirroredBytes) == 0;
+}
+
+static void* CallerMemory(MemoryBlockHeader* header) { return header + 1; }
+
+static void LogTotals() {
+  LogPrintf("\tTotal size:%lld(%.3fkb)  Alloc num:%d", static_cast<long long>(g_total_bytes),
+            static_cast<double>(g_total_bytes) / 1024.0, g_block_count);
+}
+
+// Whether an allocation or free of `size` bytes is traced.
+static bool Traced(int32_t size) {
+  return !(MemoryTraceSize >= 0 && MemoryTraceSize != size && MemoryTraceAllFlag != 1);
+}
+
+static void ReportDamagedBlock(const MemoryBlockHeader* header) {
+  LogAdd("以下のメモリ確保情報が破損しました");
+  FormatMemoryBlockLine(header);
+}
+
+MemoryBlockHeader* MemoryBlockHeaderOf(void* block) {
+  return static_cast<MemoryBlockHeader*>(block) - 1;
+}
+
+const MemoryBlockHeader* TrackedListHead() { return g_head; }
+const MemoryBlockHeader* TrackedListSentinel() { return &g_sentinel; }
+int64_t TrackedTotalBytes() { return g_total_bytes; }
+int32_t TrackedBlockCount() { return g_block_count; }
+
+void* AllocTracked(size_t size, const char* source_name, int source_line) {
+  void* memory = nullptr;
+  if (size <= kLargestBlockSize) memory = std::malloc(sizeof(MemoryBlockHeader) + size);
+  if (memory == nullptr) {
+    DumpAllMemoryBlocks();
+    return nullptr;
+  }
+
+  auto* header = static_cast<MemoryBlockHeader*>(memory);
+  std::memset(header, 0, sizeof(MemoryBlockHeader));
+  header->size = static_cast<int32_t>(size);
+  if (source_name != nullptr) {
+    // Keep the end of the name: for a source file path that is the file name.
+    size_t length = std::strlen(source_name);
+    size_t kept = length < 15 ? length : 15;
+    std::memcpy(header->source_name, source_name + (length - kept), kept);
+  }
+  header->source_line = static_cast<int16_t>(source_line);
+  header->serial = g_next_serial++;
+
+  if (g_head == nullptr) g_head = &g_sentinel;
+  MemoryBlockHeader* old_head = g_head;
+  old_head->newer = header;
+  header->older = old_head;
+  header->newer = nullptr;
+  g_head = header;
+  RefreshMirror(header);
+  RefreshMirror(old_head);
+
+  g_total_bytes += header->size;
+  g_block_count += 1;
+
+  if (Traced(header->size)) {
+    LogAdd("mem alloc  ");
+    FormatMemoryBlockLine(header);
+  }
+  if (MemoryTraceTotalsFlag == 1) LogTotals();
+  if (MemoryCheckEveryCallFlag == 1) CheckMemoryBlocks();
+  return CallerMemory(header);
+}
+
+void* AllocTrackedCleared(size_t size, const char* source_name, int source_line) {
+  void* block = AllocTracked(size, source_name, source_line);
+  if (block != nullptr) std::memset(block, 0, size);
+  return block;
+}
+
+void FreeTracked(void* block) {
+  if (block == nullptr) return;
+  MemoryBlockHeader* header = MemoryBlockHeaderOf(block);
+  // Unlinking writes through the header's links: a header that no longer
+  // matches its mirror is reported and its block left in place.
+  if (!HeaderIntact(header)) {
+    ReportDamagedBlock(header);
+    return;
+  }
+
+  g_total_bytes -= header->size;
+  g_block_count -= 1;
+  if (MemoryCheckEveryCallFlag == 1) CheckMemoryBlocks();
+
+  MemoryBlockHeader* older = header->older;
+  MemoryBlockHeader* newer = header->newer;
+  older->newer = newer;
+  if (newer != nullptr) newer->older = older;
+  if (g_head == header) g_head = older;
+  RefreshMirror(older);
+  if (newer != nullptr) RefreshMirror(newer);
+
+  if (Traced(header->size)) {
+    LogAdd("mem free  ");
+    FormatMemoryBlockLine(header);
+  }
+  if (MemoryTraceTotalsFlag == 1) LogTotals();
+  std::free(header);
+}
+
+int CheckMemoryBlocks() {
+  if (g_head == nullptr) return 0;
+  for (const MemoryBlockHeader* header = g_head; header != &g_sentinel; header = header->older) {
+    if (!HeaderIntact(header)) {
+      ReportDamagedBlock(header);
+      return -1;
+    }
+  }
+  return 0;
+}
+
+void FormatMemoryBlockLine(const MemoryBlockHeader* header) {
+  // A damaged header may carry any size: show no more bytes than both the
+  // size and its mirrored copy allow, so the line never reads past the block.
+  int32_t mirrored_size;
+  std::memcpy(&mirrored_size, header->mirror + offsetof(MemoryBlockHeader, size),
+              sizeof(mirrored_size));
+  int32_t shown = header->size < mirrored_size ? header->size : mirrored_size;
+  if (shown > 16) shown = 16;
+  if (shown < 0) shown = 0;
+  const auto* data = reinterpret_cast<const unsigned char*>(header + 1);
+
+  char characters[17];
+  char hex[16 * 3 + 1];
+  size_t hex_length = 0;
+  for (int32_t i = 0; i < shown; ++i) {
+    characters[i] = data[i] < 32 ? '.' : static_cast<char>(data[i]);
+    static const char kDigits[] = "0123456789abcdef";
+    if (i > 0) hex[hex_length++] = ' ';
+    hex[hex_length++] = kDigits[data[i] >> 4];
+    hex[hex_length++] = kDigits[data[i] & 15];
+  }
+  characters[shown] = '\0';
+  hex[hex_length] = '\0';
+
+  char line[kFormatBufferSize];
+  FormatToBufferVarargs(line, sizeof(line),
+                        "\tsize:%d(%.3fkb)  file:%.16s  line:%d  ID:%d  data:<%s [%s]\n",
+                        header->size, static_cast<double>(header->size) / 1024.0,
+                        header->source_name, header->source_line, header->serial, characters,
+                        hex);
+  LogAdd(line);
+}
+
+void DumpAllMemoryBlocks() {
+  LogAdd("\n");
+  LogAdd("Alloc memory dump");
+  if (g_head != nullptr) {
+    for (const MemoryBlockHeader* header = g_head; header != &g_sentinel;
+         header = header->older) {
+      FormatMemoryBlockLine(header);
+    }
+  }
+  LogTotals();
+  LogAdd("\n");
+}
+
+void ResetRingIndexes(RingBuffer* ring) {
+  if (ring->read_position == ring->capacity) ring->read_position = 0;
+  if (ring->write_position == ring->capacity) ring->write_position = 0;
+}
+
+int GrowRingBuffer(int32_t additional, RingBuffer* ring) {
+  ResetRingIndexes(ring);
+  int64_t needed = static_cast<int64_t>(ring->count) + additional;
+  if (needed <= ring->capacity) return 0;
+
+  int64_t new_capacity = needed + 1000;
+  auto* data =
+      static_cast<uint8_t*>(AllocTracked(static_cast<size_t>(new_capacity), __FILE__, __LINE__));
+  if (data == nullptr) {
+    // The ring keeps its storage and the bytes it holds: the caller reports
+    // the failure and may still read what was received.
+    LogPrintf("リングバッファの再確保に失敗しました(確保しようとしたサイズ %lld byte)",
+              static_cast<long long>(new_capacity));
+    return -1;
+  }
+
+  if (ring->count > 0) {
+    int32_t first = ring->count;
+    if (static_cast<int64_t>(ring->read_position) + ring->count > ring->capacity) {
+      first = ring->capacity - ring->read_position;
+    }
+    std::memcpy(data, ring->data + ring->read_position, static_cast<size_t>(first));
+    std::memcpy(data + first, ring->data, static_cast<size_t>(ring->count - first));
+  }
+  FreeTracked(ring->data);
+  ring->data = data;
+  ring->read_position = 0;
+  ring->write_position = ring->count;
+  ring->capacity = static_cast<int32_t>(new_capacity);
+  return 0;
+}
+
+int FreeRingBuffer(RingBuffer* ring) {
+  FreeTracked(ring->data);
+  ring->data = nullptr;
+  ring->read_position = 0;
+  ring->write_position = 0;
+  ring->count = 0;
+  ring->capacity = 0;
+  return 0;
+}
