@@ -9,14 +9,14 @@
 
 #include "platform/host/host.h"
 #include "platform/host/thread_id.h"
+#include "platform/win32/handle_table.h"
 
 namespace {
 
 // ---- Kernel objects and their handles -------------------------------------
 
 // A waitable object: its state lives under `mutex`; waiters sleep on `cv`.
-struct KernelObject {
-  virtual ~KernelObject() = default;
+struct KernelObject : HandleObject {
   // Whether a wait would be satisfied now (mutex held).
   virtual bool Signalled() const = 0;
   // What a satisfied wait does to the object (mutex held): an auto-reset
@@ -43,43 +43,47 @@ struct ThreadObject : KernelObject {
   DWORD exit_code = STILL_ACTIVE;
 };
 
-// Handle values are small multiples of 4, never 0 and never
-// INVALID_HANDLE_VALUE. The table is never destroyed: detached threads may
-// still reach it while the program exits.
+// The table is never destroyed: detached threads may still reach it while the
+// program exits.
 class HandleTable {
  public:
-  HANDLE Add(std::shared_ptr<KernelObject> object) {
+  HANDLE Add(std::shared_ptr<HandleObject> object) {
     std::lock_guard<std::mutex> lock(mutex_);
     next_ += 4;
     objects_[next_] = std::move(object);
     return reinterpret_cast<HANDLE>(next_);
   }
 
-  std::shared_ptr<KernelObject> Find(HANDLE handle) {
+  std::shared_ptr<HandleObject> Find(HANDLE handle) {
     std::lock_guard<std::mutex> lock(mutex_);
     auto it = objects_.find(reinterpret_cast<uintptr_t>(handle));
     return it == objects_.end() ? nullptr : it->second;
   }
 
-  bool Remove(HANDLE handle) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return objects_.erase(reinterpret_cast<uintptr_t>(handle)) != 0;
+  // The removed object is released after the table's lock is let go: its
+  // destructor may take locks of its own (an open file leaves the table of
+  // open files).
+  bool Remove(HANDLE handle, bool (*accept)(const HandleObject&)) {
+    std::shared_ptr<HandleObject> removed;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      auto it = objects_.find(reinterpret_cast<uintptr_t>(handle));
+      if (it == objects_.end() || (accept != nullptr && !accept(*it->second))) return false;
+      removed = std::move(it->second);
+      objects_.erase(it);
+    }
+    return true;
   }
 
  private:
   std::mutex mutex_;
   uintptr_t next_ = 0;
-  std::unordered_map<uintptr_t, std::shared_ptr<KernelObject>> objects_;
+  std::unordered_map<uintptr_t, std::shared_ptr<HandleObject>> objects_;
 };
 
 HandleTable& Handles() {
   static auto* table = new HandleTable;
   return *table;
-}
-
-template <typename T>
-std::shared_ptr<T> FindAs(HANDLE handle) {
-  return std::dynamic_pointer_cast<T>(Handles().Find(handle));
 }
 
 ClockHost& HostClock() { return CurrentHost().Clock(); }
@@ -117,6 +121,16 @@ struct ThreadExit {
 };
 
 }  // namespace
+
+// ---- Handles ------------------------------------------------------------------
+
+HANDLE AddHandle(std::shared_ptr<HandleObject> object) { return Handles().Add(std::move(object)); }
+
+std::shared_ptr<HandleObject> FindHandle(HANDLE handle) { return Handles().Find(handle); }
+
+bool RemoveHandle(HANDLE handle, bool (*accept)(const HandleObject& object)) {
+  return Handles().Remove(handle, accept);
+}
 
 // ---- Critical sections ------------------------------------------------------
 
@@ -165,11 +179,11 @@ HANDLE CreateEventA(void* security, BOOL manual_reset, BOOL initial_state, LPCST
   assert(security == nullptr && "event security attributes are not emulated");
   assert(name == nullptr && "named events are not emulated");
   if (security != nullptr || name != nullptr) return nullptr;
-  return Handles().Add(std::make_shared<EventObject>(manual_reset != 0, initial_state != 0));
+  return AddHandle(std::make_shared<EventObject>(manual_reset != 0, initial_state != 0));
 }
 
 BOOL SetEvent(HANDLE event) {
-  auto object = FindAs<EventObject>(event);
+  auto object = FindHandleAs<EventObject>(event);
   if (!object) return FALSE;
   std::lock_guard<std::mutex> lock(object->mutex);
   object->signalled = true;
@@ -178,7 +192,7 @@ BOOL SetEvent(HANDLE event) {
 }
 
 BOOL ResetEvent(HANDLE event) {
-  auto object = FindAs<EventObject>(event);
+  auto object = FindHandleAs<EventObject>(event);
   if (!object) return FALSE;
   std::lock_guard<std::mutex> lock(object->mutex);
   object->signalled = false;
@@ -221,11 +235,11 @@ HANDLE CreateThread(void* security, SIZE_T stack_size, LPTHREAD_START_ROUTINE st
     return nullptr;
   }
   if (thread_id != nullptr) *thread_id = id;
-  return Handles().Add(object);
+  return AddHandle(object);
 }
 
 BOOL GetExitCodeThread(HANDLE thread, LPDWORD exit_code) {
-  auto object = FindAs<ThreadObject>(thread);
+  auto object = FindHandleAs<ThreadObject>(thread);
   if (!object || exit_code == nullptr) return FALSE;
   std::lock_guard<std::mutex> lock(object->mutex);
   *exit_code = object->exit_code;
@@ -237,8 +251,11 @@ void ExitThread(DWORD exit_code) { throw ThreadExit{exit_code}; }
 // ---- Waiting and handles --------------------------------------------------------
 
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
-  std::shared_ptr<KernelObject> object = Handles().Find(handle);
-  if (!object) return WAIT_FAILED;
+  std::shared_ptr<KernelObject> object = FindHandleAs<KernelObject>(handle);
+  if (!object) {
+    assert(FindHandle(handle) == nullptr && "only events and threads can be waited for");
+    return WAIT_FAILED;
+  }
   std::unique_lock<std::mutex> lock(object->mutex);
   KernelObject* raw = object.get();
   if (!HostClock().WaitFor(lock, object->cv, milliseconds, [raw] { return raw->Signalled(); })) {
@@ -248,7 +265,12 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
   return WAIT_OBJECT_0;
 }
 
-BOOL CloseHandle(HANDLE object) { return Handles().Remove(object) ? TRUE : FALSE; }
+BOOL CloseHandle(HANDLE object) {
+  const bool closed =
+      RemoveHandle(object, [](const HandleObject& named) { return named.ClosedByCloseHandle(); });
+  assert((closed || !FindHandle(object)) && "a folder search is closed by FindClose");
+  return closed ? TRUE : FALSE;
+}
 
 DWORD GetCurrentThreadId() { return HostThreadId(); }
 

@@ -42,7 +42,8 @@ BOOL GetExitCodeThread(HANDLE thread, LPDWORD exit_code);
 
 // Waits for an event or a thread; WAIT_OBJECT_0, WAIT_TIMEOUT or WAIT_FAILED.
 DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds);
-// Closes an event or thread handle (a thread keeps running on its own).
+// Closes an event, thread or file handle (a thread keeps running on its own;
+// folder searches are closed by FindClose).
 BOOL CloseHandle(HANDLE object);
 
 // Thread ids are small positive numbers, never 0 and never 0xFFFFFFFF.
@@ -151,3 +152,10 @@ BOOL FileTimeToSystemTime(const FILETIME* file_time, SYSTEMTIME* system_time);
 // The debugger output. No debugger listens here: the text goes nowhere unless
 // a sink is installed (tests install one to read it).
 void OutputDebugStringA(LPCSTR text);
+
+// Receives every text sent to the debugger output, unchanged (Shift-JIS), one
+// call at a time, with the `context` given at installation.
+using DebugOutputSink = void (*)(void* context, LPCSTR text);
+// Installs `sink` (null: none). Once this returns, the sink it replaced is no
+// longer called.
+void SetDebugOutputSink(DebugOutputSink sink, void* context);

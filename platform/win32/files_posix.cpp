@@ -1,0 +1,202 @@
+#include "platform/win32/files_posix.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace {
+
+PosixError ErrorOf(int code) {
+  switch (code) {
+    case ENOENT:
+    case ENOTDIR:
+      return PosixError::kMissing;
+    case EEXIST:
+      return PosixError::kExists;
+    case EISDIR:
+      return PosixError::kIsFolder;
+    default:
+      return PosixError::kOther;
+  }
+}
+
+void FillInfo(const struct statx& s, PosixEntryInfo* info) {
+  const unsigned type = s.stx_mode & S_IFMT;
+  info->directory = type == S_IFDIR;
+  info->regular = type == S_IFREG;
+  info->writable = (s.stx_mode & 0222) != 0;
+  info->size = s.stx_size;
+  info->device = (static_cast<uint64_t>(s.stx_dev_major) << 32) | s.stx_dev_minor;
+  info->inode = s.stx_ino;
+  info->access_seconds = s.stx_atime.tv_sec;
+  info->access_nanoseconds = s.stx_atime.tv_nsec;
+  info->write_seconds = s.stx_mtime.tv_sec;
+  info->write_nanoseconds = s.stx_mtime.tv_nsec;
+  if (s.stx_mask & STATX_BTIME) {
+    info->creation_seconds = s.stx_btime.tv_sec;
+    info->creation_nanoseconds = s.stx_btime.tv_nsec;
+  } else {
+    info->creation_seconds = s.stx_mtime.tv_sec;
+    info->creation_nanoseconds = s.stx_mtime.tv_nsec;
+  }
+}
+
+bool StatxInfo(int folder, const char* name, int flags, PosixEntryInfo* info) {
+  struct statx s;
+  if (statx(folder, name, flags, STATX_BASIC_STATS | STATX_BTIME, &s) != 0) return false;
+  FillInfo(s, info);
+  return true;
+}
+
+}  // namespace
+
+int PosixOpenRootFolder() { return open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC); }
+
+int PosixOpenCurrentFolder() { return PosixOpenFolderAt(AT_FDCWD, "."); }
+
+int PosixOpenFolderAt(int folder, const std::string& name) {
+  int descriptor = openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  // A folder that may be passed through but not listed.
+  if (descriptor < 0 && errno == EACCES) {
+    descriptor = openat(folder, name.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  }
+  return descriptor;
+}
+
+void PosixClose(int descriptor) {
+  if (descriptor >= 0) close(descriptor);
+}
+
+bool PosixInfoAt(int folder, const std::string& name, PosixEntryInfo* info) {
+  return StatxInfo(folder, name.c_str(), 0, info);
+}
+
+bool PosixInfoOf(int descriptor, PosixEntryInfo* info) {
+  return StatxInfo(descriptor, "", AT_EMPTY_PATH, info);
+}
+
+bool PosixListFolder(int folder, std::vector<std::string>* names) {
+  names->clear();
+  // The duplicate shares the folder's read position: start from the top.
+  const int copy = fcntl(folder, F_DUPFD_CLOEXEC, 0);
+  if (copy < 0) return false;
+  DIR* listing = fdopendir(copy);
+  if (listing == nullptr) {
+    close(copy);
+    return false;
+  }
+  rewinddir(listing);
+  while (const dirent* entry = readdir(listing)) {
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..") names->push_back(name);
+  }
+  closedir(listing);
+  return true;
+}
+
+int PosixOpenFileAt(int folder, const std::string& name, bool read, bool write, bool create,
+                    bool exclusive, PosixError* error) {
+  int flags = O_CLOEXEC | O_NONBLOCK;  // no waiting on a pipe or device: refused below
+  flags |= read && write ? O_RDWR : write ? O_WRONLY : O_RDONLY;
+  if (create) flags |= O_CREAT;
+  if (exclusive) flags |= O_EXCL;
+  const int file = openat(folder, name.c_str(), flags, 0666);
+  if (file < 0) {
+    *error = ErrorOf(errno);
+    return -1;
+  }
+  PosixEntryInfo info;
+  if (!PosixInfoOf(file, &info) || !info.regular) {
+    *error = info.directory ? PosixError::kIsFolder : PosixError::kOther;
+    close(file);
+    return -1;
+  }
+  fcntl(file, F_SETFL, fcntl(file, F_GETFL) & ~O_NONBLOCK);
+  *error = PosixError::kNone;
+  return file;
+}
+
+bool PosixTruncate(int file) { return ftruncate(file, 0) == 0; }
+
+int64_t PosixRead(int file, void* buffer, size_t size) {
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t n = read(file, static_cast<char*>(buffer) + done, size - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return -1;
+    }
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return static_cast<int64_t>(done);
+}
+
+int64_t PosixWrite(int file, const void* buffer, size_t size) {
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t n = write(file, static_cast<const char*>(buffer) + done, size - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return -1;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return static_cast<int64_t>(done);
+}
+
+int64_t PosixSeek(int file, int64_t offset, int origin) {
+  const int whence = origin == 0 ? SEEK_SET : origin == 1 ? SEEK_CUR : SEEK_END;
+  return lseek(file, offset, whence);
+}
+
+bool PosixRemoveFileAt(int folder, const std::string& name) {
+  return unlinkat(folder, name.c_str(), 0) == 0;
+}
+
+bool PosixChangeFolder(int folder) { return fchdir(folder) == 0; }
+
+bool PosixCurrentFolderPath(std::string* path) {
+  // glibc finds the path even where it is longer than PATH_MAX.
+  char* text = getcwd(nullptr, 0);
+  if (text == nullptr) return false;
+  *path = text;
+  std::free(text);
+  return true;
+}
+
+std::string PosixTemporaryFolderPath() {
+  const char* folder = std::getenv("TMPDIR");
+  if (folder != nullptr && folder[0] == '/') return folder;
+  return "/tmp";
+}
+
+int PosixProcessId() { return static_cast<int>(getpid()); }
+
+void PosixNow(int64_t* seconds, uint32_t* nanoseconds) {
+  timespec now;
+  clock_gettime(CLOCK_REALTIME, &now);
+  *seconds = now.tv_sec;
+  *nanoseconds = static_cast<uint32_t>(now.tv_nsec);
+}
+
+bool PosixLocalTime(int64_t seconds, PosixLocalParts* parts) {
+  const time_t moment = static_cast<time_t>(seconds);
+  tm local;
+  if (localtime_r(&moment, &local) == nullptr) return false;
+  parts->year = local.tm_year + 1900;
+  parts->month = local.tm_mon + 1;
+  parts->day_of_week = local.tm_wday;
+  parts->day = local.tm_mday;
+  parts->hour = local.tm_hour;
+  parts->minute = local.tm_min;
+  parts->second = local.tm_sec;
+  parts->utc_offset_seconds = local.tm_gmtoff;
+  return true;
+}

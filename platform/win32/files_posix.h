@@ -1,0 +1,85 @@
+// The POSIX calls behind the file, folder and local-time stand-ins, kept in
+// their own translation unit so that POSIX names never meet the Windows-named
+// ones. Names are UTF-8 file-system names of one component; folders are
+// reached through descriptors, one component at a time, so paths of any
+// length work.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// What a file-system entry is.
+struct PosixEntryInfo {
+  bool directory = false;
+  bool regular = false;
+  bool writable = false;  // some write permission bit is set
+  uint64_t size = 0;
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  // Seconds and nanoseconds since 1970-01-01 UTC. The creation time is the
+  // file system's birth time where it keeps one, else the last write time.
+  int64_t creation_seconds = 0;
+  uint32_t creation_nanoseconds = 0;
+  int64_t access_seconds = 0;
+  uint32_t access_nanoseconds = 0;
+  int64_t write_seconds = 0;
+  uint32_t write_nanoseconds = 0;
+};
+
+// Why an operation failed, as far as the stand-ins tell the cases apart.
+enum class PosixError { kNone, kMissing, kExists, kIsFolder, kOther };
+
+// Folder descriptors. -1 is none.
+int PosixOpenRootFolder();
+int PosixOpenCurrentFolder();
+// Opens the folder `name` inside `folder` ("." and ".." included).
+int PosixOpenFolderAt(int folder, const std::string& name);
+void PosixClose(int descriptor);
+
+// The entry `name` inside `folder`, following symbolic links; false when it
+// does not exist (or cannot be reached).
+bool PosixInfoAt(int folder, const std::string& name, PosixEntryInfo* info);
+bool PosixInfoOf(int descriptor, PosixEntryInfo* info);
+// The names in `folder`, without "." and "..", in the order the file system
+// gives them; false when it cannot be read.
+bool PosixListFolder(int folder, std::vector<std::string>* names);
+
+// Opens (and with `create`, creates; with `exclusive`, only creates) the
+// regular file `name` inside `folder`. -1 on failure, with `error` set.
+int PosixOpenFileAt(int folder, const std::string& name, bool read, bool write, bool create,
+                    bool exclusive, PosixError* error);
+bool PosixTruncate(int file);
+// Read and write loop until done; -1 on failure, else the bytes moved (a read
+// stops short only at the end of the file).
+int64_t PosixRead(int file, void* buffer, size_t size);
+int64_t PosixWrite(int file, const void* buffer, size_t size);
+// `origin` 0 from the start, 1 from the position, 2 from the end; the new
+// position, or -1 on failure.
+int64_t PosixSeek(int file, int64_t offset, int origin);
+// Removes the file (not a folder) `name` inside `folder`.
+bool PosixRemoveFileAt(int folder, const std::string& name);
+
+// The process's current folder.
+bool PosixChangeFolder(int folder);
+bool PosixCurrentFolderPath(std::string* path);
+// The folder for temporary files: TMPDIR when it is an absolute path, else /tmp.
+std::string PosixTemporaryFolderPath();
+int PosixProcessId();
+
+// The wall clock.
+void PosixNow(int64_t* seconds, uint32_t* nanoseconds);
+
+// A moment broken down in local time.
+struct PosixLocalParts {
+  int year;
+  int month;  // 1 to 12
+  int day_of_week;  // 0 Sunday
+  int day;
+  int hour;
+  int minute;
+  int second;
+  int64_t utc_offset_seconds;  // local time minus UTC at that moment
+};
+bool PosixLocalTime(int64_t seconds, PosixLocalParts* parts);
