@@ -9,6 +9,7 @@
 #include <cstdarg>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "platform/win32/kernel.h"
 #include "platform/win32/mmsystem.h"
@@ -52,11 +53,11 @@ int DecreaseLogIndent() {
 }
 
 // The current folder, remembered while the log works in its own folder.
-class CurrentFolderSwitch {
+class LogFolderSwitch {
  public:
   // Switches to `folder`; Switched() tells whether that worked. The current
   // folder is only left when it could be remembered, so it can be restored.
-  explicit CurrentFolderSwitch(const char* folder) {
+  explicit LogFolderSwitch(const char* folder) {
     char buffer[MAX_PATH];
     DWORD length = GetCurrentDirectoryA(MAX_PATH, buffer);
     if (length == 0) return;
@@ -72,11 +73,11 @@ class CurrentFolderSwitch {
     }
     switched_ = SetCurrentDirectoryA(folder) != FALSE;
   }
-  ~CurrentFolderSwitch() {
+  ~LogFolderSwitch() {
     if (switched_) SetCurrentDirectoryA(previous_.c_str());
   }
-  CurrentFolderSwitch(const CurrentFolderSwitch&) = delete;
-  CurrentFolderSwitch& operator=(const CurrentFolderSwitch&) = delete;
+  LogFolderSwitch(const LogFolderSwitch&) = delete;
+  LogFolderSwitch& operator=(const LogFolderSwitch&) = delete;
 
   bool Switched() const { return switched_; }
 
@@ -100,7 +101,7 @@ int InitLog() {
   }
 
   if (!g_log_folder.empty()) {
-    CurrentFolderSwitch in_log_folder(g_log_folder.c_str());
+    LogFolderSwitch in_log_folder(g_log_folder.c_str());
     if (in_log_folder.Switched()) {
       DeleteFileA(g_log_file_name);
       HANDLE file = CreateFileA(g_log_file_name, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
@@ -164,7 +165,7 @@ static void WriteToFile(HANDLE file, const char* bytes, size_t length) {
 
 // Writes one converted text to the log file and the debugger output.
 static void AppendToLog(const char* copy, size_t length) {
-  CurrentFolderSwitch in_log_folder(g_log_folder.c_str());
+  LogFolderSwitch in_log_folder(g_log_folder.c_str());
   HANDLE file = nullptr;
   if (in_log_folder.Switched()) {
     file = CreateFileA(g_log_file_name, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
