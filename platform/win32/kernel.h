@@ -1,5 +1,6 @@
 // Kernel stand-ins: critical sections, events, threads, sleeping, the
-// performance counter and handles. Timing follows the installed host's clock,
+// performance counter, handles, files and folders, local time and the
+// debugger output. Timing follows the installed host's clock,
 // so on the null host every wait and sleep runs on its virtual clock.
 #pragma once
 
@@ -59,7 +60,11 @@ DWORD GetTickCount();
 // ---- Files and folders -------------------------------------------------------
 // Paths are Shift-JIS; `\` and `/` both separate. A path that does not exist
 // as written is looked up case-insensitively, component by component. A
-// folder is refused where a file is opened. Paths of any length work.
+// folder is refused where a file is opened. Paths of any length work. A drive
+// prefix ("C:") stands for the POSIX root, and folders are reported with
+// "C:" and backslashes ("C:\home\user"). Share modes hold between the handles
+// of this process; a file with an open handle cannot be deleted. File handles
+// are closed with CloseHandle.
 
 constexpr DWORD MAX_PATH = 260;
 
@@ -154,7 +159,8 @@ BOOL FileTimeToSystemTime(const FILETIME* file_time, SYSTEMTIME* system_time);
 void OutputDebugStringA(LPCSTR text);
 
 // Receives every text sent to the debugger output, unchanged (Shift-JIS), one
-// call at a time, with the `context` given at installation.
+// call at a time, with the `context` given at installation. It must not send
+// debugger output itself.
 using DebugOutputSink = void (*)(void* context, LPCSTR text);
 // Installs `sink` (null: none). Once this returns, the sink it replaced is no
 // longer called.
