@@ -484,9 +484,13 @@ int ConvertImageBlit(void* dest_pixels, int32_t dest_pitch, const ColorFormat* d
   bool copy_keyed = key_copy != 0;
   if (alpha_needed || mirror != 0) copy_keyed = false;
 
-  const int32_t width = source_rect->right - source_rect->left;
-  const int32_t height = source_rect->bottom - source_rect->top;
-  if (width <= 0 || height <= 0) return 0;
+  const int64_t wide_width = int64_t{source_rect->right} - source_rect->left;
+  const int64_t wide_height = int64_t{source_rect->bottom} - source_rect->top;
+  if (wide_width <= 0 || wide_height <= 0 || wide_width > INT32_MAX || wide_height > INT32_MAX) {
+    return 0;
+  }
+  const int32_t width = static_cast<int32_t>(wide_width);
+  const int32_t height = static_cast<int32_t>(wide_height);
   // Nothing can lie before a buffer's first row.
   if (source_rect->left < 0 || source_rect->top < 0 || dest_x < 0 || dest_y < 0) return 0;
   if (dest.bytes_per_pixel < 1 || dest.bytes_per_pixel > 4 || source.bytes_per_pixel < 1 ||

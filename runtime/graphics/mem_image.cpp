@@ -131,6 +131,15 @@ bool ClipTransfer(RECT* rect, int32_t* dest_x, int32_t* dest_y, int32_t source_w
   return true;
 }
 
+// The rectangle (x, y, x + width, y + height), its far edges held to what
+// 32 bits can say.
+RECT RectOfSize(int32_t x, int32_t y, int32_t width, int32_t height) {
+  auto edge = [](int64_t v) {
+    return static_cast<LONG>(v > INT32_MAX ? INT32_MAX : (v < INT32_MIN ? INT32_MIN : v));
+  };
+  return RECT{x, y, edge(int64_t{x} + width), edge(int64_t{y} + height)};
+}
+
 // A MEMIMG whose rows can be read and written.
 bool ImageUsable(const MEMIMG* image) {
   return image != nullptr && image->pixels != nullptr && image->format != nullptr &&
@@ -423,7 +432,7 @@ void TransferMemImageToGraphImage(GraphImage* dest, const MEMIMG* source, int32_
     return;
   }
   if (!ImageUsable(source) || !GraphImageUsable(dest)) return;
-  RECT area{x, y, x + width, y + height};
+  RECT area = RectOfSize(x, y, width, height);
   if (!ClipTransfer(&area, &dest_x, &dest_y, source->width, source->height, dest->width,
                     dest->height)) {
     return;
@@ -441,7 +450,7 @@ void TransferGraphImageToMemImage(const GraphImage* color, const GraphImage* alp
   if (!ImageUsable(dest) || !GraphImageUsable(color)) return;
   if (alpha != nullptr && !GraphImageUsable(alpha)) alpha = nullptr;
 
-  RECT area{x, y, x + width, y + height};
+  RECT area = RectOfSize(x, y, width, height);
   int32_t source_w = color->width;
   int32_t source_h = color->height;
   if (alpha != nullptr) {
