@@ -186,8 +186,8 @@ bool RunFromRgbSource(SourceKind kind, const BlitArea& area, const ColorPaletteE
   }
 }
 
-uint32_t Rgb565From565To555(uint32_t p) { return ((p & 0xFFC0) >> 1) + (p & 0x1F); }
-uint32_t Rgb555From555To565(uint32_t p) { return ((p & 0x7FE0) << 1) + (p & 0x3F); }
+uint32_t Convert565To555(uint32_t p) { return ((p & 0xFFC0) >> 1) + (p & 0x1F); }
+uint32_t Convert555To565(uint32_t p) { return ((p & 0x7FE0) << 1) + (p & 0x3F); }
 
 // The 5-6-5 / 5-5-5 loops. With the packed-integer flag four pixels go per
 // step, the masks applied in each 16-bit lane (no bit crosses a lane: the
@@ -213,7 +213,7 @@ void Convert16(const BlitArea& area) {
     }
     for (; x < area.width; ++x) {
       uint32_t p = ReadPixelBytes(source + x * 2, 2);
-      WritePixelBytes(dest + x * 2, 2, To555 ? Rgb565From565To555(p) : Rgb555From555To565(p));
+      WritePixelBytes(dest + x * 2, 2, To555 ? Convert565To555(p) : Convert555To565(p));
     }
   }
 }
@@ -274,7 +274,7 @@ bool RunKeyDedicated(SourceKind source_kind, DestKind dest_kind, const BlitArea&
     if (source_kind == SourceKind::kRgb565) {
       DedicatedLoop<2, 2>(area, [&](const uint8_t* s) {
         uint32_t p = ReadPixelBytes(s, 2);
-        return Rgb565From565To555(p) | (p == key565 ? 0u : 0x8000u);
+        return Convert565To555(p) | (p == key565 ? 0u : 0x8000u);
       });
       return true;
     }

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <ostream>
 #include <thread>
 #include <vector>
 
@@ -46,6 +47,9 @@ struct MaskCase {
   int spare_shift;
   int spare_width;
 };
+
+// Failures name the case rather than dump its bytes.
+void PrintTo(const MaskCase& c, std::ostream* os) { *os << c.name; }
 
 const MaskCase kMaskCases[] = {
     {"Rgb565", 16, {0xF800, 0x07E0, 0x001F, 0}, 2, {5, 6, 5, 0}, {11, 5, 0, 0}, 0, 0, 0},

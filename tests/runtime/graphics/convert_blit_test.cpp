@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ostream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -141,6 +142,9 @@ struct PairCase {
   std::vector<uint32_t> expected;
 };
 
+// Failures name the case rather than dump its bytes.
+void PrintTo(const PairCase& c, std::ostream* os) { *os << c.name; }
+
 Options None() { return {}; }
 Options General() {
   Options o;
@@ -275,6 +279,9 @@ struct ModelCase {
   // The expected destination value of one source pixel.
   std::function<uint32_t(uint32_t)> model;
 };
+
+// Failures name the case rather than dump its bytes.
+void PrintTo(const ModelCase& c, std::ostream* os) { *os << c.name; }
 
 uint32_t To565(uint32_t r, uint32_t g, uint32_t b) {
   return ((r & 0xF8) << 8) | ((g & 0xFC) << 3) | (b >> 3);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,9 @@ struct BuildCase {
   int32_t expect_pitch, expect_row_shift;
   int32_t expect_palette, expect_alpha;
 };
+
+// Failures name the case rather than dump its bytes.
+void PrintTo(const BuildCase& c, std::ostream* os) { *os << c.name; }
 
 const BuildCase kBuilds[] = {
     {"Kind0Screen", 0, 0, 0, 640, 480, -1, 2, 1280, -1, 0, 0},
@@ -662,6 +666,9 @@ struct FitCase {
   // bottom, and the source pixel that lands at (left, top).
   int left, top, right, bottom, source_x, source_y;
 };
+
+// Failures name the case rather than dump its bytes.
+void PrintTo(const FitCase& c, std::ostream* os) { *os << c.name; }
 
 const FitCase kFits[] = {
     {"Inside", 1, 1, 2, 2, 0, 0, 0, 0, 2, 2, 1, 1},
