@@ -6,14 +6,13 @@
 #include "runtime/core/api.h"
 
 #include <cstdarg>
-#include <cstdio>
 
 #include "platform/win32/mmsystem.h"
 #include "runtime/core/api_runtime.h"
+#include "runtime/core/format.h"
 #include "runtime/core/library_lock.h"
-
-// Size of the buffer the formatting entries format into.
-static constexpr int kFormatBufferSize = 1024;
+#include "runtime/core/log.h"
+#include "runtime/core/random.h"
 
 // Library start-up and end.
 
@@ -76,9 +75,8 @@ int32_t ApiSetWindowText(const char* text) {
 }
 
 int32_t ApiSetLogOutput(int32_t on) {
-  (void)on;
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return SetLogOutputFlag(on);
 }
 
 int32_t ApiSetWindowIcon(int32_t icon_id) {
@@ -108,9 +106,8 @@ int32_t ApiGetMilliseconds(int32_t ignored) {
 }
 
 int32_t ApiGetRandom(int32_t max) {
-  (void)max;
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return RandomRange(max);
 }
 
 int32_t ApiIsKeyDown(int32_t key_code) {
@@ -274,7 +271,7 @@ int32_t ApiDrawFormattedText(int32_t x, int32_t y, uint32_t colour, const char* 
   char text[kFormatBufferSize];
   va_list arguments;
   va_start(arguments, format);
-  vsnprintf(text, sizeof(text), format, arguments);
+  FormatToBuffer(text, sizeof(text), format, arguments);
   va_end(arguments);
   (void)x;
   (void)y;
@@ -396,8 +393,10 @@ int32_t ApiPrintToScreen(const char* format, ...) {
   char text[kFormatBufferSize];
   va_list arguments;
   va_start(arguments, format);
-  vsnprintf(text, sizeof(text), format, arguments);
+  FormatToBuffer(text, sizeof(text), format, arguments);
   va_end(arguments);
   ScopedLibraryLock lock;
-  return -1;  // Not available yet: prints `text` on the debug console.
+  // The text is printed as it stands: a '%' in it is not a format again.
+  DebugConsolePrint("%s", text);
+  return 0;
 }

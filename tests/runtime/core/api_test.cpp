@@ -39,12 +39,12 @@ const EntryCase kEntries[] = {
     {"ApiProcessMessage", [] { return ApiProcessMessage(); }, -1},
     {"ApiChangeWindowMode", [] { return ApiChangeWindowMode(1); }, -1},
     {"ApiSetWindowText", [] { return ApiSetWindowText("title"); }, -1},
-    {"ApiSetLogOutput", [] { return ApiSetLogOutput(0); }, -1},
+    {"ApiSetLogOutput", [] { return ApiSetLogOutput(1); }, 0},
     {"ApiSetWindowIcon", [] { return ApiSetWindowIcon(102); }, -1},
     {"ApiSetArchiveExtension", [] { return ApiSetArchiveExtension("dat"); }, -1},
     {"ApiSetArchiveKey", [] { return ApiSetArchiveKey("key"); }, -1},
     {"ApiGetMilliseconds", [] { return ApiGetMilliseconds(7); }, std::nullopt},
-    {"ApiGetRandom", [] { return ApiGetRandom(10); }, -1},
+    {"ApiGetRandom", [] { return ApiGetRandom(0); }, 0},
     {"ApiIsKeyDown", [] { return ApiIsKeyDown(1); }, -1},
     {"ApiGetPadInput", [] { return ApiGetPadInput(0x1001); }, -1},
     {"ApiGetScreenStateBlock",
@@ -84,7 +84,7 @@ const EntryCase kEntries[] = {
     {"ApiIsSoundPlaying", [] { return ApiIsSoundPlaying(1); }, -1},
     {"ApiPlayMusicFile", [] { return ApiPlayMusicFile("data/a.ogg", 1); }, -1},
     {"ApiStopMusic", [] { return ApiStopMusic(); }, -1},
-    {"ApiPrintToScreen", [] { return ApiPrintToScreen("%s", kLongText.c_str()); }, -1},
+    {"ApiPrintToScreen", [] { return ApiPrintToScreen("%s", kLongText.c_str()); }, 0},
     // Last: it destroys the lock.
     {"ApiEndLibrary", [] { return ApiEndLibrary(); }, -1},
 };
