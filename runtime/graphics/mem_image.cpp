@@ -7,8 +7,8 @@
 #include "runtime/graphics/color_format.h"
 #include "runtime/graphics/convert_blit.h"
 #include "runtime/graphics/pixel_access.h"
+#include "runtime/graphics/screen_state.h"
 
-int32_t ScreenColorDepth = 16;
 
 namespace {
 
@@ -329,7 +329,7 @@ int InitMemImage(MEMIMG* image, int32_t width, int32_t height, int32_t pitch,
 
 int CreateScreenMemImage(MEMIMG* image, int32_t width, int32_t height, int32_t kind) {
   std::memset(image, 0, sizeof(*image));
-  if (kind == -1) kind = ScreenColorDepth == 16 ? 0 : 1;
+  if (kind == -1) kind = GetScreenColorDepthDefault() == 16 ? 0 : 1;
   return InitMemImage(image, width, height, -1, 0, kind, 0, 0, 0);
 }
 

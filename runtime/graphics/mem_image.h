@@ -59,10 +59,6 @@ struct MEMIMG {
   uint8_t* run_table;      // (width + 5) x height bytes: the run table (also called the run code)
 };
 
-// Colour depth asked for the screen (16 by default). Defined with the
-// software images until the screen state has its own home.
-extern int32_t ScreenColorDepth;
-
 // Builds the record. A pitch of -1 is computed (rows of whole multiples of
 // 16 bytes); a given pitch must hold a row. A pixel pointer already in the
 // record is used as borrowed memory. With `allocate_extras`, an alpha image

@@ -10,6 +10,7 @@
 #include "platform/win32/ddraw.h"
 #include "runtime/core/memory.h"
 #include "runtime/graphics/color_format.h"
+#include "runtime/graphics/screen_state.h"
 
 namespace {
 
@@ -201,18 +202,19 @@ TEST_F(MemImageTest, BorrowedPixelsStayTheCallers) {
 }
 
 TEST_F(MemImageTest, ScreenImageKindFollowsTheAskedDepth) {
-  const int32_t kept = ScreenColorDepth;
-  for (int32_t depth : {16, 32}) {
-    ScreenColorDepth = depth;
+  const int32_t kept = Screen.ScreenColorDepth;
+  // 0 is the unset setting, which means 16.
+  for (int32_t depth : {0, 16, 32}) {
+    Screen.ScreenColorDepth = depth;
     MEMIMG image{};
     ASSERT_EQ(CreateScreenMemImage(&image, 640, 480, -1), 0);
-    EXPECT_EQ(image.kind, depth == 16 ? 0 : 1);
-    EXPECT_EQ(image.pitch, depth == 16 ? 1280 : 2560);
+    EXPECT_EQ(image.kind, depth == 32 ? 1 : 0);
+    EXPECT_EQ(image.pitch, depth == 32 ? 2560 : 1280);
     EXPECT_EQ(image.run_table, nullptr);
     EXPECT_EQ(image.transparent_value, 0u);
     ReleaseMemImage(&image);
   }
-  ScreenColorDepth = kept;
+  Screen.ScreenColorDepth = kept;
 
   MEMIMG depth_image{};
   ASSERT_EQ(CreateZBufferMemImage(&depth_image, 512, 2), 0);

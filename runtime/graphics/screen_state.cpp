@@ -1,0 +1,3 @@
+#include "runtime/graphics/screen_state.h"
+
+ScreenState Screen;

@@ -1,0 +1,88 @@
+// The screen state: one instance for the program, all zero at start. It holds
+// the DirectDraw objects, the screen's size and pixel format, the screen
+// surfaces or software images, the presentation and draw-target state.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/win32/ddraw.h"
+#include "platform/win32/types.h"
+#include "runtime/graphics/color_format.h"
+#include "runtime/graphics/mem_image.h"
+
+struct IDirectDraw7;
+struct IDirectDrawClipper;
+struct IDirectDrawPalette;
+struct IDirectDrawSurface7;
+
+struct ScreenState {
+  // ---- DirectDraw and the display ----
+  HWND GraphicsWindow;                  // the window given to graphics start
+  IDirectDraw7* DirectDrawObject;       // null when none
+  IDirectDrawClipper* ScreenClipper;    // clipper bound to GraphicsWindow
+  IDirectDrawPalette* ScreenPalette;    // only in 8-bit screen mode
+  uint8_t ScreenPaletteEntries[256][4]; // R, G, B, flags
+  uint8_t DirectDrawCaps[380];          // driver capabilities read at start
+  int32_t OverlayFormatIndex;           // accepted overlay format row, -1 none
+  int32_t ScreenWidth;                  // 0 means the default 640
+  int32_t ScreenHeight;                 // 0 means the default 480
+  int32_t ScreenColorDepth;             // depth asked for the screen, 16 when 0
+  int32_t ScreenPixelDepth;             // depth in use (8 = palette mode)
+  ColorFormat ScreenColorFormat;        // pixel format of the screen in use
+  int32_t ScreenFormatCode;             // 0 5-6-5, 1 5-5-5, 2 8-8-8 in 32 bits, 3 other
+  DDPIXELFORMAT ScreenPixelFormat;      // the display's format as reported
+  uint32_t CooperativeLevelFlags;       // 8 normal, 17 exclusive full screen
+  int32_t DisplayModeChanged;           // 1 while the display mode differs from the desktop's
+  int32_t HardwareAccelOff;             // 1 = hardware acceleration is off for good
+  int32_t MemImageRendering;            // 1 = screens and graphics are software images
+  int32_t DirectDrawStarted;            // 1 once InitDirectDraw has made the screen
+  int32_t MmxBlitsEnabled;              // copy of the core's MMX-usable flag, taken at start
+  int32_t SoftwareTablesReady;          // 1 once the software renderer's tables are built
+
+  // ---- Screen surfaces and images ----
+  IDirectDrawSurface7* PrimarySurface;
+  IDirectDrawSurface7* BackSurface;
+  IDirectDrawSurface7* TemporaryPrimarySurface;
+  IDirectDrawSurface7* WorkSurface;
+  IDirectDrawSurface7* WorkSurface2;
+  IDirectDrawSurface7* ZBufferSurface;
+  MEMIMG PrimaryMemImage;
+  MEMIMG BackMemImage;
+  MEMIMG ZBufferMemImage;
+  int32_t SoftwareScreensActive;  // 1 while the software path's images exist
+
+  // ---- Timing of mode changes and transfers ----
+  int32_t UseBitBltTransfer;    // 1 = copy between surfaces with BitBlt, 0 = BltFast
+  int32_t DisplayRefreshRate;   // Hz, -1 when not found
+  int32_t ScreenScanLines;
+  int32_t FrameTime;            // ms, -1 when not measured
+  int32_t FramePeriod;          // ms, -1 when not measured
+  uint32_t LastModeChangeTime;  // ms
+  int32_t ScreenRefreshRate;    // asked refresh rate, 0 = driver default
+
+  // ---- Presentation ----
+  int32_t FlipWaitVSync;   // 1 = presenting waits for the vertical blank
+  uint64_t FlipCounter;    // screens presented since the last mode change
+  int32_t ShowGdiSurface;  // 1 = presentation copies instead of flipping
+  int32_t ShowGdiApplied;  // the GDI state last applied, -1 after a mode change
+  int32_t VistaCompatMode;
+  uint32_t LastVBlankWaitTime;
+  uint32_t SoftwareTransferTime;
+  int32_t BackImageTransferred;
+
+  // ---- The surface or image 2D drawing writes to ----
+  IDirectDrawSurface7* DrawTargetSurface;
+  int32_t DrawTargetOffsetX;
+  int32_t DrawTargetOffsetY;
+  MEMIMG* DrawTargetMemImage;
+  MEMIMG* DrawTargetZMemImage;
+  int32_t DrawTargetInVideoMemory;
+  int32_t SoftwareDrawOff;
+};
+
+extern ScreenState Screen;
+
+// The screen's colour depth setting: ScreenColorDepth, 16 when it is 0.
+inline int32_t GetScreenColorDepthDefault() {
+  return Screen.ScreenColorDepth == 0 ? 16 : Screen.ScreenColorDepth;
+}
