@@ -18,6 +18,9 @@ uint64_t Load64(const uint8_t* p) {
   return static_cast<uint64_t>(Load32(p)) | (static_cast<uint64_t>(Load32(p + 4)) << 32);
 }
 
+// The most bytes one byte of a packed stream can unpack to.
+constexpr uint64_t kArchiveMaxExpansion = 2732;
+
 bool IsLead(uint8_t byte) { return IsSjisLeadByte(byte) != 0; }
 
 uint8_t RotateLeft(uint8_t value, int count) {
@@ -560,7 +563,11 @@ int OpenArchiveEntry(ArchiveEntryState* state, ArchiveState* archive, const char
     return -1;
   }
   if (!packed) return 0;
-  if (entry.packed_size < kArchivePackedHeadSize) {
+  // A packed stream can state no more than its codes can produce (a
+  // three-byte code yields at most 8195 bytes): a larger size is damage, and
+  // must not become a huge allocation.
+  if (entry.packed_size < kArchivePackedHeadSize ||
+      static_cast<uint64_t>(entry.packed_size) * kArchiveMaxExpansion < entry.size) {
     std::memset(state, 0, sizeof(*state));
     return -1;
   }
