@@ -6,6 +6,7 @@
 
 struct ColorFormat;
 struct DDPIXELFORMAT;
+struct RECT;
 
 // The address of the screen's state block; nullptr while there is no screen.
 void* ApiGetScreenStateBlock();
@@ -20,3 +21,6 @@ int32_t ApiBuildColorFormatFromMasks(ColorFormat* format, int32_t bit_depth, uin
 // the four masks in it. 0.
 int32_t ApiBuildDDPixelFormat(DDPIXELFORMAT* pixel_format, int32_t bit_count, uint32_t red_mask,
                               uint32_t green_mask, uint32_t blue_mask, uint32_t alpha_mask);
+// Clips `rect` in place to `clip` (right and bottom exclusive); an empty
+// result has zero width or height. 0.
+int32_t ApiClipRect(RECT* rect, const RECT* clip);
