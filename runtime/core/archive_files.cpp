@@ -442,7 +442,9 @@ int ArchiveSetCurrentDir(const char* path) {
 }
 
 int ArchiveGetCurrentDir(char* buffer) {
-  GetCurrentDirectoryA(256, buffer);
+  const DWORD length = GetCurrentDirectoryA(256, buffer);
+  // A folder that does not fit leaves an empty text rather than old bytes.
+  if (length == 0 || length >= 256) buffer[0] = '\0';
   return 0;
 }
 

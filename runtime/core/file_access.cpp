@@ -474,7 +474,10 @@ int Win32FileIdle(intptr_t file) {
 int Win32SetCurrentDir(const char* path) { return SetCurrentDirectoryA(path); }
 
 int Win32GetCurrentDir(char* buffer) {
-  return static_cast<int>(GetCurrentDirectoryA(MAX_PATH, buffer));
+  const DWORD length = GetCurrentDirectoryA(MAX_PATH, buffer);
+  // A folder that does not fit leaves an empty text rather than old bytes.
+  if (length == 0 || length >= MAX_PATH) buffer[0] = '\0';
+  return static_cast<int>(length);
 }
 
 void FillFindFileInfo(const WIN32_FIND_DATAA* data, FindFileInfo* info) {

@@ -351,3 +351,49 @@ TEST_F(ArchiveFilesTest, StartUpKeepsTheSettings) {
 }
 
 }  // namespace
+
+namespace {
+
+// An archive the writer makes from a folder on disk (names in UTF-8 there)
+// serves that folder's files under their Shift-JIS names.
+TEST_F(ArchiveFilesTest, AnArchiveWrittenFromAFolder) {
+  const std::string so_folder = reinterpret_cast<const char*>(u8"src/ソフト");
+  folder_.Write("src/img/a.png", NoiseBytes(3000, 8));
+  folder_.Write("src/img/run.bin", Bytes(20000, 'r'));
+  folder_.Write(so_folder + reinterpret_cast<const char*>(u8"/表.txt"), "hyou");
+  folder_.MakeFolder("src/empty");
+  std::string error;
+  ArchiveWriterOptions options;
+  options.key = kGameKey;
+  ASSERT_TRUE(WriteArchiveFromFolder(folder_.Path("src"), folder_.Path("data.dat"), options, true,
+                                     &error))
+      << error;
+  CurrentFolder here(folder_.path());
+  Bytes bytes;
+  ASSERT_TRUE(ReadThroughTable("data\\img\\a.png", &bytes));
+  EXPECT_EQ(bytes, NoiseBytes(3000, 8));
+  ASSERT_TRUE(ReadThroughTable("data\\img\\run.bin", &bytes));
+  EXPECT_EQ(bytes, Bytes(20000, 'r'));
+  EXPECT_EQ(Read("data\\ソフト\\表.txt"), "hyou");
+
+  std::vector<std::string> names;
+  FindFileInfo info;
+  const intptr_t search = FileAccessFunctions.FindFirst("data\\*", &info);
+  ASSERT_NE(search, -1);
+  do {
+    names.push_back(info.name);
+  } while (FileAccessFunctions.FindNext(search, &info) == 0);
+  FileAccessFunctions.FindClose(search);
+  EXPECT_EQ(names, (std::vector<std::string>{".", "empty", "img", "ソフト"}));
+
+  // Packed where that made the file smaller.
+  ArchiveRecord* record = OnlyArchive();
+  ASSERT_NE(record, nullptr);
+  ArchiveFileEntry entry;
+  ASSERT_EQ(ArchiveFindEntry(&record->state, "IMG\\RUN.BIN", &entry), 0);
+  EXPECT_NE(entry.packed_size, kArchiveNotPacked);
+  ASSERT_EQ(ArchiveFindEntry(&record->state, "IMG\\A.PNG", &entry), 0);
+  EXPECT_EQ(entry.packed_size, kArchiveNotPacked);
+}
+
+}  // namespace
