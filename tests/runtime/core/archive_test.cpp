@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -297,6 +298,9 @@ struct OpenMode {
   bool in_memory;
   int async;
 };
+
+// Case names in test listings.
+void PrintTo(const OpenMode& value, std::ostream* out) { *out << value.name; }
 
 const OpenMode kOpenModes[] = {
     {"v3_streamed", 3, false, 0},    {"v3_streamed_not_waiting", 3, false, 1},

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,9 @@ struct ReadMode {
   int cache;
   int async;
 };
+
+// Case names in test listings.
+void PrintTo(const ReadMode& value, std::ostream* out) { *out << value.name; }
 
 const ReadMode kReadModes[] = {
     {"uncached", 0, 0},

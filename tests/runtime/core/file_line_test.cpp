@@ -2,6 +2,7 @@
 // archive entries alike.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,9 @@ struct Source {
   int cache;
   int async;
 };
+
+// Case names in test listings.
+void PrintTo(const Source& value, std::ostream* out) { *out << value.name; }
 
 const Source kSources[] = {
     {"plain", "disk", 0, 0},
