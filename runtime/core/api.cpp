@@ -9,6 +9,8 @@
 
 #include "platform/win32/mmsystem.h"
 #include "runtime/core/api_runtime.h"
+#include "runtime/core/archive_files.h"
+#include "runtime/core/file_access.h"
 #include "runtime/core/format.h"
 #include "runtime/core/library_lock.h"
 #include "runtime/core/log.h"
@@ -35,24 +37,18 @@ int32_t ApiEndLibrary() {
 // Files.
 
 intptr_t ApiOpenFileForRead(const char* path, int32_t async) {
-  (void)path;
-  (void)async;
   ScopedLibraryLock lock;
-  return 0;  // Not available yet.
+  return FileOpenThunk(path, 0, 1, async != 0 ? 1 : 0);
 }
 
 int32_t ApiCloseFile(intptr_t file) {
-  (void)file;
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return FileCloseThunk(file);
 }
 
 int32_t ApiReadFileLine(char* buffer, int32_t buffer_size, intptr_t file) {
-  (void)buffer;
-  (void)buffer_size;
-  (void)file;
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return ReadFileLineFromTable(buffer, buffer_size, file);
 }
 
 // Window, messages and settings made before start-up.
@@ -86,15 +82,13 @@ int32_t ApiSetWindowIcon(int32_t icon_id) {
 }
 
 int32_t ApiSetArchiveExtension(const char* extension) {
-  (void)extension;
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return StoreArchiveExtension(extension);
 }
 
 int32_t ApiSetArchiveKey(const char* key) {
-  (void)key;
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return StoreArchiveKey(key);
 }
 
 // Time, random numbers and input.
