@@ -19,10 +19,21 @@ enum class HostEventType {
   Close,        // the user asked to close the window
   FocusGained,  // the window became the active one
   FocusLost,    // the window stopped being the active one
+  KeyDown,      // a key went down (or repeats): `key`, with `alt` held or not
+  Moved,        // the window's client area moved to (`x`, `y`) on the desktop
+  Maximized,    // the user maximised the window
+  Restored,     // the window left the maximised or minimised state
+  FilesDropped, // files were dropped on the window: `paths`
 };
 
 struct HostEvent {
+  HostEvent(HostEventType event_type) : type(event_type) {}  // NOLINT: HostEvent{type}
   HostEventType type;
+  int key = 0;       // KeyDown: the DirectInput key code
+  bool alt = false;  // KeyDown: an Alt key is held
+  int x = 0;         // Moved
+  int y = 0;
+  std::vector<std::string> paths;  // FilesDropped: UTF-8 paths in drop order
 };
 
 // The window and its image. The window image is 32-bit XRGB (0x00RRGGBB), of

@@ -269,6 +269,8 @@ class SdlVideo : public VideoHost {
   int desktop_depth_ = 32;
 
   // Main thread only.
+  bool dropping_ = false;            // between a drop's begin and its end
+  std::vector<std::string> dropped_;  // the paths of the drop under way
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;
@@ -530,6 +532,19 @@ void SdlVideo::PollEvents(std::vector<HostEvent>* out) {
           case SDL_WINDOWEVENT_CLOSE:
             out->push_back(HostEvent{HostEventType::Close});
             break;
+          case SDL_WINDOWEVENT_MOVED: {
+            HostEvent moved{HostEventType::Moved};
+            moved.x = event.window.data1;
+            moved.y = event.window.data2;
+            out->push_back(moved);
+            break;
+          }
+          case SDL_WINDOWEVENT_MAXIMIZED:
+            out->push_back(HostEvent{HostEventType::Maximized});
+            break;
+          case SDL_WINDOWEVENT_RESTORED:
+            out->push_back(HostEvent{HostEventType::Restored});
+            break;
           case SDL_WINDOWEVENT_SIZE_CHANGED:
           case SDL_WINDOWEVENT_EXPOSED: {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -544,8 +559,39 @@ void SdlVideo::PollEvents(std::vector<HostEvent>* out) {
       case SDL_KEYUP: {
         const int dik = DikFromSdlScancode(event.key.keysym.scancode);
         if (dik != 0) input.SetKey(dik, event.type == SDL_KEYDOWN);
+        if (dik != 0 && event.type == SDL_KEYDOWN) {
+          HostEvent key{HostEventType::KeyDown};
+          key.key = dik;
+          key.alt = (event.key.keysym.mod & KMOD_ALT) != 0 || input.KeyDown(0x38) ||
+                    input.KeyDown(0xB8);
+          out->push_back(key);
+        }
         break;
       }
+      case SDL_DROPBEGIN:
+        dropping_ = true;
+        dropped_.clear();
+        break;
+      case SDL_DROPFILE:
+        if (event.drop.file != nullptr) {
+          dropped_.push_back(event.drop.file);
+          SDL_free(event.drop.file);
+        }
+        if (!dropping_) {
+          HostEvent drop{HostEventType::FilesDropped};
+          drop.paths.swap(dropped_);
+          out->push_back(std::move(drop));
+        }
+        break;
+      case SDL_DROPCOMPLETE:
+        if (dropping_ && !dropped_.empty()) {
+          HostEvent drop{HostEventType::FilesDropped};
+          drop.paths.swap(dropped_);
+          out->push_back(std::move(drop));
+        }
+        dropping_ = false;
+        dropped_.clear();
+        break;
       case SDL_TEXTINPUT:
         input.AddTypedText(Utf8ToCp932(event.text.text));
         break;
@@ -620,6 +666,13 @@ void SdlPushKeyEvent(int sdl_scancode, bool down) {
   event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
   event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
   event.key.keysym.scancode = static_cast<SDL_Scancode>(sdl_scancode);
+  SDL_PushEvent(&event);
+}
+
+void SdlPushDropEvent(const char* utf8_path) {
+  SDL_Event event{};
+  event.type = SDL_DROPFILE;
+  event.drop.file = SDL_strdup(utf8_path);
   SDL_PushEvent(&event);
 }
 

@@ -53,6 +53,8 @@ int SdlScancodeFromName(const char* name);
 // virtual joysticks. Main thread only.
 void SdlPushKeyEvent(int sdl_scancode, bool down);
 void SdlPushTextEvent(const char* utf8);
+// A file dropped on the window, outside any drop begin and end.
+void SdlPushDropEvent(const char* utf8_path);
 // Attaches a virtual joystick; returns its device index, -1 on failure.
 int SdlAttachVirtualPad(int axes, int buttons, int hats);
 void SdlSetVirtualPadAxis(int device_index, int axis, int value);

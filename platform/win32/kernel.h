@@ -165,3 +165,24 @@ using DebugOutputSink = void (*)(void* context, LPCSTR text);
 // Installs `sink` (null: none). Once this returns, the sink it replaced is no
 // longer called.
 void SetDebugOutputSink(DebugOutputSink sink, void* context);
+
+// ---- Program, code page and memory ------------------------------------------
+
+// The program's instance handle (`module_name` null; named modules are not
+// emulated).
+HINSTANCE GetModuleHandleA(LPCSTR module_name);
+// The OEM code page: 932 (Japanese).
+UINT GetOEMCP();
+
+// Physical memory: 512 MB in all, 256 MB free, as the program is told.
+struct MEMORYSTATUS {
+  DWORD dwLength;
+  DWORD dwMemoryLoad;
+  SIZE_T dwTotalPhys;
+  SIZE_T dwAvailPhys;
+  SIZE_T dwTotalPageFile;
+  SIZE_T dwAvailPageFile;
+  SIZE_T dwTotalVirtual;
+  SIZE_T dwAvailVirtual;
+};
+void GlobalMemoryStatus(MEMORYSTATUS* status);

@@ -1,5 +1,8 @@
 #include "platform/win32/mmsystem.h"
 
+#include <cassert>
+#include <cstring>
+
 #include "platform/host/host.h"
 
 DWORD timeGetTime() { return CurrentHost().Clock().Milliseconds(); }
@@ -7,3 +10,57 @@ DWORD timeGetTime() { return CurrentHost().Clock().Milliseconds(); }
 // The host clock always has millisecond resolution: nothing to change.
 UINT timeBeginPeriod(UINT) { return 0; }
 UINT timeEndPeriod(UINT) { return 0; }
+
+UINT timeGetDevCaps(TIMECAPS* caps, UINT size) {
+  if (caps == nullptr || size < sizeof(TIMECAPS)) return 97;  // TIMERR_NOCANDO
+  caps->wPeriodMin = 1;
+  caps->wPeriodMax = 1000000;
+  return TIMERR_NOERROR;
+}
+
+namespace {
+
+constexpr UINT kJoystickIds = 4;
+
+DWORD AxisPosition(int32_t value) { return static_cast<DWORD>(value + 32768); }
+
+}  // namespace
+
+MMRESULT joyGetDevCapsA(UINT_PTR joystick_id, JOYCAPSA* caps, UINT size) {
+  if (caps == nullptr || size < sizeof(JOYCAPSA)) return JOYERR_PARMS;
+  if (joystick_id >= kJoystickIds) return JOYERR_PARMS;
+  if (!CurrentHost().Input().Pad(static_cast<int>(joystick_id)).connected) {
+    return JOYERR_UNPLUGGED;
+  }
+  std::memset(caps, 0, sizeof(JOYCAPSA));
+  std::strncpy(caps->szPname, "Game pad", sizeof(caps->szPname) - 1);
+  caps->wXmax = caps->wYmax = caps->wZmax = caps->wRmax = caps->wUmax = caps->wVmax = 65535;
+  caps->wNumButtons = 32;
+  caps->wMaxButtons = 32;
+  caps->wPeriodMin = 10;
+  caps->wPeriodMax = 1000;
+  caps->wCaps = JOYCAPS_HASZ | JOYCAPS_HASR | JOYCAPS_HASU | JOYCAPS_HASV | JOYCAPS_HASPOV;
+  caps->wMaxAxes = 6;
+  caps->wNumAxes = 6;
+  return JOYERR_NOERROR;
+}
+
+MMRESULT joyGetPosEx(UINT joystick_id, JOYINFOEX* info) {
+  assert(info != nullptr && info->dwFlags == JOY_RETURNALL &&
+         "joyGetPosEx: only JOY_RETURNALL is emulated");
+  if (info == nullptr) return JOYERR_PARMS;
+  if (joystick_id >= kJoystickIds) return JOYERR_PARMS;
+  const HostPadState pad = CurrentHost().Input().Pad(static_cast<int>(joystick_id));
+  if (!pad.connected) return JOYERR_UNPLUGGED;
+  info->dwXpos = AxisPosition(pad.axes[0]);
+  info->dwYpos = AxisPosition(pad.axes[1]);
+  info->dwZpos = AxisPosition(pad.axes[2]);
+  info->dwRpos = AxisPosition(pad.axes[5]);  // the twist axis
+  info->dwUpos = AxisPosition(pad.axes[3]);
+  info->dwVpos = AxisPosition(pad.axes[4]);
+  info->dwButtons = pad.buttons;
+  info->dwButtonNumber = 0;
+  for (uint32_t bits = pad.buttons; bits != 0; bits &= bits - 1) ++info->dwButtonNumber;
+  info->dwPOV = pad.pov < 0 ? JOY_POVCENTERED : static_cast<DWORD>(pad.pov);
+  return JOYERR_NOERROR;
+}
