@@ -1,0 +1,83 @@
+// The 32-bit direct family: a 32-bit source without palette (its fourth byte
+// the alpha when the alpha flag is set) onto a 32-bit destination.
+#include "runtime/softrender/blit_pixel.h"
+
+namespace {
+
+template <int kMode, bool kBlend, bool kBright, bool kAlpha, bool kTrans>
+struct Direct32Loop {
+  static void Run(const BlitCall& c) {
+    const uint32_t key = c.transparent_wide;
+    WalkRect<4, 4, kBlend>(c, [&](const uint8_t* sp, uint8_t* dp, const uint8_t* bp) {
+      const uint32_t sw = Load32(sp);
+      // The pixel gate: with alpha the transparent flag turns on the alpha
+      // shortcuts (0 skipped except when multiplying, 255 drawn as opaque);
+      // without it every pixel is weighted by its alpha.
+      if constexpr (kAlpha) {
+        const uint32_t a = sw >> 24;
+        if constexpr (kTrans) {
+          if (kMode != 4 && a == 0) return;
+          Draw32<kMode, kBlend, kBright>(c, sw, a != 255, a, bp, dp);
+        } else if constexpr (kMode == 0 && !kBlend && !kBright) {
+          Store32(dp, sw);  // copied whole, alpha byte included
+        } else {
+          Draw32<kMode, kBlend, kBright>(c, sw, true, a, bp, dp);
+        }
+      } else {
+        if (kTrans && sw == key) return;
+        Draw32<kMode, kBlend, kBright>(c, sw, false, 255, bp, dp);
+      }
+    });
+  }
+};
+
+void CopyRows(const BlitCall& c) {
+  const uint8_t* s = c.src;
+  uint8_t* d = c.dst;
+  const size_t bytes = static_cast<size_t>(c.width) * 4;
+  for (int32_t y = 0; y < c.height; ++y) {
+    std::memmove(d, s, bytes);
+    s += bytes + c.src_skip;
+    d += bytes + c.dst_skip;
+  }
+}
+
+// The whole-word loops without blend image, brightness or alpha (see the
+// indexed family).
+template <class Op>
+void WholeWords(const BlitCall& c, bool trans, Op op) {
+  const uint32_t key = c.transparent_wide;
+  WalkRect<4, 4, false>(c, [&](const uint8_t* sp, uint8_t* dp, const uint8_t*) {
+    const uint32_t sw = Load32(sp);
+    if (trans && sw == key) return;
+    Store32(dp, op(Load32(dp), sw));
+  });
+}
+
+}  // namespace
+
+void BlitDirect32(const BlitCall& call) {
+  BlitCall c = call;
+  const int32_t p = c.param;
+  if (c.mode == 1 && p == 255) c.mode = 0;
+  if ((c.mode == 1 || c.mode == 2 || c.mode == 3) && p == 0) return;
+  const bool blend = c.blend != nullptr;
+  const bool bright = !c.white;
+  const bool alpha = c.source->alpha_flag == 1;
+  const bool trans = c.transparent != 0;
+  if (!blend && !bright && !alpha) {
+    if (c.mode == 0 && !trans) return CopyRows(c);
+    if (c.mode == 1 && p == 128) {
+      return WholeWords(c, trans, [](uint32_t d, uint32_t s) { return HalfSum32(s, d); });
+    }
+    if (c.mode == 2 && p == 255) {
+      if (c.mmx) return WholeWords(c, trans, SaturatingAddBytes);
+      return WholeWords(c, trans, [](uint32_t d, uint32_t s) { return ShortPackedAdd32(d, s); });
+    }
+    if (c.mode == 3 && p == 255) {
+      if (c.mmx) return WholeWords(c, trans, SaturatingSubBytes);
+      return WholeWords(c, trans, PackedSub32);
+    }
+  }
+  LoopTable<Direct32Loop>::Call(c, blend, bright, alpha, trans);
+}
