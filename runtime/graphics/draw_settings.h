@@ -39,3 +39,74 @@ extern uint32_t DrawBrightness;
 extern uint32_t TransparentColor;
 // The texture filter word handed to Direct3D.
 extern int32_t DrawFilterMode;
+// 1 while drawing is held back: drawing calls return 0 without drawing.
+extern int32_t DrawInhibitFlag;
+
+// A 4 x 4 matrix, row by row; vectors are rows multiplied from the left, so
+// the translation is in the fourth row.
+struct TransformMatrix {
+  float m[4][4];
+};
+
+// The 3D transforms of the draw screen: world, view, projection and the
+// viewport (screen) matrix, their product (world x view x projection x
+// viewport), a second copy of the viewport matrix kept by the draw-target
+// switch, and the billboard matrix (the view's rotation transposed).
+extern TransformMatrix DrawWorldMatrix;
+extern TransformMatrix DrawViewMatrix;
+extern TransformMatrix DrawProjectionMatrix;
+extern TransformMatrix DrawViewportMatrix;
+extern TransformMatrix DrawViewportMatrixCopy;
+extern TransformMatrix DrawCombinedMatrix;
+extern TransformMatrix DrawBillboardMatrix;
+
+// ---- Setters and queries -------------------------------------------------
+
+// Makes `target` (-4 front screen, -2 back screen, or a graphic handle) the
+// draw target. -1 before graphics start, for anything that is neither a
+// screen nor a live graphic, and when the screen side refuses the target (the
+// old target is then put back).
+int ChangeDrawTarget(int32_t target);
+// Sets the clip rectangle: corners sorted, clamped to the draw screen. 0.
+int ChangeDrawArea(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+// Clears the draw screen. 0.
+int ClearDrawTarget();
+// Stores the blend mode and its parameter (clamped to 0..255). 0.
+int ChangeBlendMode(int32_t mode, int32_t param);
+// Selects the blend graphic (-1: none) with its border parameter and range
+// (each clamped to 0..255). 0, or -1 for a bad handle.
+int SelectBlendImage(int32_t graphic, int32_t param1, int32_t param2);
+// Sets the draw brightness, each value clamped to 0..255. 0.
+int ChangeDrawBrightness(int32_t r, int32_t g, int32_t b);
+// The same from a 0xRRGGBB word (higher bits ignored). 0.
+int SetDrawBrightnessColor(uint32_t color);
+// Sets the transparent colour of graphics made from now on (each value taken
+// as a byte); ignored while the screen depth setting is 8. 0.
+int ChangeTransparentColor(int32_t r, int32_t g, int32_t b);
+int ChangeDrawFilterMode(int32_t mode);
+int GetDrawFilterMode();
+int32_t GetCurrentDrawTarget();
+// Copies DrawArea. 0.
+int GetDrawArea(RECT* rect);
+// Stores DrawTargetRect (the window moved). 0.
+int StoreDrawTargetRect(const RECT* rect);
+// The screen's size and colour depth (640, 480 and 16 when unset); any
+// output may be null. 0.
+int GetScreenSizeAndDepth(int32_t* width, int32_t* height, int32_t* depth);
+// 1 when new graphics are made as Direct3D textures, else 0.
+int IsTextureGraphicsInUse();
+
+// Matrix operations.
+void ResetTransformMatrices(TransformMatrix* matrix);
+// out = a x b; `out` may be `a` or `b`.
+void MultiplyMatrix(TransformMatrix* out, const TransformMatrix* a, const TransformMatrix* b);
+// The viewport matrix of a width x height screen placed at (x, y): x scale
+// width / 2, y scale -height / 2, z scale 1, centre at (x + width / 2,
+// y + height / 2).
+void MakeScreenMatrix(TransformMatrix* matrix, float x, float y, float width, float height);
+// A left-handed perspective projection; the aspect is the screen's. 0, or -1
+// (matrix untouched) for planes closer than 0.01 or a field of view near 0.
+int MakePerspectiveMatrix(TransformMatrix* matrix, float field_of_view, float near_plane,
+                          float far_plane);
+// Recomputes DrawCombinedMatrix and DrawBillboardMatrix.
+void CombineTransformMatrices();

@@ -1,2 +1,65 @@
 // Graphics operations that other parts already call but whose own code is not
 // written yet. Each is removed from here when its real body lands.
+#include "runtime/graphics/d3d_device.h"
+#include "runtime/graphics/d3d_draw.h"
+#include "runtime/graphics/ddraw_screen.h"
+#include "runtime/graphics/graphic_load.h"
+#include "runtime/graphics/graphics_system.h"
+#include "runtime/graphics/movie.h"
+#include "runtime/graphics/present.h"
+#include "runtime/graphics/surface_2d.h"
+#include "runtime/graphics/texture.h"
+#include "runtime/graphics/transform.h"
+
+// Graphics start: not started, no Direct3D.
+int32_t GraphicsReady = 0;
+int32_t Use3DDrawing = 0;
+
+// Screen start: no no-texture word to keep yet.
+int SetNoTextureFlag(int32_t) { return 0; }
+// Screen surfaces: none exist yet.
+int RestoreLostScreenSurfaces() { return -1; }
+
+// Presenting: no screen to point 2D drawing at, clear or show.
+int SetDrawTarget2D(int32_t, int32_t) { return -1; }
+int ClearDrawTarget2D() { return -1; }
+int TransferFrontMemImageRect(const RECT*) { return -1; }
+// Screen capture: no draw screen to copy from.
+int GetDrawScreenGraph2D(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) { return -1; }
+
+// Direct3D: never running yet.
+int EndCurrentD3DScene() { return -1; }
+int FlushCurrentD3DBatch() { return -1; }
+int SetD3DViewportRect(const RECT*) { return -1; }
+int SetD3DDrawArea(int32_t) { return -1; }
+int SetDrawScreenD3D(int32_t, int32_t) { return -1; }
+int SetTextureFilterCurrent(int32_t) { return -1; }
+IDirect3DDevice7* GetCurrentD3DDeviceObject() { return nullptr; }
+int UpdateD3DDiffuseColor() { return -1; }
+int SetBlendGraphicD3D(int32_t, int32_t, int32_t) { return -1; }
+int ClearDrawScreenD3D() { return -1; }
+
+// Texture pieces: none can be made yet.
+int CreateGraphicTextures(int32_t) { return -1; }
+int CreateDerivedGraphicTextures(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) {
+  return -1;
+}
+int DeleteGraphicTextures(int32_t) { return -1; }
+int ForEachGraphicTexture(int32_t, int32_t, int32_t, int32_t, int32_t) { return -1; }
+int UploadImageToTextures(int32_t, const GraphImage*, const GraphImage*) { return -1; }
+const ColorFormat* GetTextureColorFormat(int32_t) { return nullptr; }
+
+// Movies: none play yet.
+int CloseGraphicMovie(int32_t) { return -1; }
+
+// Draw-state matrices: the transform setters are not written yet.
+int SetWorldMatrix(const TransformMatrix*) { return 0; }
+int SetViewMatrix(const TransformMatrix*) { return 0; }
+int SetProjectionMatrix(const TransformMatrix*) { return 0; }
+int MakeLookAtMatrix(TransformMatrix* matrix, const float*, const float*, const float*) {
+  ResetTransformMatrices(matrix);
+  return 0;
+}
+
+// Image decoders: none yet.
+int DecodeImageStream(StreamSource*, GraphImage*) { return -1; }

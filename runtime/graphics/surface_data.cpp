@@ -1,0 +1,280 @@
+// Surface data records and their stores.
+//
+// This system draws with the software renderer (the DirectDraw stand-in has
+// no surfaces to offer and Direct3D is refused), so every store made here is
+// a software image. The DirectDraw and texture stores keep their place in the
+// record and in each operation's choice, and fail where a surface would have
+// to be made, locked or filled.
+#include "runtime/graphics/surface_data.h"
+
+#include "runtime/core/log.h"
+#include "runtime/graphics/color_format.h"
+#include "runtime/graphics/screen_state.h"
+#include "runtime/graphics/surface_2d.h"
+#include "runtime/graphics/texture.h"
+
+// Running out of surface data is an ordinary failure.
+static const HandleKindPolicy kSurfaceDataPolicy = {
+    false,
+    "サーフェスのデータ数が許容量を越えました。\n",
+    false,
+    "サーフェス用データを保存するメモリ領域の確保に失敗しました\n",
+    false,
+};
+
+// Sizes are kept in 16 bits.
+constexpr int32_t kSurfaceSizeMax = 65535;
+
+static bool HasMemImage(const SurfaceDataRecord& record) {
+  return record.image.magic == kMemImageMagic;
+}
+
+int32_t AddSurfaceData(int32_t ref_count, int32_t width, int32_t height,
+                       uint32_t transparent_color, const SurfaceSettings* settings) {
+  if (width < 1 || height < 1 || width > kSurfaceSizeMax || height > kSurfaceSizeMax) {
+    return -1;
+  }
+  HandleRecordHead* head = nullptr;
+  const int32_t handle = AddHandleRecord(&SurfaceDataTable, kSurfaceDataPolicy,
+                                         sizeof(SurfaceDataRecord), -1, -1, &head);
+  if (handle < 0) return -1;
+  auto* const record = reinterpret_cast<SurfaceDataRecord*>(head);
+  record->settings = *settings;
+  record->width = static_cast<uint16_t>(width);
+  record->height = static_cast<uint16_t>(height);
+  record->ref_count = ref_count;
+  record->transparent_color = transparent_color;
+
+  SurfaceSettings& own = record->settings;
+  if (own.texture_flag == 0) {
+    // Alpha and key-less pictures are only kept as software images; every
+    // 2D store can be drawn into.
+    if (own.AlphaChFlag == 1 || own.keyless_flag == 1) own.software_image_flag = 1;
+    own.DrawValid = 1;
+    own.AlphaTestFlag = 0;
+  } else {
+    own.software_image_flag = 0;
+    if (own.DrawValid == 1 || own.AlphaChFlag == 1) own.AlphaTestFlag = 0;
+  }
+  record->software_flag =
+      own.software_image_flag == 1 ||
+              (Screen.MemImageRendering == 1 && Screen.ScreenPixelDepth != 8)
+          ? 1
+          : 0;
+
+  if (CreateSurfaceObjects(handle) < 0) {
+    DeleteSurfaceData(handle);
+    return -1;
+  }
+  SetSurfaceColorKey(handle);
+  return handle;
+}
+
+SurfaceDataRecord* GetSurfaceDataRecord(int32_t handle) {
+  return reinterpret_cast<SurfaceDataRecord*>(CheckRuntimeHandle(SurfaceDataTable, handle));
+}
+
+int AddSurfaceDataRef(int32_t handle) {
+  SurfaceDataRecord* const record = GetSurfaceDataRecord(handle);
+  if (record == nullptr) return -1;
+  return ++record->ref_count;
+}
+
+int ReleaseSurfaceDataRef(int32_t handle) {
+  SurfaceDataRecord* const record = GetSurfaceDataRecord(handle);
+  if (record == nullptr) return -1;
+  if (record->ref_count > 0) --record->ref_count;
+  return record->ref_count;
+}
+
+int CreateZBuffer(int32_t handle, int32_t flag) {
+  SurfaceDataRecord* const record = GetSurfaceDataRecord(handle);
+  if (record == nullptr) return -1;
+  if (record->software_flag == 0 && Screen.DirectDrawObject == nullptr) return -1;
+  flag = flag != 0 ? 1 : 0;
+  const bool present = record->software_flag == 1 ? record->z_image.magic == kMemImageMagic
+                                                  : record->z_surface != nullptr;
+  if (flag == record->zbuffer_flag && present == (flag == 1)) return 0;
+  if (record->settings.DrawValid == 0) return -1;
+
+  if (flag == 0) {
+    // A DirectDraw Z surface is never attached here (see the top of the file).
+    ReleaseMemImage(&record->z_image);
+    record->zbuffer_flag = 0;
+    return 0;
+  }
+  if (record->software_flag == 1) {
+    // Building clears the record: a live image is given back first.
+    ReleaseMemImage(&record->z_image);
+    if (CreateZBufferMemImage(&record->z_image, record->width, record->height) < 0) return -1;
+    record->zbuffer_flag = 1;
+    return 0;
+  }
+  return LogAdd("Ｚバッファの作成に失敗しました");
+}
+
+int SetSurfaceColorKey(int32_t handle) {
+  const SurfaceDataRecord* const record = GetSurfaceDataRecord(handle);
+  if (record == nullptr) return -1;
+  // Only DirectDraw and texture surfaces carry a key of their own; a
+  // software image has its key from its creation.
+  return 0;
+}
+
+int ReleaseSurfaceObjects(int32_t handle) {
+  SurfaceDataRecord* const record = GetSurfaceDataRecord(handle);
+  if (record == nullptr) return -1;
+  ReleaseMemImage(&record->z_image);
+  ReleaseMemImage(&record->image);
+  record->lock_count = 0;
+  return 0;
+}
+
+int RestoreSurfaceObjects(int32_t handle) {
+  const SurfaceDataRecord* const record = GetSurfaceDataRecord(handle);
+  if (record == nullptr) return -1;
+  // A software image is never lost.
+  return 0;
+}
+
+int LockSurfaceData(int32_t handle, int32_t* pitch, void** address, int32_t write_only,
+                    const RECT* rect, const ColorFormat** format) {
+  (void)write_only;
+  SurfaceDataRecord* const record = GetSurfaceDataRecord(handle);
+  if (record == nullptr) return -1;
+  if (format != nullptr) {
+    if (record->settings.texture_flag == 1) {
+      *format = GetTextureColorFormat(record->texture_format);
+    } else if (record->software_flag == 1) {
+      *format = record->image.format;
+    } else {
+      *format = &Screen.ScreenColorFormat;
+    }
+  }
+  if (record->lock_count != 0) {
+    if (pitch != nullptr && address != nullptr) {
+      *pitch = record->lock_pitch;
+      *address = record->lock_address;
+    }
+    ++record->lock_count;
+    return -2;
+  }
+  if (record->software_flag != 1 || !HasMemImage(*record)) {
+    return LogAdd("グラフィックのロックに失敗しました");
+  }
+  const MEMIMG& image = record->image;
+  uint8_t* start = image.pixels;
+  if (rect != nullptr) {
+    // Only a rectangle inside the image gives an address inside it.
+    if (rect->left < 0 || rect->top < 0 || rect->left > rect->right ||
+        rect->top > rect->bottom || rect->right > image.width || rect->bottom > image.height) {
+      return -1;
+    }
+    start += static_cast<intptr_t>(image.pitch) * rect->top +
+             static_cast<intptr_t>(image.format->bytes_per_pixel) * rect->left;
+  }
+  record->lock_pitch = image.pitch;
+  record->lock_address = start;
+  if (pitch != nullptr && address != nullptr) {
+    *pitch = record->lock_pitch;
+    *address = record->lock_address;
+  }
+  record->lock_count = 1;
+  return 0;
+}
+
+int UnlockSurfaceData(int32_t handle, const RECT* rect) {
+  (void)rect;
+  SurfaceDataRecord* const record = GetSurfaceDataRecord(handle);
+  if (record == nullptr || record->lock_count == 0) return -1;
+  --record->lock_count;
+  return 0;
+}
+
+int FillSurfaceDataColor(int32_t handle, int32_t r, int32_t g, int32_t b, int32_t a) {
+  (void)r;
+  (void)g;
+  (void)b;
+  (void)a;
+  const SurfaceDataRecord* const record = GetSurfaceDataRecord(handle);
+  if (record == nullptr || Screen.DirectDrawObject == nullptr) return -1;
+  // The fill is a colour-fill blit of a DirectDraw surface; none is made
+  // here, and a software image has none.
+  return -1;
+}
+
+int FillGraphicColor(int32_t graphic, int32_t r, int32_t g, int32_t b, int32_t a) {
+  const GraphicRecord* const record = GetGraphicRecord(graphic);
+  if (record == nullptr) return -1;
+  if (record->settings.texture_flag == 1) return ForEachGraphicTexture(graphic, r, g, b, a);
+  return FillGraphicSurfaces2D(graphic, r, g, b, a);
+}
+
+// The software image of a record: 16- or 32-bit with the record's alpha and
+// palette flags and the transparent colour as key; key-less records get an
+// 8-bit single-channel image. Pixels start cleared, so a new graphic is the
+// same from run to run. 0 or -1.
+static int CreateMemImageStore(SurfaceDataRecord* record) {
+  const SurfaceSettings& settings = record->settings;
+  const int32_t alpha = settings.AlphaChFlag != 0 ? 1 : 0;
+  const int32_t kind = settings.ColorBitDepth == 16 ? 0 : 1;
+  record->texture_format = (kind == 0 ? kSurfaceKindMemImage16 : kSurfaceKindMemImage32) + alpha;
+  int result;
+  if (settings.keyless_flag == 0) {
+    uint32_t key = 65535;
+    if (settings.palette_flag == 0) {
+      const uint32_t color = record->transparent_color;
+      key = PackColor(GetStandardColorFormat(kind, alpha, 0), (color >> 16) & 0xFF,
+                      (color >> 8) & 0xFF, color & 0xFF, 255);
+    }
+    result = InitMemImage(&record->image, record->width, record->height, -1, key, kind,
+                          settings.palette_flag, alpha, 1);
+  } else {
+    result = InitMemImage(&record->image, record->width, record->height, -1, 0, 2, 0, 0, 1);
+  }
+  if (result < 0) return LogAdd("メモリイメージの作成に失敗しました\n");
+  FillMemImage(&record->image, nullptr, 0);
+  return 0;
+}
+
+int CreateSurfaceObjects(int32_t handle) {
+  SurfaceDataRecord* const record = GetSurfaceDataRecord(handle);
+  if (record == nullptr) return -1;
+  if (record->software_flag == 0 && Screen.DirectDrawObject == nullptr) return -1;
+  // A store that exists is kept: surface data shared by several 2D surfaces
+  // is visited once for each of them when stores are made again.
+  if (record->surface != nullptr || (record->software_flag == 1 && HasMemImage(*record))) {
+    return 0;
+  }
+
+  int result;
+  if (record->settings.texture_flag == 1) {
+    // Texture surfaces come with Direct3D, which this system does not run.
+    LogAdd("テクスチャサーフェスの作成に失敗しました\n");
+    const SurfaceSettings& s = record->settings;
+    LogPrintf("DrawValid:%d  AlphaChFlag%d  AlphaTestFlag:%d  ColorBitDepth:%d", s.DrawValid,
+              s.AlphaChFlag, s.AlphaTestFlag, s.ColorBitDepth);
+    result = -1;
+  } else if (record->software_flag == 1) {
+    result = CreateMemImageStore(record);
+    // A draw target that had a Z buffer gets it back.
+    if (result == 0 && record->zbuffer_flag == 1) result = CreateZBuffer(handle, 1);
+  } else {
+    record->texture_format = kSurfaceKindStandard;
+    result = LogAdd("標準サーフェスの作成に失敗しました\n");
+  }
+  if (result < 0) {
+    ReleaseMemImage(&record->z_image);
+    ReleaseMemImage(&record->image);
+    record->image = MEMIMG{};
+    return -1;
+  }
+  return 0;
+}
+
+int DeleteSurfaceData(int32_t handle) {
+  return DeleteHandleRecord(&SurfaceDataTable, handle, [handle](HandleRecordHead*) {
+    ReleaseSurfaceObjects(handle);
+    return HandleRelease::kFree;
+  });
+}
