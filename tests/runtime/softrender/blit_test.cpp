@@ -259,3 +259,231 @@ TEST_F(BlitTest, EveryFamilyModeAndVariantMatchesTheModel) {
 }
 
 }  // namespace
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// Hand-worked pixels: one row of one or two pixels drawn at (0, 0).
+
+struct GoldenCase {
+  const char* name;
+  int kind, palette, alpha;
+  int run_kind;  // -1: drawn without run code; else every pixel in a run of this kind
+  int mode, param;
+  uint32_t brightness;
+  bool mmx;
+  int transparent;
+  int weight;  // BlendGraphicTable value of the blend byte, -1 without blend image
+  uint32_t key;
+  std::vector<uint32_t> src;  // pixels, or palette entries for an indexed source
+  std::vector<uint32_t> dst;
+  std::vector<uint32_t> expected;
+};
+
+TEST_F(BlitTest, HandWorkedPixels) {
+  const uint32_t W = 0xFFFFFF;
+  const GoldenCase cases[] = {
+      {"16 halving blend of white on white loses each field's low bit", 0, 0, 0, -1, 1, 128, W,
+       false, 0, -1, 0, {0xFFFF}, {0xFFFF}, {0xF7DE}},
+      {"16 full add: blue saturates and its carry sets green's low bit", 0, 0, 0, -1, 2, 255, W,
+       false, 0, -1, 0, {0x0001}, {0x001F}, {0x003F}},
+      {"16 indexed subtract of zero: green's low bit cleared, red's set", 0, 1, 0, -1, 3, 0, W,
+       false, 0, -1, 0, {0x0000}, {0xFFFF}, {0xFFDF}},
+      {"16 indexed full subtract of black from black gives red 1", 0, 1, 0, -1, 3, 255, W, false,
+       0, -1, 0, {0x0000}, {0x0000}, {0x0800}},
+      {"16 multiply white by white gives 30, 62, 30", 0, 0, 0, -1, 4, 0, W, false, 0, -1, 0,
+       {0xFFFF}, {0xFFFF}, {0xF7DE}},
+      {"16 pair add: the left red carry enters the right blue", 0, 1, 0, -1, 2, 255, W, false, 0,
+       -1, 0, {20u << 11, 5}, {20u << 11, 3}, {31u << 11, 7}},
+      {"16 pair add: a pixel whose partner is transparent has exact blue", 0, 1, 0, -1, 2, 255,
+       W, false, 1, -1, 0, {0, 5}, {20u << 11, 3}, {20u << 11, 8}},
+      {"16 blend and alpha weights: red 31 over 0 at alpha 128, weight 200", 0, 0, 1, -1, 0, 0, W,
+       false, 1, 200, 0, {0x80F800}, {0x0000}, {12u << 11}},
+      {"16 run code, blend weight 255: red 31 over 0 gives 30", 0, 0, 0, 1, 0, 0, W, false, 1,
+       255, 0, {0xF800}, {0x0000}, {30u << 11}},
+      {"16 run code full add: 16, 32, 16 twice gives 31, 63, 31", 0, 0, 0, 1, 2, 255, W, false,
+       1, -1, 0, {0x8410}, {0x8410}, {0xFFFF}},
+      {"16 run code indexed subtract: blue 1 from black gives red 1", 0, 1, 0, 2, 3, 255, W,
+       false, 1, -1, 0, {0x0001}, {0x0000}, {0x0800}},
+      {"16 alpha multiply under the transparent flag: alpha 0 blackens", 0, 0, 1, -1, 4, 0, W,
+       false, 1, -1, 0, {0x00FFFF}, {0xFFFF}, {0x0000}},
+      {"32 full add with MMX saturates every byte", 1, 1, 0, -1, 2, 255, W, true, 0, -1, 0,
+       {0x00C8C8C8}, {0x00646464}, {0x00FFFFFF}},
+      {"32 full add without MMX: red's carry lands in the fourth byte", 1, 1, 0, -1, 2, 255, W,
+       false, 0, -1, 0, {0x00C8C8C8}, {0x00646464}, {0x01FFFFFF}},
+      {"32 full add without MMX: green and red lose their low bit", 1, 0, 0, -1, 2, 255, W, false,
+       0, -1, 0, {0x00030303}, {0x00040404}, {0x00060607}},
+      {"32 halving blend clears the fourth byte", 1, 0, 0, -1, 1, 128, W, false, 0, -1, 0,
+       {0xFF102030}, {0xFF000000}, {0x00081018}},
+      {"32 indexed subtract of zero sets green's and red's low bit", 1, 1, 0, -1, 3, 0, W, false,
+       0, -1, 0, {0x00000000}, {0x80402010}, {0x00412110}},
+      {"32 alpha multiply: alpha 0 blackens, the fourth byte stays", 1, 0, 1, -1, 4, 0, W, false,
+       1, -1, 0, {0x00FFFFFF}, {0xAA808080}, {0xAA000000}},
+      {"32 a key differing only in its fourth byte is drawn", 1, 0, 0, -1, 0, 0, W, false, 1, -1,
+       0x00123456, {0x01123456}, {0x00000000}, {0x01123456}},
+      {"32 alpha source without the transparent flag is copied whole", 1, 0, 1, -1, 0, 0, W,
+       false, 0, -1, 0, {0x00AABBCC}, {0x11223344}, {0x00AABBCC}},
+      {"32 alpha 255 without the transparent flag takes the alpha formula", 1, 0, 1, -1, 0, 0, W,
+       false, 0, 255, 0, {0xFFFFFFFF}, {0x00000000}, {0x00FDFDFD}},
+      {"32 run code add of a zero amount clears the fourth byte", 1, 0, 0, 1, 2, 1, W, false, 1,
+       -1, 0, {0x00000000}, {0xFF102030}, {0x00102030}},
+      {"32 brightness: modes 0 keeps the fourth byte", 1, 0, 0, -1, 0, 0, 0x808080, false, 0, -1,
+       0, {0xFFFFFFFF}, {0x77000000}, {0x77808080}},
+  };
+  for (const GoldenCase& c : cases) {
+    const int n = static_cast<int>(c.dst.size());
+    Image src(n, 1, c.kind, c.palette, c.alpha, c.run_kind >= 0);
+    Image dst(n, 1, c.kind, 0, 0);
+    Image blend(n, 1, 2, 0, 0);
+    src.get()->transparent_value = c.key;
+    for (int i = 0; i < n; ++i) {
+      if (c.palette) {
+        if (c.kind == 1) {
+          src.get()->palette->entries32[i] = c.src[i];
+        } else {
+          src.get()->palette->entries16[i] = static_cast<uint16_t>(c.src[i]);
+        }
+        src.set(i, 0, static_cast<uint32_t>(i));
+      } else {
+        src.set(i, 0, c.src[i]);
+      }
+      dst.set(i, 0, c.dst[i]);
+      blend.set(i, 0, 9);
+    }
+    if (c.run_kind >= 0) {
+      src.get()->run_table[0] = static_cast<uint8_t>((c.run_kind << 6) | (n - 1));
+      src.get()->run_table[1] = 0xC0;
+      src.get()->run_table_flag = 1;
+    }
+    if (c.weight >= 0) BlendGraphicTable[9] = static_cast<uint8_t>(c.weight);
+    Apply({c.mode, c.param, c.brightness, c.mmx, {0, 0, n, 1}});
+    BlitMemImage(dst.get(), src.get(), 0, 0, c.transparent, c.weight >= 0 ? blend.get() : nullptr);
+    for (int i = 0; i < n; ++i) {
+      EXPECT_EQ(dst.pixel(i, 0), c.expected[i]) << c.name << ", pixel " << i;
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Refusals, clipping and the choice of the run-coded road.
+
+struct EntryCase {
+  const char* name;
+  int dst_kind, dst_palette, dst_alpha;
+  int src_kind;
+  int mode, param;
+  int x, y, src_w, src_h;
+  RECT area;
+  RECT drawn;  // the destination pixels that change; empty: none
+};
+
+TEST_F(BlitTest, RefusalsAndClipping) {
+  const EntryCase cases[] = {
+      {"drawn whole", 0, 0, 0, 0, 0, 0, 2, 3, 4, 2, {0, 0, 12, 8}, {2, 3, 6, 5}},
+      {"kinds differ", 1, 0, 0, 0, 0, 0, 2, 3, 4, 2, {0, 0, 12, 8}, {}},
+      {"destination with palette", 0, 1, 0, 0, 0, 0, 2, 3, 4, 2, {0, 0, 12, 8}, {}},
+      {"destination with alpha", 0, 0, 1, 0, 0, 0, 2, 3, 4, 2, {0, 0, 12, 8}, {}},
+      {"source of kind 2", 2, 0, 0, 2, 0, 0, 2, 3, 4, 2, {0, 0, 12, 8}, {}},
+      {"blend mode 5", 0, 0, 0, 0, 5, 128, 2, 3, 4, 2, {0, 0, 12, 8}, {}},
+      {"blend mode -1", 0, 0, 0, 0, -1, 128, 2, 3, 4, 2, {0, 0, 12, 8}, {}},
+      {"alpha blend at 0", 0, 0, 0, 0, 1, 0, 2, 3, 4, 2, {0, 0, 12, 8}, {}},
+      {"add at 0", 1, 0, 0, 1, 2, 0, 2, 3, 4, 2, {0, 0, 12, 8}, {}},
+      {"direct subtract at 0", 0, 0, 0, 0, 3, 0, 2, 3, 4, 2, {0, 0, 12, 8}, {}},
+      {"wholly left", 0, 0, 0, 0, 0, 0, -4, 3, 4, 2, {0, 0, 12, 8}, {}},
+      {"wholly right", 0, 0, 0, 0, 0, 0, 12, 3, 4, 2, {0, 0, 12, 8}, {}},
+      {"wholly above", 1, 0, 0, 1, 0, 0, 2, -2, 4, 2, {0, 0, 12, 8}, {}},
+      {"wholly below the draw area", 0, 0, 0, 0, 0, 0, 2, 6, 4, 2, {0, 0, 12, 6}, {}},
+      {"empty draw area", 0, 0, 0, 0, 0, 0, 2, 3, 4, 2, {5, 5, 5, 8}, {}},
+      {"hangs over the top left", 0, 0, 0, 0, 0, 0, -2, -1, 4, 3, {0, 0, 12, 8}, {0, 0, 2, 2}},
+      {"hangs over the bottom right", 1, 0, 0, 1, 0, 0, 10, 7, 4, 3, {0, 0, 12, 8},
+       {10, 7, 12, 8}},
+      {"cut by the draw area on all sides", 0, 0, 0, 0, 0, 0, 0, 0, 12, 8, {3, 2, 7, 5},
+       {3, 2, 7, 5}},
+      {"a draw area past the destination is held to it", 0, 0, 0, 0, 0, 0, 9, 6, 6, 5,
+       {-5, -5, 40, 40}, {9, 6, 12, 8}},
+      {"far off, no wrap-around", 0, 0, 0, 0, 0, 0, 2147483640, 2, 16, 2, {0, 0, 12, 8}, {}},
+  };
+  for (const EntryCase& c : cases) {
+    Image dst(12, 8, c.dst_kind, c.dst_palette, c.dst_alpha);
+    Image src(c.src_w, c.src_h, c.src_kind, 0, 0);
+    for (int y = 0; y < c.src_h; ++y) {
+      for (int x = 0; x < c.src_w; ++x) src.set(x, y, 0x5A5A5A5A);
+    }
+    Apply({c.mode, c.param, 0xFFFFFF, true, c.area});
+    BlitMemImage(dst.get(), src.get(), c.x, c.y, 0, nullptr);
+    for (int y = 0; y < 8; ++y) {
+      for (int x = 0; x < 12; ++x) {
+        const bool inside =
+            x >= c.drawn.left && x < c.drawn.right && y >= c.drawn.top && y < c.drawn.bottom;
+        EXPECT_EQ(dst.pixel(x, y) != 0, inside) << c.name << " at " << x << ", " << y;
+      }
+    }
+  }
+}
+
+TEST_F(BlitTest, TooSmallBlendImageDrawsNothing) {
+  Image dst(8, 4, 0, 0, 0);
+  Image src(4, 4, 0, 0, 0);
+  Image blend(4, 3, 2, 0, 0);
+  for (int y = 0; y < 4; ++y) {
+    for (int x = 0; x < 4; ++x) src.set(x, y, 0xFFFF);
+  }
+  Apply({0, 0, 0xFFFFFF, true, {0, 0, 8, 4}});
+  BlitMemImage(dst.get(), src.get(), 0, 0, 0, blend.get());
+  for (int x = 0; x < 8; ++x) EXPECT_EQ(dst.pixel(x, 0), 0u);
+}
+
+// The run code is followed only for a transparent flag of exactly 1 and a
+// whole source. The source here has a run code that calls every pixel
+// opaque although its first column holds the transparent value: through the
+// run code that column is drawn, through the ordinary test it is not.
+TEST_F(BlitTest, RunCodeIsTakenOnlyForFlagOneAndAWholeSource) {
+  struct Case {
+    const char* name;
+    int kind;
+    int transparent;
+    int x;
+    bool key_drawn;
+  };
+  const Case cases[] = {
+      {"16-bit, flag 1, whole", 0, 1, 0, true},
+      {"16-bit, flag 2", 0, 2, 0, false},
+      {"16-bit, flag 1, cut on the left", 0, 1, -1, false},
+      {"32-bit, flag 1, whole", 1, 1, 0, true},
+      {"32-bit, flag 2", 1, 2, 0, false},
+      {"32-bit, flag 1, cut on the left", 1, 1, -1, false},
+  };
+  for (const Case& c : cases) {
+    Image dst(8, 2, c.kind, 0, 0);
+    Image src(3, 2, c.kind, 0, 0, true);
+    src.get()->transparent_value = 0x1234;
+    for (int y = 0; y < 2; ++y) {
+      src.set(0, y, 0x1234);
+      src.set(1, y, 0x5555);
+      src.set(2, y, 0x1234);
+      src.get()->run_table[2 * y] = 0x40 | 2;
+      src.get()->run_table[2 * y + 1] = 0xC0;
+    }
+    src.get()->run_table_flag = 1;
+    Apply({0, 0, 0xFFFFFF, true, {0, 0, 8, 2}});
+    BlitMemImage(dst.get(), src.get(), c.x, 0, c.transparent, nullptr);
+    // The last source column lands at x + 2.
+    EXPECT_EQ(dst.pixel(c.x + 2, 1) == 0x1234, c.key_drawn) << c.name;
+    EXPECT_EQ(dst.pixel(c.x + 1, 1), 0x5555u) << c.name;
+  }
+}
+
+TEST_F(BlitTest, IndexedSourceFillsThePaletteWorkBuffer) {
+  Image dst(4, 1, 1, 0, 0);
+  Image src(2, 1, 1, 1, 0);
+  src.get()->palette_entry_count = 3;
+  for (int i = 0; i < 256; ++i) src.get()->palette->entries32[i] = 0xABC000u + i;
+  std::memset(PaletteWorkBuffer, 0, sizeof PaletteWorkBuffer);
+  Apply({0, 0, 0xFFFFFF, true, {0, 0, 4, 1}});
+  BlitMemImage(dst.get(), src.get(), 0, 0, 0, nullptr);
+  EXPECT_EQ(PaletteWorkBuffer[0], 0xABC000u);
+  EXPECT_EQ(PaletteWorkBuffer[2], 0xABC002u);
+  EXPECT_EQ(PaletteWorkBuffer[3], 0u);  // only the entries in use are copied
+}
+
+}  // namespace
