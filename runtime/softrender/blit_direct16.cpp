@@ -39,6 +39,10 @@ void CopyRows(const BlitCall& c) {
   const uint8_t* s = c.src;
   uint8_t* d = c.dst;
   const size_t bytes = static_cast<size_t>(c.width) * 2;
+  if (c.src_skip == 0 && c.dst_skip == 0) {
+    std::memmove(d, s, bytes * c.height);  // rows without gaps: one block
+    return;
+  }
   for (int32_t y = 0; y < c.height; ++y) {
     std::memmove(d, s, bytes);
     s += bytes + c.src_skip;

@@ -35,10 +35,27 @@ void CopyRows(const BlitCall& c) {
   const uint8_t* s = c.src;
   uint8_t* d = c.dst;
   const size_t bytes = static_cast<size_t>(c.width) * 4;
+  if (c.src_skip == 0 && c.dst_skip == 0) {
+    std::memmove(d, s, bytes * c.height);  // rows without gaps: one block
+    return;
+  }
   for (int32_t y = 0; y < c.height; ++y) {
     std::memmove(d, s, bytes);
     s += bytes + c.src_skip;
     d += bytes + c.dst_skip;
+  }
+}
+
+void HalfSumRows(const BlitCall& c) {
+  const uint8_t* s = c.src;
+  uint8_t* d = c.dst;
+  const int32_t w = c.width;
+  for (int32_t y = 0; y < c.height; ++y) {
+    for (int32_t x = 0; x < w; ++x) {
+      Store32(d + 4 * x, HalfSum32(Load32(s + 4 * x), Load32(d + 4 * x)));
+    }
+    s += 4 * w + c.src_skip;
+    d += 4 * w + c.dst_skip;
   }
 }
 
@@ -67,6 +84,7 @@ void BlitDirect32(const BlitCall& call) {
   const bool trans = c.transparent != 0;
   if (!blend && !bright && !alpha) {
     if (c.mode == 0 && !trans) return CopyRows(c);
+    if (c.mode == 1 && p == 128 && !trans) return HalfSumRows(c);
     if (c.mode == 1 && p == 128) {
       return WholeWords(c, trans, [](uint32_t d, uint32_t s) { return HalfSum32(s, d); });
     }

@@ -33,8 +33,8 @@ struct RunDirect16Loop {
   }
 };
 
-// Mode 0 without weights or brightness: opaque runs are copied whole.
-template <int kSrcBytes>
+// Mode 0 without weights or brightness from a source without alpha: drawn
+// runs are copied whole.
 void CopyRuns(const BlitCall& c) {
   const uint8_t* code = c.run_code;
   const uint8_t* s = c.src;
@@ -44,14 +44,8 @@ void CopyRuns(const BlitCall& c) {
       const uint32_t run = *code++;
       if (run >= 0xC0) break;
       const int32_t n = static_cast<int32_t>(run & 0x3F) + 1;
-      if (run >= 0x40) {
-        if constexpr (kSrcBytes == 2) {
-          std::memmove(d, s, static_cast<size_t>(n) * 2);
-        } else {
-          for (int32_t i = 0; i < n; ++i) Store16(d + 2 * i, Load16(s + 4 * i));
-        }
-      }
-      s += n * kSrcBytes;
+      if (run >= 0x40) std::memmove(d, s, static_cast<size_t>(n) * 2);
+      s += n * 2;
       d += n * 2;
     }
     s += c.src_skip;
@@ -73,6 +67,6 @@ void BlitRunDirect16(const BlitCall& call) {
   if (c.mode == 1 && c.param == 255) c.mode = 0;
   if ((c.mode == 1 || c.mode == 2 || c.mode == 3) && c.param == 0) return;
   const bool alpha = c.source->alpha_flag == 1;
-  if (c.mode == 0 && c.blend == nullptr && c.white && !alpha) return CopyRuns<2>(c);
+  if (c.mode == 0 && c.blend == nullptr && c.white && !alpha) return CopyRuns(c);
   LoopTable<RunDirect16Loop>::Call(c, c.blend != nullptr, !c.white, alpha, false);
 }

@@ -30,6 +30,26 @@ struct RunDirect32Loop {
   }
 };
 
+// Mode 0 without weights or brightness from a direct source without alpha:
+// drawn runs are copied whole.
+void CopyRuns(const BlitCall& c) {
+  const uint8_t* code = c.run_code;
+  const uint8_t* s = c.src;
+  uint8_t* d = c.dst;
+  for (int32_t y = 0; y < c.height; ++y) {
+    for (;;) {
+      const uint32_t run = *code++;
+      if (run >= 0xC0) break;
+      const size_t bytes = ((run & 0x3F) + 1) * 4;
+      if (run >= 0x40) std::memmove(d, s, bytes);
+      s += bytes;
+      d += bytes;
+    }
+    s += c.src_skip;
+    d += c.dst_skip;
+  }
+}
+
 }  // namespace
 
 void BlitRunIndexed32(const BlitCall& call) {
@@ -43,6 +63,7 @@ void BlitRunDirect32(const BlitCall& call) {
   BlitCall c = call;
   if (c.mode == 1 && c.param == 255) c.mode = 0;
   if ((c.mode == 1 || c.mode == 2 || c.mode == 3) && c.param == 0) return;
-  LoopTable<RunDirect32Loop>::Call(c, c.blend != nullptr, !c.white, c.source->alpha_flag == 1,
-                                   false);
+  const bool alpha = c.source->alpha_flag == 1;
+  if (c.mode == 0 && c.blend == nullptr && c.white && !alpha) return CopyRuns(c);
+  LoopTable<RunDirect32Loop>::Call(c, c.blend != nullptr, !c.white, alpha, false);
 }
