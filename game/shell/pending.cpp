@@ -6,7 +6,6 @@ void load_sounds() {}
 void load_settings() {}
 
 void update_music() {}
-void poll_input() {}
 void play_requested_sounds() {}
 
 void run_title_menu() {}

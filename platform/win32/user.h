@@ -321,6 +321,18 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 // 0x80 while the key is down. Read from the host's key table.
 BOOL GetKeyboardState(BYTE* key_state);
 
+// The display's current mode (ENUM_CURRENT_SETTINGS of the primary display,
+// device name null): the host's desktop.
+constexpr DWORD ENUM_CURRENT_SETTINGS = 0xFFFFFFFFu;
+struct DEVMODEA {
+  DWORD dmSize;
+  DWORD dmBitsPerPel;
+  DWORD dmPelsWidth;
+  DWORD dmPelsHeight;
+  DWORD dmDisplayFrequency;
+};
+BOOL EnumDisplaySettingsA(LPCSTR device_name, DWORD mode_number, DEVMODEA* mode);
+
 constexpr int SM_CXSCREEN = 0;
 constexpr int SM_CYSCREEN = 1;
 // The desktop's width and height; other indexes are not emulated.

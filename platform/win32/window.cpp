@@ -796,6 +796,21 @@ int GetSystemMetrics(int index) {
   return index == SM_CXSCREEN ? width : index == SM_CYSCREEN ? height : 0;
 }
 
+BOOL EnumDisplaySettingsA(LPCSTR device_name, DWORD mode_number, DEVMODEA* mode) {
+  assert(device_name == nullptr && mode_number == ENUM_CURRENT_SETTINGS &&
+         "EnumDisplaySettingsA: only the current mode of the primary display is emulated");
+  if (device_name != nullptr || mode_number != ENUM_CURRENT_SETTINGS || mode == nullptr) {
+    return FALSE;
+  }
+  int width = 0, height = 0, depth = 0;
+  if (HostInstalled()) CurrentHost().Video().GetDesktopMode(&width, &height, &depth);
+  mode->dmBitsPerPel = static_cast<DWORD>(depth);
+  mode->dmPelsWidth = static_cast<DWORD>(width);
+  mode->dmPelsHeight = static_cast<DWORD>(height);
+  mode->dmDisplayFrequency = 60;
+  return TRUE;
+}
+
 BOOL SystemParametersInfoA(UINT action, UINT ui, LPVOID pv, UINT) {
   std::lock_guard<std::recursive_mutex> lock(System().mutex);
   WindowSystem& system = System();

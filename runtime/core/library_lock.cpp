@@ -123,7 +123,26 @@ static void RemoveQueueHead() {
   g_lock.queue_length = n - 1;
 }
 
-void AcquireLibraryLock() {
+namespace {
+
+// Waits on the queue row's event. The plain lock waits without a limit; the
+// message thread's variant looks once without waiting and then waits in
+// slices of 1000 ms, stopping when `give_up()` says so. Returns false when it
+// gave up.
+bool WaitOnRow(HANDLE event, bool (*give_up)()) {
+  if (give_up == nullptr) {
+    WaitForSingleObject(event, INFINITE);
+    return true;
+  }
+  if (WaitForSingleObject(event, 0) == WAIT_OBJECT_0) return true;
+  for (;;) {
+    if (WaitForSingleObject(event, 1000) == WAIT_OBJECT_0) return true;
+    if (give_up()) return false;
+  }
+}
+
+// The rule of taking the lock, shared by both ways of taking it.
+bool AcquireLock(bool (*give_up)()) {
   BeginLockUse(true);
   const DWORD me = GetCurrentThreadId();
   // The event of this thread's row once it has entered the queue. It stays
@@ -154,8 +173,13 @@ void AcquireLibraryLock() {
       // another thread holds the lock) keeps its row and waits on it again;
       // it never enters the queue a second time.
       LeaveCriticalSection(&g_lock.guard);
-      WaitForSingleObject(my_event, INFINITE);
+      const bool woken = WaitOnRow(my_event, give_up);
       ResetEvent(my_event);
+      if (!woken) {
+        // Given up: the row stays until the thread leaves the queue.
+        EndLockUse();
+        return false;
+      }
       continue;
     }
     // The queue is full: look again in 1 ms.
@@ -166,9 +190,10 @@ void AcquireLibraryLock() {
   TakeLock(me);
   LeaveCriticalSection(&g_lock.guard);
   EndLockUse();
+  return true;
 }
 
-void ReleaseLibraryLock() {
+void ReleaseLock(bool yield) {
   if (!BeginLockUse(false)) {
     assert(false && "ReleaseLibraryLock without the library lock");
     return;
@@ -198,9 +223,46 @@ void ReleaseLibraryLock() {
     SetEvent(head_event);
     EndLockUse();
     // Let the woken thread run at once.
-    Sleep(0);
+    if (yield) Sleep(0);
     return;
   }
+  EndLockUse();
+}
+
+}  // namespace
+
+void AcquireLibraryLock() { AcquireLock(nullptr); }
+
+bool AcquireLibraryLockUnless(bool (*give_up)()) { return AcquireLock(give_up); }
+
+void ReleaseLibraryLock() { ReleaseLock(true); }
+
+void ReleaseLibraryLockWithoutYield() { ReleaseLock(false); }
+
+void LeaveLibraryLockQueue() {
+  if (!BeginLockUse(false)) return;
+  const DWORD me = GetCurrentThreadId();
+  HANDLE wake = nullptr;
+  EnterCriticalSection(&g_lock.guard);
+  const int32_t n = g_lock.queue_length;
+  for (int32_t row = 0; row < n; ++row) {
+    if (g_lock.rows[row].thread_id != me) continue;
+    const HANDLE my_event = g_lock.rows[row].event;
+    for (int32_t behind = row + 1; behind < n; ++behind) {
+      g_lock.rows[behind - 1] = g_lock.rows[behind];
+    }
+    g_lock.rows[n - 1].thread_id = 0;
+    g_lock.rows[n - 1].event = my_event;
+    g_lock.queue_length = n - 1;
+    // The new head may be free to take the lock now.
+    if (row == 0 && g_lock.queue_length > 0) {
+      wake = g_lock.rows[0].event;
+      g_lock.head_wakeups += 1;
+    }
+    break;
+  }
+  LeaveCriticalSection(&g_lock.guard);
+  if (wake != nullptr) SetEvent(wake);
   EndLockUse();
 }
 

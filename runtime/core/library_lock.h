@@ -28,6 +28,21 @@ void AcquireLibraryLock();
 // call changes nothing (and asserts in debug builds).
 void ReleaseLibraryLock();
 
+// The message thread's way of taking and giving up the lock. It takes the
+// lock by the same rule as AcquireLibraryLock, but while queued it first
+// looks at its row's event without waiting and then waits in slices of
+// 1000 ms, giving up when `give_up()` says so between slices. A thread that
+// gives up keeps its row in the queue: it must call LeaveLibraryLockQueue
+// before it ends. Returns whether the lock was taken.
+bool AcquireLibraryLockUnless(bool (*give_up)());
+// Gives up one take like ReleaseLibraryLock, waking the head when somebody
+// waits, but without the yield that follows.
+void ReleaseLibraryLockWithoutYield();
+// Removes the calling thread's row from the wait queue, if it has one: the
+// rows behind move up one place, its event goes to the last row, and when it
+// was the head and others still wait, the new head is woken.
+void LeaveLibraryLockQueue();
+
 // Destroys the lock (its events and its guard) so that the next use makes it
 // anew. Only a lock that nobody holds, nobody waits for and no other thread is
 // working on is destroyed; otherwise it stays as it is, since destroying it

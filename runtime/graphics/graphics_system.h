@@ -9,3 +9,7 @@
 extern int32_t GraphicsReady;
 // 1 when Direct3D drawing is in use.
 extern int32_t Use3DDrawing;
+
+// Rebuilds every screen object after the display changed under the program.
+// 0.
+int RebuildScreenObjects();

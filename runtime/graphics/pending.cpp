@@ -7,6 +7,7 @@
 #include "runtime/graphics/graphics_system.h"
 #include "runtime/graphics/movie.h"
 #include "runtime/graphics/present.h"
+#include "runtime/graphics/screen_state.h"
 #include "runtime/graphics/surface_2d.h"
 #include "runtime/graphics/texture.h"
 #include "runtime/graphics/transform.h"
@@ -63,3 +64,25 @@ int MakeLookAtMatrix(TransformMatrix* matrix, const float*, const float*, const 
 
 // Image decoders: none yet.
 int DecodeImageStream(StreamSource*, GraphImage*) { return -1; }
+
+// Screen: no screen can be set yet; the display is never changed, DirectDraw
+// is used unless acceleration is off, and there is no object to release.
+int ChangeScreenMode(int32_t, int32_t, int32_t, int32_t, int32_t) { return -1; }
+int32_t IsDisplayModeChanged() { return Screen.DisplayModeChanged; }
+int32_t IsDirectDrawUsed() { return Screen.HardwareAccelOff ? 0 : 1; }
+IDirectDraw7* GetDirectDrawObject() { return Screen.DirectDrawObject; }
+int ReleaseDirectDraw() { return 0; }
+// Screen colours: no screen format yet.
+uint32_t GetScreenColorValue(int32_t, int32_t, int32_t) { return 0; }
+// Graphics system: nothing to rebuild yet.
+int RebuildScreenObjects() { return -1; }
+// Graphic restore: nothing to restore before graphics start; no handler.
+int RestoreAllGraphics() { return 0; }
+int HasGraphicRestoreHandler() { return 0; }
+// Texture pieces: none to restore.
+int RestoreAllTextures() { return 0; }
+// Movies: none to play or pause.
+int PlayAllMovies() { return 0; }
+int PauseAllMovies() { return 0; }
+// Presenting: no screen to show.
+int ShowBackScreenSoftware() { return -1; }

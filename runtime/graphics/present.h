@@ -14,3 +14,7 @@ int SetDrawTarget2D(int32_t new_target, int32_t old_target);
 int ClearDrawTarget2D();
 // Shows a rectangle of the software front image in the window. 0 or -1.
 int TransferFrontMemImageRect(const RECT* rect);
+
+// The copying and software paths of presenting the back screen. 0, or -1
+// without DirectDraw while acceleration is on.
+int ShowBackScreenSoftware();

@@ -21,3 +21,6 @@ int ForEachGraphicTexture(int32_t graphic, int32_t r, int32_t g, int32_t b, int3
 int UploadImageToTextures(int32_t graphic, const GraphImage* image, const GraphImage* alpha);
 // The pixel format of texture format number `kind`, or null.
 const ColorFormat* GetTextureColorFormat(int32_t kind);
+
+// Re-creates the lost texture surfaces of every piece. 0.
+int RestoreAllTextures();
