@@ -251,6 +251,52 @@ TEST_F(GraphicFromImageTest, DivisionWithoutCellsOrWithACellOutsideLeavesNothing
 }
 
 // ---------------------------------------------------------------------------
+// Filling a graphic that shares its pixels.
+
+// Counts the pixels of the rectangle that hold `value`.
+int CountPixels(const MEMIMG& image, RECT r, uint32_t value) {
+  int count = 0;
+  for (int32_t y = r.top; y < r.bottom; ++y) {
+    for (int32_t x = r.left; x < r.right; ++x) count += PixelAt(image, x, y) == value ? 1 : 0;
+  }
+  return count;
+}
+
+// A cell takes only its own rectangle of the shared picture: its neighbour's
+// pixels are never written, whatever size of image or place is given.
+TEST_F(GraphicFromImageTest, FillingACellStaysInsideIt) {
+  const int32_t sheet = MakeEmptyGraphic(64, 32, 1);
+  const int32_t left = DeriveGraphic(0, 0, 32, 32, sheet);
+  const int32_t right = DeriveGraphic(32, 0, 32, 32, sheet);
+  GraphImage red = MakeRgbImage(64, 64, [](int32_t, int32_t) -> uint32_t { return 0xFF0000; });
+  const MEMIMG& mem = ImageOf(sheet);
+  const uint32_t packed_red = Packed(mem, 0xFF0000);
+
+  // A part placed at (20, 20) of the left cell: only its 12 x 12 corner.
+  const RECT part = {0, 0, 40, 40};
+  ASSERT_EQ(UploadImageToSurfaces2D(&red, nullptr, &part, 20, 20, left), 0);
+  EXPECT_EQ(CountPixels(mem, RECT{0, 0, 64, 32}, packed_red), 12 * 12);
+  EXPECT_EQ(CountPixels(mem, RECT{20, 20, 32, 32}, packed_red), 12 * 12);
+
+  // The whole (larger) image into the left cell fills the left cell only.
+  ASSERT_EQ(DrawImageToGraphicSurfaces2D(&red, nullptr, 0, 0, left), 0);
+  EXPECT_EQ(CountPixels(mem, RECT{0, 0, 32, 32}, packed_red), 32 * 32);
+  EXPECT_EQ(CountPixels(mem, RECT{32, 0, 64, 32}, packed_red), 0);
+
+  // An image place past the image's edge gives what lies inside it.
+  ASSERT_EQ(DrawImageToGraphicSurfaces2D(&red, nullptr, 48, 48, right), 0);
+  EXPECT_EQ(CountPixels(mem, RECT{32, 0, 64, 32}, packed_red), 16 * 16);
+
+  // While drawing is held back nothing is written.
+  DrawInhibitFlag = 1;
+  EXPECT_EQ(DrawImageToGraphicSurfaces2D(&red, nullptr, 0, 0, right), 0);
+  DrawInhibitFlag = 0;
+  EXPECT_EQ(CountPixels(mem, RECT{32, 0, 64, 32}, packed_red), 16 * 16);
+  EXPECT_EQ(DrawImageToGraphicSurfaces2D(&red, nullptr, 0, 0, right + 1), -1);
+  ReleaseGraphImage(&red);
+}
+
+// ---------------------------------------------------------------------------
 // Reading image files.
 
 TEST_F(GraphicFromImageTest, ReadImageFileFailsCleanly) {
