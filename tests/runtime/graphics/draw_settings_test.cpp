@@ -10,6 +10,7 @@
 #include <string>
 
 #include "graphics_test_support.h"
+#include "runtime/core/main_window.h"
 #include "runtime/graphics/mask.h"
 #include "runtime/softrender/blend_tables.h"
 
@@ -126,6 +127,39 @@ TEST_F(DrawSettingsTest, DrawAreaOfAGraphicTarget) {
   DeleteGraphicHandle(graphic, 0);
   EXPECT_EQ(ChangeDrawArea(1, 1, 2, 2), 0);
   EXPECT_EQ(DrawArea.right, 100);
+}
+
+// On the front screen only the part of the window that lies on the desktop
+// can be drawn.
+TEST_F(DrawSettingsTest, DrawAreaOfTheFrontScreenStaysOnTheDesktop) {
+  struct Case {
+    const char* name;
+    RECT client;
+    RECT request;
+    RECT expect;
+  };
+  const Case cases[] = {
+      {"OnTheDesktop", {100, 100, 740, 580}, {-5, -5, 700, 500}, {0, 0, 640, 480}},
+      {"OffTheLeftAndTop", {-100, -50, 540, 430}, {0, 0, 640, 480}, {100, 50, 640, 480}},
+      // A corner already inside the visible part stays where it was asked.
+      {"AskedCornerInside", {-100, -50, 540, 430}, {300, 200, 20, 10}, {100, 50, 300, 200}},
+      {"PastTheRightAndBottom", {1500, 900, 2140, 1380}, {0, 0, 640, 480}, {0, 0, 420, 180}},
+  };
+  const MainWindowState saved = MainWindow;
+  MainWindow.desktop_width = 1920;
+  MainWindow.desktop_height = 1080;
+  DrawTarget = kDrawTargetFrontScreen;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MainWindow.client_rect = c.client;
+    EXPECT_EQ(ChangeDrawArea(c.request.left, c.request.top, c.request.right, c.request.bottom),
+              0);
+    EXPECT_EQ(DrawArea.left, c.expect.left);
+    EXPECT_EQ(DrawArea.top, c.expect.top);
+    EXPECT_EQ(DrawArea.right, c.expect.right);
+    EXPECT_EQ(DrawArea.bottom, c.expect.bottom);
+  }
+  MainWindow = saved;
 }
 
 // ---------------------------------------------------------------------------
