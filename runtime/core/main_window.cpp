@@ -328,6 +328,14 @@ int DestroyMainWindow() {
       PostMessageA(MainWindow.window, WM_CLOSE, 0, 0);
       while (ProcessMessage() == 0) {
       }
+      // A window that a quit message closed before the close request was
+      // handled still stands: it goes now, so that a later start-up does not
+      // take it for a second copy of the program. What its end posted is
+      // dropped with the rest of this thread's messages.
+      if (IsWindow(MainWindow.window)) DestroyWindow(MainWindow.window);
+      MSG message;
+      while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      }
       UnregisterClassA(WindowSettings.class_name, MainWindow.instance);
     } else {
       WindowClosedFlag = 1;
