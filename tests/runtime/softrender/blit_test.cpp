@@ -327,7 +327,7 @@ TEST_F(BlitTest, HandWorkedPixels) {
        false, 0, 255, 0, {0xFFFFFFFF}, {0x00000000}, {0x00FDFDFD}},
       {"32 run code add of a zero amount clears the fourth byte", 1, 0, 0, 1, 2, 1, W, false, 1,
        -1, 0, {0x00000000}, {0xFF102030}, {0x00102030}},
-      {"32 brightness: modes 0 keeps the fourth byte", 1, 0, 0, -1, 0, 0, 0x808080, false, 0, -1,
+      {"32 brightness in mode 0 keeps the fourth byte", 1, 0, 0, -1, 0, 0, 0x808080, false, 0, -1,
        0, {0xFFFFFFFF}, {0x77000000}, {0x77808080}},
   };
   for (const GoldenCase& c : cases) {
