@@ -6,3 +6,5 @@
 int UpdateMusicPlayState();
 // Called by the main window procedure for every MCI notification. 0.
 int HandleMidiNotify();
+// Deletes every music handle.
+void DeleteAllMusicHandles();
