@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "platform/sdl/sdl_host.h"
+#include "platform/win32/dinput.h"
+#include "platform/win32/mmsystem.h"
+#include "platform/win32/user.h"
 
 namespace {
 
@@ -159,6 +162,121 @@ TEST(SdlHostFramesTest, CloseIsReportedAfterTheLastFrame) {
   host.Video().WriteImage(0, 0, 8, 8, image.data(), 8, 8, 8);
   EXPECT_TRUE(polled_close());
   EXPECT_FALSE(polled_close());
+}
+
+// The SDL host installed as the program's host: injected key and text
+// events become messages of the window's thread, and keys and a virtual
+// joystick fill the same tables that DirectInput and the joystick functions
+// read.
+TEST(SdlWindowTest, InjectedEventsAndAVirtualPadReachTheWindowAndTheInputDevices) {
+  InstallHost(std::make_unique<SdlHost>(SdlHostOptions{}));
+  CurrentHost().Clock().SetGameThread();
+  WNDCLASSA window_class{};
+  window_class.lpfnWndProc = DefWindowProcA;
+  window_class.lpszClassName = "SdlTestWindow";
+  ASSERT_NE(RegisterClassA(&window_class), 0);
+  HWND window = CreateWindowExA(0, "SdlTestWindow", "test", WS_CAPTION | WS_VISIBLE, 10, 10, 64,
+                                48, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(window, nullptr);
+  const int pad = SdlAttachVirtualPad(2, 4, 1);
+  ASSERT_GE(pad, 0);
+
+  auto take_messages = [] {
+    std::vector<MSG> messages;
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_PAINT) continue;
+      messages.push_back(message);
+      TranslateMessage(&message);
+    }
+    return messages;
+  };
+  take_messages();
+
+  void* object = nullptr;
+  ASSERT_EQ(CoCreateInstance(CLSID_DirectInput, nullptr, CLSCTX_INPROC_SERVER, IID_IDirectInput7,
+                             &object),
+            S_OK);
+  auto* direct_input = static_cast<IDirectInput7*>(object);
+  ASSERT_EQ(direct_input->Initialize(nullptr, DIRECTINPUT_VERSION_7), DI_OK);
+  IDirectInputDevice7* keyboard = nullptr;
+  ASSERT_EQ(direct_input->CreateDeviceEx(GUID_SysKeyboard, IID_IDirectInputDevice7,
+                                         reinterpret_cast<void**>(&keyboard), nullptr),
+            DI_OK);
+  ASSERT_EQ(keyboard->SetDataFormat(&c_dfDIKeyboard), DI_OK);
+  ASSERT_EQ(keyboard->Acquire(), DI_OK);
+
+  SdlPushKeyEvent(SdlScancodeFromName("Left Alt"), true);
+  SdlPushKeyEvent(SdlScancodeFromName("Return"), true);
+  SdlPushTextEvent("日本");
+  SdlPushKeyEvent(SdlScancodeFromName("Z"), true);
+  const std::vector<MSG> messages = take_messages();
+  std::vector<std::pair<UINT, WPARAM>> seen;
+  for (const MSG& message : messages) seen.emplace_back(message.message, message.wParam);
+  const std::vector<std::pair<UINT, WPARAM>> expected = {
+      {WM_CHAR, 0x93}, {WM_CHAR, 0xFA}, {WM_CHAR, 0x96}, {WM_CHAR, 0x7B},  // 日本 in Shift-JIS
+      {WM_SYSKEYDOWN, VK_MENU}, {WM_SYSKEYDOWN, VK_RETURN}, {WM_SYSCHAR, '\r'},
+      {WM_SYSKEYDOWN, 'Z'},
+  };
+  EXPECT_EQ(seen, expected);
+
+  uint8_t keys[256] = {};
+  ASSERT_EQ(keyboard->GetDeviceState(sizeof(keys), keys), DI_OK);
+  EXPECT_EQ(keys[0x38], 0x80);  // left Alt
+  EXPECT_EQ(keys[0x1C], 0x80);  // Return
+  EXPECT_EQ(keys[0x2C], 0x80);  // Z
+  EXPECT_EQ(keys[0x2D], 0x00);
+  BYTE virtual_keys[256] = {};
+  GetKeyboardState(virtual_keys);
+  EXPECT_EQ(virtual_keys[VK_MENU], 0x80);
+  EXPECT_EQ(virtual_keys['Z'], 0x80);
+
+  // The virtual joystick, through DirectInput with the game's range and dead
+  // zone, and through the joystick functions.
+  int pads = 0;
+  DIDEVICEINSTANCEA found{};
+  direct_input->EnumDevices(
+      DIDEVTYPE_JOYSTICK,
+      [](const DIDEVICEINSTANCEA* instance, void* context) -> BOOL {
+        *static_cast<DIDEVICEINSTANCEA*>(context) = *instance;
+        return DIENUM_CONTINUE;
+      },
+      &found, DIEDFL_ATTACHEDONLY);
+  pads = found.dwSize != 0 ? 1 : 0;
+  ASSERT_EQ(pads, 1);
+  IDirectInputDevice7* joystick = nullptr;
+  ASSERT_EQ(direct_input->CreateDeviceEx(found.guidInstance, IID_IDirectInputDevice7,
+                                         reinterpret_cast<void**>(&joystick), nullptr),
+            DI_OK);
+  ASSERT_EQ(joystick->SetDataFormat(&c_dfDIJoystick), DI_OK);
+  DIPROPRANGE range{{sizeof(DIPROPRANGE), sizeof(DIPROPHEADER), DIJOFS_X, DIPH_BYOFFSET}, -1000,
+                    1000};
+  ASSERT_EQ(joystick->SetProperty(DIPROP_RANGE, &range.diph), DI_OK);
+  DIPROPDWORD dead_zone{{sizeof(DIPROPDWORD), sizeof(DIPROPHEADER), DIJOFS_X, DIPH_BYOFFSET}, 2500};
+  ASSERT_EQ(joystick->SetProperty(DIPROP_DEADZONE, &dead_zone.diph), DI_OK);
+  ASSERT_EQ(joystick->Acquire(), DI_OK);
+  SdlSetVirtualPadAxis(pad, 0, -32768);
+  SdlSetVirtualPadButton(pad, 2, true);
+  take_messages();
+  DIJOYSTATE state{};
+  ASSERT_EQ(joystick->GetDeviceState(sizeof(state), &state), DI_OK);
+  EXPECT_EQ(state.lX, -1000);
+  EXPECT_EQ(state.rgbButtons[2], 0x80);
+  JOYINFOEX info{};
+  info.dwSize = sizeof(info);
+  info.dwFlags = JOY_RETURNALL;
+  ASSERT_EQ(joyGetPosEx(0, &info), JOYERR_NOERROR);
+  EXPECT_EQ(info.dwXpos, 0u);
+  EXPECT_EQ(info.dwYpos, 32768u);
+  EXPECT_EQ(info.dwButtons, 1u << 2);
+
+  joystick->Release();
+  keyboard->Release();
+  direct_input->Release();
+  SdlDetachVirtualPad(pad);
+  DestroyWindow(window);
+  UnregisterClassA("SdlTestWindow", nullptr);
+  InstallHost(nullptr);
 }
 
 }  // namespace
