@@ -15,6 +15,8 @@
 #include "runtime/core/library_lock.h"
 #include "runtime/core/log.h"
 #include "runtime/core/random.h"
+#include "runtime/graphics/draw_settings.h"
+#include "runtime/graphics/graphic.h"
 
 // Library start-up and end.
 
@@ -137,18 +139,13 @@ int32_t ApiFlipScreen() {
 }
 
 int32_t ApiMakeEmptyGraphic(int32_t width, int32_t height, int32_t not_transparent) {
-  (void)width;
-  (void)height;
-  (void)not_transparent;
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return MakeEmptyGraphic(width, height, not_transparent);
 }
 
 int32_t ApiDeleteGraphic(int32_t graphic, int32_t log_flag) {
-  (void)graphic;
-  (void)log_flag;
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return DeleteGraphicHandle(graphic, log_flag);
 }
 
 int32_t ApiLoadGraphicFile(const char* path, int32_t flag) {
@@ -175,7 +172,7 @@ int32_t ApiLoadGraphicCells(const char* path, int32_t cell_count, int32_t cells_
 
 int32_t ApiClearDrawScreen() {
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return ClearDrawTarget();
 }
 
 int32_t ApiLoadAndDrawImage(int32_t x, int32_t y, const char* path, int32_t transparent) {
@@ -275,32 +272,23 @@ int32_t ApiDrawFormattedText(int32_t x, int32_t y, uint32_t colour, const char* 
 }
 
 int32_t ApiSetBlendMode(int32_t mode, int32_t parameter) {
-  (void)mode;
-  (void)parameter;
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return ChangeBlendMode(mode, parameter);
 }
 
 int32_t ApiSetDrawBrightness(int32_t r, int32_t g, int32_t b) {
-  (void)r;
-  (void)g;
-  (void)b;
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return ChangeDrawBrightness(r, g, b);
 }
 
 int32_t ApiSetDrawTarget(int32_t target) {
-  (void)target;
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return ChangeDrawTarget(target);
 }
 
 int32_t ApiSetTransparentColor(int32_t r, int32_t g, int32_t b) {
-  (void)r;
-  (void)g;
-  (void)b;
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return ChangeTransparentColor(r, g, b);
 }
 
 int32_t ApiCopyScreenToGraphic(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t graphic,
