@@ -324,7 +324,11 @@ int OpenMp3Reader(WaveReader* reader) {
   int64_t end = stream_bytes;
   uint8_t tag[10];
   StreamSeek(reader, 0, 0);
-  if (StreamRead(reader, tag, 10) == 10 && std::memcmp(tag, "ID3", 3) == 0) {
+  const size_t head_bytes = StreamRead(reader, tag, 10);
+  // A RIFF file whose format the WAV readers refused holds no MPEG frames,
+  // whatever its data happens to look like.
+  if (head_bytes >= 4 && std::memcmp(tag, "RIFF", 4) == 0) return -1;
+  if (head_bytes == 10 && std::memcmp(tag, "ID3", 3) == 0) {
     start = ((tag[6] & 0x7F) << 21 | (tag[7] & 0x7F) << 14 | (tag[8] & 0x7F) << 7 | (tag[9] & 0x7F)) +
             10;
     if (tag[3] == 4 && (tag[5] & 0x10) != 0) start += 10;  // the footer
