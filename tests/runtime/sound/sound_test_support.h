@@ -312,22 +312,42 @@ inline bool DecodeImage(const Bytes& image, Bytes* pcm, WAVEFORMATEX* format) {
   return true;
 }
 
-// Collects the log's lines while it lives (no log file is written).
+// Collects the log's lines while it lives, through the debugger output (the
+// log file goes to a temporary folder removed afterwards).
 class SoundLogCapture {
  public:
   SoundLogCapture() {
+    char folder[] = "/tmp/sound_log_XXXXXX";
+    if (mkdtemp(folder) != nullptr) folder_ = folder;
     SetLogOutputFlag(1);
-    SetLogFolder("");
+    SetLogFolder(folder_.c_str());
+    InitLog();
     SetDebugOutputSink(&SoundLogCapture::Collect, &text_);
   }
-  ~SoundLogCapture() { SetDebugOutputSink(nullptr, nullptr); }
+  ~SoundLogCapture() {
+    SetDebugOutputSink(nullptr, nullptr);
+    SetLogFolder("");
+    if (!folder_.empty()) {
+      std::remove((folder_ + "/Log.txt").c_str());
+      rmdir(folder_.c_str());
+    }
+  }
   const std::string& text() const { return text_; }
-  bool Has(const char* message) const { return text_.find(message) != std::string::npos; }
+  // The log ends its lines with CR LF.
+  bool Has(const char* message) const {
+    std::string wanted;
+    for (const char* at = message; *at != '\0'; ++at) {
+      if (*at == '\n') wanted += '\r';
+      wanted += *at;
+    }
+    return text_.find(wanted) != std::string::npos;
+  }
 
  private:
   static void Collect(void* context, const char* text) {
     *static_cast<std::string*>(context) += text;
   }
+  std::string folder_;
   std::string text_;
 };
 
