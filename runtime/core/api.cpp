@@ -12,8 +12,11 @@
 #include "runtime/core/archive_files.h"
 #include "runtime/core/file_access.h"
 #include "runtime/core/format.h"
+#include "runtime/core/input.h"
 #include "runtime/core/library_lock.h"
 #include "runtime/core/log.h"
+#include "runtime/core/main_window.h"
+#include "runtime/core/message.h"
 #include "runtime/core/random.h"
 #include "runtime/graphics/draw_settings.h"
 #include "runtime/graphics/graphic.h"
@@ -57,19 +60,17 @@ int32_t ApiReadFileLine(char* buffer, int32_t buffer_size, intptr_t file) {
 
 int32_t ApiProcessMessage() {
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return ProcessMessage();
 }
 
 int32_t ApiChangeWindowMode(int32_t window_mode) {
-  (void)window_mode;
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return ChangeWindowMode(window_mode);
 }
 
 int32_t ApiSetWindowText(const char* text) {
-  (void)text;
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return SetMainWindowCaption(text);
 }
 
 int32_t ApiSetLogOutput(int32_t on) {
@@ -78,9 +79,8 @@ int32_t ApiSetLogOutput(int32_t on) {
 }
 
 int32_t ApiSetWindowIcon(int32_t icon_id) {
-  (void)icon_id;
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return SetWindowIconResource(icon_id);
 }
 
 int32_t ApiSetArchiveExtension(const char* extension) {
@@ -107,15 +107,13 @@ int32_t ApiGetRandom(int32_t max) {
 }
 
 int32_t ApiIsKeyDown(int32_t key_code) {
-  (void)key_code;
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return IsKeyDown(key_code);
 }
 
 int32_t ApiGetPadInput(int32_t input_set) {
-  (void)input_set;
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return GetPadInputBits(input_set);
 }
 
 // Screen and graphics.

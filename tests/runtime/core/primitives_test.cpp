@@ -465,7 +465,9 @@ NullClock& VirtualClock() { return dynamic_cast<NullClock&>(CurrentHost().Clock(
 uint64_t g_time_stamp_reading = 0;
 uint64_t FixedTimeStamp() { return g_time_stamp_reading; }
 
-// Sets the clock state as library start-up would and puts it back afterwards.
+// Starts each test from the clock state before start-up (other tests may
+// have made a window, which measures the counters), sets it as start-up would
+// where a test asks, and puts the process's state back afterwards.
 class ClockStateTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -475,6 +477,11 @@ class ClockStateTest : public ::testing::Test {
     saved_stamp_usable_ = TimeStampCounterUsable;
     saved_running_ = LibraryRunningFlag;
     saved_reader_ = ReadTimeStampCounter;
+    PerformanceCounterFrequency = 0;
+    PerformanceCounterUsable = 0;
+    TimeStampTicksPerSecond = 0;
+    TimeStampCounterUsable = 0;
+    LibraryRunningFlag = 0;
   }
   void TearDown() override {
     PerformanceCounterFrequency = saved_frequency_;
