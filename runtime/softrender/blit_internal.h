@@ -238,10 +238,11 @@ inline void WalkRuns(const BlitCall& c, Opaque&& opaque, Translucent&& transluce
 
 // Picks the instantiation of a loop template for the variant numbers known
 // only at run time: index = ((((mode x 2 + blend) x 2 + bright) x 2 + alpha)
-// x 2 + transparent).
-template <template <int, bool, bool, bool, bool> class Loop>
+// x 2 + transparent). `CallRecord` is the call state the loops take (the
+// plain blit's, or a record built on it).
+template <template <int, bool, bool, bool, bool> class Loop, class CallRecord = BlitCall>
 struct LoopTable {
-  using Fn = void (*)(const BlitCall&);
+  using Fn = void (*)(const CallRecord&);
   template <int kIndex>
   static constexpr Fn Entry() {
     return &Loop<kIndex / 16, (kIndex / 8) % 2 != 0, (kIndex / 4) % 2 != 0, (kIndex / 2) % 2 != 0,
@@ -254,7 +255,7 @@ struct LoopTable {
     };
     return Table{{Entry<kIndexes>()...}};
   }
-  static void Call(const BlitCall& c, bool blend, bool bright, bool alpha, bool transparent) {
+  static void Call(const CallRecord& c, bool blend, bool bright, bool alpha, bool transparent) {
     static constexpr auto kTable = Make(std::make_integer_sequence<int, 80>{});
     const int index = (((c.mode * 2 + blend) * 2 + bright) * 2 + alpha) * 2 + transparent;
     kTable.fns[index](c);

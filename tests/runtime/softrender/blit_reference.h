@@ -1,13 +1,18 @@
-// A slow model of the unscaled blit, written pixel by pixel and field by
-// field from the arithmetic each loop family is meant to have. It shares no
-// code with the blit: the packed saturating forms are modelled by what they
-// do to each field (carries, low bits, the pair forms' lost bit), the lookup
-// tables by their formulas. The tests compare the real loops with it.
+// A slow model of the software renderer's unscaled and stretched blits, box
+// fill and line, written pixel by pixel and field by field from the
+// arithmetic each loop is meant to have. It shares no code with the
+// renderer: the packed saturating forms are modelled by what they do to each
+// field (carries, low bits, the pair forms' lost bit), the lookup tables by
+// their formulas, the stretch by the source pixel each destination pixel
+// shows. The tests compare the real loops with it.
 #pragma once
 
 #include <algorithm>
+#include <climits>
+#include <cstdlib>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "runtime/graphics/color_format.h"
@@ -172,10 +177,12 @@ struct SourcePixel {
   int64_t weight;  // BlendGraphicTable of the blend byte, -1 when none
 };
 
-// 16-bit destinations. `family` 3, 4, 7 or 8; `run_translucent_alpha`: a
-// translucent run of an alpha source (families 7 and 8).
-inline uint32_t Pixel16(int family, const Settings& st, const SourcePixel& sp, uint32_t dw,
-                        bool alpha_source) {
+// 16-bit destinations. `lerp_plain`: mode 1 without weights mixes through
+// the 6-bit lerp (halving at 128) when the brightness is white, as the
+// plain families 3 and 4 without alpha do; otherwise it adds the signed
+// scaled difference.
+inline uint32_t Pixel16(bool lerp_plain, const Settings& st, const SourcePixel& sp,
+                        uint32_t dw) {
   const int64_t p = st.param;
   const bool white = (st.brightness & 0xFFFFFF) == 0xFFFFFF;
   const int64_t L[3] = {(st.brightness >> 16) & 255, (st.brightness >> 8) & 255,
@@ -191,7 +198,6 @@ inline uint32_t Pixel16(int family, const Settings& st, const SourcePixel& sp, u
   const int n[3] = {5, 6, 5};
   const bool blend = sp.weight >= 0;
   const bool factor = sp.alpha >= 0;
-  const bool run = family >= 7;
   int64_t out[3];
   // W and its shift k from the weights present.
   int64_t w = 1;
@@ -215,7 +221,7 @@ inline uint32_t Pixel16(int family, const Settings& st, const SourcePixel& sp, u
       break;
     case 1:
       if (k == 0) {
-        const bool lerp = !run && white && !alpha_source;
+        const bool lerp = lerp_plain && white;
         for (int i = 0; i < 3; ++i) {
           if (lerp && p == 128) {
             out[i] = s[i] / 2 + d[i] / 2;
@@ -422,7 +428,7 @@ inline void Blit(MEMIMG* dest, const MEMIMG* src, int x, int y, int transparent,
       const uint32_t dw = Read(dp, dbytes);
       const SourcePixel& sp = row[i].sp;
       if (src->kind == 0) {
-        Write(dp, 2, Pixel16(family, s2, sp, dw, alpha_source));
+        Write(dp, 2, Pixel16(family < 7 && !alpha_source, s2, sp, dw));
       } else {
         const bool whole_words = !run_coded && blend_image == nullptr && white &&
                                  !alpha_source;
@@ -441,6 +447,254 @@ inline void Blit(MEMIMG* dest, const MEMIMG* src, int x, int y, int transparent,
         }
       }
     }
+  }
+}
+
+// ---- The stretched blit ----
+
+// The source column (or row) that the destination pixel `i` pixels from the
+// unclipped edge of a rectangle `length` pixels long shows, over a source of
+// `size` pixels: floor(i x 65536 / scale), scale = floor(length x 65536 /
+// size); counted from the far side when mirrored.
+inline int64_t StretchSource(int64_t i, int64_t length, int64_t size, bool mirror) {
+  const int64_t scale = length * 65536 / size;
+  const int64_t v = i * 65536 / scale;
+  return mirror ? size - 1 - v : v;
+}
+
+// The visible rectangle of a destination: the draw area within it.
+struct Visible {
+  int64_t left, top, right, bottom;
+};
+inline Visible VisibleArea(const MEMIMG* dest, const Settings& st) {
+  return {std::max<int64_t>(st.draw_area.left, 0), std::max<int64_t>(st.draw_area.top, 0),
+          std::min<int64_t>(st.draw_area.right, dest->width),
+          std::min<int64_t>(st.draw_area.bottom, dest->height)};
+}
+
+inline void Stretch(MEMIMG* dest, const MEMIMG* src, const int32_t* corners, int transparent,
+                    const MEMIMG* blend_image, const Settings& st) {
+  const int64_t left = std::min(corners[0], corners[2]), right = std::max(corners[0], corners[2]);
+  const int64_t top = std::min(corners[1], corners[3]), bottom = std::max(corners[1], corners[3]);
+  const bool mirror_x = corners[0] > corners[2], mirror_y = corners[1] > corners[3];
+  const int64_t w = right - left, h = bottom - top;
+  if (w == 0 || h == 0) return;
+  if (w == src->width && h == src->height && !mirror_x && !mirror_y) {
+    Blit(dest, src, static_cast<int>(left), static_cast<int>(top), transparent, blend_image, st);
+    return;
+  }
+  if (dest->kind != src->kind || dest->palette_flag == 1 || dest->alpha_flag == 1) return;
+  if (src->kind != 0 && src->kind != 1) return;
+  if (src->width >= 65536 || src->height >= 65536) return;
+  if (blend_image != nullptr &&
+      (blend_image->width < src->width || blend_image->height < src->height)) {
+    return;
+  }
+  if (w * 65536 < src->width || h * 65536 < src->height) return;  // a zero scale
+  if (st.mode < 0 || st.mode > 4) return;
+  const bool indexed = src->palette_flag == 1;
+  const bool alpha_source = !indexed && src->alpha_flag == 1;
+  int64_t p = st.param;
+  int mode = st.mode;
+  if (mode == 1 && p == 255) mode = 0;
+  if ((mode == 1 || mode == 2) && p == 0) return;
+  if (mode == 3 && p == 0 && !indexed) return;
+  Settings s2 = st;
+  s2.mode = mode;
+  const bool white = (st.brightness & 0xFFFFFF) == 0xFFFFFF;
+  const bool mmx_subtract = src->kind == 1 && st.mmx && mode == 3 && p == 255 &&
+                            blend_image == nullptr && white && !alpha_source;
+  const int sbytes = src->format->bytes_per_pixel;
+  const int dbytes = dest->format->bytes_per_pixel;
+  const Visible v = VisibleArea(dest, st);
+  for (int64_t yy = std::max(top, v.top); yy < std::min(bottom, v.bottom); ++yy) {
+    const int64_t sy = StretchSource(yy - top, h, src->height, mirror_y);
+    for (int64_t xx = std::max(left, v.left); xx < std::min(right, v.right); ++xx) {
+      const int64_t sx = StretchSource(xx - left, w, src->width, mirror_x);
+      const uint32_t raw = Read(src->pixels + sy * src->pitch + sx * sbytes, sbytes);
+      SourcePixel sp{0, -1, -1};
+      if (indexed) {
+        sp.color = src->kind == 1 ? src->palette->entries32[raw] : src->palette->entries16[raw];
+      } else {
+        sp.color = src->kind == 0 ? (raw & 0xFFFF) : raw;
+      }
+      if (blend_image != nullptr) {
+        sp.weight = BlendGraphicTable[blend_image->pixels[sy * blend_image->pitch + sx]];
+      }
+      if (alpha_source) {
+        const int64_t a = src->kind == 0 ? (raw >> 16) & 255 : raw >> 24;
+        if (transparent != 0 && a == 0) continue;
+        if (transparent == 0 || a != 255) sp.alpha = a;
+      } else if (transparent != 0) {
+        const uint32_t key = indexed ? (src->transparent_value & 255)
+                                     : (src->kind == 0 ? (src->transparent_value & 0xFFFF)
+                                                       : src->transparent_value);
+        if (raw == key) continue;
+      }
+      uint8_t* dp = dest->pixels + yy * dest->pitch + xx * dbytes;
+      const uint32_t dw = Read(dp, dbytes);
+      if (src->kind == 0) {
+        Write(dp, 2, Pixel16(false, s2, sp, dw));
+      } else if (mmx_subtract) {
+        Write(dp, 4, SatBytes(dw, sp.color, false));
+      } else {
+        Write(dp, 4, Pixel32(s2, sp, dw));
+      }
+    }
+  }
+}
+
+// ---- The constant-colour operations, the box fill and the line ----
+
+// The colour after the brightness tint ((c x b) >> 8 per channel or field,
+// a 32-bit colour's fourth byte kept), and the mode drawn (-1: nothing).
+struct Solid {
+  int mode;
+  uint32_t color;
+};
+inline Solid SolidOf(int kind, uint32_t color, const Settings& st) {
+  int mode = st.mode;
+  if (mode < 0 || mode > 4) return {-1, 0};
+  if (mode >= 1 && mode <= 3 && st.param == 0) return {-1, 0};
+  if (mode == 1 && st.param == 255) mode = 0;
+  const int64_t L[3] = {(st.brightness >> 16) & 255, (st.brightness >> 8) & 255,
+                        st.brightness & 255};
+  if ((st.brightness & 0xFFFFFF) == 0xFFFFFF) {
+    return {mode, kind == 1 ? color : color & 0xFFFF};
+  }
+  if (kind == 1) {
+    const C32 c = Split32(color);
+    return {mode, Join32({c.r * L[0] / 256, c.g * L[1] / 256, c.b * L[2] / 256, c.x})};
+  }
+  const F16 f = Split16(color);
+  return {mode, Join16({f.r * L[0] / 256, f.g * L[1] / 256, f.b * L[2] / 256})};
+}
+
+inline uint32_t Solid32(const Solid& s, int64_t p, uint32_t dw) {
+  const C32 c = Split32(s.color), d = Split32(dw);
+  switch (s.mode) {
+    case 0: return s.color;
+    case 1:
+      return Join32({d.r + FloorDiv((c.r - d.r) * p, 256), d.g + FloorDiv((c.g - d.g) * p, 256),
+                     d.b + FloorDiv((c.b - d.b) * p, 256), d.x});
+    case 2:
+    case 3: {
+      const C32 x = {Scale(p, c.r), Scale(p, c.g), Scale(p, c.b), 0};
+      return Join32(s.mode == 2 ? Add32(d, x, true) : Sub32(d, x));
+    }
+    default: return Join32({d.r * c.r / 256, d.g * c.g / 256, d.b * c.b / 256, d.x});
+  }
+}
+inline uint32_t Solid16(const Solid& s, int64_t p, uint32_t dw) {
+  const F16 c = Split16(s.color), d = Split16(dw);
+  switch (s.mode) {
+    case 0: return s.color;
+    case 1:
+      return Join16({d.r + SignedScale(p, c.r - d.r), d.g + SignedScale(p, c.g - d.g),
+                     d.b + SignedScale(p, c.b - d.b)});
+    case 2:
+    case 3: {
+      const F16 x = {Scale(p, c.r), Scale(p, c.g), Scale(p, c.b)};
+      return Join16(s.mode == 2 ? Add16(d, x, true).f : Sub16(d, x).f);
+    }
+    default: return Join16({d.r * c.r / 32, d.g * c.g / 64, d.b * c.b / 32});
+  }
+}
+inline void SolidAt(MEMIMG* dest, int64_t x, int64_t y, const Solid& s, int64_t p) {
+  uint8_t* dp = dest->pixels + y * dest->pitch + x * dest->format->bytes_per_pixel;
+  if (dest->kind == 1) {
+    Write(dp, 4, Solid32(s, p, Read(dp, 4)));
+  } else {
+    Write(dp, 2, Solid16(s, p, Read(dp, 2)));
+  }
+}
+
+inline void FillBox(MEMIMG* dest, const RECT* rect, uint32_t color, const Settings& st) {
+  if (dest->palette_flag == 1 || dest->alpha_flag == 1) return;
+  if (dest->kind != 0 && dest->kind != 1) return;
+  const Solid s = SolidOf(dest->kind, color, st);
+  if (s.mode < 0) return;
+  int64_t l = 0, t = 0, r = dest->width, b = dest->height;
+  if (rect != nullptr) {
+    l = std::min(rect->left, rect->right);
+    r = std::max(rect->left, rect->right);
+    t = std::min(rect->top, rect->bottom);
+    b = std::max(rect->top, rect->bottom);
+  }
+  const Visible v = VisibleArea(dest, st);
+  for (int64_t y = std::max(t, v.top); y < std::min(b, v.bottom); ++y) {
+    for (int64_t x = std::max(l, v.left); x < std::min(r, v.right); ++x) {
+      SolidAt(dest, x, y, s, st.param);
+    }
+  }
+}
+
+// The pixels of the line: the ends moved onto the edges of the visible
+// area (the start onto the last pixel inside, the end onto the first
+// outside) along the line, truncating toward zero; nothing when the start
+// cannot be brought inside; then pixel i of the longer axis's length n
+// lies i steps along it and floor(i x m / n) steps along the shorter axis
+// of length m.
+inline std::vector<std::pair<int64_t, int64_t>> LinePixels(const Visible& v, int64_t x1,
+                                                           int64_t y1, int64_t x2, int64_t y2) {
+  std::vector<std::pair<int64_t, int64_t>> out;
+  if (v.left >= v.right || v.top >= v.bottom) return out;
+  if (std::min(x1, x2) >= v.right || std::min(y1, y2) >= v.bottom || std::max(y1, y2) < v.top ||
+      std::max(x1, x2) < v.left) {
+    return out;
+  }
+  const double kx = y1 == y2 ? 0.0 : double(x2 - x1) / double(y2 - y1);
+  const double ky = x1 == x2 ? 0.0 : double(y2 - y1) / double(x2 - x1);
+  const double x0 = double(x1) - double(y1) * kx, y0 = double(y1) - double(x1) * ky;
+  auto trunc = [](double d) -> int64_t {
+    return d > -2147483649.0 && d < 2147483648.0 ? static_cast<int64_t>(d) : INT32_MIN;
+  };
+  auto clip_x = [&](int64_t& x, int64_t& y, int64_t inside_lo, int64_t inside_hi, bool start) {
+    const int64_t lo = start ? inside_lo : inside_lo - 1, hi = start ? inside_hi - 1 : inside_hi;
+    if (x < inside_lo) {
+      x = lo;
+      y = trunc(double(x) * ky + y0);
+    } else if (x >= inside_hi) {
+      x = hi;
+      y = trunc(double(x) * ky + y0);
+    }
+  };
+  auto clip_y = [&](int64_t& x, int64_t& y, int64_t inside_lo, int64_t inside_hi, bool start) {
+    const int64_t lo = start ? inside_lo : inside_lo - 1, hi = start ? inside_hi - 1 : inside_hi;
+    if (y < inside_lo) {
+      y = lo;
+      x = trunc(double(y) * kx + x0);
+    } else if (y >= inside_hi) {
+      y = hi;
+      x = trunc(double(y) * kx + x0);
+    }
+  };
+  clip_x(x1, y1, v.left, v.right, true);
+  clip_x(x2, y2, v.left, v.right, false);
+  clip_y(x1, y1, v.top, v.bottom, true);
+  clip_y(x2, y2, v.top, v.bottom, false);
+  if (x1 < v.left || x1 >= v.right || y1 < v.top || y1 >= v.bottom) return out;
+  x2 = std::clamp(x2, v.left - 1, v.right);
+  y2 = std::clamp(y2, v.top - 1, v.bottom);
+  const int64_t dx = std::abs(x2 - x1), dy = std::abs(y2 - y1);
+  const int64_t sx = x2 < x1 ? -1 : 1, sy = y2 < y1 ? -1 : 1;
+  const bool x_major = dx >= dy;
+  const int64_t n = x_major ? dx : dy, m = x_major ? dy : dx;
+  for (int64_t i = 0; i < n; ++i) {
+    const int64_t minor = i * m / n;
+    out.push_back(x_major ? std::make_pair(x1 + sx * i, y1 + sy * minor)
+                          : std::make_pair(x1 + sx * minor, y1 + sy * i));
+  }
+  return out;
+}
+
+inline void Line(MEMIMG* dest, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t color,
+                 const Settings& st) {
+  if (dest->palette_flag == 1 || (dest->kind != 0 && dest->kind != 1)) return;
+  const Solid s = SolidOf(dest->kind, color, st);
+  if (s.mode < 0) return;
+  for (const auto& [x, y] : LinePixels(VisibleArea(dest, st), x1, y1, x2, y2)) {
+    SolidAt(dest, x, y, s, st.param);
   }
 }
 
