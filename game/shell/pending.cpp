@@ -1,7 +1,6 @@
 // Shell procedures that do nothing yet.
 #include "game/shell/shell.h"
 
-void load_images() {}
 void load_sounds() {}
 void load_settings() {}
 
