@@ -1,0 +1,1055 @@
+// DirectDraw stand-in: objects, surfaces in system memory, clippers and
+// palettes over the display of display.h.
+#include "platform/win32/ddraw.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "platform/host/host.h"
+#include "platform/win32/display.h"
+#include "platform/win32/gdi_target.h"
+
+const CLSID CLSID_DirectDraw7 = {0x6b1a0d01, 0x2c3e, 0x4f51, {0x9a, 0x10, 0x44, 0x72, 0x61, 0x77, 0x37, 0x01}};
+const IID IID_IDirectDraw = {0x6b1a0d02, 0x2c3e, 0x4f51, {0x9a, 0x10, 0x44, 0x72, 0x61, 0x77, 0x31, 0x02}};
+const IID IID_IDirectDraw7 = {0x6b1a0d03, 0x2c3e, 0x4f51, {0x9a, 0x10, 0x44, 0x72, 0x61, 0x77, 0x37, 0x03}};
+
+namespace {
+
+// Returns the failure the test seam asks for, if any.
+#define DISPLAY_FAULT(name)                                    \
+  do {                                                         \
+    const HRESULT fault_result = DisplayCallFault(name);       \
+    if (FAILED(fault_result)) return fault_result;             \
+  } while (false)
+
+constexpr DWORD kVideoMemoryBytes = 32u * 1024u * 1024u;
+constexpr int kMaxSurfaceSide = 16384;
+
+class Surface;
+class DirectDraw;
+
+struct SurfaceRegistry {
+  std::mutex mutex;
+  std::set<Surface*> live;
+};
+
+SurfaceRegistry& Registry() {
+  static auto* registry = new SurfaceRegistry;
+  return *registry;
+}
+
+// The one object that holds the exclusive level, if any.
+std::mutex exclusive_mutex;
+DirectDraw* exclusive_owner = nullptr;
+
+bool SameLayout(const PixelLayout& a, const PixelLayout& b) {
+  return a.bits == b.bits && a.red_mask == b.red_mask && a.green_mask == b.green_mask &&
+         a.blue_mask == b.blue_mask;
+}
+
+bool RectInside(const RECT& rect, int width, int height) {
+  return rect.left >= 0 && rect.top >= 0 && rect.left <= rect.right && rect.top <= rect.bottom &&
+         rect.right <= width && rect.bottom <= height;
+}
+
+RECT Intersect(const RECT& a, const RECT& b) {
+  RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+         std::min(a.bottom, b.bottom)};
+  if (r.right < r.left) r.right = r.left;
+  if (r.bottom < r.top) r.bottom = r.top;
+  return r;
+}
+
+bool Empty(const RECT& r) { return r.left >= r.right || r.top >= r.bottom; }
+
+void FillPixelFormat(const PixelLayout& layout, DDPIXELFORMAT* format) {
+  std::memset(format, 0, sizeof(*format));
+  format->dwSize = sizeof(DDPIXELFORMAT);
+  if (layout.bits == 8) {
+    format->dwFlags = DDPF_RGB | DDPF_PALETTEINDEXED8;
+    format->dwRGBBitCount = 8;
+    return;
+  }
+  format->dwFlags = DDPF_RGB;
+  format->dwRGBBitCount = static_cast<DWORD>(layout.bits);
+  format->dwRBitMask = layout.red_mask;
+  format->dwGBitMask = layout.green_mask;
+  format->dwBBitMask = layout.blue_mask;
+}
+
+// ---- Clipper and palette ------------------------------------------------------------
+
+class Clipper : public IDirectDrawClipper {
+ public:
+  HRESULT QueryInterface(REFIID riid, void** object) override {
+    if (object == nullptr) return E_POINTER;
+    if (riid == IID_IUnknown) {
+      *object = static_cast<IUnknown*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG AddRef() override { return refs_.AddRefImpl(); }
+  ULONG Release() override { return refs_.ReleaseImpl(this); }
+
+  HRESULT SetHWnd(DWORD, HWND window) override {
+    DISPLAY_FAULT("IDirectDrawClipper::SetHWnd");
+    if (window != nullptr && !IsWindow(window)) return DDERR_INVALIDPARAMS;
+    window_ = window;
+    return DD_OK;
+  }
+  HRESULT GetHWnd(HWND* window) override {
+    DISPLAY_FAULT("IDirectDrawClipper::GetHWnd");
+    if (window == nullptr) return DDERR_INVALIDPARAMS;
+    *window = window_;
+    return DD_OK;
+  }
+  HWND window() const { return window_; }
+
+ private:
+  friend class ::ComRefCount;
+  ~Clipper() override = default;
+  ComRefCount refs_;
+  HWND window_ = nullptr;
+};
+
+class Palette : public IDirectDrawPalette {
+ public:
+  explicit Palette(const PALETTEENTRY* entries) { std::memcpy(entries_, entries, sizeof(entries_)); }
+  HRESULT QueryInterface(REFIID riid, void** object) override {
+    if (object == nullptr) return E_POINTER;
+    if (riid == IID_IUnknown) {
+      *object = static_cast<IUnknown*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG AddRef() override { return refs_.AddRefImpl(); }
+  ULONG Release() override { return refs_.ReleaseImpl(this); }
+
+  HRESULT SetEntries(DWORD, DWORD start, DWORD count, PALETTEENTRY* entries) override {
+    DISPLAY_FAULT("IDirectDrawPalette::SetEntries");
+    if (entries == nullptr || start > 256 || count > 256 - start) return DDERR_INVALIDPARAMS;
+    std::memcpy(entries_ + start, entries, count * sizeof(PALETTEENTRY));
+    return DD_OK;
+  }
+  HRESULT GetEntries(DWORD, DWORD start, DWORD count, PALETTEENTRY* entries) override {
+    DISPLAY_FAULT("IDirectDrawPalette::GetEntries");
+    if (entries == nullptr || start > 256 || count > 256 - start) return DDERR_INVALIDPARAMS;
+    std::memcpy(entries, entries_ + start, count * sizeof(PALETTEENTRY));
+    return DD_OK;
+  }
+  const PALETTEENTRY& Entry(uint32_t index) const { return entries_[index]; }
+
+ private:
+  friend class ::ComRefCount;
+  ~Palette() override = default;
+  ComRefCount refs_;
+  PALETTEENTRY entries_[256];
+};
+
+// What a DirectDraw object shares with its surfaces: the one primary.
+struct ObjectShared {
+  Surface* primary = nullptr;
+};
+
+// ---- Surfaces -------------------------------------------------------------------------
+
+class Surface : public IDirectDrawSurface7 {
+ public:
+  Surface(int width, int height, const PixelLayout& layout, DWORD caps, bool is_primary,
+          std::shared_ptr<ObjectShared> shared)
+      : width_(width),
+        height_(height),
+        layout_(layout),
+        caps_(caps),
+        is_primary_(is_primary),
+        shared_(std::move(shared)) {
+    bytes_ = layout.bits / 8;
+    pitch_ = (width * bytes_ + 3) / 4 * 4;
+    pixels_.assign(static_cast<size_t>(pitch_) * height, 0);
+    SurfaceRegistry& registry = Registry();
+    std::lock_guard<std::mutex> lock(registry.mutex);
+    registry.live.insert(this);
+  }
+
+  HRESULT QueryInterface(REFIID riid, void** object) override {
+    if (object == nullptr) return E_POINTER;
+    if (riid == IID_IUnknown) {
+      *object = static_cast<IUnknown*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG AddRef() override { return refs_.AddRefImpl(); }
+  ULONG Release() override { return refs_.ReleaseImpl(this); }
+
+  HRESULT Lock(RECT* rect, DDSURFACEDESC2* description, DWORD flags, HANDLE) override {
+    DISPLAY_FAULT("IDirectDrawSurface7::Lock");
+    assert((flags & ~(DDLOCK_WAIT | DDLOCK_READONLY | DDLOCK_WRITEONLY | DDLOCK_NOSYSLOCK)) == 0 &&
+           "Lock: flags not emulated");
+    if (description == nullptr) return DDERR_INVALIDPARAMS;
+    if (lost_) return DDERR_SURFACELOST;
+    const RECT area = rect != nullptr ? *rect : Whole();
+    if (!RectInside(area, width_, height_)) return DDERR_INVALIDRECT;
+    if (is_primary_ && (flags & DDLOCK_WRITEONLY) == 0) PullFromWindow(area);
+    locks_.push_back(LockEntry{area, rect == nullptr, (flags & DDLOCK_READONLY) != 0});
+    Describe(description);
+    description->dwFlags |= DDSD_LPSURFACE;
+    description->lpSurface = Address(area.left, area.top);
+    return DD_OK;
+  }
+
+  HRESULT Unlock(RECT* rect) override {
+    DISPLAY_FAULT("IDirectDrawSurface7::Unlock");
+    if (locks_.empty()) return DDERR_NOTLOCKED;
+    auto found = locks_.end() - 1;
+    if (rect != nullptr) {
+      found = std::find_if(locks_.begin(), locks_.end(), [&](const LockEntry& entry) {
+        return entry.rect.left == rect->left && entry.rect.top == rect->top &&
+               entry.rect.right == rect->right && entry.rect.bottom == rect->bottom;
+      });
+      if (found == locks_.end()) return DDERR_NOTLOCKED;
+    }
+    const LockEntry entry = *found;
+    locks_.erase(found);
+    if (is_primary_ && !entry.read_only) PushToWindow(entry.rect);
+    return DD_OK;
+  }
+
+  HRESULT Blt(RECT* dest_rect, IDirectDrawSurface7* source_interface, RECT* source_rect,
+              DWORD flags, DDBLTFX* fx) override {
+    DISPLAY_FAULT("IDirectDrawSurface7::Blt");
+    return BltCore(dest_rect, source_interface, source_rect, flags, fx);
+  }
+
+  HRESULT BltCore(RECT* dest_rect, IDirectDrawSurface7* source_interface, RECT* source_rect,
+                  DWORD flags, DDBLTFX* fx) {
+    assert((flags & ~(DDBLT_ASYNC | DDBLT_COLORFILL | DDBLT_KEYSRC | DDBLT_KEYSRCOVERRIDE |
+                      DDBLT_WAIT | DDBLT_DEPTHFILL)) == 0 &&
+           "Blt: flags not emulated");
+    if (lost_) return DDERR_SURFACELOST;
+    const RECT dest = dest_rect != nullptr ? *dest_rect : Whole();
+    if (dest.left > dest.right || dest.top > dest.bottom) return DDERR_INVALIDRECT;
+    if (clipper_ == nullptr && !RectInside(dest, width_, height_)) return DDERR_INVALIDRECT;
+    const RECT visible = Intersect(dest, ClipArea());
+
+    if ((flags & DDBLT_DEPTHFILL) != 0) return DDERR_INVALIDPARAMS;  // no depth surfaces here
+    if ((flags & DDBLT_COLORFILL) != 0) {
+      if (fx == nullptr) return DDERR_INVALIDPARAMS;
+      for (int y = visible.top; y < visible.bottom; ++y) {
+        for (int x = visible.left; x < visible.right; ++x) PutPixel(x, y, fx->dwFillColor);
+      }
+      if (is_primary_) PushToWindow(visible);
+      return DD_OK;
+    }
+
+    Surface* source = dynamic_cast<Surface*>(source_interface);
+    if (source == nullptr) return DDERR_INVALIDPARAMS;
+    if (source->lost_) return DDERR_SURFACELOST;
+    const RECT from = source_rect != nullptr ? *source_rect : source->Whole();
+    if (!RectInside(from, source->width_, source->height_)) return DDERR_INVALIDRECT;
+    if (!SameLayout(layout_, source->layout_)) return DDERR_INVALIDPIXELFORMAT;
+    bool keyed = false;
+    DDCOLORKEY key{};
+    if ((flags & DDBLT_KEYSRCOVERRIDE) != 0) {
+      if (fx == nullptr) return DDERR_INVALIDPARAMS;
+      keyed = true;
+      key = fx->ddckSrcColorkey;
+    } else if ((flags & DDBLT_KEYSRC) != 0) {
+      if (!source->has_key_) return DDERR_INVALIDPARAMS;
+      keyed = true;
+      key = source->key_;
+    }
+    const int dest_width = dest.right - dest.left, dest_height = dest.bottom - dest.top;
+    const int from_width = from.right - from.left, from_height = from.bottom - from.top;
+    if (dest_width == 0 || dest_height == 0 || from_width == 0 || from_height == 0) return DD_OK;
+    if (source->is_primary_) source->PullFromWindow(from);
+    // The source rectangle is read whole first, so a copy within one surface
+    // sees the pixels as they were.
+    std::vector<uint32_t> block(static_cast<size_t>(from_width) * from_height);
+    for (int y = 0; y < from_height; ++y) {
+      for (int x = 0; x < from_width; ++x) {
+        block[static_cast<size_t>(y) * from_width + x] =
+            source->GetPixel(from.left + x, from.top + y);
+      }
+    }
+    for (int y = visible.top; y < visible.bottom; ++y) {
+      const int sy = static_cast<int>(static_cast<int64_t>(y - dest.top) * from_height / dest_height);
+      for (int x = visible.left; x < visible.right; ++x) {
+        const int sx = static_cast<int>(static_cast<int64_t>(x - dest.left) * from_width / dest_width);
+        const uint32_t value = block[static_cast<size_t>(sy) * from_width + sx];
+        if (keyed && value >= key.dwColorSpaceLowValue && value <= key.dwColorSpaceHighValue) {
+          continue;
+        }
+        PutPixel(x, y, value);
+      }
+    }
+    if (is_primary_) PushToWindow(visible);
+    return DD_OK;
+  }
+
+  HRESULT BltFast(DWORD x, DWORD y, IDirectDrawSurface7* source_interface, RECT* source_rect,
+                  DWORD flags) override {
+    DISPLAY_FAULT("IDirectDrawSurface7::BltFast");
+    assert((flags & ~(DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT)) == 0 &&
+           "BltFast: flags not emulated");
+    if (lost_) return DDERR_SURFACELOST;
+    if (clipper_ != nullptr) return DDERR_INVALIDPARAMS;  // BltFast cannot clip
+    Surface* source = dynamic_cast<Surface*>(source_interface);
+    if (source == nullptr) return DDERR_INVALIDPARAMS;
+    if (source->lost_) return DDERR_SURFACELOST;
+    const RECT from = source_rect != nullptr ? *source_rect : source->Whole();
+    if (!RectInside(from, source->width_, source->height_)) return DDERR_INVALIDRECT;
+    const RECT dest{static_cast<LONG>(x), static_cast<LONG>(y),
+                    static_cast<LONG>(x) + (from.right - from.left),
+                    static_cast<LONG>(y) + (from.bottom - from.top)};
+    if (x > static_cast<DWORD>(width_) || y > static_cast<DWORD>(height_) ||
+        !RectInside(dest, width_, height_)) {
+      return DDERR_INVALIDRECT;
+    }
+    if ((flags & DDBLTFAST_SRCCOLORKEY) != 0 && !source->has_key_) return DDERR_INVALIDPARAMS;
+    DDBLTFX fx{};
+    fx.dwSize = sizeof(fx);
+    fx.ddckSrcColorkey = source->key_;
+    RECT dest_copy = dest, from_copy = from;
+    // Same pixels as a Blt without stretching or clipper.
+    return BltCore(&dest_copy, source, &from_copy,
+                        (flags & DDBLTFAST_SRCCOLORKEY) != 0 ? DDBLT_KEYSRCOVERRIDE : 0, &fx);
+  }
+
+  HRESULT Flip(IDirectDrawSurface7* override_surface, DWORD flags) override {
+    DISPLAY_FAULT("IDirectDrawSurface7::Flip");
+    assert(override_surface == nullptr && "Flip: no override surface");
+    assert((flags & ~(DDFLIP_WAIT | DDFLIP_NOVSYNC)) == 0 && "Flip: flags not emulated");
+    std::vector<Surface*> chain = FlipChain();
+    if (!is_primary_ || chain.size() < 2 || override_surface != nullptr) return DDERR_NOTFLIPPABLE;
+    for (Surface* surface : chain) {
+      if (surface->lost_) return DDERR_SURFACELOST;
+    }
+    if ((flags & DDFLIP_NOVSYNC) == 0 && HostInstalled()) {
+      CurrentHost().Clock().WaitVerticalBlank();
+    }
+    // The buffers' pixels move one place towards the front.
+    for (size_t i = 0; i + 1 < chain.size(); ++i) chain[i]->pixels_.swap(chain[i + 1]->pixels_);
+    PushToWindow(Whole());
+    return DD_OK;
+  }
+
+  HRESULT GetAttachedSurface(DDSCAPS2* caps, IDirectDrawSurface7** surface) override {
+    DISPLAY_FAULT("IDirectDrawSurface7::GetAttachedSurface");
+    if (caps == nullptr || surface == nullptr) return DDERR_INVALIDPARAMS;
+    *surface = nullptr;
+    for (Surface* attached : attached_) {
+      if ((attached->caps_ & caps->dwCaps) == caps->dwCaps) {
+        attached->AddRef();
+        *surface = attached;
+        return DD_OK;
+      }
+    }
+    return DDERR_NOTFOUND;
+  }
+
+  HRESULT AddAttachedSurface(IDirectDrawSurface7* surface_interface) override {
+    DISPLAY_FAULT("IDirectDrawSurface7::AddAttachedSurface");
+    Surface* surface = dynamic_cast<Surface*>(surface_interface);
+    if (surface == nullptr || surface == this) return DDERR_CANNOTATTACHSURFACE;
+    if (std::find(attached_.begin(), attached_.end(), surface) != attached_.end()) {
+      return DDERR_CANNOTATTACHSURFACE;
+    }
+    surface->AddRef();
+    attached_.push_back(surface);
+    return DD_OK;
+  }
+
+  HRESULT DeleteAttachedSurface(DWORD, IDirectDrawSurface7* surface_interface) override {
+    DISPLAY_FAULT("IDirectDrawSurface7::DeleteAttachedSurface");
+    if (surface_interface == nullptr) {
+      ReleaseAttached();
+      return DD_OK;
+    }
+    auto found = std::find(attached_.begin(), attached_.end(),
+                           dynamic_cast<Surface*>(surface_interface));
+    if (found == attached_.end()) return DDERR_NOTFOUND;
+    Surface* surface = *found;
+    attached_.erase(found);
+    surface->Release();
+    return DD_OK;
+  }
+
+  HRESULT EnumAttachedSurfaces(LPVOID context, LPDDENUMSURFACESCALLBACK7 callback) override {
+    DISPLAY_FAULT("IDirectDrawSurface7::EnumAttachedSurfaces");
+    if (callback == nullptr) return DDERR_INVALIDPARAMS;
+    const std::vector<Surface*> attached = attached_;
+    for (Surface* surface : attached) {
+      DDSURFACEDESC2 description{};
+      description.dwSize = sizeof(description);
+      surface->Describe(&description);
+      surface->AddRef();
+      if (callback(surface, &description, context) == DDENUMRET_CANCEL) break;
+    }
+    return DD_OK;
+  }
+
+  HRESULT GetDC(HDC* dc) override;
+  HRESULT ReleaseDC(HDC dc) override;
+
+  HRESULT SetClipper(IDirectDrawClipper* clipper_interface) override {
+    DISPLAY_FAULT("IDirectDrawSurface7::SetClipper");
+    Clipper* clipper = dynamic_cast<Clipper*>(clipper_interface);
+    if (clipper_interface != nullptr && clipper == nullptr) return DDERR_INVALIDPARAMS;
+    if (clipper != nullptr) clipper->AddRef();
+    if (clipper_ != nullptr) clipper_->Release();
+    clipper_ = clipper;
+    return DD_OK;
+  }
+
+  HRESULT GetClipper(IDirectDrawClipper** clipper) override {
+    DISPLAY_FAULT("IDirectDrawSurface7::GetClipper");
+    if (clipper == nullptr) return DDERR_INVALIDPARAMS;
+    *clipper = clipper_;
+    if (clipper_ == nullptr) return DDERR_NOTFOUND;
+    clipper_->AddRef();
+    return DD_OK;
+  }
+
+  HRESULT SetColorKey(DWORD flags, DDCOLORKEY* key) override {
+    DISPLAY_FAULT("IDirectDrawSurface7::SetColorKey");
+    assert(flags == DDCKEY_SRCBLT && "SetColorKey: only the source blit key");
+    if (flags != DDCKEY_SRCBLT) return DDERR_INVALIDPARAMS;
+    has_key_ = key != nullptr;
+    if (key != nullptr) key_ = *key;
+    return DD_OK;
+  }
+
+  HRESULT GetCaps(DDSCAPS2* caps) override {
+    DISPLAY_FAULT("IDirectDrawSurface7::GetCaps");
+    if (caps == nullptr) return DDERR_INVALIDPARAMS;
+    *caps = DDSCAPS2{caps_, 0, 0, 0};
+    return DD_OK;
+  }
+
+  HRESULT GetSurfaceDesc(DDSURFACEDESC2* description) override {
+    DISPLAY_FAULT("IDirectDrawSurface7::GetSurfaceDesc");
+    if (description == nullptr) return DDERR_INVALIDPARAMS;
+    Describe(description);
+    return DD_OK;
+  }
+
+  HRESULT GetPixelFormat(DDPIXELFORMAT* format) override {
+    DISPLAY_FAULT("IDirectDrawSurface7::GetPixelFormat");
+    if (format == nullptr) return DDERR_INVALIDPARAMS;
+    FillPixelFormat(layout_, format);
+    return DD_OK;
+  }
+
+  HRESULT IsLost() override {
+    DISPLAY_FAULT("IDirectDrawSurface7::IsLost");
+    return lost_ ? DDERR_SURFACELOST : DD_OK;
+  }
+
+  HRESULT Restore() override {
+    DISPLAY_FAULT("IDirectDrawSurface7::Restore");
+    lost_ = false;
+    for (Surface* attached : attached_) attached->lost_ = false;
+    return DD_OK;
+  }
+
+  HRESULT SetPalette(IDirectDrawPalette* palette_interface) override {
+    DISPLAY_FAULT("IDirectDrawSurface7::SetPalette");
+    Palette* palette = dynamic_cast<Palette*>(palette_interface);
+    if (palette_interface != nullptr && palette == nullptr) return DDERR_INVALIDPARAMS;
+    if (palette != nullptr) palette->AddRef();
+    if (palette_ != nullptr) palette_->Release();
+    palette_ = palette;
+    return DD_OK;
+  }
+
+  // ---- For the object, the device contexts and LoseAllDirectDrawSurfaces.
+
+  void Attach(Surface* surface) { attached_.push_back(surface); }  // takes the reference
+  void SetKey(const DDCOLORKEY& key) {
+    has_key_ = true;
+    key_ = key;
+  }
+  void MarkLost() { lost_ = true; }
+  int width() const { return width_; }
+  int height() const { return height_; }
+  int bits() const { return layout_.bits; }
+
+  void ReadXrgb(const RECT& rect, uint32_t* xrgb, int pitch) {
+    if (is_primary_) PullFromWindow(rect);
+    for (int y = rect.top; y < rect.bottom; ++y) {
+      uint32_t* out = xrgb + static_cast<size_t>(y - rect.top) * pitch;
+      for (int x = rect.left; x < rect.right; ++x) out[x - rect.left] = ToXrgb(GetPixel(x, y));
+    }
+  }
+  void WriteXrgb(const RECT& rect, const uint32_t* xrgb, int pitch) {
+    for (int y = rect.top; y < rect.bottom; ++y) {
+      const uint32_t* in = xrgb + static_cast<size_t>(y - rect.top) * pitch;
+      for (int x = rect.left; x < rect.right; ++x) PutPixel(x, y, FromXrgb(in[x - rect.left]));
+    }
+    if (is_primary_) PushToWindow(rect);
+  }
+
+ private:
+  friend class ::ComRefCount;
+  ~Surface() override {
+    {
+      SurfaceRegistry& registry = Registry();
+      std::lock_guard<std::mutex> lock(registry.mutex);
+      registry.live.erase(this);
+    }
+    if (is_primary_ && shared_->primary == this) shared_->primary = nullptr;
+    ReleaseAttached();
+    if (clipper_ != nullptr) clipper_->Release();
+    if (palette_ != nullptr) palette_->Release();
+  }
+
+  struct LockEntry {
+    RECT rect;
+    bool whole;
+    bool read_only;
+  };
+
+  void ReleaseAttached() {
+    std::vector<Surface*> attached;
+    attached.swap(attached_);
+    for (Surface* surface : attached) surface->Release();
+  }
+
+  // The primary followed by its back buffers, in flip order.
+  std::vector<Surface*> FlipChain() {
+    std::vector<Surface*> chain{this};
+    Surface* current = this;
+    for (;;) {
+      Surface* next = nullptr;
+      for (Surface* attached : current->attached_) {
+        if ((attached->caps_ & DDSCAPS_BACKBUFFER) != 0 &&
+            std::find(chain.begin(), chain.end(), attached) == chain.end()) {
+          next = attached;
+        }
+      }
+      if (next == nullptr) return chain;
+      chain.push_back(next);
+      current = next;
+    }
+  }
+
+  RECT Whole() const { return RECT{0, 0, width_, height_}; }
+
+  // Where a blit may write: the surface, and with a clipper bound to a window
+  // the window's client area (on the desktop for the primary).
+  RECT ClipArea() const {
+    RECT area = Whole();
+    if (clipper_ != nullptr && clipper_->window() != nullptr) {
+      RECT client{};
+      GetClientRect(clipper_->window(), &client);
+      if (is_primary_) {
+        POINT origin{0, 0};
+        ClientToScreen(clipper_->window(), &origin);
+        client = RECT{origin.x, origin.y, origin.x + client.right, origin.y + client.bottom};
+      }
+      area = Intersect(area, client);
+    }
+    return area;
+  }
+
+  uint8_t* Address(int x, int y) {
+    return pixels_.data() + static_cast<size_t>(y) * pitch_ + static_cast<size_t>(x) * bytes_;
+  }
+
+  uint32_t GetPixel(int x, int y) {
+    const uint8_t* at = Address(x, y);
+    switch (bytes_) {
+      case 1:
+        return *at;
+      case 2: {
+        uint16_t value;
+        std::memcpy(&value, at, 2);
+        return value;
+      }
+      default: {
+        uint32_t value;
+        std::memcpy(&value, at, 4);
+        return value;
+      }
+    }
+  }
+
+  void PutPixel(int x, int y, uint32_t value) {
+    uint8_t* at = Address(x, y);
+    switch (bytes_) {
+      case 1:
+        *at = static_cast<uint8_t>(value);
+        break;
+      case 2: {
+        const uint16_t narrow = static_cast<uint16_t>(value);
+        std::memcpy(at, &narrow, 2);
+        break;
+      }
+      default:
+        std::memcpy(at, &value, 4);
+        break;
+    }
+  }
+
+  uint32_t ToXrgb(uint32_t pixel) const {
+    if (layout_.bits == 8) {
+      if (palette_ == nullptr) return (pixel << 16) | (pixel << 8) | pixel;
+      const PALETTEENTRY& entry = palette_->Entry(pixel & 0xFF);
+      return (static_cast<uint32_t>(entry.peRed) << 16) | (static_cast<uint32_t>(entry.peGreen) << 8) |
+             entry.peBlue;
+    }
+    return PixelToXrgb(layout_, pixel);
+  }
+
+  uint32_t FromXrgb(uint32_t xrgb) const {
+    if (layout_.bits == 8) return xrgb & 0xFF;  // no colour matching for palette surfaces
+    return XrgbToPixel(layout_, xrgb);
+  }
+
+  // The primary's pixels inside the host window's client area are the
+  // window image.
+  void PullFromWindow(const RECT& rect) {
+    RECT client;
+    if (!HostInstalled() || !HostWindowClientRect(&client)) return;
+    const RECT part = Intersect(rect, client);
+    if (Empty(part)) return;
+    const int width = part.right - part.left, height = part.bottom - part.top;
+    std::vector<uint32_t> block(static_cast<size_t>(width) * height);
+    // Pixels the window image does not have keep what the surface holds.
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        block[static_cast<size_t>(y) * width + x] = ToXrgb(GetPixel(part.left + x, part.top + y));
+      }
+    }
+    CurrentHost().Video().ReadImage(part.left - client.left, part.top - client.top, width, height,
+                                    block.data(), width);
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        PutPixel(part.left + x, part.top + y, FromXrgb(block[static_cast<size_t>(y) * width + x]));
+      }
+    }
+  }
+
+  void PushToWindow(const RECT& rect) {
+    RECT client;
+    if (!HostInstalled() || !HostWindowClientRect(&client)) return;
+    const RECT part = Intersect(rect, client);
+    if (Empty(part)) return;
+    const int width = part.right - part.left, height = part.bottom - part.top;
+    std::vector<uint32_t> block(static_cast<size_t>(width) * height);
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        block[static_cast<size_t>(y) * width + x] = ToXrgb(GetPixel(part.left + x, part.top + y));
+      }
+    }
+    CurrentHost().Video().WriteImage(part.left - client.left, part.top - client.top, width, height,
+                                     block.data(), width, height, width);
+  }
+
+  void Describe(DDSURFACEDESC2* description) {
+    const DWORD size = description->dwSize;
+    std::memset(description, 0, sizeof(*description));
+    description->dwSize = size != 0 ? size : sizeof(DDSURFACEDESC2);
+    description->dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT;
+    description->dwWidth = static_cast<DWORD>(width_);
+    description->dwHeight = static_cast<DWORD>(height_);
+    description->lPitch = pitch_;
+    FillPixelFormat(layout_, &description->ddpfPixelFormat);
+    description->ddsCaps.dwCaps = caps_;
+    if (has_key_) {
+      description->dwFlags |= DDSD_CKSRCBLT;
+      description->ddckCKSrcBlt = key_;
+    }
+  }
+
+  ComRefCount refs_;
+  int width_;
+  int height_;
+  PixelLayout layout_;
+  DWORD caps_;
+  bool is_primary_;
+  std::shared_ptr<ObjectShared> shared_;
+  int bytes_ = 2;
+  int pitch_ = 0;
+  std::vector<uint8_t> pixels_;
+  std::vector<Surface*> attached_;  // each holds one reference
+  std::vector<LockEntry> locks_;
+  bool lost_ = false;
+  bool has_key_ = false;
+  DDCOLORKEY key_{};
+  Clipper* clipper_ = nullptr;
+  Palette* palette_ = nullptr;
+  HDC dc_ = nullptr;
+};
+
+// A device context over a surface.
+class SurfaceTarget : public GdiTarget {
+ public:
+  explicit SurfaceTarget(Surface* surface) : surface_(surface) {}
+  int Width() const override { return surface_->width(); }
+  int Height() const override { return surface_->height(); }
+  int BitsPerPixel() const override { return surface_->bits(); }
+  void Read(const RECT& rect, uint32_t* xrgb, int pitch) override {
+    surface_->ReadXrgb(rect, xrgb, pitch);
+  }
+  void Write(const RECT& rect, const uint32_t* xrgb, int pitch) override {
+    surface_->WriteXrgb(rect, xrgb, pitch);
+  }
+
+ private:
+  Surface* surface_;
+};
+
+HRESULT Surface::GetDC(HDC* dc) {
+  DISPLAY_FAULT("IDirectDrawSurface7::GetDC");
+  if (dc == nullptr) return DDERR_INVALIDPARAMS;
+  if (lost_) return DDERR_SURFACELOST;
+  if (dc_ != nullptr) return DDERR_SURFACEBUSY;
+  dc_ = CreateTargetDC(std::make_shared<SurfaceTarget>(this));
+  AddRef();  // the context keeps the surface alive
+  *dc = dc_;
+  return DD_OK;
+}
+
+HRESULT Surface::ReleaseDC(HDC dc) {
+  DISPLAY_FAULT("IDirectDrawSurface7::ReleaseDC");
+  if (dc == nullptr || dc != dc_) return DDERR_INVALIDPARAMS;
+  DeleteTargetDC(dc_);
+  dc_ = nullptr;
+  Release();
+  return DD_OK;
+}
+
+// ---- The DirectDraw object ------------------------------------------------------------
+
+class DirectDraw : public IDirectDraw7 {
+ public:
+  DirectDraw() : shared_(std::make_shared<ObjectShared>()) {}
+
+  HRESULT QueryInterface(REFIID riid, void** object) override {
+    if (object == nullptr) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IDirectDraw || riid == IID_IDirectDraw7) {
+      *object = static_cast<IDirectDraw7*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG AddRef() override { return refs_.AddRefImpl(); }
+  ULONG Release() override { return refs_.ReleaseImpl(this); }
+
+  HRESULT GetCaps(DDCAPS* driver_caps, DDCAPS* emulation_caps) override {
+    DISPLAY_FAULT("IDirectDraw7::GetCaps");
+    if (!initialized_) return DDERR_NOTINITIALIZED;
+    for (DDCAPS* caps : {driver_caps, emulation_caps}) {
+      if (caps == nullptr) continue;
+      std::memset(caps, 0, sizeof(*caps));
+      caps->dwSize = sizeof(DDCAPS);
+      caps->dwVidMemTotal = kVideoMemoryBytes;
+      caps->dwVidMemFree = kVideoMemoryBytes;
+      // No overlay hardware: both stretch factors 0.
+    }
+    return DD_OK;
+  }
+
+  HRESULT Initialize(GUID* driver) override {
+    DISPLAY_FAULT("IDirectDraw7::Initialize");
+    assert(driver == nullptr && "Initialize: only the default display");
+    if (driver != nullptr) return DDERR_INVALIDPARAMS;
+    if (initialized_) return DDERR_ALREADYINITIALIZED;
+    initialized_ = true;
+    return DD_OK;
+  }
+
+  HRESULT SetCooperativeLevel(HWND window, DWORD flags) override {
+    DISPLAY_FAULT("IDirectDraw7::SetCooperativeLevel");
+    if (!initialized_) return DDERR_NOTINITIALIZED;
+    const DWORD extras = DDSCL_ALLOWREBOOT | DDSCL_FPUSETUP | DDSCL_MULTITHREADED;
+    const DWORD level = flags & ~extras;
+    assert((level == DDSCL_NORMAL || level == (DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN)) &&
+           "SetCooperativeLevel: only normal or exclusive full screen");
+    std::lock_guard<std::mutex> lock(exclusive_mutex);
+    if (level == (DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN)) {
+      if (window == nullptr || !IsWindow(window)) return DDERR_INVALIDPARAMS;
+      if (exclusive_owner != nullptr && exclusive_owner != this) return DDERR_EXCLUSIVEMODEALREADYSET;
+      exclusive_owner = this;
+    } else if (level == DDSCL_NORMAL) {
+      if (exclusive_owner == this) exclusive_owner = nullptr;
+    } else {
+      return DDERR_INVALIDPARAMS;
+    }
+    window_ = window;
+    return DD_OK;
+  }
+
+  HRESULT SetDisplayMode(DWORD width, DWORD height, DWORD bits, DWORD refresh, DWORD) override {
+    DISPLAY_FAULT("IDirectDraw7::SetDisplayMode");
+    if (!initialized_) return DDERR_NOTINITIALIZED;
+    if (!Exclusive()) return DDERR_NOEXCLUSIVEMODE;
+    const DisplayMode mode{static_cast<int>(width), static_cast<int>(height),
+                           static_cast<int>(bits), static_cast<int>(refresh)};
+    if (!SetCurrentDisplayMode(mode)) return DDERR_INVALIDMODE;
+    const DisplayMode desktop = DesktopDisplayMode();
+    changed_mode_ = !(mode.width == desktop.width && mode.height == desktop.height &&
+                      mode.bits == desktop.bits);
+    return DD_OK;
+  }
+
+  HRESULT RestoreDisplayMode() override {
+    DISPLAY_FAULT("IDirectDraw7::RestoreDisplayMode");
+    if (!initialized_) return DDERR_NOTINITIALIZED;
+    if (changed_mode_) {
+      changed_mode_ = false;
+      RestoreDesktopDisplayMode();
+    }
+    return DD_OK;
+  }
+
+  HRESULT GetDisplayMode(DDSURFACEDESC2* description) override {
+    DISPLAY_FAULT("IDirectDraw7::GetDisplayMode");
+    if (!initialized_) return DDERR_NOTINITIALIZED;
+    if (description == nullptr) return DDERR_INVALIDPARAMS;
+    DescribeMode(CurrentDisplayMode(), description);
+    return DD_OK;
+  }
+
+  HRESULT EnumDisplayModes(DWORD, DDSURFACEDESC2* filter, LPVOID context,
+                           LPDDENUMMODESCALLBACK2 callback) override {
+    DISPLAY_FAULT("IDirectDraw7::EnumDisplayModes");
+    if (!initialized_) return DDERR_NOTINITIALIZED;
+    if (callback == nullptr) return DDERR_INVALIDPARAMS;
+    for (const DisplayMode& mode : ListedDisplayModes()) {
+      if (filter != nullptr) {
+        const DWORD asked = filter->dwFlags;
+        if ((asked & DDSD_WIDTH) != 0 && filter->dwWidth != static_cast<DWORD>(mode.width)) continue;
+        if ((asked & DDSD_HEIGHT) != 0 && filter->dwHeight != static_cast<DWORD>(mode.height)) continue;
+        if ((asked & DDSD_PIXELFORMAT) != 0 &&
+            filter->ddpfPixelFormat.dwRGBBitCount != static_cast<DWORD>(mode.bits)) {
+          continue;
+        }
+        if ((asked & DDSD_REFRESHRATE) != 0 && filter->dwRefreshRate != 0 &&
+            filter->dwRefreshRate != static_cast<DWORD>(mode.refresh)) {
+          continue;
+        }
+      }
+      DDSURFACEDESC2 description{};
+      description.dwSize = sizeof(description);
+      DescribeMode(mode, &description);
+      if (callback(&description, context) == DDENUMRET_CANCEL) break;
+    }
+    return DD_OK;
+  }
+
+  HRESULT CreateSurface(DDSURFACEDESC2* description, IDirectDrawSurface7** surface,
+                        IUnknown* outer) override {
+    DISPLAY_FAULT("IDirectDraw7::CreateSurface");
+    if (!initialized_) return DDERR_NOTINITIALIZED;
+    if (description == nullptr || surface == nullptr || outer != nullptr) return DDERR_INVALIDPARAMS;
+    *surface = nullptr;
+    const DWORD flags = description->dwFlags;
+    const DWORD asked_caps = (flags & DDSD_CAPS) != 0 ? description->ddsCaps.dwCaps : 0;
+    const bool has_format = (flags & DDSD_PIXELFORMAT) != 0;
+    if ((asked_caps & DDSCAPS_ZBUFFER) != 0 ||
+        (has_format && (description->ddpfPixelFormat.dwFlags & DDPF_ZBUFFER) != 0)) {
+      return DDERR_NOZBUFFERHW;
+    }
+    // Everything lives in system memory.
+    const DWORD caps =
+        (asked_caps & ~(DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM)) | DDSCAPS_SYSTEMMEMORY;
+
+    if ((asked_caps & DDSCAPS_PRIMARYSURFACE) != 0) {
+      if (shared_->primary != nullptr) return DDERR_PRIMARYSURFACEALREADYEXISTS;
+      const DisplayMode mode = CurrentDisplayMode();
+      const PixelLayout layout = DisplayPixelLayout(mode.bits);
+      int back_count = 0;
+      if ((asked_caps & DDSCAPS_FLIP) != 0) {
+        if ((asked_caps & DDSCAPS_COMPLEX) == 0 || (flags & DDSD_BACKBUFFERCOUNT) == 0 ||
+            description->dwBackBufferCount < 1 || description->dwBackBufferCount > 3) {
+          return DDERR_INVALIDCAPS;
+        }
+        if (!Exclusive()) return DDERR_NOEXCLUSIVEMODE;
+        back_count = static_cast<int>(description->dwBackBufferCount);
+      }
+      auto* primary = new Surface(mode.width, mode.height, layout,
+                                  caps | DDSCAPS_FRONTBUFFER | DDSCAPS_VISIBLE, true, shared_);
+      Surface* previous = primary;
+      const DWORD back_caps = (caps & ~(DDSCAPS_PRIMARYSURFACE | DDSCAPS_FRONTBUFFER)) |
+                              DDSCAPS_BACKBUFFER;
+      for (int i = 0; i < back_count; ++i) {
+        auto* back = new Surface(mode.width, mode.height, layout, back_caps, false, shared_);
+        previous->Attach(back);
+        previous = back;
+      }
+      shared_->primary = primary;
+      *surface = primary;
+      return DD_OK;
+    }
+
+    if ((flags & DDSD_WIDTH) == 0 || (flags & DDSD_HEIGHT) == 0) return DDERR_INVALIDPARAMS;
+    const int width = static_cast<int>(description->dwWidth);
+    const int height = static_cast<int>(description->dwHeight);
+    if (width < 1 || height < 1 || width > kMaxSurfaceSide || height > kMaxSurfaceSide) {
+      return DDERR_INVALIDPARAMS;
+    }
+    PixelLayout layout = DisplayPixelLayout(CurrentDisplayMode().bits);
+    if (has_format) {
+      const DDPIXELFORMAT& format = description->ddpfPixelFormat;
+      if ((format.dwFlags & DDPF_FOURCC) != 0) return DDERR_INVALIDPIXELFORMAT;
+      if ((format.dwFlags & DDPF_PALETTEINDEXED8) != 0 && format.dwRGBBitCount == 8) {
+        layout = PixelLayout{8, 0, 0, 0};
+      } else if ((format.dwFlags & DDPF_RGB) != 0 &&
+                 (format.dwRGBBitCount == 16 || format.dwRGBBitCount == 32)) {
+        layout = PixelLayout{static_cast<int>(format.dwRGBBitCount), format.dwRBitMask,
+                             format.dwGBitMask, format.dwBBitMask};
+      } else {
+        return DDERR_INVALIDPIXELFORMAT;
+      }
+    }
+    auto* made = new Surface(width, height, layout, caps, false, shared_);
+    if ((flags & DDSD_CKSRCBLT) != 0) made->SetKey(description->ddckCKSrcBlt);
+    *surface = made;
+    return DD_OK;
+  }
+
+  HRESULT CreateClipper(DWORD, IDirectDrawClipper** clipper, IUnknown* outer) override {
+    DISPLAY_FAULT("IDirectDraw7::CreateClipper");
+    if (!initialized_) return DDERR_NOTINITIALIZED;
+    if (clipper == nullptr || outer != nullptr) return DDERR_INVALIDPARAMS;
+    *clipper = new Clipper;
+    return DD_OK;
+  }
+
+  HRESULT CreatePalette(DWORD flags, PALETTEENTRY* entries, IDirectDrawPalette** palette,
+                        IUnknown* outer) override {
+    DISPLAY_FAULT("IDirectDraw7::CreatePalette");
+    if (!initialized_) return DDERR_NOTINITIALIZED;
+    assert((flags & DDPCAPS_8BIT) != 0 && "CreatePalette: only 256-colour palettes");
+    if (palette == nullptr || entries == nullptr || outer != nullptr ||
+        (flags & DDPCAPS_8BIT) == 0) {
+      return DDERR_INVALIDPARAMS;
+    }
+    *palette = new Palette(entries);
+    return DD_OK;
+  }
+
+  HRESULT GetDeviceIdentifier(DDDEVICEIDENTIFIER2* identifier, DWORD) override {
+    DISPLAY_FAULT("IDirectDraw7::GetDeviceIdentifier");
+    if (!initialized_) return DDERR_NOTINITIALIZED;
+    if (identifier == nullptr) return DDERR_INVALIDPARAMS;
+    std::memset(identifier, 0, sizeof(*identifier));
+    std::strcpy(identifier->szDriver, "brimal_display");
+    std::strcpy(identifier->szDescription, "Display of the stand-in layer");
+    identifier->liDriverVersion.QuadPart = (1ll << 48) | (0ll << 32) | (0ll << 16) | 1ll;
+    return DD_OK;
+  }
+
+  HRESULT GetAvailableVidMem(DDSCAPS2* caps, LPDWORD total, LPDWORD free) override {
+    DISPLAY_FAULT("IDirectDraw7::GetAvailableVidMem");
+    if (!initialized_) return DDERR_NOTINITIALIZED;
+    if (caps == nullptr) return DDERR_INVALIDPARAMS;
+    if (total != nullptr) *total = kVideoMemoryBytes;
+    if (free != nullptr) *free = kVideoMemoryBytes;
+    return DD_OK;
+  }
+
+  HRESULT WaitForVerticalBlank(DWORD flags, HANDLE) override {
+    DISPLAY_FAULT("IDirectDraw7::WaitForVerticalBlank");
+    if (!initialized_) return DDERR_NOTINITIALIZED;
+    assert(flags == DDWAITVB_BLOCKBEGIN && "WaitForVerticalBlank: only DDWAITVB_BLOCKBEGIN");
+    if (flags != DDWAITVB_BLOCKBEGIN) return DDERR_INVALIDPARAMS;
+    CurrentHost().Clock().WaitVerticalBlank();
+    return DD_OK;
+  }
+
+  HRESULT GetVerticalBlankStatus(BOOL* in_blank) override {
+    DISPLAY_FAULT("IDirectDraw7::GetVerticalBlankStatus");
+    if (!initialized_) return DDERR_NOTINITIALIZED;
+    if (in_blank == nullptr) return DDERR_INVALIDPARAMS;
+    *in_blank = CurrentHost().Clock().InVerticalBlank() ? TRUE : FALSE;
+    return DD_OK;
+  }
+
+  HRESULT GetScanLine(LPDWORD line) override {
+    DISPLAY_FAULT("IDirectDraw7::GetScanLine");
+    if (!initialized_) return DDERR_NOTINITIALIZED;
+    if (line == nullptr) return DDERR_INVALIDPARAMS;
+    const int scan = CurrentHost().Clock().ScanLine();
+    *line = static_cast<DWORD>(scan);
+    return scan >= 480 ? DDERR_VERTICALBLANKINPROGRESS : DD_OK;
+  }
+
+  HRESULT FlipToGDISurface() override {
+    DISPLAY_FAULT("IDirectDraw7::FlipToGDISurface");
+    return initialized_ ? DD_OK : DDERR_NOTINITIALIZED;
+  }
+
+ private:
+  friend class ::ComRefCount;
+  ~DirectDraw() override {
+    {
+      std::lock_guard<std::mutex> lock(exclusive_mutex);
+      if (exclusive_owner == this) exclusive_owner = nullptr;
+    }
+    // The system puts the desktop back when the object that changed it goes.
+    if (changed_mode_) RestoreDesktopDisplayMode();
+  }
+
+  bool Exclusive() {
+    std::lock_guard<std::mutex> lock(exclusive_mutex);
+    return exclusive_owner == this;
+  }
+
+  static void DescribeMode(const DisplayMode& mode, DDSURFACEDESC2* description) {
+    const DWORD size = description->dwSize;
+    std::memset(description, 0, sizeof(*description));
+    description->dwSize = size != 0 ? size : sizeof(DDSURFACEDESC2);
+    description->dwFlags =
+        DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT | DDSD_REFRESHRATE;
+    description->dwWidth = static_cast<DWORD>(mode.width);
+    description->dwHeight = static_cast<DWORD>(mode.height);
+    description->lPitch = mode.width * mode.bits / 8;
+    description->dwRefreshRate = static_cast<DWORD>(mode.refresh);
+    FillPixelFormat(DisplayPixelLayout(mode.bits), &description->ddpfPixelFormat);
+  }
+
+  ComRefCount refs_;
+  std::shared_ptr<ObjectShared> shared_;
+  bool initialized_ = false;
+  bool changed_mode_ = false;
+  HWND window_ = nullptr;
+};
+
+const ComFactoryRegistration direct_draw_factory(CLSID_DirectDraw7, [](REFIID riid, void** object) {
+  if (object == nullptr) return E_POINTER;
+  *object = nullptr;
+  const HRESULT fault = DisplayCallFault("CoCreateInstance(DirectDraw7)");
+  if (FAILED(fault)) return fault;
+  auto* made = new DirectDraw;
+  const HRESULT result = made->QueryInterface(riid, object);
+  made->Release();
+  return result;
+});
+
+}  // namespace
+
+void LoseAllDirectDrawSurfaces() {
+  SurfaceRegistry& registry = Registry();
+  std::lock_guard<std::mutex> lock(registry.mutex);
+  for (Surface* surface : registry.live) surface->MarkLost();
+}

@@ -1,0 +1,142 @@
+// GDI stand-ins: device contexts of windows, of the screen, of memory
+// bitmaps and of DirectDraw surfaces; transfers of device-independent images
+// to a device (whole or a rectangle, stretched or not); copies between
+// device contexts; the display's capabilities and its mode.
+//
+// Everything a device context of the host's window shows is the host's
+// window image (its client area, 32-bit XRGB): a transfer to that window is a
+// write of the window image, a copy from it a read-back. Other windows have no
+// picture: transfers to them change nothing and reading gives black. The
+// screen's device context (GetDC of no window) sees the desktop, on which only
+// the host's window has pixels. Memory bitmaps keep XRGB pixels.
+//
+// Only the image layouts the runtime uses are emulated: 16-, 24- and 32-bit
+// images with BI_RGB or BI_BITFIELDS, top-down (negative height) or
+// bottom-up, copied with SRCCOPY; anything else fails loudly in debug builds.
+#pragma once
+
+#include "platform/win32/types.h"
+#include "platform/win32/user.h"
+
+struct HDC__;
+using HDC = HDC__*;
+struct HGDIOBJ__;
+using HGDIOBJ = HGDIOBJ__*;
+using HBITMAP = HGDIOBJ;
+
+// One colour of a palette: red, green, blue and flags bytes.
+struct PALETTEENTRY {
+  BYTE peRed;
+  BYTE peGreen;
+  BYTE peBlue;
+  BYTE peFlags;
+};
+
+// One colour of a bitmap's colour table, in file order.
+struct RGBQUAD {
+  BYTE rgbBlue;
+  BYTE rgbGreen;
+  BYTE rgbRed;
+  BYTE rgbReserved;
+};
+
+constexpr DWORD BI_RGB = 0;
+constexpr DWORD BI_BITFIELDS = 3;
+
+// The description of a device-independent image. A negative height means
+// rows run from the top down.
+struct BITMAPINFOHEADER {
+  DWORD biSize;  // sizeof(BITMAPINFOHEADER)
+  LONG biWidth;
+  LONG biHeight;
+  WORD biPlanes;    // 1
+  WORD biBitCount;  // 16, 24 or 32
+  DWORD biCompression;  // BI_RGB or BI_BITFIELDS
+  DWORD biSizeImage;
+  LONG biXPelsPerMeter;
+  LONG biYPelsPerMeter;
+  DWORD biClrUsed;
+  DWORD biClrImportant;
+};
+static_assert(sizeof(BITMAPINFOHEADER) == 40);
+
+// The header followed by the colour table; with BI_BITFIELDS, the red, green
+// and blue masks (three DWORDs) take the place of the table.
+struct BITMAPINFO {
+  BITMAPINFOHEADER bmiHeader;
+  RGBQUAD bmiColors[1];
+};
+
+constexpr UINT DIB_RGB_COLORS = 0;
+constexpr DWORD SRCCOPY = 0x00CC0020;
+
+// The device context of a window's client area (null: the whole screen).
+HDC GetDC(HWND window);
+// 1 when `dc` was the window's, else 0.
+int ReleaseDC(HWND window, HDC dc);
+// A memory device context, holding a 1 x 1 black bitmap until another one is
+// selected. Null for a device context that does not exist.
+HDC CreateCompatibleDC(HDC dc);
+BOOL DeleteDC(HDC dc);
+// A bitmap of the given size, black. Null for a size below 1.
+HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
+// Selects a bitmap into a memory device context and returns the one it held;
+// null when either does not exist or the bitmap is selected elsewhere.
+HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
+// Deletes a bitmap that is not selected into a device context.
+BOOL DeleteObject(HGDIOBJ object);
+
+// Copies the rectangle (x_source, y_source, width, height) of `source` to
+// (x, y) of `dest`, both clipped to their devices. Only SRCCOPY.
+BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int x_source,
+            int y_source, DWORD rop);
+// Writes the rectangle (x_source, y_source, width, height) of an image
+// (coordinates from its top row) to (x_dest, y_dest) of the device. Only
+// whole images are emulated: start_scan 0 and `lines` the image's height.
+// Returns the number of lines written, 0 on failure.
+int SetDIBitsToDevice(HDC dc, int x_dest, int y_dest, DWORD width, DWORD height, int x_source,
+                      int y_source, UINT start_scan, UINT lines, const void* bits,
+                      const BITMAPINFO* info, UINT usage);
+// Writes the rectangle (x_source, y_source, width_source, height_source) of an
+// image (coordinates from its top row) onto the rectangle (x_dest, y_dest,
+// width_dest, height_dest) of the device, scaled by nearest pixel. Only
+// SRCCOPY and positive sizes. Returns the number of lines, 0 on failure.
+int StretchDIBits(HDC dc, int x_dest, int y_dest, int width_dest, int height_dest, int x_source,
+                  int y_source, int width_source, int height_source, const void* bits,
+                  const BITMAPINFO* info, UINT usage, DWORD rop);
+// Reads `lines` rows from row `start_scan` (counted in the image's own row
+// order) of a bitmap into `bits`, laid out as `info` describes (its width must
+// be the bitmap's). The bitmap must not be selected into a device context
+// other than `dc`. Returns the number of rows read, 0 on failure.
+int GetDIBits(HDC dc, HBITMAP bitmap, UINT start_scan, UINT lines, void* bits, BITMAPINFO* info,
+              UINT usage);
+// Drawing is never batched here: 1.
+BOOL GdiFlush();
+
+constexpr int HORZRES = 8;
+constexpr int VERTRES = 10;
+constexpr int BITSPIXEL = 12;
+constexpr int PLANES = 14;
+constexpr int VREFRESH = 116;
+// The display's current mode for any device context (planes 1, refresh 60);
+// other indexes are not emulated.
+int GetDeviceCaps(HDC dc, int index);
+
+// ---- The display mode ---------------------------------------------------------
+// The display starts in the host's desktop mode. It can be switched to any
+// listed mode (see ddraw.h, EnumDisplayModes): every size up to the desktop's
+// among 320 x 240, 640 x 400, 640 x 480, 800 x 600, 1024 x 768, 1280 x 720,
+// 1280 x 960, 1280 x 1024, 1600 x 900, 1920 x 1080 and the desktop's own, at
+// 16 or 32 bits and 60 Hz. Each change of the mode posts WM_DISPLAYCHANGE
+// (wparam the bits per pixel, lparam the width and height) to every
+// top-level window, as the system does.
+
+constexpr DWORD CDS_FULLSCREEN = 0x00000004;
+constexpr LONG DISP_CHANGE_SUCCESSFUL = 0;
+constexpr LONG DISP_CHANGE_FAILED = -1;
+constexpr LONG DISP_CHANGE_BADMODE = -2;
+
+// Switches the display to the mode of `mode` (a display frequency of 0: the
+// default), or back to the desktop's with `mode` null. Only the flags 0 and
+// CDS_FULLSCREEN are emulated.
+LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags);
