@@ -1,0 +1,76 @@
+#include "runtime/softrender/box_fill.h"
+
+#include "runtime/graphics/clip_rect.h"
+#include "runtime/graphics/color_format.h"
+#include "runtime/graphics/draw_settings.h"
+#include "runtime/softrender/solid_pixel.h"
+
+namespace {
+
+struct Box {
+  uint8_t* first;  // first pixel of the top row
+  int32_t pitch;
+  int32_t width;
+  int32_t height;
+};
+
+template <int kBytes, int kMode>
+void FillRows(const Box& box, const SolidColor& solid) {
+  uint8_t* row = box.first;
+  for (int32_t y = 0; y < box.height; ++y) {
+    uint8_t* p = row;
+    if constexpr (kMode == 0 && kBytes == 4) {
+      for (int32_t x = 0; x < box.width; ++x, p += 4) Store32(p, solid.color);
+    } else if constexpr (kMode == 0) {
+      // Pairs of pixels as one word, an odd last pixel alone.
+      const uint32_t pair = solid.color * 0x00010001u;
+      int32_t x = 0;
+      for (; x + 2 <= box.width; x += 2, p += 4) Store32(p, pair);
+      if (x < box.width) Store16(p, solid.color);
+    } else {
+      for (int32_t x = 0; x < box.width; ++x, p += kBytes) {
+        if constexpr (kBytes == 4) {
+          SolidPixel32<kMode>(solid, p);
+        } else {
+          SolidPixel16<kMode>(solid, p);
+        }
+      }
+    }
+    row += box.pitch;
+  }
+}
+
+}  // namespace
+
+void FillMemImageBox(MEMIMG* dest, const RECT* rect, uint32_t color) {
+  if (dest->palette_flag == 1 || dest->alpha_flag == 1) return;
+  RECT box_rect = {0, 0, dest->width, dest->height};
+  if (rect != nullptr) {
+    box_rect.left = rect->left < rect->right ? rect->left : rect->right;
+    box_rect.right = rect->left < rect->right ? rect->right : rect->left;
+    box_rect.top = rect->top < rect->bottom ? rect->top : rect->bottom;
+    box_rect.bottom = rect->top < rect->bottom ? rect->bottom : rect->top;
+  }
+  // Clipped to the draw area and, so that a draw area reaching past the
+  // image can never write outside it, to the image itself.
+  RECT clip = DrawArea;
+  const RECT whole = {0, 0, dest->width, dest->height};
+  ClipRect(&clip, &whole);
+  ClipRect(&box_rect, &clip);
+  const int32_t width = box_rect.right - box_rect.left;
+  const int32_t height = box_rect.bottom - box_rect.top;
+  if (width <= 0 || height <= 0) return;
+  if (dest->kind != 0 && dest->kind != 1) return;
+
+  SolidColor solid;
+  if (!PrepareSolidColor(dest->kind, color, &solid)) return;
+  const int32_t bytes = dest->format->bytes_per_pixel;
+  const Box box = {dest->pixels + static_cast<intptr_t>(box_rect.top) * dest->pitch +
+                       static_cast<intptr_t>(box_rect.left) * bytes,
+                   dest->pitch, width, height};
+  if (dest->kind == 1) {
+    WithSolidMode(solid, [&]<int kMode>() { FillRows<4, kMode>(box, solid); });
+  } else {
+    WithSolidMode(solid, [&]<int kMode>() { FillRows<2, kMode>(box, solid); });
+  }
+}
