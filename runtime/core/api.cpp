@@ -20,6 +20,7 @@
 #include "runtime/core/random.h"
 #include "runtime/graphics/draw_settings.h"
 #include "runtime/graphics/graphic.h"
+#include "runtime/sound/sound.h"
 
 // Library start-up and end.
 
@@ -320,38 +321,28 @@ int32_t ApiCreateFontToHandle(const char* face_name, int32_t size, int32_t thick
 // Sound and music.
 
 int32_t ApiLoadSoundFile(const char* path, int32_t buffer_count, int32_t share_with) {
-  (void)path;
-  (void)buffer_count;
-  (void)share_with;
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return LoadSoundFile(path, buffer_count, share_with);
 }
 
 int32_t ApiDeleteSound(int32_t sound, int32_t flag) {
-  (void)sound;
-  (void)flag;
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return DeleteSoundHandle(sound, flag);
 }
 
 int32_t ApiPlaySound(int32_t sound, int32_t play_type, int32_t from_top) {
-  (void)sound;
-  (void)play_type;
-  (void)from_top;
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return PlaySoundHandle(sound, play_type, from_top);
 }
 
 int32_t ApiStopSound(int32_t sound) {
-  (void)sound;
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return StopSoundHandle(sound);
 }
 
 int32_t ApiIsSoundPlaying(int32_t sound) {
-  (void)sound;
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return IsSoundHandlePlaying(sound);
 }
 
 int32_t ApiPlayMusicFile(const char* path, int32_t play_type) {
