@@ -1,10 +1,12 @@
-// Our unscaled software blit against pixman, doing the same work on the same
+// Our software renderer against pixman, doing the same work on the same
 // images: a 32 x 32 sprite with a transparent colour (ours through the run
 // code, and through the per-pixel test; pixman as an opaque source through a
-// one-bit mask), a 640 x 480 opaque copy, and a 640 x 480 alpha blend at
-// parameter 128 (pixman: OVER through a solid mask of 128), onto 16-bit 5-6-5
-// and 32-bit targets. At the end it prints, for each case, our time divided
-// by pixman's.
+// one-bit mask), a 640 x 480 opaque copy, a 640 x 480 alpha blend at
+// parameter 128 (pixman: OVER through a solid mask of 128), a 320 x 240
+// image stretched to 640 x 480 (pixman: a copy through a 1/2 scale transform
+// with the nearest filter, which shows the same source pixels), and a
+// 640 x 480 fill with one colour, onto 16-bit 5-6-5 and 32-bit targets. At
+// the end it prints, for each case, our time divided by pixman's.
 #include <benchmark/benchmark.h>
 #include <pixman.h>
 
@@ -22,6 +24,8 @@
 #include "runtime/graphics/screen_state.h"
 #include "runtime/softrender/blend_tables.h"
 #include "runtime/softrender/blit.h"
+#include "runtime/softrender/box_fill.h"
+#include "runtime/softrender/stretch_blit.h"
 
 namespace {
 
@@ -39,6 +43,7 @@ struct Target {
   int kind;  // 0: 16-bit 5-6-5, 1: 32-bit
   MEMIMG screen{};
   MEMIMG picture{};  // a 640 x 480 source
+  MEMIMG small{};    // a 320 x 240 source, stretched to the screen
   MEMIMG sprite{};   // 32 x 32, its corners transparent, with a run code
   std::vector<uint8_t> sprite_mask;  // one bit per pixel for pixman, rows of 4 bytes
   pixman_image_t* p_screen = nullptr;
@@ -46,18 +51,20 @@ struct Target {
   pixman_image_t* p_sprite = nullptr;
   pixman_image_t* p_sprite_mask = nullptr;
   pixman_image_t* p_half = nullptr;  // solid mask of alpha 128
+  pixman_image_t* p_small = nullptr;  // read through a 1/2 scale, nearest filter
 
   explicit Target(int k) : kind(k) {
     const pixman_format_code_t format = kind == 0 ? PIXMAN_r5g6b5 : PIXMAN_x8r8g8b8;
     const int bytes = kind == 0 ? 2 : 4;
     InitMemImage(&screen, kScreenW, kScreenH, -1, 0, kind, 0, 0, 0);
     InitMemImage(&picture, kScreenW, kScreenH, -1, 0, kind, 0, 0, 0);
+    InitMemImage(&small, kScreenW / 2, kScreenH / 2, -1, 0, kind, 0, 0, 0);
     const uint32_t key = kind == 0 ? 0x03AFu : 0x00007575u;
     InitMemImage(&sprite, kSprite, kSprite, -1, key, kind, 0, 0, 1);
     uint32_t state = 12345;
-    for (MEMIMG* image : {&screen, &picture}) {
-      for (int y = 0; y < kScreenH; ++y) {
-        for (int x = 0; x < kScreenW; ++x) {
+    for (MEMIMG* image : {&screen, &picture, &small}) {
+      for (int y = 0; y < image->height; ++y) {
+        for (int x = 0; x < image->width; ++x) {
           const uint32_t v = Noise(state);
           std::memcpy(image->pixels + y * image->pitch + x * bytes, &v, bytes);
         }
@@ -86,13 +93,22 @@ struct Target {
         PIXMAN_a1, kSprite, kSprite, reinterpret_cast<uint32_t*>(sprite_mask.data()), 4);
     const pixman_color_t half = {0, 0, 0, 0x8080};
     p_half = pixman_image_create_solid_fill(&half);
+    p_small = pixman_image_create_bits(format, kScreenW / 2, kScreenH / 2,
+                                       reinterpret_cast<uint32_t*>(small.pixels), small.pitch);
+    pixman_transform_t half_scale;
+    pixman_transform_init_scale(&half_scale, pixman_double_to_fixed(0.5),
+                                pixman_double_to_fixed(0.5));
+    pixman_image_set_transform(p_small, &half_scale);
+    pixman_image_set_filter(p_small, PIXMAN_FILTER_NEAREST, nullptr, 0);
   }
   ~Target() {
-    for (pixman_image_t* image : {p_screen, p_picture, p_sprite, p_sprite_mask, p_half}) {
+    for (pixman_image_t* image :
+         {p_screen, p_picture, p_sprite, p_sprite_mask, p_half, p_small}) {
       pixman_image_unref(image);
     }
     ReleaseMemImage(&screen);
     ReleaseMemImage(&picture);
+    ReleaseMemImage(&small);
     ReleaseMemImage(&sprite);
   }
 };
@@ -161,6 +177,47 @@ void PixmanFull(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kScreenW * kScreenH);
 }
 
+void OursStretch(benchmark::State& state) {
+  Target& t = TargetOf(static_cast<int>(state.range(0)));
+  Settings(0, 0);
+  const int32_t corners[4] = {0, 0, kScreenW, kScreenH};
+  for (auto _ : state) {
+    StretchBlitMemImage(&t.screen, &t.small, corners, 0, nullptr);
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * kScreenW * kScreenH);
+}
+void PixmanStretch(benchmark::State& state) {
+  Target& t = TargetOf(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    pixman_image_composite32(PIXMAN_OP_SRC, t.p_small, nullptr, t.p_screen, 0, 0, 0, 0, 0, 0,
+                             kScreenW, kScreenH);
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * kScreenW * kScreenH);
+}
+
+void OursFill(benchmark::State& state) {
+  Target& t = TargetOf(static_cast<int>(state.range(0)));
+  Settings(0, 0);
+  const uint32_t color = t.kind == 0 ? 0x8410u : 0x00808080u;
+  for (auto _ : state) {
+    FillMemImageBox(&t.screen, nullptr, color);
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * kScreenW * kScreenH);
+}
+void PixmanFill(benchmark::State& state) {
+  Target& t = TargetOf(static_cast<int>(state.range(0)));
+  const pixman_color_t grey = {0x8080, 0x8080, 0x8080, 0xFFFF};
+  const pixman_rectangle16_t whole = {0, 0, kScreenW, kScreenH};
+  for (auto _ : state) {
+    pixman_image_fill_rectangles(PIXMAN_OP_SRC, t.p_screen, &grey, 1, &whole);
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * kScreenW * kScreenH);
+}
+
 // Registered by hand so each case reads "<depth>/<case>/<ours|pixman>".
 void Register() {
   for (int kind : {0, 1}) {
@@ -178,6 +235,13 @@ void Register() {
         ->Args({kind, 1});
     benchmark::RegisterBenchmark((depth + "/blend128_640x480/pixman").c_str(), PixmanFull)
         ->Args({kind, 1});
+    benchmark::RegisterBenchmark((depth + "/stretch2x_320x240/ours").c_str(), OursStretch)
+        ->Args({kind});
+    benchmark::RegisterBenchmark((depth + "/stretch2x_320x240/pixman").c_str(), PixmanStretch)
+        ->Args({kind});
+    benchmark::RegisterBenchmark((depth + "/fill640x480/ours").c_str(), OursFill)->Args({kind});
+    benchmark::RegisterBenchmark((depth + "/fill640x480/pixman").c_str(), PixmanFill)
+        ->Args({kind});
   }
 }
 

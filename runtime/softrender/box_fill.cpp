@@ -1,5 +1,8 @@
 #include "runtime/softrender/box_fill.h"
 
+#include <cstddef>
+#include <cstring>
+
 #include "runtime/graphics/clip_rect.h"
 #include "runtime/graphics/color_format.h"
 #include "runtime/graphics/draw_settings.h"
@@ -14,20 +17,27 @@ struct Box {
   int32_t height;
 };
 
+// Writes `bytes` bytes (whole pixels) from `p` on as copies of `block`, 64
+// bytes of the colour repeated: whole 64-byte copies, which the compiler
+// turns into a few wide stores each, and the rest in one copy.
+inline void FillRow(uint8_t* p, size_t bytes, const uint8_t* block) {
+  size_t i = 0;
+  for (; i + 64 <= bytes; i += 64) std::memcpy(p + i, block, 64);
+  std::memcpy(p + i, block, bytes - i);
+}
+
 template <int kBytes, int kMode>
 void FillRows(const Box& box, const SolidColor& solid) {
   uint8_t* row = box.first;
+  // The plain fills are block stores of the colour (16-bit: pixel pairs in
+  // 32-bit words, as writing each pixel would).
+  uint8_t block[64];
+  for (int i = 0; i < 64; i += kBytes) std::memcpy(block + i, &solid.color, kBytes);
   for (int32_t y = 0; y < box.height; ++y) {
-    uint8_t* p = row;
-    if constexpr (kMode == 0 && kBytes == 4) {
-      for (int32_t x = 0; x < box.width; ++x, p += 4) Store32(p, solid.color);
-    } else if constexpr (kMode == 0) {
-      // Pairs of pixels as one word, an odd last pixel alone.
-      const uint32_t pair = solid.color * 0x00010001u;
-      int32_t x = 0;
-      for (; x + 2 <= box.width; x += 2, p += 4) Store32(p, pair);
-      if (x < box.width) Store16(p, solid.color);
+    if constexpr (kMode == 0) {
+      FillRow(row, static_cast<size_t>(box.width) * kBytes, block);
     } else {
+      uint8_t* p = row;
       for (int32_t x = 0; x < box.width; ++x, p += kBytes) {
         if constexpr (kBytes == 4) {
           SolidPixel32<kMode>(solid, p);

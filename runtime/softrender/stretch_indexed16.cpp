@@ -34,6 +34,15 @@ void SubtractEntries(const StretchCall& c) {
   });
 }
 
+// Mode 0 without blend image, brightness or transparent test: the entries
+// are copied.
+void CopyEntries(const StretchCall& c) {
+  const uint16_t* palette = c.source->palette->entries16;
+  WalkStretchCopy<2>(c, [&](const uint8_t* sp, uint8_t* dp, const uint8_t*) {
+    Store16(dp, palette[*sp]);
+  });
+}
+
 }  // namespace
 
 void StretchIndexed16(const StretchCall& call) {
@@ -46,6 +55,7 @@ void StretchIndexed16(const StretchCall& call) {
   const bool blend = c.blend != nullptr;
   const bool bright = !c.white;
   const bool trans = c.transparent != 0;
+  if (c.mode == 0 && !blend && !bright && !trans) return CopyEntries(c);
   if (c.mode == 3 && p == 255 && !blend && !bright) {
     return trans ? SubtractEntries<true>(c) : SubtractEntries<false>(c);
   }

@@ -32,6 +32,15 @@ void SubtractEntries(const StretchCall& c, Op op) {
   });
 }
 
+// Mode 0 without blend image, brightness or transparent test: the entries
+// are copied.
+void CopyEntries(const StretchCall& c) {
+  const uint32_t* palette = c.source->palette->entries32;
+  WalkStretchCopy<4>(c, [&](const uint8_t* sp, uint8_t* dp, const uint8_t*) {
+    Store32(dp, palette[*sp]);
+  });
+}
+
 }  // namespace
 
 void StretchIndexed32(const StretchCall& call) {
@@ -44,6 +53,7 @@ void StretchIndexed32(const StretchCall& call) {
   const bool blend = c.blend != nullptr;
   const bool bright = !c.white;
   const bool trans = c.transparent != 0;
+  if (c.mode == 0 && !blend && !bright && !trans) return CopyEntries(c);
   if (c.mode == 3 && p == 255 && !blend && !bright) {
     if (c.mmx) {
       return trans ? SubtractEntries<true>(c, SaturatingSubBytes)
