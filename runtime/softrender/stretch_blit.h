@@ -25,7 +25,8 @@ extern uint32_t StretchPaletteWorkBuffer[256];
 // without it every pixel is weighed by its alpha. Nothing is drawn for an
 // empty rectangle, images of different pixel kinds, a destination with
 // palette or alpha, a source not of kind 0 or 1 or of 65536 pixels or more
-// on an axis, a rectangle so small that the scale is 0, a blend image
-// smaller than the source, or BlendMode above 4.
+// on an axis (where 16.16 steps could pass its last pixel), a blend image
+// smaller than the source, or BlendMode above 4; the modes' own refusals
+// are the unscaled blit's.
 void StretchBlitMemImage(MEMIMG* dest, const MEMIMG* src, const int32_t* corners,
                          int32_t transparent, const MEMIMG* blend_image);
