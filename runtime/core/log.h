@@ -43,6 +43,9 @@ int EndDebugConsole();
 // 0.
 int DebugConsolePrint(const char* format, ...) __attribute__((format(printf, 1, 2)));
 int IsDebugConsoleShown();
+// Draws the console's lines over the draw screen (the screen flip calls it
+// while the console is shown). 0.
+int DrawDebugConsole();
 // The number of lines that fit the screen (at most 80), and the text of line
 // `index` (nullptr outside 0 to 79).
 int DebugConsoleUsableLines();

@@ -10,6 +10,13 @@ extern int32_t GraphicsReady;
 // 1 when Direct3D drawing is in use.
 extern int32_t Use3DDrawing;
 
+// Starts graphics management (the graphic registry, the draw settings'
+// start values, the fonts): run by the screen start and after each screen
+// mode change. 0.
+int InitGraphicsManagement();
+// Ends it: every graphic, mask and font goes. 0.
+int EndGraphicsManagement();
+
 // Rebuilds every screen object after the display changed under the program.
 // 0.
 int RebuildScreenObjects();

@@ -2,8 +2,10 @@
 // written yet. Each is removed from here when its real body lands.
 #include "runtime/graphics/d3d_device.h"
 #include "runtime/graphics/d3d_draw.h"
+#include "runtime/graphics/d3d_start.h"
 #include "runtime/graphics/ddraw_screen.h"
 #include "runtime/graphics/graphic_load.h"
+#include "runtime/graphics/graphic.h"
 #include "runtime/graphics/graphics_system.h"
 #include "runtime/graphics/movie.h"
 #include "runtime/graphics/present.h"
@@ -15,16 +17,22 @@
 // Graphics start: not started, no Direct3D.
 int32_t GraphicsReady = 0;
 int32_t Use3DDrawing = 0;
+// Graphics management: only its running flag, and every graphic goes at its
+// end.
+int InitGraphicsManagement() {
+  GraphicsReady = 1;
+  return 0;
+}
+int EndGraphicsManagement() {
+  if (GraphicsReady == 0) return 0;
+  DeleteAllGraphics(0);
+  GraphicsReady = 0;
+  return 0;
+}
+// Direct3D start and end: Direct3D never runs yet.
+int InitializeDirect3D() { return -1; }
+int TerminateDirect3D() { return -1; }
 
-// Screen start: no no-texture word to keep yet.
-int SetNoTextureFlag(int32_t) { return 0; }
-// Screen surfaces: none exist yet.
-int RestoreLostScreenSurfaces() { return -1; }
-
-// Presenting: no screen to point 2D drawing at, clear or show.
-int SetDrawTarget2D(int32_t, int32_t) { return -1; }
-int ClearDrawTarget2D() { return -1; }
-int TransferFrontMemImageRect(const RECT*) { return -1; }
 // Screen capture: no draw screen to copy from.
 int GetDrawScreenGraph2D(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) { return -1; }
 
@@ -62,18 +70,7 @@ int MakeLookAtMatrix(TransformMatrix* matrix, const float*, const float*, const 
   return 0;
 }
 
-// Image decoders: none yet.
-int DecodeImageStream(StreamSource*, GraphImage*) { return -1; }
 
-// Screen: no screen can be set yet; the display is never changed, DirectDraw
-// is used unless acceleration is off, and there is no object to release.
-int ChangeScreenMode(int32_t, int32_t, int32_t, int32_t, int32_t) { return -1; }
-int32_t IsDisplayModeChanged() { return Screen.DisplayModeChanged; }
-int32_t IsDirectDrawUsed() { return Screen.HardwareAccelOff ? 0 : 1; }
-IDirectDraw7* GetDirectDrawObject() { return Screen.DirectDrawObject; }
-int ReleaseDirectDraw() { return 0; }
-// Screen colours: no screen format yet.
-uint32_t GetScreenColorValue(int32_t, int32_t, int32_t) { return 0; }
 // Graphics system: nothing to rebuild yet.
 int RebuildScreenObjects() { return -1; }
 // Graphic restore: nothing to restore before graphics start; no handler.
@@ -84,5 +81,3 @@ int RestoreAllTextures() { return 0; }
 // Movies: none to play or pause.
 int PlayAllMovies() { return 0; }
 int PauseAllMovies() { return 0; }
-// Presenting: no screen to show.
-int ShowBackScreenSoftware() { return -1; }

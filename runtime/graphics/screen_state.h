@@ -38,6 +38,7 @@ struct ScreenState {
   int32_t DirectDrawStarted;            // 1 once InitDirectDraw has made the screen
   int32_t MmxBlitsEnabled;              // copy of the core's MMX-usable flag, taken at start
   int32_t SoftwareTablesReady;          // 1 once the software renderer's tables are built
+  int32_t NoTextureFlag;                // 1 = new graphics are not made as textures
 
   // ---- Screen surfaces and images ----
   IDirectDrawSurface7* PrimarySurface;
@@ -78,6 +79,11 @@ struct ScreenState {
   MEMIMG* DrawTargetZMemImage;
   int32_t DrawTargetInVideoMemory;
   int32_t SoftwareDrawOff;
+  // Views of a graphic's part of a shared software image, when the draw
+  // target is such a part (a cell of an image sheet): DrawTargetMemImage and
+  // DrawTargetZMemImage then point here, so drawing lands in the cell.
+  MEMIMG DrawTargetViewImage;
+  MEMIMG DrawTargetZViewImage;
 };
 
 extern ScreenState Screen;
