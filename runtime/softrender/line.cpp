@@ -116,13 +116,10 @@ void DrawMemImageLine(MEMIMG* dest, int32_t x1, int32_t y1, int32_t x2, int32_t 
   const intptr_t bytes = dest->format->bytes_per_pixel;
   const intptr_t x_step = sx * bytes;
   const intptr_t y_step = sy * static_cast<intptr_t>(dest->pitch);
-  Walk walk;
-  walk.p = dest->pixels + static_cast<intptr_t>(y1) * dest->pitch + x1 * bytes;
-  if (dx >= dy) {
-    walk = {walk.p, x_step, y_step, dx, dy};
-  } else {
-    walk = {walk.p, y_step, x_step, dy, dx};
-  }
+  uint8_t* start = dest->pixels + static_cast<intptr_t>(y1) * dest->pitch + x1 * bytes;
+  // Ties go along x.
+  const Walk walk = dx >= dy ? Walk{start, x_step, y_step, dx, dy}
+                             : Walk{start, y_step, x_step, dy, dx};
   if (dest->kind == 1) {
     WithSolidMode(solid, [&]<int kMode>() { StepLine<4, kMode>(walk, solid); });
   } else {
