@@ -1,11 +1,7 @@
 // Shell procedures that do nothing yet.
 #include "game/shell/shell.h"
 
-void load_sounds() {}
 void load_settings() {}
-
-void update_music() {}
-void play_requested_sounds() {}
 
 void run_title_menu() {}
 void run_player_select() {}

@@ -64,3 +64,29 @@ MMRESULT joyGetPosEx(UINT joystick_id, JOYINFOEX* info) {
   info->dwPOV = pad.pov < 0 ? JOY_POVCENTERED : static_cast<DWORD>(pad.pov);
   return JOYERR_NOERROR;
 }
+
+// ---- Media control interface -----------------------------------------------------
+
+MCIERROR mciSendCommandA(MCIDEVICEID device, UINT command, DWORD_PTR flags, DWORD_PTR parameters) {
+  switch (command) {
+    case MCI_OPEN: {
+      const auto* open = reinterpret_cast<const MCI_OPEN_PARMSA*>(parameters);
+      assert(open != nullptr && (flags & MCI_OPEN_TYPE) != 0 && open->lpstrDeviceType != nullptr &&
+             std::strcmp(open->lpstrDeviceType, "sequencer") == 0 &&
+             "mciSendCommandA: only the MIDI sequencer is emulated");
+      (void)open;
+      (void)flags;
+      // There is no MIDI synthesiser: the sequencer is not installed.
+      return MCIERR_DEVICE_NOT_INSTALLED;
+    }
+    case MCI_CLOSE:
+    case MCI_PLAY:
+    case MCI_STATUS:
+      // No device is ever open.
+      (void)device;
+      return MCIERR_INVALID_DEVICE_ID;
+    default:
+      assert(false && "mciSendCommandA: command not emulated");
+      return MCIERR_INVALID_DEVICE_ID;
+  }
+}

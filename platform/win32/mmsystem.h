@@ -1,5 +1,5 @@
-// Multimedia library stand-ins: the millisecond timer and the joystick
-// functions (later also MCI).
+// Multimedia library stand-ins: the millisecond timer, the joystick
+// functions and the media control interface (MCI).
 #pragma once
 
 #include "platform/win32/types.h"
@@ -78,3 +78,64 @@ MMRESULT joyGetDevCapsA(UINT_PTR joystick_id, JOYCAPSA* caps, UINT size);
 // 32768 (0 to 65535); the hat in hundredths of a degree, JOY_POVCENTERED at
 // rest; buttons 0 to 31 as bits.
 MMRESULT joyGetPosEx(UINT joystick_id, JOYINFOEX* info);
+
+// ---- Media control interface -----------------------------------------------------
+// Only the MIDI sequencer is ever asked for, and there is none: opening it is
+// refused, so music files are played as stream sounds. Commands to a device
+// that is not open are refused with MCIERR_INVALID_DEVICE_ID. Any other
+// device type or command is not emulated (an assertion in debug builds).
+
+using MCIDEVICEID = UINT;
+using MCIERROR = DWORD;
+
+// Commands.
+constexpr UINT MCI_OPEN = 0x0803;
+constexpr UINT MCI_CLOSE = 0x0804;
+constexpr UINT MCI_PLAY = 0x0806;
+constexpr UINT MCI_STATUS = 0x0814;
+
+// Command flags.
+constexpr DWORD MCI_NOTIFY = 0x00000001;
+constexpr DWORD MCI_WAIT = 0x00000002;
+constexpr DWORD MCI_FROM = 0x00000004;
+constexpr DWORD MCI_TO = 0x00000008;
+constexpr DWORD MCI_STATUS_ITEM = 0x00000100;
+constexpr DWORD MCI_OPEN_ELEMENT = 0x00000200;
+constexpr DWORD MCI_OPEN_TYPE = 0x00002000;
+
+// Status items of the sequencer: the MIDI output port, MCI_SEQ_MAPPER for the
+// MIDI mapper.
+constexpr DWORD MCI_SEQ_STATUS_PORT = 0x00004003;
+constexpr DWORD MCI_SEQ_MAPPER = 0x0000FFFF;
+
+// Results.
+constexpr MCIERROR MCIERR_INVALID_DEVICE_ID = 257;
+constexpr MCIERROR MCIERR_DEVICE_NOT_INSTALLED = 306;
+
+// The parameter records (passed as DWORD_PTR). dwCallback is the window that
+// gets MM_MCINOTIFY when MCI_NOTIFY is given.
+struct MCI_GENERIC_PARMS {
+  DWORD_PTR dwCallback;
+};
+struct MCI_OPEN_PARMSA {
+  DWORD_PTR dwCallback;
+  MCIDEVICEID wDeviceID;  // filled on success
+  LPCSTR lpstrDeviceType;
+  LPCSTR lpstrElementName;
+  LPCSTR lpstrAlias;
+};
+struct MCI_PLAY_PARMS {
+  DWORD_PTR dwCallback;
+  DWORD dwFrom;
+  DWORD dwTo;
+};
+struct MCI_STATUS_PARMS {
+  DWORD_PTR dwCallback;
+  DWORD_PTR dwReturn;
+  DWORD dwItem;
+  DWORD dwTrack;
+};
+
+// Sends `command` with `flags` and its parameter record to `device`
+// (0 for MCI_OPEN). 0 on success, else an MCIERR_ value.
+MCIERROR mciSendCommandA(MCIDEVICEID device, UINT command, DWORD_PTR flags, DWORD_PTR parameters);
