@@ -2,6 +2,8 @@
 // every folder worked out by hand, and the loading through the recording API
 // fake (transparent colour first, every row with its grid, failed files left
 // at -1).
+#include "game/shell/image_table.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,7 +14,6 @@
 #include <utility>
 #include <vector>
 
-#include "game/shell/image_table.h"
 #include "game/shell/shell.h"
 #include "tests/support/api_fake/api_fake.h"
 
@@ -42,11 +43,11 @@ TEST(ImageTableTest, TotalsOfFilesAndHandles) {
 
 TEST(ImageTableTest, FilesPerFolder) {
   const std::map<std::string, int> expected = {
-      {"data/img/player/", 10},    {"data/img/enemy/", 55},        {"data/img/boss/", 21},
-      {"data/img/set_enemy/", 20}, {"data/img/map_chip/", 12},     {"data/img/item/", 23},
-      {"data/img/status/", 34},    {"data/img/title/", 22},        {"data/img/ending/", 1},
-      {"data/img/config/", 17},    {"data/img/pause_menu/", 14},   {"data/img/cg_character/", 26},
-      {"data/img/shot/", 48},      {"data/img/shot_fade/", 25},    {"patch/patch_data/", 14},
+      {"data/img/player/", 10},    {"data/img/enemy/", 55},      {"data/img/boss/", 21},
+      {"data/img/set_enemy/", 20}, {"data/img/map_chip/", 12},   {"data/img/item/", 23},
+      {"data/img/status/", 34},    {"data/img/title/", 22},      {"data/img/ending/", 1},
+      {"data/img/config/", 17},    {"data/img/pause_menu/", 14}, {"data/img/cg_character/", 26},
+      {"data/img/shot/", 48},      {"data/img/shot_fade/", 25},  {"patch/patch_data/", 14},
   };
   std::map<std::string, int> counted;
   for (const ImageTableRow& row : image_table) {
@@ -177,9 +178,8 @@ TEST_F(LoadImagesTest, TransparentColourFirstThenEveryRowInTableOrder) {
       EXPECT_EQ(call.args, std::vector<int64_t>{0});
     } else {
       EXPECT_EQ(call.name, "ApiLoadGraphicCells");
-      EXPECT_EQ(call.args, (std::vector<int64_t>{row.cell_count, row.cells_across,
-                                                 row.cells_down, row.cell_width,
-                                                 row.cell_height, 0}));
+      EXPECT_EQ(call.args, (std::vector<int64_t>{row.cell_count, row.cells_across, row.cells_down,
+                                                 row.cell_width, row.cell_height, 0}));
     }
   }
 
@@ -207,8 +207,7 @@ TEST_F(LoadImagesTest, FailedFilesLeaveMinusOneAndTheRestLoads) {
   EXPECT_EQ(title_menu_img, -1);
   for (int32_t h : BRIMAL_map_chip_forest) EXPECT_EQ(h, -1);
   for (int32_t h : dot_slowly_sadri_img) EXPECT_EQ(h, -1);
-  EXPECT_EQ(api_fake().Count("ApiLoadGraphicFile") + api_fake().Count("ApiLoadGraphicCells"),
-            342);
+  EXPECT_EQ(api_fake().Count("ApiLoadGraphicFile") + api_fake().Count("ApiLoadGraphicCells"), 342);
   int32_t loaded = 0;
   for (const ImageTableRow& row : image_table)
     for (int32_t i = 0; i < image_row_handle_count(row); ++i) loaded += row.handles[i] >= 100;

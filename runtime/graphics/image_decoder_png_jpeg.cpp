@@ -1,0 +1,345 @@
+// The PNG and JPEG loaders: the runtime's streams fed to libpng and libjpeg,
+// and the libraries' rows turned into a GraphImage.
+//
+// Both libraries report errors by jumping back to the loader (setjmp), so
+// what a load owns lives in a block of the tracking allocator reached through
+// a pointer that does not change after the jump point, and is freed on both
+// ways out.
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+
+#include "runtime/core/file_access.h"
+#include "runtime/core/memory.h"
+#include "runtime/graphics/color_format.h"
+#include "runtime/graphics/image_decoder.h"
+#include "runtime/graphics/image_decoder_internal.h"
+
+// After the runtime's headers: libjpeg defines TRUE and FALSE as macros.
+#include <png.h>
+
+extern "C" {
+#include <jerror.h>
+#include <jpeglib.h>
+}
+
+// ---- PNG ------------------------------------------------------------------------------
+
+namespace {
+
+// What the read callback needs: the stream and where it ends.
+struct PngReaderContext {
+  StreamSource* stream;
+  int64_t end;  // the stream's length when the reader was installed
+};
+
+// Reads `length` bytes for libpng; a stream that holds fewer raises a libpng
+// error.
+void PngReadCallback(png_structp png, png_bytep buffer, size_t length) {
+  auto* reader = static_cast<PngReaderContext*>(png_get_io_ptr(png));
+  StreamSource* const stream = reader->stream;
+  const int64_t left = reader->end - stream->functions.Tell(stream->handle);
+  if (left < 0 || static_cast<uint64_t>(left) < length ||
+      stream->functions.Read(buffer, 1, length, stream->handle) != length)
+    png_error(png, "Read Error");
+}
+
+void SetPngStreamReader(png_structp png, PngReaderContext* reader, StreamSource* stream) {
+  reader->stream = stream;
+  const int64_t start = stream->functions.Tell(stream->handle);
+  stream->functions.Seek(stream->handle, 0, 2);
+  reader->end = stream->functions.Tell(stream->handle);
+  stream->functions.Seek(stream->handle, start, 0);
+  png_set_read_fn(png, reader, PngReadCallback);
+}
+
+// libpng's messages are not shown: a refused file is the loader's -1 (and
+// the log line of whoever asked for the file). An error jumps back to the
+// loader.
+void PngQuietError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void PngQuietWarning(png_structp, png_const_charp) {}
+
+struct PngLoad {
+  png_structp png;
+  png_infop info;
+  PngReaderContext reader;
+  uint8_t* pixels;
+  png_bytep* rows;
+};
+
+int EndPngLoad(PngLoad* load, int result) {
+  png_destroy_read_struct(&load->png, load->info != nullptr ? &load->info : nullptr, nullptr);
+  FreeTracked(load->rows);
+  FreeTracked(load->pixels);
+  FreeTracked(load);
+  return result;
+}
+
+}  // namespace
+
+int LoadPngImage(StreamSource* stream, GraphImage* image) {
+  PngLoad* const load =
+      static_cast<PngLoad*>(AllocTrackedCleared(sizeof(PngLoad), __FILE__, __LINE__));
+  if (load == nullptr) return -1;
+  load->png =
+      png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngQuietError, PngQuietWarning);
+  if (load->png == nullptr) return EndPngLoad(load, -1);
+  load->info = png_create_info_struct(load->png);
+  if (load->info == nullptr) return EndPngLoad(load, -1);
+  if (setjmp(png_jmpbuf(load->png))) return EndPngLoad(load, -1);
+
+  png_structp png = load->png;
+  png_infop info = load->info;
+  SetPngStreamReader(png, &load->reader, stream);
+  png_set_sig_bytes(png, 0);
+  png_set_user_limits(png, kImageMaxSide, kImageMaxSide);
+  png_read_info(png, info);
+  png_uint_32 width = 0;
+  png_uint_32 height = 0;
+  int bit_depth = 0;
+  int color_type = 0;
+  int interlace = 0;
+  png_get_IHDR(png, info, &width, &height, &bit_depth, &color_type, &interlace, nullptr, nullptr);
+  if (!ImageSizeAccepted(width, height)) return EndPngLoad(load, -1);
+
+  png_set_strip_16(png);
+  png_set_packing(png);
+  png_set_packswap(png);
+  bool expanded = false;
+  if ((color_type == PNG_COLOR_TYPE_GRAY && bit_depth <= 8) ||
+      png_get_valid(png, info, PNG_INFO_tRNS) != 0) {
+    png_set_expand(png);
+    expanded = true;
+  }
+  png_set_bgr(png);
+  png_set_interlace_handling(png);
+  png_read_update_info(png, info);
+
+  const size_t row_bytes = png_get_rowbytes(png, info);
+  const int channels = png_get_channels(png, info);
+  const int64_t block_bytes = static_cast<int64_t>(row_bytes) * height;
+  if (row_bytes < width || block_bytes > INT32_MAX) return EndPngLoad(load, -1);
+  load->pixels =
+      static_cast<uint8_t*>(AllocTracked(static_cast<size_t>(block_bytes), __FILE__, __LINE__));
+  load->rows =
+      static_cast<png_bytep*>(AllocTracked(sizeof(png_bytep) * height, __FILE__, __LINE__));
+  if (load->pixels == nullptr || load->rows == nullptr) return EndPngLoad(load, -1);
+  for (png_uint_32 y = 0; y < height; ++y) load->rows[y] = load->pixels + row_bytes * y;
+  png_read_image(png, load->rows);
+  png_read_end(png, nullptr);
+
+  ColorFormat format{};
+  if (color_type == PNG_COLOR_TYPE_PALETTE && !expanded) {
+    SetPalette8ColorFormat(&format);
+    png_colorp palette = nullptr;
+    int entries = 0;
+    if (png_get_PLTE(png, info, &palette, &entries) == 0) entries = 0;
+    for (int i = 0; i < entries && i < 256; ++i)
+      format.palette[i] = ColorPaletteEntry{palette[i].blue, palette[i].green, palette[i].red, 0};
+    // Every index must name an entry of the file's palette.
+    for (png_uint_32 y = 0; y < height; ++y)
+      for (png_uint_32 x = 0; x < width; ++x)
+        if (load->rows[y][x] >= entries) return EndPngLoad(load, -1);
+  } else if (color_type == PNG_COLOR_TYPE_GRAY || color_type == PNG_COLOR_TYPE_GRAY_ALPHA) {
+    if (row_bytes >= 2 * static_cast<size_t>(width)) {
+      // Grey then alpha: the grey byte is read as all three channels and the
+      // alpha byte is in no channel.
+      format.bit_depth = 16;
+      format.bytes_per_pixel = 2;
+      format.red_width = format.green_width = format.blue_width = 8;
+      format.red_mask = format.green_mask = format.blue_mask = 0xFF;
+      format.spare_mask = 0xFF00;
+      format.spare_shift = 8;
+      format.spare_width = 8;
+    } else {
+      SetGray8ColorFormat(&format);
+    }
+  } else {
+    SetRgb888ColorFormat(&format);
+    if (channels == 4) {
+      format.bit_depth = 32;
+      format.bytes_per_pixel = 4;
+      format.alpha_width = 8;
+      format.alpha_shift = 24;
+      format.alpha_mask = 0xFF000000u;
+    }
+  }
+
+  image->format = format;
+  image->width = static_cast<int32_t>(width);
+  image->height = static_cast<int32_t>(height);
+  image->pitch = static_cast<int32_t>(row_bytes);
+  image->pixels = load->pixels;
+  load->pixels = nullptr;
+  return EndPngLoad(load, 0);
+}
+
+// ---- JPEG -----------------------------------------------------------------------------
+
+namespace {
+
+constexpr size_t kJpegInputBufferSize = 4096;
+
+// libjpeg's source manager first, then the stream it reads.
+struct JpegStreamSource {
+  jpeg_source_mgr pub;
+  StreamSource* stream;
+  int64_t end;  // the stream's length when the source was set
+  boolean start_of_file;
+  // Set when the data ended before the end-of-image marker and a made-up
+  // marker was handed over.
+  boolean ran_out;
+  JOCTET* buffer;
+};
+
+struct JpegErrorManager {
+  jpeg_error_mgr pub;
+  jmp_buf jump;
+};
+
+void JpegInitSource(j_decompress_ptr cinfo) {
+  reinterpret_cast<JpegStreamSource*>(cinfo->src)->start_of_file = TRUE;
+}
+
+boolean JpegFillInputBuffer(j_decompress_ptr cinfo) {
+  auto* source = reinterpret_cast<JpegStreamSource*>(cinfo->src);
+  StreamSource* const stream = source->stream;
+  const int64_t left = source->end - stream->functions.Tell(stream->handle);
+  size_t bytes = left <= 0                                           ? 0
+                 : left < static_cast<int64_t>(kJpegInputBufferSize) ? static_cast<size_t>(left)
+                                                                     : kJpegInputBufferSize;
+  if (bytes > 0) bytes = stream->functions.Read(source->buffer, 1, bytes, stream->handle);
+  if (bytes == 0) {
+    if (source->start_of_file) ERREXIT(cinfo, JERR_INPUT_EMPTY);
+    WARNMS(cinfo, JWRN_JPEG_EOF);
+    source->ran_out = TRUE;
+    source->buffer[0] = 0xFF;
+    source->buffer[1] = JPEG_EOI;
+    bytes = 2;
+  }
+  source->pub.next_input_byte = source->buffer;
+  source->pub.bytes_in_buffer = bytes;
+  source->start_of_file = FALSE;
+  return TRUE;
+}
+
+void JpegSkipInputData(j_decompress_ptr cinfo, long count) {
+  auto* source = reinterpret_cast<JpegStreamSource*>(cinfo->src);
+  if (count <= 0) return;
+  while (count > static_cast<long>(source->pub.bytes_in_buffer)) {
+    count -= static_cast<long>(source->pub.bytes_in_buffer);
+    JpegFillInputBuffer(cinfo);
+  }
+  source->pub.next_input_byte += count;
+  source->pub.bytes_in_buffer -= static_cast<size_t>(count);
+}
+
+void JpegTermSource(j_decompress_ptr) {}
+
+// libjpeg's messages are not shown, as with libpng.
+void JpegQuietMessage(j_common_ptr) {}
+
+void JpegErrorExit(j_common_ptr cinfo) {
+  (*cinfo->err->output_message)(cinfo);
+  longjmp(reinterpret_cast<JpegErrorManager*>(cinfo->err)->jump, 1);
+}
+
+struct JpegLoad {
+  jpeg_decompress_struct cinfo;
+  JpegErrorManager error;
+  uint8_t* pixels;
+};
+
+int EndJpegLoad(JpegLoad* load, int result) {
+  jpeg_destroy_decompress(&load->cinfo);
+  FreeTracked(load->pixels);
+  FreeTracked(load);
+  return result;
+}
+
+void SetJpegStreamSource(j_decompress_ptr cinfo, StreamSource* stream) {
+  if (cinfo->src == nullptr) {
+    auto* source = static_cast<JpegStreamSource*>((*cinfo->mem->alloc_small)(
+        reinterpret_cast<j_common_ptr>(cinfo), JPOOL_PERMANENT, sizeof(JpegStreamSource)));
+    source->buffer = static_cast<JOCTET*>((*cinfo->mem->alloc_small)(
+        reinterpret_cast<j_common_ptr>(cinfo), JPOOL_PERMANENT, kJpegInputBufferSize));
+    cinfo->src = &source->pub;
+  }
+  auto* source = reinterpret_cast<JpegStreamSource*>(cinfo->src);
+  source->pub.init_source = JpegInitSource;
+  source->pub.fill_input_buffer = JpegFillInputBuffer;
+  source->pub.skip_input_data = JpegSkipInputData;
+  source->pub.resync_to_restart = jpeg_resync_to_restart;
+  source->pub.term_source = JpegTermSource;
+  source->stream = stream;
+  const int64_t start = stream->functions.Tell(stream->handle);
+  stream->functions.Seek(stream->handle, 0, 2);
+  source->end = stream->functions.Tell(stream->handle);
+  stream->functions.Seek(stream->handle, start, 0);
+  source->ran_out = FALSE;
+  source->pub.bytes_in_buffer = 0;
+  source->pub.next_input_byte = nullptr;
+}
+
+}  // namespace
+
+int LoadJpegImage(StreamSource* stream, GraphImage* image) {
+  JpegLoad* const load =
+      static_cast<JpegLoad*>(AllocTrackedCleared(sizeof(JpegLoad), __FILE__, __LINE__));
+  if (load == nullptr) return -1;
+  j_decompress_ptr cinfo = &load->cinfo;
+  cinfo->err = jpeg_std_error(&load->error.pub);
+  load->error.pub.error_exit = JpegErrorExit;
+  load->error.pub.output_message = JpegQuietMessage;
+  if (setjmp(load->error.jump)) return EndJpegLoad(load, -1);
+
+  jpeg_create_decompress(cinfo);
+  SetJpegStreamSource(cinfo, stream);
+  jpeg_read_header(cinfo, TRUE);
+  // Grey and colour pictures only (no CMYK); within the size limit.
+  if ((cinfo->out_color_space != JCS_GRAYSCALE && cinfo->out_color_space != JCS_RGB) ||
+      !ImageSizeAccepted(cinfo->image_width, cinfo->image_height))
+    return EndJpegLoad(load, -1);
+  jpeg_start_decompress(cinfo);
+
+  const int components = cinfo->output_components;
+  const int64_t row_bytes = int64_t{cinfo->output_width} * components;
+  if ((components != 1 && components != 3) || row_bytes * cinfo->output_height > INT32_MAX)
+    return EndJpegLoad(load, -1);
+  JSAMPARRAY sample = (*cinfo->mem->alloc_sarray)(
+      reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, static_cast<JDIMENSION>(row_bytes), 1);
+  load->pixels = static_cast<uint8_t*>(
+      AllocTracked(static_cast<size_t>(row_bytes * cinfo->output_height), __FILE__, __LINE__));
+  if (load->pixels == nullptr) return EndJpegLoad(load, -1);
+
+  while (cinfo->output_scanline < cinfo->output_height) {
+    uint8_t* const out = load->pixels + row_bytes * cinfo->output_scanline;
+    if (jpeg_read_scanlines(cinfo, sample, 1) != 1) return EndJpegLoad(load, -1);
+    if (components == 1) {
+      std::memcpy(out, sample[0], static_cast<size_t>(row_bytes));
+    } else {
+      for (int64_t i = 0; i < row_bytes; i += 3) {
+        out[i] = sample[0][i + 2];
+        out[i + 1] = sample[0][i + 1];
+        out[i + 2] = sample[0][i];
+      }
+    }
+  }
+  jpeg_finish_decompress(cinfo);
+  // Data that ended before its end-of-image marker is a damaged file.
+  if (reinterpret_cast<JpegStreamSource*>(cinfo->src)->ran_out) return EndJpegLoad(load, -1);
+
+  ColorFormat format{};
+  if (components == 3) {
+    SetRgb888ColorFormat(&format);
+  } else {
+    SetGray8ColorFormat(&format);
+  }
+  image->format = format;
+  image->width = static_cast<int32_t>(cinfo->output_width);
+  image->height = static_cast<int32_t>(cinfo->output_height);
+  image->pitch = static_cast<int32_t>(row_bytes);
+  image->pixels = load->pixels;
+  load->pixels = nullptr;
+  return EndJpegLoad(load, 0);
+}
