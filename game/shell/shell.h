@@ -42,6 +42,22 @@ extern int32_t menu_cursor;
 // picture of the play field.
 extern int32_t menu_capture_counter;
 extern int32_t menu_capture_img;
+// Frames shown of the game-over screen; 0 outside it.
+extern int32_t game_over_counter;
+
+// ---- Character choice ----------------------------------------------------------
+
+// How many more players may take the first or the second character: 2 while
+// its first colours are free, 1 when only the second colours are left, 0 once
+// two players took it. 2 at program start and whenever the choice is left.
+extern int32_t first_character_stock;
+extern int32_t second_character_stock;
+// Animation counters 0 to 63 of the two portraits; 12 at program start.
+extern int32_t first_portrait_counter;
+extern int32_t second_portrait_counter;
+// How many players have chosen, and per player 1 once chosen.
+extern int32_t choice_done_count;
+extern int32_t choice_done[4];
 
 // ---- Party and progress ----------------------------------------------------
 
@@ -49,6 +65,44 @@ extern int32_t player_count;          // 1 to 4
 extern int32_t revive_stock;          // shared revival stock, 0 to 9
 extern int32_t progress_flags[24];    // story flags; words 1 to 19 are scene_played
 extern int32_t pad_device[4];         // per player: 0 keyboard + pad 1, 1-4 pad, 5 keyboard
+
+// ---- Save slots ----------------------------------------------------------------
+
+// One player's part of a save slot.
+struct save_player_data {
+  int32_t character;
+  int32_t alive;
+  int32_t level;
+  int32_t hp;
+  int32_t hp_max;
+  int32_t agility_base;  // the bits of the player's float agility_base
+  int32_t attack_base;
+  int32_t vitality_base;
+  int32_t intelligence_base;
+  int32_t spell1_stock;
+  int32_t spell2_stock;
+};
+
+// The image of one save slot file, 6216 bytes of little-endian 32-bit words.
+struct save_data {
+  int32_t used;  // 1 once written; 0 = empty slot
+  int32_t player_count;
+  int32_t revive_stock;
+  int32_t present_map_number;
+  int32_t present_map_floor;
+  int32_t progress_flags[24];
+  // The present word of the 16 item rows of every floor of every area, areas
+  // in the order pelune_house, field01, field02, field03, dansion01,
+  // dansion02, dansion02sub, dansion03, library, dansion05, dansion06,
+  // dansion07, dansion08, dansion09, ending (92 floors).
+  int32_t item_present[92][16];
+  int32_t boss_active[9];  // the active word of the nine boss rows
+  save_player_data players[4];
+};
+
+// The three slots in memory, in file order ("patch/save_data0.dat" to
+// "patch/save_data2.dat"); read by load_settings, changed by write_save_slot.
+extern save_data save_slots[3];
 
 // ---- Music and sound requests -----------------------------------------------
 
@@ -474,7 +528,19 @@ void main_loop();
 // Start-up loading.
 void load_images();
 void load_sounds();
+// Reads "config_data.dat", "pad.dat" and then the three save slots.
 void load_settings();
+// Reads the three slot files into save_slots; a missing, short or
+// out-of-range slot reads as empty (all zero).
+void read_save_slots();
+// Fills slot k (0 to 2) from the game state and writes its file through a
+// temporary file renamed over the old one. 1 when written; 0 when the write
+// failed, which shows an error line and leaves the slot image and the file
+// as they were.
+int32_t write_save_slot(int32_t k);
+// Puts slot k into the game state: party, area and floor, story flags, item
+// and boss flags, the players' statistics and their start positions.
+void restore_save_slot(int32_t k);
 
 // Per-frame services of the frame loop.
 void update_music();

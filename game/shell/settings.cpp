@@ -1,0 +1,222 @@
+// The settings files "config_data.dat" and "pad.dat", and the button
+// configuration screen that edits and writes the first.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "game/shell/menu_common.h"
+#include "game/shell/shell.h"
+#include "game/world/world.h"
+#include "runtime/core/api.h"
+
+namespace {
+
+constexpr const char* kConfigPath = "config_data.dat";
+// The configuration is written here first and renamed over the file once
+// complete, so a failed write leaves the old file whole.
+constexpr const char* kConfigTempPath = "config_data.dat.tmp";
+constexpr const char* kPadPath = "pad.dat";
+
+// A line of the settings files: at most 255 characters are kept.
+using Line = char[256];
+
+// Reads the next line without its line end; the rest of a longer line is
+// skipped. False at the end of the file.
+bool read_line(std::FILE* file, Line& line) {
+  if (std::fgets(line, sizeof line, file) == nullptr) return false;
+  size_t length = std::strlen(line);
+  if (length > 0 && line[length - 1] == '\n') {
+    line[--length] = '\0';
+  } else {
+    int c;
+    do {
+      c = std::fgetc(file);
+    } while (c != EOF && c != '\n');
+  }
+  if (length > 0 && line[length - 1] == '\r') line[--length] = '\0';
+  return true;
+}
+
+bool is_separator(char c) { return c == ' ' || c == ','; }
+
+// The line's first token (blanks and commas separate) as a decimal number
+// that stops at the first non-digit; a token without leading digits gives 0.
+// False when the line has no token.
+bool first_token_value(const Line& line, int32_t& value) {
+  const char* start = line;
+  while (is_separator(*start)) ++start;
+  if (*start == '\0') return false;
+  char token[sizeof(Line)];
+  size_t length = 0;
+  while (start[length] != '\0' && !is_separator(start[length])) {
+    token[length] = start[length];
+    ++length;
+  }
+  token[length] = '\0';
+  const long number = std::strtol(token, nullptr, 10);
+  if (number > INT32_MAX) {
+    value = INT32_MAX;
+  } else if (number < INT32_MIN) {
+    value = INT32_MIN;
+  } else {
+    value = static_cast<int32_t>(number);
+  }
+  return true;
+}
+
+// Button numbers of the four players, then the revival stock. A line opening
+// with '@' ends the button lines; the next line is the revival stock. A
+// missing file or line keeps the values in force.
+void read_config_file() {
+  std::FILE* file = std::fopen(kConfigPath, "r");
+  if (file == nullptr) return;
+  Line line;
+  bool at_end = false;
+  bool stopped = false;
+  for (int32_t p = 0; p < 4 && !at_end && !stopped; ++p) {
+    for (int32_t a = 0; a < 5; ++a) {
+      if (!read_line(file, line)) {
+        at_end = true;
+        break;
+      }
+      if (line[0] == '@') {
+        stopped = true;
+        break;
+      }
+      first_token_value(line, player[p].action_button[a]);
+    }
+  }
+  if (!at_end && read_line(file, line)) first_token_value(line, revive_stock);
+  std::fclose(file);
+}
+
+void read_pad_file() {
+  std::FILE* file = std::fopen(kPadPath, "r");
+  if (file == nullptr) return;
+  Line line;
+  for (int32_t p = 0; p < 4; ++p) {
+    if (!read_line(file, line)) break;
+    first_token_value(line, pad_device[p]);
+  }
+  std::fclose(file);
+}
+
+bool write_config_file() {
+  std::FILE* file = std::fopen(kConfigTempPath, "w");
+  if (file == nullptr) return false;
+  bool written = true;
+  for (const player_data& record : player) {
+    for (const int32_t button : record.action_button) {
+      written = std::fprintf(file, "%d\n", button) > 0 && written;
+    }
+  }
+  written = std::fprintf(file, "%d\n", revive_stock) > 0 && written;
+  written = std::fflush(file) == 0 && written;
+  written = std::fclose(file) == 0 && written;
+  if (written) written = std::rename(kConfigTempPath, kConfigPath) == 0;
+  if (!written) std::remove(kConfigTempPath);
+  return written;
+}
+
+// ---- Button configuration -------------------------------------------------------------
+
+constexpr int32_t kConfigRows = 7;
+constexpr int32_t kReviveRow = 6;
+constexpr int32_t kExitRow = 7;
+// input_state indexes.
+constexpr int32_t kRight = 1;
+constexpr int32_t kLeft = 3;
+constexpr int32_t kFirstButton = 4;
+
+struct ConfigRow {
+  int32_t x, y;
+  const int32_t* lit;
+  const int32_t* dim;
+};
+const ConfigRow kConfigRowImages[kConfigRows] = {
+    {50, 45, &config_select_shot_img, &config_select_shot_shade_img},
+    {48, 105, &config_select_white_potion_img, &config_select_white_potion_shade_img},
+    {50, 165, &config_select_black_potion_img, &config_select_black_potion_shade_img},
+    {50, 225, &config_select_pause_img, &config_select_pause_shade_img},
+    {50, 285, &config_select_skip_img, &config_select_skip_shade_img},
+    {50, 345, &config_select_life_img, &config_select_life_shade_img},
+    {50, 405, &config_select_exit_img, &config_select_exit_shade_img},
+};
+constexpr int32_t kButtonColumnsX[4] = {360, 428, 496, 564};
+
+// Every newly pressed button of any player goes to the action of the row;
+// the highest number pressed wins.
+void assign_buttons(int32_t action) {
+  for (int32_t b = 0; b < 8; ++b) {
+    for (player_data& record : player) {
+      if (record.input_state[kFirstButton + b] != 2) continue;
+      record.action_button[action] = b;
+      se_title_decide_request = 1;
+    }
+  }
+}
+
+void change_revive_stock() {
+  for (const player_data& record : player) {
+    if (record.input_state[kRight] == 2 && revive_stock < 9) {
+      revive_stock += 1;
+      return;
+    }
+    if (record.input_state[kLeft] == 2 && revive_stock >= 1) {
+      revive_stock -= 1;
+      return;
+    }
+  }
+}
+
+void exit_config() {
+  for (const player_data& record : player) {
+    if (record.actions[0] != 2) continue;
+    if (write_config_file()) {
+      game_status = kStatusTitle;
+      menu_cursor = 1;
+      clear_decide_actions();
+      se_title_exit_request = 1;
+    } else {
+      ApiPrintToScreen("ファイル書き込みエラー\n");
+    }
+    return;
+  }
+}
+
+void draw_config() {
+  ApiDrawGraphicAt(0, 0, config_back_ground_img, 0);
+  for (int32_t row = 1; row <= kConfigRows; ++row) {
+    const ConfigRow& image = kConfigRowImages[row - 1];
+    draw_menu_row(image.x, image.y, *image.lit, *image.dim, row);
+  }
+  for (int32_t row = 1; row <= 5; ++row) {
+    const int32_t(&digits)[10] =
+        menu_cursor == row ? config_select_number_img : config_select_number_shade_img;
+    for (int32_t p = 0; p < 4; ++p) {
+      // Buttons 0 to 7 show as 1 to 8.
+      draw_digit_cell(kButtonColumnsX[p], kConfigRowImages[row - 1].y, digits,
+                      player[p].action_button[row - 1] + 1);
+    }
+  }
+  const int32_t(&digits)[10] =
+      menu_cursor == kReviveRow ? config_select_number_img : config_select_number_shade_img;
+  draw_digit_cell(360, 345, digits, revive_stock);
+}
+
+}  // namespace
+
+void load_settings() {
+  read_config_file();
+  read_pad_file();
+  read_save_slots();
+}
+
+void run_button_config() {
+  move_cursor_any_player(kConfigRows);
+  if (menu_cursor >= 1 && menu_cursor <= 5) assign_buttons(menu_cursor - 1);
+  if (menu_cursor == kReviveRow) change_revive_stock();
+  if (menu_cursor == kExitRow) exit_config();
+  draw_config();
+}
