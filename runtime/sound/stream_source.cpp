@@ -1,14 +1,27 @@
 // Stream sound sources and ring sharing: adding a source (decoded once, the
 // whole file image, or the caller's own stream), the ring a stream sound gets
 // or shares, and who holds a shared ring.
+#include <cstdarg>
 #include <cstring>
 
+#include "runtime/core/format.h"
 #include "runtime/core/log.h"
 #include "runtime/core/memory.h"
 #include "runtime/sound/sound.h"
 #include "runtime/sound/stream_sound.h"
 
 namespace {
+
+// Logs a formatted message that carries its own line end.
+void LogFormatted(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void LogFormatted(const char* format, ...) {
+  char text[kFormatBufferSize];
+  va_list arguments;
+  va_start(arguments, format);
+  FormatToBuffer(text, sizeof(text), format, arguments);
+  va_end(arguments);
+  LogAdd(text);
+}
 
 // Releases what a source that failed to open holds: its reader, its own
 // memory stream and its block (the caller's stream is never closed here).
@@ -185,14 +198,14 @@ int AddStreamSoundFile(const char* path, int32_t repeat, int32_t handle, int32_t
                        int32_t share_with) {
   const intptr_t file = FileOpenThunk(path, 0, 1, 0);
   if (file == 0) {
-    LogPrintf("右記のＷＡＶファイルのロードに失敗しました：%s \n", path);
+    LogFormatted("右記のＷＡＶファイルのロードに失敗しました：%s \n", path);
     return -1;
   }
   const StreamSource stream = {*GetFileStreamFunctions(), file};
   int32_t copied = 0;
   if (AddSreamSound(&stream, repeat, handle, source_kind, &copied, share_with) != 0) {
     FileCloseThunk(file);
-    LogPrintf("右記のＷＡＶファイルのセットアップに失敗しました：%s \n", path);
+    LogFormatted("右記のＷＡＶファイルのセットアップに失敗しました：%s \n", path);
     return -1;
   }
   if (copied != 0) FileCloseThunk(file);
