@@ -100,7 +100,8 @@ class ClockHost {
   // Blocks until the next 1/60 s boundary and consumes it.
   virtual void WaitVerticalBlank() = 0;
   // True only on the first status read after a 1/60 s boundary that no wait
-  // (and no earlier read) has consumed yet.
+  // (and no earlier read) has consumed yet. Such a read consumes the blank as
+  // a wait does: on the game thread it starts a frame like a wait.
   virtual bool InVerticalBlank() = 0;
   // The scan line the display would be drawing now (0 to 479 and the blank).
   virtual int ScanLine() = 0;

@@ -116,13 +116,16 @@ void NullClock::WaitVerticalBlank() {
 
 bool NullClock::InVerticalBlank() {
   std::unique_lock<std::mutex> lock(mutex_);
-  if (MovesClock()) AdvanceLocked(lock, now_ + kReadStepMicroseconds);
+  const bool game = MovesClock();
+  if (game) AdvanceLocked(lock, now_ + kReadStepMicroseconds);
   const uint64_t period = PeriodIndex(now_);
-  if (period > consumed_period_) {
-    consumed_period_ = period;
-    return true;
-  }
-  return false;
+  if (period <= consumed_period_) return false;
+  // A read that finds the blank consumes it as a wait would: the frame that
+  // waited for it starts here.
+  consumed_period_ = period;
+  lock.unlock();
+  if (game && on_vertical_blank_) on_vertical_blank_();
+  return true;
 }
 
 int NullClock::ScanLine() {

@@ -30,7 +30,9 @@ class NullClock : public ClockHost {
   static constexpr int kTotalLines = 525;
 
   // `on_vertical_blank` runs on the game thread after each of its
-  // vertical-blank waits, once the clock stands on the boundary.
+  // vertical-blank waits, once the clock stands on the boundary, and after
+  // each of its blank-status reads that finds a blank (which consumes it as
+  // a wait does).
   NullClock(uint64_t start_microseconds, std::function<void()> on_vertical_blank);
   ~NullClock() override;
 

@@ -4,7 +4,8 @@
 // optional WAV file.
 //
 // A frame is the window image right after the first whole-window transfer
-// that follows a vertical-blank wait; frame 1 is the first such image.
+// that follows a vertical-blank wait (or a blank-status read that found the
+// blank, which consumes it as a wait does); frame 1 is the first such image.
 // Partial transfers and transfers without a wait before them change the
 // window image but are not frames.
 #pragma once

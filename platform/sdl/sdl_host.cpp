@@ -61,12 +61,14 @@ class SdlClock : public ClockHost {
 
   bool InVerticalBlank() override {
     const uint64_t period = PeriodIndex(Now());
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (period > consumed_period_) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (period <= consumed_period_) return false;
       consumed_period_ = period;
-      return true;
     }
-    return false;
+    // Found like this, the blank is consumed as a wait would consume it.
+    if (IsGameThread() && on_vertical_blank_) on_vertical_blank_();
+    return true;
   }
 
   int ScanLine() override {

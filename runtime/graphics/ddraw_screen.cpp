@@ -123,6 +123,24 @@ void ChooseOverlayFormat() {
 
 // ---- Start and end ------------------------------------------------------------------
 
+int StartScreenSystem(HWND window) {
+  Screen.GraphicsWindow = window;
+  if (InitDirectDraw() < 0) {
+    if (Screen.MemImageRendering == 1) FatalExit("DirectDraw の初期化に失敗しました");
+    LogAdd("ソフトウエアレンダリングモードに変更します\n");
+    SetHardwareAcceleration(0);
+    if (InitDirectDraw() < 0) FatalExit("DirectDraw の初期化に失敗しました");
+  }
+  GraphicsReady = 1;
+  return 0;
+}
+
+int EndScreenSystem() {
+  EndDirectDraw();
+  GraphicsReady = 0;
+  return 0;
+}
+
 int InitDirectDraw() {
   if (Screen.DirectDrawObject != nullptr) return -1;
   LogAdd("DirectDraw 関連の初期化を行います\n");

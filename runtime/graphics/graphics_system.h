@@ -10,6 +10,15 @@ extern int32_t GraphicsReady;
 // 1 when Direct3D drawing is in use.
 extern int32_t Use3DDrawing;
 
+#include "platform/win32/types.h"
+
+// Starts the screen system for `window`: DirectDraw with hardware
+// acceleration, and when that fails, for good without it (the screens are
+// then software images). 0; the program ends when neither start succeeds.
+int StartScreenSystem(HWND window);
+// Ends the screen system. 0.
+int EndScreenSystem();
+
 // Starts graphics management (the graphic registry, the draw settings'
 // start values, the fonts): run by the screen start and after each screen
 // mode change. 0.

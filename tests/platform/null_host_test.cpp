@@ -116,6 +116,22 @@ TEST_F(NullHostTest, AFrameIsTheFirstWholeWriteAfterAVerticalBlankWait) {
   EXPECT_EQ(height, kHeight);
 }
 
+TEST_F(NullHostTest, AStatusReadThatFindsTheBlankStartsAFrameLikeAWait) {
+  Start();
+  host_->Clock().WaitVerticalBlank();
+  WriteWhole(0x111111);
+  ASSERT_EQ(host_->FrameCount(), 1);
+  // A frame that took longer than a period finds the blank begun.
+  host_->Clock().Sleep(20);
+  ASSERT_TRUE(host_->Clock().InVerticalBlank());
+  WriteWhole(0x222222);
+  EXPECT_EQ(host_->FrameCount(), 2);
+  // A read that finds no blank starts nothing.
+  EXPECT_FALSE(host_->Clock().InVerticalBlank());
+  WriteWhole(0x333333);
+  EXPECT_EQ(host_->FrameCount(), 2);
+}
+
 TEST_F(NullHostTest, WritesAreScaledAndClippedToTheWindowImage) {
   Start();
   // A 2 x 1 image stretched over the whole 4 x 2 window.
