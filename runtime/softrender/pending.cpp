@@ -20,5 +20,3 @@ int DrawGraphicFourCornersSoft(float, float, float, float, float, float, float, 
 int DrawFilledBoxSoft(int32_t, int32_t, int32_t, int32_t, uint32_t) { return -1; }
 int DrawBoxOutlineSoft(int32_t, int32_t, int32_t, int32_t, uint32_t) { return -1; }
 void DrawMemImageLines(MEMIMG*, const LineRecord*, int32_t) {}
-void RasterizeMemImageTriangle(MEMIMG*, const MEMIMG*, const TriangleVertex*, int32_t,
-                               const MEMIMG*, uint32_t) {}

@@ -16,13 +16,17 @@ struct SolidColor {
   const int32_t* delta_param;  // 16-bit mode 1: centre of SignedScaleTable row param
 };
 
+// How a colour is tinted by DrawBrightness: the box fill and the line take
+// (c x b) >> 8, the flat triangle c x b / 255 through ScaleTable.
+enum class SolidTint { kShift8, kScaleTable };
+
 // Prepares `color` (a pixel value of pixel kind `kind`, 0 or 1) under the
 // draw settings in force: tints it by DrawBrightness unless that is white,
-// each channel or field becoming (c x b) >> 8 (the fourth byte of a 32-bit
-// colour kept), and takes the table values of BlendParam. False when
-// nothing is to be drawn: BlendMode outside 0 to 4, or BlendParam 0 in
-// modes 1 to 3.
-bool PrepareSolidColor(int32_t kind, uint32_t color, SolidColor* solid);
+// each channel or field by `tint` (the fourth byte of a 32-bit colour kept),
+// and takes the table values of BlendParam. False when nothing is to be
+// drawn: BlendMode outside 0 to 4, or BlendParam 0 in modes 1 to 3.
+bool PrepareSolidColor(int32_t kind, uint32_t color, SolidColor* solid,
+                       SolidTint tint = SolidTint::kShift8);
 
 // Mode kMode on the 32-bit pixel at `p`: 0 writes the colour (all four
 // bytes); 1 d + floor((c - d) x param / 256) per channel; 2 and 3 the packed

@@ -547,12 +547,13 @@ inline void Stretch(MEMIMG* dest, const MEMIMG* src, const int32_t* corners, int
 // ---- The constant-colour operations, the box fill and the line ----
 
 // The colour after the brightness tint ((c x b) >> 8 per channel or field,
-// a 32-bit colour's fourth byte kept), and the mode drawn (-1: nothing).
+// or c x b / 255 with `scale_tint`; a 32-bit colour's fourth byte kept), and
+// the mode drawn (-1: nothing).
 struct Solid {
   int mode;
   uint32_t color;
 };
-inline Solid SolidOf(int kind, uint32_t color, const Settings& st) {
+inline Solid SolidOf(int kind, uint32_t color, const Settings& st, bool scale_tint = false) {
   int mode = st.mode;
   if (mode < 0 || mode > 4) return {-1, 0};
   if (mode >= 1 && mode <= 3 && st.param == 0) return {-1, 0};
@@ -562,12 +563,13 @@ inline Solid SolidOf(int kind, uint32_t color, const Settings& st) {
   if ((st.brightness & 0xFFFFFF) == 0xFFFFFF) {
     return {mode, kind == 1 ? color : color & 0xFFFF};
   }
+  const int64_t divisor = scale_tint ? 255 : 256;
   if (kind == 1) {
     const C32 c = Split32(color);
-    return {mode, Join32({c.r * L[0] / 256, c.g * L[1] / 256, c.b * L[2] / 256, c.x})};
+    return {mode, Join32({c.r * L[0] / divisor, c.g * L[1] / divisor, c.b * L[2] / divisor, c.x})};
   }
   const F16 f = Split16(color);
-  return {mode, Join16({f.r * L[0] / 256, f.g * L[1] / 256, f.b * L[2] / 256})};
+  return {mode, Join16({f.r * L[0] / divisor, f.g * L[1] / divisor, f.b * L[2] / divisor})};
 }
 
 inline uint32_t Solid32(const Solid& s, int64_t p, uint32_t dw) {
