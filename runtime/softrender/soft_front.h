@@ -51,9 +51,8 @@ int SetupMemImageTriangle(const TriangleVertex* vertices, const GraphicRecord* g
 int DrawMemImageQuad(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
                      int32_t x3, int32_t y3, const GraphicRecord* graphic, int32_t transparent);
 // The same with float corners, each truncated toward zero. 0.
-int DrawGraphicFourCornersSoft(float x0, float y0, float x1, float y1, float x2, float y2,
-                               float x3, float y3, const GraphicRecord* graphic,
-                               int32_t transparent);
+int DrawGraphicFourCornersSoft(float x0, float y0, float x1, float y1, float x2, float y2, float x3,
+                               float y3, const GraphicRecord* graphic, int32_t transparent);
 
 // Fills the box (x1, y1)-(x2, y2) (right and bottom exclusive, either order)
 // with `color`, a pixel value of the screen's format. 0 when done, -1 when

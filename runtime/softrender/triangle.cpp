@@ -40,8 +40,8 @@ void ExchangeSort(const FixedVertex* order[3], Key key) {
 // A segment from vertex a down to vertex b starting at x `start`: its slope
 // per row (truncated toward zero) and its rows. False for a segment of no
 // rows.
-bool Segment(const FixedVertex& a, const FixedVertex& b, int32_t start, int32_t* x,
-             int32_t* slope, int32_t* rows) {
+bool Segment(const FixedVertex& a, const FixedVertex& b, int32_t start, int32_t* x, int32_t* slope,
+             int32_t* rows) {
   const int32_t n = b.y - a.y;
   if (n <= 0) return false;
   *x = start;
@@ -153,8 +153,14 @@ void RasterizeMemImageTriangle(MEMIMG* dest, const MEMIMG* src, const TriangleVe
     const int32_t u = src != nullptr ? v.u : 0;
     const int32_t w = src != nullptr ? v.v : 0;
     if (!InRange(u) || !InRange(w)) return;
-    fixed[i] = {v.x * kTriangleOne + kTriangleOne / 2, v.y * kTriangleOne + kTriangleOne / 2,
-                u * kTriangleOne, w * kTriangleOne, v.x, v.y, u, w};
+    fixed[i] = {v.x * kTriangleOne + kTriangleOne / 2,
+                v.y * kTriangleOne + kTriangleOne / 2,
+                u * kTriangleOne,
+                w * kTriangleOne,
+                v.x,
+                v.y,
+                u,
+                w};
   }
 
   TriangleCall call{};

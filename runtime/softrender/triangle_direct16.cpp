@@ -19,8 +19,7 @@ struct TriangleDirect16Loop {
             const uint32_t a = sp[2];
             if constexpr (kTrans) {
               if (kMode != 4 && a == 0) return;
-              Draw16<kMode, kBlend, kBright, Mode1Plain::kSignedScale>(c, sw, a != 255, a, bp,
-                                                                      dp);
+              Draw16<kMode, kBlend, kBright, Mode1Plain::kSignedScale>(c, sw, a != 255, a, bp, dp);
             } else {
               Draw16<kMode, kBlend, kBright, Mode1Plain::kSignedScale>(c, sw, true, a, bp, dp);
             }
@@ -40,7 +39,6 @@ void TriangleDirect16(const TriangleCall& call) {
   const int32_t p = c.param;
   if (c.mode == 1 && p == 255) c.mode = 0;
   if ((c.mode == 1 || c.mode == 2 || c.mode == 3) && p == 0) return;
-  LoopTable<TriangleDirect16Loop, TriangleCall>::Call(c, c.blend != nullptr, !c.white,
-                                                      c.source->alpha_flag == 1,
-                                                      c.transparent != 0);
+  LoopTable<TriangleDirect16Loop, TriangleCall>::Call(
+      c, c.blend != nullptr, !c.white, c.source->alpha_flag == 1, c.transparent != 0);
 }

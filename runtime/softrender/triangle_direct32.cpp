@@ -37,7 +37,6 @@ void TriangleDirect32(const TriangleCall& call) {
   const int32_t p = c.param;
   if (c.mode == 1 && p == 255) c.mode = 0;
   if ((c.mode == 1 || c.mode == 2 || c.mode == 3) && p == 0) return;
-  LoopTable<TriangleDirect32Loop, TriangleCall>::Call(c, c.blend != nullptr, !c.white,
-                                                      c.source->alpha_flag == 1,
-                                                      c.transparent != 0);
+  LoopTable<TriangleDirect32Loop, TriangleCall>::Call(
+      c, c.blend != nullptr, !c.white, c.source->alpha_flag == 1, c.transparent != 0);
 }

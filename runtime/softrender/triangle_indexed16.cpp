@@ -16,7 +16,7 @@ struct TriangleIndexed16Loop {
       const uint32_t index = *sp;
       if (kTrans && index == key) return;
       Draw16<kMode, kBlend, kBright, Mode1Plain::kSignedScale>(c, palette[index], false, 255, bp,
-                                                              dp);
+                                                               dp);
     });
   }
 };

@@ -36,8 +36,14 @@ inline std::array<FixedCorner, 3> FixedCorners(const TriangleVertex* t, bool tex
   std::array<FixedCorner, 3> out;
   for (int i = 0; i < 3; ++i) {
     const int64_t u = textured ? t[i].u : 0, v = textured ? t[i].v : 0;
-    out[i] = {t[i].x * kFixedOne + kFixedOne / 2, t[i].y * kFixedOne + kFixedOne / 2,
-              u * kFixedOne, v * kFixedOne, t[i].x, t[i].y, u, v};
+    out[i] = {t[i].x * kFixedOne + kFixedOne / 2,
+              t[i].y * kFixedOne + kFixedOne / 2,
+              u * kFixedOne,
+              v * kFixedOne,
+              t[i].x,
+              t[i].y,
+              u,
+              v};
   }
   return out;
 }
@@ -103,8 +109,8 @@ inline std::vector<TriangleRow> TriangleRows(const TriangleVertex* t) {
     const int64_t rx = at(right, i, &rk);
     // The left side's second segment starts again on the middle vertex's
     // row; the rows go on from there.
-    const int64_t y = left_restarts && lk == 1 ? FixedWhole(mid.Y) + (i - left[0].rows)
-                                               : FixedWhole(top.Y) + i;
+    const int64_t y =
+        left_restarts && lk == 1 ? FixedWhole(mid.Y) + (i - left[0].rows) : FixedWhole(top.Y) + i;
     rows.push_back({y, FixedWhole(lx), FixedWhole(rx)});
   }
   return rows;
@@ -117,10 +123,12 @@ struct TexelPlane {
   uint32_t ref_u, ref_v;
   uint32_t du_dx, du_dy, dv_dx, dv_dy;
   uint32_t U(int64_t x, int64_t y) const {
-    return ref_u + static_cast<uint32_t>(x - ref_x) * du_dx + static_cast<uint32_t>(y - ref_y) * du_dy;
+    return ref_u + static_cast<uint32_t>(x - ref_x) * du_dx +
+           static_cast<uint32_t>(y - ref_y) * du_dy;
   }
   uint32_t V(int64_t x, int64_t y) const {
-    return ref_v + static_cast<uint32_t>(x - ref_x) * dv_dx + static_cast<uint32_t>(y - ref_y) * dv_dy;
+    return ref_v + static_cast<uint32_t>(x - ref_x) * dv_dx +
+           static_cast<uint32_t>(y - ref_y) * dv_dy;
   }
 };
 inline TexelPlane PlaneOf(const TriangleVertex* t) {
@@ -135,9 +143,13 @@ inline TexelPlane PlaneOf(const TriangleVertex* t) {
   auto g = [&](int64_t num) {
     return static_cast<uint32_t>(DoubleToInt(double(num) * double(kFixedOne) / d));
   };
-  return {FixedWhole(c[0].X), FixedWhole(c[0].Y), static_cast<uint32_t>(c[0].U),
-          static_cast<uint32_t>(c[0].V), g(dy10 * du20 - dy20 * du10),
-          g(du10 * dx20 - dx10 * du20), g(dy10 * dv20 - dy20 * dv10),
+  return {FixedWhole(c[0].X),
+          FixedWhole(c[0].Y),
+          static_cast<uint32_t>(c[0].U),
+          static_cast<uint32_t>(c[0].V),
+          g(dy10 * du20 - dy20 * du10),
+          g(du10 * dx20 - dx10 * du20),
+          g(dy10 * dv20 - dy20 * dv10),
           g(dv10 * dx20 - dx10 * dv20)};
 }
 
@@ -155,8 +167,8 @@ inline void Triangle(MEMIMG* dest, const MEMIMG* src, const TriangleVertex* t, i
     }
   }
   for (int i = 0; i < 3; ++i) {
-    for (int64_t v : {int64_t{t[i].x}, int64_t{t[i].y}, src ? int64_t{t[i].u} : 0,
-                      src ? int64_t{t[i].v} : 0}) {
+    for (int64_t v :
+         {int64_t{t[i].x}, int64_t{t[i].y}, src ? int64_t{t[i].u} : 0, src ? int64_t{t[i].v} : 0}) {
       if (v < -8191 || v > 8191) return;
     }
   }

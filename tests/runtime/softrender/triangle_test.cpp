@@ -90,8 +90,8 @@ TEST_F(TriangleTest, EveryFamilyModeAndVariantMatchesTheModel) {
               if (k.palette && rng() % 4 != 0) src.get()->transparent_value &= 0xFF;
               Image dst(kDestW, kDestH, k.kind, 0, 0);
               FillRandom(rng, dst);
-              Image blend_image(sw + static_cast<int>(rng() % 3),
-                                sh + static_cast<int>(rng() % 3), 2, 0, 0);
+              Image blend_image(sw + static_cast<int>(rng() % 3), sh + static_cast<int>(rng() % 3),
+                                2, 0, 0);
               FillRandom(rng, blend_image, true);
               BuildBlendGraphicTable(static_cast<int>(rng() & 255), static_cast<int>(rng() & 255));
               blit_reference::Settings s;
@@ -108,8 +108,11 @@ TEST_F(TriangleTest, EveryFamilyModeAndVariantMatchesTheModel) {
                 TriangleVertex v[3];
                 RandomTriangle(rng, kDestW, kDestH, sw, sh, v);
                 const std::string diff = CompareWithModel(
-                    dst, [&] { RasterizeMemImageTriangle(dst.get(), src.get(), v, transparent, b, 0); },
-                    [&] { blit_reference::Triangle(dst.get(), src.get(), v, transparent, b, 0, s); });
+                    dst,
+                    [&] { RasterizeMemImageTriangle(dst.get(), src.get(), v, transparent, b, 0); },
+                    [&] {
+                      blit_reference::Triangle(dst.get(), src.get(), v, transparent, b, 0, s);
+                    });
                 if (!diff.empty()) {
                   ADD_FAILURE() << k.name << " mode=" << mode << " param=" << param
                                 << " brightness=" << std::hex << brightness << std::dec
@@ -143,10 +146,13 @@ TEST_F(TriangleTest, FlatColourMatchesTheModel) {
           std::mt19937 rng(++seed);
           Image dst(kDestW, kDestH, kind, 0, 0);
           FillRandom(rng, dst);
-          blit_reference::Settings s{mode, param, brightness, false,
-                                     {static_cast<int>(rng() % 6), static_cast<int>(rng() % 5),
-                                      kDestW - static_cast<int>(rng() % 6),
-                                      kDestH - static_cast<int>(rng() % 5)}};
+          blit_reference::Settings s{
+              mode,
+              param,
+              brightness,
+              false,
+              {static_cast<int>(rng() % 6), static_cast<int>(rng() % 5),
+               kDestW - static_cast<int>(rng() % 6), kDestH - static_cast<int>(rng() % 5)}};
           Apply(s);
           for (int n = 0; n < 6; ++n) {
             TriangleVertex v[3];
@@ -199,18 +205,30 @@ TEST_F(TriangleTest, RowsAndSpansOfHandWorkedTriangles) {
   const Case cases[] = {
       {"right angle at the origin: 5, 4, 3, 2 pixels from column 0, not the last row",
        {{0, 0, 0, 0}, {4, 0, 0, 0}, {0, 4, 0, 0}},
-       {{1, 1, 1, 1, 1, 0, 0}, {1, 1, 1, 1, 0, 0, 0}, {1, 1, 1, 0, 0, 0, 0},
-        {1, 1, 0, 0, 0, 0, 0}, empty, empty, empty}},
+       {{1, 1, 1, 1, 1, 0, 0},
+        {1, 1, 1, 1, 0, 0, 0},
+        {1, 1, 1, 0, 0, 0, 0},
+        {1, 1, 0, 0, 0, 0, 0},
+        empty,
+        empty,
+        empty}},
       {"the same vertices in another order",
        {{0, 4, 0, 0}, {0, 0, 0, 0}, {4, 0, 0, 0}},
-       {{1, 1, 1, 1, 1, 0, 0}, {1, 1, 1, 1, 0, 0, 0}, {1, 1, 1, 0, 0, 0, 0},
-        {1, 1, 0, 0, 0, 0, 0}, empty, empty, empty}},
+       {{1, 1, 1, 1, 1, 0, 0},
+        {1, 1, 1, 1, 0, 0, 0},
+        {1, 1, 1, 0, 0, 0, 0},
+        {1, 1, 0, 0, 0, 0, 0},
+        empty,
+        empty,
+        empty}},
       {"one row high: the top row only",
        {{1, 5, 0, 0}, {5, 5, 0, 0}, {3, 6, 0, 0}},
        {empty, empty, empty, empty, empty, {0, 1, 1, 1, 1, 1, 0}, empty}},
-      {"all in one row: nothing", {{0, 2, 0, 0}, {3, 2, 0, 0}, {6, 2, 0, 0}},
+      {"all in one row: nothing",
+       {{0, 2, 0, 0}, {3, 2, 0, 0}, {6, 2, 0, 0}},
        {empty, empty, empty, empty, empty, empty, empty}},
-      {"on one slanted line: nothing", {{0, 0, 0, 0}, {2, 1, 0, 0}, {6, 3, 0, 0}},
+      {"on one slanted line: nothing",
+       {{0, 0, 0, 0}, {2, 1, 0, 0}, {6, 3, 0, 0}},
        {empty, empty, empty, empty, empty, empty, empty}},
   };
   for (const Case& c : cases) EXPECT_EQ(Coverage(c.v, 7, 7), c.rows) << c.name;
@@ -256,8 +274,8 @@ TEST_F(TriangleTest, CoversPixelsWellInsideAndNoneWellOutside) {
   for (int n = 0; n < 300; ++n) {
     TriangleVertex v[3];
     for (auto& p : v) p = {static_cast<int>(rng() % W), static_cast<int>(rng() % H), 0, 0};
-    const double area2 = double(v[1].x - v[0].x) * (v[2].y - v[0].y) -
-                         double(v[2].x - v[0].x) * (v[1].y - v[0].y);
+    const double area2 =
+        double(v[1].x - v[0].x) * (v[2].y - v[0].y) - double(v[2].x - v[0].x) * (v[1].y - v[0].y);
     if (area2 == 0) continue;
     const auto rows = Coverage(v, W, H);
     for (int y = 0; y < H; ++y) {
@@ -352,33 +370,32 @@ TEST_F(TriangleTest, HandWorkedPixels) {
   const uint32_t kGreen = 1u << 5, kRed = 1u << 11;
   const GoldenCase cases[] = {
       // Indexed onto 32-bit.
-      {"32 indexed plain copy writes the fourth byte", 1, 1, 0, 0, 0, W, 0, -1, 0x100,
-       0x12345678, 0xFF000000, 0x12345678},
-      {"32 indexed tinted keeps the fourth byte", 1, 1, 0, 0, 0, 0x808080, 0, -1, 0x100,
-       0x12FFFFFF, 0x77000000, 0x77808080},
-      {"32 indexed: a key above 255 never matches", 1, 1, 0, 0, 0, W, 1, -1, 0x100, 0x00ABCDEF,
-       0, 0x00ABCDEF},
-      {"32 indexed: the key skips the texel", 1, 1, 0, 0, 0, W, 1, -1, 0, 0x00ABCDEF, 0x42,
-       0x42},
+      {"32 indexed plain copy writes the fourth byte", 1, 1, 0, 0, 0, W, 0, -1, 0x100, 0x12345678,
+       0xFF000000, 0x12345678},
+      {"32 indexed tinted keeps the fourth byte", 1, 1, 0, 0, 0, 0x808080, 0, -1, 0x100, 0x12FFFFFF,
+       0x77000000, 0x77808080},
+      {"32 indexed: a key above 255 never matches", 1, 1, 0, 0, 0, W, 1, -1, 0x100, 0x00ABCDEF, 0,
+       0x00ABCDEF},
+      {"32 indexed: the key skips the texel", 1, 1, 0, 0, 0, W, 1, -1, 0, 0x00ABCDEF, 0x42, 0x42},
       {"32 indexed: the key is drawn without the flag", 1, 1, 0, 0, 0, W, 0, -1, 0, 0x00ABCDEF,
        0x42, 0x00ABCDEF},
-      {"32 indexed subtract of zero sets green's and red's low bit, clears the fourth byte", 1,
-       1, 0, 3, 0, W, 0, -1, 0x100, 0x00000000, 0x80402010, 0x00412110},
-      {"32 indexed multiply by blend weight 0 is black", 1, 1, 0, 4, 0, W, 0, 0, 0x100,
-       0x00FFFFFF, 0x11808080, 0x11000000},
+      {"32 indexed subtract of zero sets green's and red's low bit, clears the fourth byte", 1, 1,
+       0, 3, 0, W, 0, -1, 0x100, 0x00000000, 0x80402010, 0x00412110},
+      {"32 indexed multiply by blend weight 0 is black", 1, 1, 0, 4, 0, W, 0, 0, 0x100, 0x00FFFFFF,
+       0x11808080, 0x11000000},
       {"32 indexed blend weight 255: s - 1 above d, s below", 1, 1, 0, 0, 0, W, 0, 255, 0x100,
        0x00C81400, 0x00649664, 0x00C71400},
       // 32-bit source.
       {"32 direct: the key must match all four bytes", 1, 0, 0, 0, 0, W, 1, -1, 0x00123456,
        0x01123456, 0, 0x01123456},
-      {"32 direct subtract at 0 draws nothing", 1, 0, 0, 3, 0, W, 0, -1, 0, 0x00FFFFFF,
-       0x12345678, 0x12345678},
-      {"32 alpha 0 under the flag is skipped", 1, 0, 1, 0, 0, W, 1, -1, 0, 0x00FFFFFF,
-       0x12345678, 0x12345678},
+      {"32 direct subtract at 0 draws nothing", 1, 0, 0, 3, 0, W, 0, -1, 0, 0x00FFFFFF, 0x12345678,
+       0x12345678},
+      {"32 alpha 0 under the flag is skipped", 1, 0, 1, 0, 0, W, 1, -1, 0, 0x00FFFFFF, 0x12345678,
+       0x12345678},
       {"32 alpha 0 under the flag still multiplies, to black", 1, 0, 1, 4, 0, W, 1, -1, 0,
        0x00FFFFFF, 0x12345678, 0x12000000},
-      {"32 alpha 0 without the flag multiplies to black", 1, 0, 1, 4, 0, W, 0, -1, 0,
-       0x00FFFFFF, 0x12345678, 0x12000000},
+      {"32 alpha 0 without the flag multiplies to black", 1, 0, 1, 4, 0, W, 0, -1, 0, 0x00FFFFFF,
+       0x12345678, 0x12000000},
       {"32 alpha 255 under the flag multiplies plainly", 1, 0, 1, 4, 0, W, 1, -1, 0, 0xFF808080,
        0x00404040, 0x00202020},
       {"32 alpha 255 under the flag is copied whole", 1, 0, 1, 0, 0, W, 1, -1, 0, 0xFFABCDEF,
@@ -388,40 +405,37 @@ TEST_F(TriangleTest, HandWorkedPixels) {
       // Indexed onto 16-bit.
       {"16 indexed alpha blend rounds toward zero down", 0, 1, 0, 1, 128, W, 0, -1, 0x100, 0,
        10u << 11, 5u << 11},
-      {"16 indexed alpha blend rounds toward zero up", 0, 1, 0, 1, 128, W, 0, -1, 0x100, 10, 0,
-       5},
-      {"16 indexed add: blue 20 and 20 saturate at 31, the carry into green's low bit", 0, 1, 0,
-       2, 255, W, 0, -1, 0x100, 20, 20, 31 | kGreen},
+      {"16 indexed alpha blend rounds toward zero up", 0, 1, 0, 1, 128, W, 0, -1, 0x100, 10, 0, 5},
+      {"16 indexed add: blue 20 and 20 saturate at 31, the carry into green's low bit", 0, 1, 0, 2,
+       255, W, 0, -1, 0x100, 20, 20, 31 | kGreen},
       {"16 indexed add: red 1 and 1 stay 1", 0, 1, 0, 2, 255, W, 0, -1, 0x100, kRed, kRed, kRed},
-      {"16 indexed subtract of zero clears bit 5 and sets bit 11", 0, 1, 0, 3, 0, W, 0, -1,
-       0x100, 0, kGreen, kRed},
-      {"16 indexed subtract under blend weight 0 clears bit 5, sets bit 11", 0, 1, 0, 3, 255, W,
-       0, 0, 0x100, 0xFFFF, kGreen, kRed},
+      {"16 indexed subtract of zero clears bit 5 and sets bit 11", 0, 1, 0, 3, 0, W, 0, -1, 0x100,
+       0, kGreen, kRed},
+      {"16 indexed subtract under blend weight 0 clears bit 5, sets bit 11", 0, 1, 0, 3, 255, W, 0,
+       0, 0x100, 0xFFFF, kGreen, kRed},
       {"16 indexed multiply by blend weight 0 is black", 0, 1, 0, 4, 0, W, 0, 0, 0x100, 0xFFFF,
        0xFFFF, 0},
-      {"16 indexed blend weight 255 gives d + (s - d) x 255 / 256", 0, 1, 0, 0, 0, W, 0, 255,
-       0x100, 31, 0, 30},
+      {"16 indexed blend weight 255 gives d + (s - d) x 255 / 256", 0, 1, 0, 0, 0, W, 0, 255, 0x100,
+       31, 0, 30},
       {"16 indexed brightness blue 254 makes 31 into 30", 0, 1, 0, 0, 0, 0xFFFFFE, 0, -1, 0x100,
        0xFFFF, 0, 0xFFFE},
       // 16-bit source.
       {"16 direct: the key skips the texel", 0, 0, 0, 0, 0, W, 1, -1, 0x1234, 0x1234, 7, 7},
       {"16 direct: the key is drawn without the flag", 0, 0, 0, 0, 0, W, 0, -1, 0x1234, 0x1234, 7,
        0x1234},
-      {"16 direct subtract at 0 draws nothing", 0, 0, 0, 3, 0, W, 0, -1, 0, 0xFFFF, 0x1234,
-       0x1234},
-      {"16 alpha 255 under the flag copies the colour word", 0, 0, 1, 0, 0, W, 1, -1, 0,
-       0xFF1234, 0xFFFF, 0x1234},
-      {"16 alpha 255 without the flag is weighed", 0, 0, 1, 0, 0, W, 0, -1, 0, 0xFFFFFF, 0,
-       0xF7DE},
+      {"16 direct subtract at 0 draws nothing", 0, 0, 0, 3, 0, W, 0, -1, 0, 0xFFFF, 0x1234, 0x1234},
+      {"16 alpha 255 under the flag copies the colour word", 0, 0, 1, 0, 0, W, 1, -1, 0, 0xFF1234,
+       0xFFFF, 0x1234},
+      {"16 alpha 255 without the flag is weighed", 0, 0, 1, 0, 0, W, 0, -1, 0, 0xFFFFFF, 0, 0xF7DE},
       {"16 alpha 0 without the flag leaves the pixel in mode 1", 0, 0, 1, 1, 100, W, 0, -1, 0,
        0x00FFFF, 0x1234, 0x1234},
-      {"16 alpha 0 without the flag subtracts zero", 0, 0, 1, 3, 255, W, 0, -1, 0, 0x00FFFF,
-       kGreen, kRed},
-      {"16 alpha 0 under the flag still multiplies, to black", 0, 0, 1, 4, 0, W, 1, -1, 0,
-       0x00FFFF, 0xFFFF, 0},
+      {"16 alpha 0 without the flag subtracts zero", 0, 0, 1, 3, 255, W, 0, -1, 0, 0x00FFFF, kGreen,
+       kRed},
+      {"16 alpha 0 under the flag still multiplies, to black", 0, 0, 1, 4, 0, W, 1, -1, 0, 0x00FFFF,
+       0xFFFF, 0},
       // Flat colour.
-      {"32 flat mode 0 writes the fourth byte", 1, 0, -1, 0, 0, W, 0, -1, 0, 0x11223344,
-       0xFF000000, 0x11223344},
+      {"32 flat mode 0 writes the fourth byte", 1, 0, -1, 0, 0, W, 0, -1, 0, 0x11223344, 0xFF000000,
+       0x11223344},
       {"32 flat alpha blend keeps the fourth byte", 1, 0, -1, 1, 128, W, 0, -1, 0, 0x00000000,
        0x770000FF, 0x7700007F},
       {"32 flat multiply keeps the fourth byte", 1, 0, -1, 4, 0, W, 0, -1, 0, 0x00808080,
@@ -430,8 +444,8 @@ TEST_F(TriangleTest, HandWorkedPixels) {
        0x12345678, 0x12345678},
       {"32 flat alpha blend at 255 is mode 0", 1, 0, -1, 1, 255, W, 0, -1, 0, 0x11FFFFFF,
        0x12345678, 0x11FFFFFF},
-      {"32 flat brightness divides by 255: 255 at 128 gives 128", 1, 0, -1, 0, 0, 0x808080, 0,
-       -1, 0, 0x00FFFFFF, 0, 0x00808080},
+      {"32 flat brightness divides by 255: 255 at 128 gives 128", 1, 0, -1, 0, 0, 0x808080, 0, -1,
+       0, 0x00FFFFFF, 0, 0x00808080},
       {"16 flat brightness divides by 255: green 63 at 128 gives 31", 0, 0, -1, 0, 0, 0x808080, 0,
        -1, 0, 63u << 5, 0, 31u << 5},
   };
@@ -470,7 +484,7 @@ TEST_F(TriangleTest, RefusedDrawsLeaveTheDestination) {
     int dst_kind, dst_palette, dst_alpha;
     int src_kind;  // -1: flat
     int src_w;
-    int blend_w;   // 0: no blend image
+    int blend_w;  // 0: no blend image
     int mode, param;
     TriangleVertex v[3];
     bool drawn;
@@ -499,8 +513,17 @@ TEST_F(TriangleTest, RefusedDrawsLeaveTheDestination) {
       with({"a source 16384 wide", 1, 0, 0, 1, 16384, 0, 0, 0, {}, false}),
       with({"a vertex beyond 8191", 1, 0, 0, 1, 4, 0, 0, 0, {{8192, 1, 0, 0}}, false}),
       with({"a texel beyond -8191", 1, 0, 0, 1, 4, 0, 0, 0, {{1, 1, -8192, 0}}, false}),
-      with({"a texel beyond 8191 is not read when flat", 1, 0, 0, -1, 4, 0, 0, 0,
-            {{1, 1, 9000, 0}}, true}),
+      with({"a texel beyond 8191 is not read when flat",
+            1,
+            0,
+            0,
+            -1,
+            4,
+            0,
+            0,
+            0,
+            {{1, 1, 9000, 0}},
+            true}),
   };
   for (const Case& c : cases) {
     Image dst(10, 10, c.dst_kind, c.dst_palette, c.dst_alpha);
@@ -531,9 +554,9 @@ TEST_F(TriangleTest, AlphaBlendAtFullStrengthEqualsThePlainDraw) {
   // For every family, mode 1 at 255 gives exactly mode 0's pixels, with and
   // without a blend image.
   const SourceKind kinds[] = {
-      {"32-bit indexed", 1, 1, 0, false},      {"32-bit direct alpha", 1, 0, 1, false},
-      {"16-bit indexed", 0, 1, 0, false},      {"16-bit direct", 0, 0, 0, false},
-      {"flat 32", 1, 0, -1, false},            {"flat 16", 0, 0, -1, false},
+      {"32-bit indexed", 1, 1, 0, false}, {"32-bit direct alpha", 1, 0, 1, false},
+      {"16-bit indexed", 0, 1, 0, false}, {"16-bit direct", 0, 0, 0, false},
+      {"flat 32", 1, 0, -1, false},       {"flat 16", 0, 0, -1, false},
   };
   std::mt19937 rng(4242);
   for (const SourceKind& k : kinds) {
