@@ -50,29 +50,31 @@ void PaintGolemCell(Canvas& cell, const CellSpec& spec, std::string_view stem) {
   const int facing = spec.row;
   const Direction d = DirectionVector(facing);
   const int step = spec.column == 1 ? 1 : (spec.column == 3 ? -1 : 0);
-  const int cx = 16 + static_cast<int>(d.dx);
+  const int cx = 16 + static_cast<int>(std::lround(d.dx * 2));
   // Legs.
   cell.FillRect(cx - 8, 36 - (step == 1 ? 2 : 0), 6, 11, dark);
   cell.FillRect(cx + 2, 36 - (step == -1 ? 2 : 0), 6, 11, dark);
+  // The upper body sinks a pixel in frame 2, under the weight of the stride.
+  const int sink = spec.column == 2 ? 1 : 0;
   // Torso with a band of rivets.
-  cell.FillRect(cx - 11, 18, 22, 19, stone);
-  cell.FillRect(cx - 11, 26, 22, 3, dark);
+  cell.FillRect(cx - 11, 18 + sink, 22, 19, stone);
+  cell.FillRect(cx - 11, 26 + sink, 22, 3, dark);
   // Arms.
-  cell.FillRect(cx - 15, 19 + step, 4, 15, dark);
-  cell.FillRect(cx + 11, 19 - step, 4, 15, dark);
+  cell.FillRect(cx - 15, 19 + step + sink, 4, 15, dark);
+  cell.FillRect(cx + 11, 19 - step + sink, 4, 15, dark);
   // Head.
-  cell.FillRect(cx - 7, 5, 14, 13, stone);
-  cell.FillRect(cx - 7, 5, 14, 2, Mix(stone, kWhite, 90));
+  cell.FillRect(cx - 7, 5 + sink, 14, 13, stone);
+  cell.FillRect(cx - 7, 5 + sink, 14, 2, Mix(stone, kWhite, 90));
   const Rgb glow{255, 230, 60};
   if (d.dy > -0.5) {
     if (std::fabs(d.dy) < 0.5) {
-      cell.FillRect(cx + static_cast<int>(d.dx * 3) - 1, 10, 3, 3, glow);
+      cell.FillRect(cx + static_cast<int>(d.dx * 3) - 1, 10 + sink, 3, 3, glow);
     } else {
-      cell.FillRect(cx - 5 + static_cast<int>(d.dx * 2), 10, 3, 3, glow);
-      cell.FillRect(cx + 2 + static_cast<int>(d.dx * 2), 10, 3, 3, glow);
+      cell.FillRect(cx - 5 + static_cast<int>(d.dx * 2), 10 + sink, 3, 3, glow);
+      cell.FillRect(cx + 2 + static_cast<int>(d.dx * 2), 10 + sink, 3, 3, glow);
     }
   } else {
-    cell.FillRect(cx - 3, 9, 6, 5, dark);  // the back of the head
+    cell.FillRect(cx - 3, 9 + sink, 6, 5, dark);  // the back of the head
   }
   cell.Outline(kInk);
 }
@@ -84,10 +86,10 @@ void PaintFairyCell(Canvas& cell, const CellSpec& spec, std::string_view stem) {
   const int facing = spec.row;
   const Direction d = DirectionVector(facing);
   const double cx = 12 + d.dx;
-  const bool wings_open = spec.column % 2 == 0;
   const Rgb wing{215, 240, 255};
-  // Wings flap open and closed.
-  const double wing_w = wings_open ? 6.5 : 3.5;
+  // Wings flap: open, closed, half open, closed.
+  static const double kWingWidth[4] = {6.5, 3.5, 5.0, 3.5};
+  const double wing_w = kWingWidth[spec.column % 4];
   cell.FillEllipse(cx - 6, 12, wing_w, 5, wing);
   cell.FillEllipse(cx + 6, 12, wing_w, 5, wing);
   // Dress and legs.
@@ -116,13 +118,15 @@ void PaintKedamaCell(Canvas& cell, const CellSpec& spec, std::string_view stem) 
   }
   cell.FillEllipse(20, 21, 13, 13, fur);
   const Direction d = DirectionVector(facing);
+  // A darker tuft on its back shows which way it faces, also from behind.
+  cell.FillEllipse(20 - d.dx * 8, 21 - d.dy * 8, 3.5, 3.5, Shade(fur, 70));
   Eyes(cell, 20 + d.dx * 4, 20 + d.dy * 3, 9, 3, facing, kWhite, Rgb{20, 20, 30});
   cell.Outline(Shade(fur, 30));
 }
 
 void PaintBookCell(Canvas& cell, const CellSpec& spec, std::string_view) {
   // A flying book whose covers flap: the angle of the covers follows the cell.
-  static const double kOpen[5] = {0.15, 0.45, 0.8, 0.45, 0.15};
+  static const double kOpen[5] = {0.1, 0.4, 0.75, 0.55, 0.25};
   const double open = kOpen[spec.column % 5];
   const Rgb cover{150, 30, 40};
   const Rgb pages{250, 245, 225};
@@ -147,15 +151,19 @@ void PaintBookCell(Canvas& cell, const CellSpec& spec, std::string_view) {
 }
 
 void PaintBeeCell(Canvas& cell, const CellSpec& spec, std::string_view) {
-  const bool up = spec.column % 2 == 0;
+  // Wings up, level, down, level; the body bobs a pixel in the second half.
+  static const double kWingY[4] = {6, 8, 10, 8};
+  static const double kWingH[4] = {5, 4, 3, 4};
+  const int k = spec.column % 4;
+  const double bob = k >= 2 ? 1 : 0;
   const Rgb wing{220, 240, 255};
-  cell.FillEllipse(9, up ? 6 : 9, 4, up ? 5 : 3, wing);
-  cell.FillEllipse(15, up ? 6 : 9, 4, up ? 5 : 3, wing);
-  cell.FillEllipse(12, 14, 8, 6, Rgb{245, 200, 30});
-  cell.FillRect(9, 9, 2, 10, Rgb{30, 25, 20});
-  cell.FillRect(14, 9, 2, 10, Rgb{30, 25, 20});
-  cell.FillPolygon({{19, 13}, {23, 14}, {19, 16}}, Rgb{40, 30, 20});  // sting
-  cell.FillEllipse(5.5, 13, 2, 2, Rgb{30, 25, 20});                   // head
+  cell.FillEllipse(9, kWingY[k], 4, kWingH[k], wing);
+  cell.FillEllipse(15, kWingY[k], 4, kWingH[k], wing);
+  cell.FillEllipse(12, 14 + bob, 8, 6, Rgb{245, 200, 30});
+  cell.FillRect(9, 9 + static_cast<int>(bob), 2, 10, Rgb{30, 25, 20});
+  cell.FillRect(14, 9 + static_cast<int>(bob), 2, 10, Rgb{30, 25, 20});
+  cell.FillPolygon({{19, 13 + bob}, {23, 14 + bob}, {19, 16 + bob}}, Rgb{40, 30, 20});  // sting
+  cell.FillEllipse(5.5, 13 + bob, 2, 2, Rgb{30, 25, 20});                             // head
   cell.Outline(kInk);
 }
 

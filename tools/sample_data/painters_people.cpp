@@ -101,16 +101,20 @@ void DrawPerson(Canvas& c, const PersonLook& look, int facing, int frame) {
   const double cx = 16 + d.dx * 1.0;
   const Rgb shoe{60, 40, 30};
   const Rgb hair_dark = Shade(look.hair, 75);
+  // Everything above the legs rises by a pixel in frame 2, the passing
+  // stride, so the two frames with both feet down differ.
+  double lift = 0;
 
   auto rect = [&](double x, double y, double w, double h, Rgb col) {
+    y += lift;
     c.FillRect(static_cast<int>(std::lround(x * s)), static_cast<int>(std::lround(y * s)),
                static_cast<int>(std::lround(w * s)), static_cast<int>(std::lround(h * s)), col);
   };
   auto ellipse = [&](double x, double y, double rx, double ry, Rgb col) {
-    c.FillEllipse(x * s, y * s, rx * s, ry * s, col);
+    c.FillEllipse(x * s, (y + lift) * s, rx * s, ry * s, col);
   };
   auto polygon = [&](std::vector<Point> pts, Rgb col) {
-    for (Point& p : pts) p = Point{p.x * s, p.y * s};
+    for (Point& p : pts) p = Point{p.x * s, (p.y + lift) * s};
     c.FillPolygon(pts, col);
   };
 
@@ -133,6 +137,8 @@ void DrawPerson(Canvas& c, const PersonLook& look, int facing, int frame) {
     rect(cx - 6, 44 - lift_left, 5, 3, shoe);
     rect(cx + 1, 44 - lift_right, 5, 3, shoe);
   }
+
+  lift = frame == 2 ? -1 : 0;
 
   // Body: a dress or coat widening downwards.
   const double half_top = look.wide ? 8 : 6;

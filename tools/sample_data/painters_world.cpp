@@ -194,7 +194,10 @@ void PaintBulletCell(Canvas& cell, const CellSpec& spec, std::string_view stem) 
       oval.push_back(Point{cx + d.dx * u - d.dy * v, cx + d.dy * u + d.dx * v});
     }
     cell.FillPolygon(oval, colour);
-    cell.FillEllipse(cx + d.dx * len * 0.2, cx + d.dy * len * 0.2, half * 0.5, half * 0.5,
+    // The bright core sits towards the front, so round bullets show their
+    // direction too.
+    const double front = round ? 0.6 : 0.2;
+    cell.FillEllipse(cx + d.dx * len * front, cx + d.dy * len * front, half * 0.5, half * 0.5,
                      Mix(colour, kWhite, 200));
   }
   cell.Outline(Shade(colour, 35));
@@ -354,6 +357,13 @@ void Stairs(Canvas& c, Rgb floor) {
   c.FillPolygon({{16, 30}, {11, 24}, {21, 24}}, Rgb{255, 235, 90});  // way down
 }
 
+// Two small marks placed by the chip number, so that no two chips of a set
+// look the same.
+void Details(Canvas& c, int index, Rgb colour) {
+  c.FillRect((index * 37) % 27 + 2, (index * 61) % 27 + 2, 3, 1, colour);
+  c.FillRect((index * 53) % 27 + 2, (index * 29) % 27 + 2, 1, 2, colour);
+}
+
 void Floor(Canvas& c, Rgb base, int variant, int index) {
   const Rgb tint = Shade(base, 92 + (index / 16) * 3);
   c.FillRect(0, 0, 32, 32, tint);
@@ -379,6 +389,7 @@ void Floor(Canvas& c, Rgb base, int variant, int index) {
       c.Line(14, 14, 26, 18, line, 1.0);
       break;
   }
+  Details(c, index, line);
 }
 
 void Wall(Canvas& c, Rgb base, int variant, int index) {
@@ -398,45 +409,85 @@ void Wall(Canvas& c, Rgb base, int variant, int index) {
     c.FillRect(17, 17, 14, 14, stone);
   }
   c.FillRect(0, 0, 32, 2, Mix(stone, kWhite, 100));  // a lit top edge
+  Details(c, index, Shade(stone, 70));
 }
 
 void Decor(Canvas& c, Rgb floor, int variant) {
-  // Pieces with a transparent background, laid over the ground chips.
+  // Pieces with a transparent background, laid over the ground chips; the
+  // four kinds come in four colourings.
+  const int tint = (variant / 4) * 40;
   switch (variant % 4) {
     case 0:  // flowers
       for (int k = 0; k < 3; ++k) {
         const double x = 8 + k * 8;
         const double y = 12 + (k % 2) * 8;
-        c.FillEllipse(x, y, 3, 3, k == 1 ? Rgb{250, 230, 60} : Rgb{240, 90, 130});
+        c.FillEllipse(x, y, 3, 3, k == 1 ? Rgb{250, 230, 60} : Mix(Rgb{240, 90, 130}, Rgb{120, 120, 255}, tint));
         c.FillEllipse(x, y, 1, 1, kWhite);
       }
       break;
     case 1:  // a pot
-      c.FillEllipse(16, 20, 8, 8, Rgb{180, 100, 60});
+      c.FillEllipse(16, 20, 8, 8, Mix(Rgb{180, 100, 60}, Rgb{90, 120, 180}, tint));
       c.FillRect(11, 9, 10, 4, Rgb{150, 80, 50});
       break;
     case 2:  // pebbles
-      c.FillEllipse(10, 20, 4, 3, Shade(floor, 60));
+      c.FillEllipse(10, 20, 4, 3, Shade(floor, 60 - tint / 8));
       c.FillEllipse(20, 14, 5, 4, Shade(floor, 55));
       c.FillEllipse(22, 24, 3, 2, Shade(floor, 65));
       break;
     default:  // a signpost
       c.FillRect(15, 14, 3, 16, Rgb{120, 80, 40});
-      c.FillRect(6, 6, 20, 10, Rgb{190, 140, 80});
+      c.FillRect(6, 6, 20, 10, Mix(Rgb{190, 140, 80}, Rgb{230, 230, 230}, tint));
       break;
   }
   c.Outline(kInk);
 }
 
 void Canopy(Canvas& c, int variant) {
-  // Tall pieces that players pass behind: tree crowns and pillars.
+  // Tall pieces that players pass behind: tree crowns and pillars, each in
+  // eight shades.
+  const int shade = 80 + (variant / 2) * 5;
   if (variant % 2 == 0) {
-    c.FillEllipse(16, 16, 15, 14, Rgb{40, 120, 50});
-    c.FillEllipse(11, 11, 6, 5, Rgb{70, 160, 70});
+    c.FillEllipse(16, 16, 15, 14, Shade(Rgb{40, 120, 50}, shade));
+    c.FillEllipse(11, 11, 6, 5, Shade(Rgb{70, 160, 70}, shade));
   } else {
-    c.FillRect(8, 0, 16, 32, Rgb{170, 165, 160});
-    c.FillRect(8, 0, 3, 32, Rgb{210, 205, 200});
+    c.FillRect(8, 0, 16, 32, Shade(Rgb{170, 165, 160}, shade));
+    c.FillRect(8, 0, 3, 32, Shade(Rgb{210, 205, 200}, shade));
   }
+  c.Outline(kInk);
+}
+
+// Pieces of the fixed overlays that players pass behind: `part` 0 is the top,
+// 1 the middle, 2 the foot of a tree or a gate post; `right` mirrors a post's
+// light side, `roots` gives a tree foot its roots.
+void TreePiece(Canvas& c, int part, bool roots) {
+  const Rgb leaves{40, 120, 50};
+  const Rgb light{70, 160, 70};
+  const Rgb bark{110, 75, 40};
+  if (part == 0) {
+    c.FillEllipse(16, 30, 15, 16, leaves);
+    c.FillEllipse(11, 24, 6, 5, light);
+  } else if (part == 1) {
+    c.FillEllipse(16, 14, 15, 16, leaves);
+    c.FillEllipse(20, 8, 5, 4, light);
+    c.FillRect(13, 26, 6, 6, bark);
+  } else {
+    c.FillRect(13, 0, 6, 26, bark);
+    c.FillEllipse(16, 27, 9, 4, Shade(bark, 70));
+    if (roots) {
+      c.Line(13, 24, 6, 30, bark, 2.0);
+      c.Line(19, 24, 26, 30, bark, 2.0);
+    }
+  }
+  c.Outline(kInk);
+}
+
+void PostPiece(Canvas& c, int part, bool right) {
+  const Rgb stone{170, 165, 160};
+  const Rgb light{215, 210, 205};
+  c.FillRect(9, 0, 14, 32, stone);
+  c.FillRect(right ? 20 : 9, 0, 3, 32, light);
+  if (part == 0) c.FillRect(5, 0, 22, 6, light);
+  if (part == 2) c.FillRect(5, 26, 22, 6, Shade(stone, 75));
   c.Outline(kInk);
 }
 
@@ -465,16 +516,16 @@ void PaintMapChipCell(Canvas& cell, const CellSpec& spec, std::string_view stem)
   }
   const bool field = stem == "BRIMAL_map_chip_field01";
   const bool moor = stem == "BRIMAL_map_chip_strandmoorle";
-  if (field && (n == 214 || n == 230 || n == 246 || n == 215 || n == 231 || n == 247)) {
-    Canopy(cell, 1);  // the gate posts over the road
+  if (field && (col == 6 || col == 7) && spec.row >= 13) {
+    PostPiece(cell, spec.row - 13, col == 7);  // the gate posts over the road
     return;
   }
   if (field && (n == 1 || n == 17 || n == 33 || n == 37)) {
-    Canopy(cell, 0);  // tree crowns
+    TreePiece(cell, n / 16, n == 37);  // trees in front of the house
     return;
   }
   if (moor && (n == 16 || n == 18 || n == 35)) {
-    Canopy(cell, 1);
+    PostPiece(cell, n == 35 ? 2 : 1, n == 18);
     return;
   }
   if (moor && n == 130) {  // the bee generator: a hive
