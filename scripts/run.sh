@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the game and runs it.
 #   scripts/run.sh [--data=DIR] [other brimal options]
-# Without --data the game runs in the sample data folder that the build
-# generates (build/release/sample-data), when the generator exists.
+# Without --data the game runs in the sample data set, which the build
+# generates into build/release/sample-data (again whenever the generator has
+# changed).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,13 +19,10 @@ for a in "${args[@]}"; do
   case "$a" in --data=*) have_data=1 ;; esac
 done
 if [ "$have_data" -eq 0 ]; then
-  data="$build/sample-data"
-  if cmake --build "$build" --target sample_data >/dev/null 2>&1; then
-    args=("--data=$data" "${args[@]}")
-  else
-    mkdir -p "$data"
-    args=("--data=$data" "${args[@]}")
-  fi
+  # A set that was removed is generated again.
+  [ -f "$build/sample-data/pad.dat" ] || rm -f "$build/sample-data.stamp"
+  cmake --build "$build" --target sample_data
+  args=("--data=$build/sample-data" "${args[@]}")
 fi
 
 exec "$build/app/brimal" "${args[@]}"
