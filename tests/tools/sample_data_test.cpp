@@ -266,6 +266,16 @@ TEST_F(SampleDataTest, EveryCellShowsSomethingOfItsOwn) {
   }
 }
 
+// No two files show the same picture: every colour and kind has a look of
+// its own.
+TEST_F(SampleDataTest, NoTwoPicturesAreAlike) {
+  std::map<std::vector<uint8_t>, std::string> seen;
+  for (const ImageTableRow& row : image_table) {
+    const auto [it, fresh] = seen.emplace(Painted(row).rgb(), row.name);
+    EXPECT_TRUE(fresh) << row.name << " looks like " << it->second;
+  }
+}
+
 // Sprites stand on the transparent colour: the corners of every cell of
 // every sheet but the map chip sets are transparent.
 TEST_F(SampleDataTest, SpritesStandOnTheTransparentColour) {

@@ -301,7 +301,10 @@ void PaintFace(Canvas& image, std::string_view stem) {
   for (int side : {-1, 1}) {
     const double ex = cx + side * 10;
     const double ey = cy + 4;
-    if (has("smile")) {
+    // Smiles: closed eyes (the plain smile and smile01), open eyes
+    // (smile02), a wink (smile03).
+    const bool open_smile = has("smile02") || (has("smile03") && side < 0);
+    if (has("smile") && !open_smile) {
       image.Line(ex - 5, ey + 2, ex, ey - 3, ink, 2.0);
       image.Line(ex, ey - 3, ex + 5, ey + 2, ink, 2.0);
     } else {
@@ -314,7 +317,10 @@ void PaintFace(Canvas& image, std::string_view stem) {
   }
   // Mouth.
   const double my = cy + 20;
-  if (has("smile")) {
+  if (has("smile02")) {
+    image.FillEllipse(cx, my + 1, 8, 5, mouth);  // laughing
+    image.FillRect(static_cast<int>(cx) - 6, static_cast<int>(my) - 3, 12, 3, Rgb{255, 224, 200});
+  } else if (has("smile")) {
     image.FillPolygon({{cx - 8, my - 2}, {cx + 8, my - 2}, {cx, my + 6}}, mouth);
   } else if (has("angry")) {
     image.FillRect(static_cast<int>(cx) - 7, static_cast<int>(my), 14, 3, mouth);

@@ -219,6 +219,10 @@ void PaintBladeCell(Canvas& cell, const CellSpec& spec, std::string_view stem) {
     cell.FillPolygon({at(13, 0), at(3, 4), at(-3, 0), at(3, -4)}, Rgb{120, 125, 140});
     cell.FillPolygon({at(-3, 1.5), at(-9, 1.5), at(-9, -1.5), at(-3, -1.5)}, colour);
     cell.Ring(16 - d.dx * 12, 16 - d.dy * 12, 3, 1.5, colour);
+  } else if (stem.starts_with("dot_mobaki")) {
+    // A seed: a pointed grain with a white rim.
+    cell.FillPolygon({at(11, 0), at(3, 5), at(-7, 4), at(-11, 0), at(-7, -4), at(3, -5)}, kWhite);
+    cell.FillPolygon({at(9, 0), at(3, 3.5), at(-6, 2.5), at(-9, 0), at(-6, -2.5), at(3, -3.5)}, colour);
   } else {
     // A comet: a coloured head with a tail.
     cell.Line(16 - d.dx * 12, 16 - d.dy * 12, 16 + d.dx * 2, 16 + d.dy * 2, Shade(colour, 70), 4.0);
@@ -237,7 +241,15 @@ void PaintShotFadeCell(Canvas& cell, const CellSpec& spec, std::string_view stem
   const double t = static_cast<double>(spec.column + 1) / spec.count;
   const double r = (w / 2 - 1) * (0.3 + 0.7 * t);
   const double thick = std::max(1.0, (w / 6) * (1.1 - t));
-  cell.Ring(w / 2, w / 2, r, r - thick, colour);
+  if (StemHasWord(stem, "pelwick")) {
+    // The fairy shots burst into a star of rays instead of a ring.
+    for (int k = 0; k < 8; ++k) {
+      const Direction d = DirectionVector(k);
+      cell.Line(w / 2 + d.dx * r * 0.4, w / 2 + d.dy * r * 0.4, w / 2 + d.dx * r, w / 2 + d.dy * r, colour, thick);
+    }
+  } else {
+    cell.Ring(w / 2, w / 2, r, r - thick, colour);
+  }
   if (t < 0.6) cell.FillEllipse(w / 2, w / 2, r * 0.4, r * 0.4, Mix(colour, kWhite, 180));
   for (int k = 0; k < 4; ++k) {
     const Direction d = DirectionVector(k * 2 + 1);
