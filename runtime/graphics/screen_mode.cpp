@@ -369,6 +369,25 @@ void MeasureFrameTime(bool refresh_found) {
   for (int i = 0; i < samples; ++i) LogPrintf("\tTri%02d:%d msec", i, times[i]);
 }
 
+// The display's mode, to see whether a change of the screen changed it.
+struct DisplaySnapshot {
+  int width, height, bits;
+  bool operator==(const DisplaySnapshot&) const = default;
+};
+
+DisplaySnapshot TakeDisplaySnapshot() {
+  HDC dc = GetDC(nullptr);
+  const DisplaySnapshot snapshot{GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES),
+                                 GetDeviceCaps(dc, BITSPIXEL)};
+  ReleaseDC(nullptr, dc);
+  return snapshot;
+}
+
+// A window switching between window and full-screen mode waits for the
+// display's change message; when the display stays as it was, none comes, so
+// the wait is told it is over.
+void NoDisplayChangeComing() { MainWindow.display_change_seen = 1; }
+
 }  // namespace
 
 int ChangeScreenMode(int32_t width, int32_t height, int32_t depth, int32_t force,
@@ -381,6 +400,7 @@ int ChangeScreenMode(int32_t width, int32_t height, int32_t depth, int32_t force
   if (refresh_rate == -1) refresh_rate = Screen.ScreenRefreshRate;
   if (width == Screen.ScreenWidth && height == Screen.ScreenHeight &&
       depth == Screen.ScreenColorDepth && refresh_rate == Screen.ScreenRefreshRate && force == 0) {
+    NoDisplayChangeComing();
     return 0;
   }
 
@@ -395,8 +415,10 @@ int ChangeScreenMode(int32_t width, int32_t height, int32_t depth, int32_t force
   if (!GraphicsStarted() || (Screen.DirectDrawObject == nullptr && !AccelerationOff())) {
     // The values wait for the start.
     DecreaseLogIndent();
+    NoDisplayChangeComing();
     return 0;
   }
+  const DisplaySnapshot display_before = TakeDisplaySnapshot();
 
   // Display changes are paced: at least 2060 ms from one to the next.
   const DWORD now = timeGetTime();
@@ -533,6 +555,7 @@ int ChangeScreenMode(int32_t width, int32_t height, int32_t depth, int32_t force
   Screen.FramePeriod = Screen.FrameTime == -1 ? -1 : (2 * Screen.FrameTime - 4) / 3;
 
   if (keep_transparent) TransparentColor = kept_transparent;
+  if (TakeDisplaySnapshot() == display_before) NoDisplayChangeComing();
   DecreaseLogIndent();
   LogAdd("画面モード変更処理は正常に終了しました\n");
   ProcessMessage();
