@@ -509,6 +509,7 @@ LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) {
     return DISP_CHANGE_SUCCESSFUL;
   }
   assert((flags == 0 || flags == CDS_FULLSCREEN) && "ChangeDisplaySettingsA: flags not emulated");
+  (void)flags;
   const DisplayMode wanted{static_cast<int>(mode->dmPelsWidth), static_cast<int>(mode->dmPelsHeight),
                            static_cast<int>(mode->dmBitsPerPel),
                            static_cast<int>(mode->dmDisplayFrequency)};
