@@ -23,6 +23,7 @@
 #include "runtime/graphics/screen_state.h"
 #include "runtime/graphics/surface_2d.h"
 #include "runtime/graphics/surface_data.h"
+#include "runtime/softrender/box_fill.h"
 
 uint32_t BackgroundColor = 0;
 
@@ -427,7 +428,7 @@ int ClearDrawTarget2D() {
     SurfaceDataRecord* data = surface != nullptr ? GetSurfaceDataRecord(surface->surface_data) : nullptr;
     if (data == nullptr) return 0;
     if (data->software_flag == 1) {
-      if (data->image.magic == kMemImageMagic) FillMemImage(&data->image, nullptr, color);
+      if (data->image.magic == kMemImageMagic) FillMemImageBox(&data->image, nullptr, color);
       if (data->z_image.magic == kMemImageMagic) FillMemImage(&data->z_image, nullptr, 0xffff);
     } else if (data->surface != nullptr) {
       data->surface->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fill);
