@@ -1,11 +1,12 @@
-// The sample data set, generated twice into a temporary folder: every file
+// The sample data set, generated into temporary folders: every file
 // the image, effect and music tables name is there and reads through the
 // runtime's own readers (the image decoder chain, the wave readers, the
 // archive layer) with the size, grid and kind the game expects; the pictures
 // show something different in every cell, flash pictures are white copies of
 // their partners and unlit menu rows are darker than lit ones; the settings
-// give every action its own button and every player a device of its own; and
-// the second generation is byte for byte and time for time the first.
+// give every action its own button and every player a device of its own; a
+// second generation is byte for byte and time for time the first; and the
+// archive serves the same files.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -160,37 +161,50 @@ bool HasInk(const Canvas& c) {
 
 // ---- The generated sets ----------------------------------------------------------
 
+// The sets are generated on first use, once per test process: "first" as
+// the run command makes it, "second" the same way but over an archive left
+// by an earlier run, "third" and "fourth" with the archive.
 class SampleDataTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    char folder[] = "/tmp/sample_data_test_XXXXXX";
-    if (mkdtemp(folder) == nullptr) {
-      error_ = "no temporary folder";
-      return;
-    }
-    root_ = new fs::path(folder);
-    SampleDataOptions options;
-    options.archive = true;
-    generated_ = GenerateSampleData((*root_ / "first").string(), options, &error_) &&
-                 GenerateSampleData((*root_ / "second").string(), options, &error_);
-  }
   static void TearDownTestSuite() {
     if (root_ != nullptr) fs::remove_all(*root_);
     delete root_;
     root_ = nullptr;
+    made_.clear();
   }
-  void SetUp() override { ASSERT_TRUE(generated_) << error_; }
+  void SetUp() override { ASSERT_TRUE(Make("first")) << error_; }
+
+  static bool Make(const std::string& name) {
+    if (made_.count(name) != 0) return made_[name];
+    if (root_ == nullptr) {
+      char folder[] = "/tmp/sample_data_test_XXXXXX";
+      if (mkdtemp(folder) == nullptr) {
+        error_ = "no temporary folder";
+        return false;
+      }
+      root_ = new fs::path(folder);
+    }
+    SampleDataOptions options;
+    options.archive = name == "third" || name == "fourth";
+    if (name == "second") {
+      fs::create_directories(*root_ / name);
+      std::ofstream(*root_ / name / "data.dat") << "an archive of an earlier run";
+    }
+    made_[name] = GenerateSampleData((*root_ / name).string(), options, &error_);
+    return made_[name];
+  }
 
   static fs::path First() { return *root_ / "first"; }
   static fs::path Second() { return *root_ / "second"; }
+  static fs::path Third() { return *root_ / "third"; }
 
   static fs::path* root_;
-  static bool generated_;
+  static std::map<std::string, bool> made_;
   static std::string error_;
 };
 
 fs::path* SampleDataTest::root_ = nullptr;
-bool SampleDataTest::generated_ = false;
+std::map<std::string, bool> SampleDataTest::made_;
 std::string SampleDataTest::error_;
 
 // ---- Pictures ------------------------------------------------------------------------
@@ -477,22 +491,28 @@ int64_t ModificationTime(const fs::path& path) {
 }
 
 TEST_F(SampleDataTest, GeneratingTwiceGivesTheSameBytesAndTimes) {
+  ASSERT_TRUE(Make("second")) << error_;
   std::map<std::string, bool> first;  // relative path, is a folder
   for (const auto& entry : fs::recursive_directory_iterator(First()))
     first[fs::relative(entry.path(), First()).string()] = entry.is_directory();
   std::map<std::string, bool> second;
   for (const auto& entry : fs::recursive_directory_iterator(Second()))
     second[fs::relative(entry.path(), Second()).string()] = entry.is_directory();
+  // The same names: the archive the second set was made over is gone, so
+  // the game reads the new files.
   EXPECT_EQ(first, second);
-  // The tables' files, the loading picture, the two settings files and the
-  // archive, and nothing else.
-  const size_t files = std::count_if(first.begin(), first.end(), [](const auto& e) { return !e.second; });
-  EXPECT_EQ(files, static_cast<size_t>(kImageTableRows + 1 + kSoundEffectCount + kMusicTrackCount + 2 + 1));
+  EXPECT_EQ(second.count("data.dat"), 0u);
+  // The tables' files, the loading picture and the two settings files, and
+  // nothing else.
+  const auto files = std::count_if(first.begin(), first.end(), [](const auto& e) { return !e.second; });
+  EXPECT_EQ(files, kImageTableRows + 1 + kSoundEffectCount + kMusicTrackCount + 2);
 
   EXPECT_EQ(ModificationTime(First()), kSampleFileTime);
+  EXPECT_EQ(ModificationTime(Second()), kSampleFileTime);
   for (const auto& [name, folder] : first) {
     SCOPED_TRACE(name);
     EXPECT_EQ(ModificationTime(First() / name), kSampleFileTime);
+    EXPECT_EQ(ModificationTime(Second() / name), kSampleFileTime);
     if (!folder) {
       EXPECT_TRUE(ReadFile(First() / name) == ReadFile(Second() / name)) << "bytes differ";
     }
@@ -502,11 +522,19 @@ TEST_F(SampleDataTest, GeneratingTwiceGivesTheSameBytesAndTimes) {
 // ---- The archive -----------------------------------------------------------------------
 
 // With the game's archive settings, every picture and sound under data/ is
-// served from "data.dat", byte for byte the loose file.
+// served from "data.dat", byte for byte the loose file; the archive has the
+// fixed time, and generating it again gives the same bytes.
 TEST_F(SampleDataTest, TheArchiveServesEveryDataFile) {
+  ASSERT_TRUE(Make("third")) << error_;
+  const fs::path archive = Third() / "data.dat";
+  EXPECT_EQ(ModificationTime(archive), kSampleFileTime);
+  EXPECT_EQ(ModificationTime(Third()), kSampleFileTime);
+  ASSERT_TRUE(Make("fourth")) << error_;
+  EXPECT_TRUE(ReadFile(archive) == ReadFile(*root_ / "fourth" / "data.dat")) << "a second archive differs";
+
   const int32_t blocks = TrackedBlockCount();
   const fs::path here = fs::current_path();
-  fs::current_path(First());
+  fs::current_path(Third());
   InitArchiveLayer();
   StoreArchiveExtension("dat");
   StoreArchiveKey(kSampleArchiveKey);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 
 #include "game/shell/sound_table.h"
@@ -48,6 +49,7 @@ class Writer {
       return false;
     }
     written_.push_back(path);
+    contents_[relative] = bytes;
     for (fs::path folder = path.parent_path(); folder != root_ && folder.has_relative_path();
          folder = folder.parent_path())
       folders_.insert(folder);
@@ -73,6 +75,10 @@ class Writer {
     return SetTime(root_, error);
   }
 
+  // The files written, by their path relative to the root ('/' between
+  // folders).
+  const std::map<std::string, std::vector<uint8_t>>& contents() const { return contents_; }
+
  private:
   static bool SetTime(const fs::path& path, std::string* error) {
     const timespec times[2] = {{static_cast<time_t>(kSampleFileTime), 0},
@@ -86,6 +92,7 @@ class Writer {
 
   fs::path root_;
   std::vector<fs::path> written_;
+  std::map<std::string, std::vector<uint8_t>> contents_;
   std::set<fs::path> folders_;
 };
 
@@ -130,6 +137,55 @@ bool WriteSounds(Writer* writer, std::string* error) {
   return true;
 }
 
+// The archive of the data folder, built from the files as written: in each
+// folder the entries in name order, a folder's entry before its contents;
+// every time the fixed one (on disk, reading the files changes their access
+// times); a file packed when that makes it smaller.
+bool BuildDataArchive(const std::map<std::string, std::vector<uint8_t>>& contents,
+                      std::vector<uint8_t>* archive, std::string* error) {
+  constexpr uint64_t kUnixEpochInFileTime = 116444736000000000ull;  // 100 ns units since 1601
+  const uint64_t time = kUnixEpochInFileTime + static_cast<uint64_t>(kSampleFileTime) * 10000000ull;
+  // Each folder ("" for the archive's root, else "a/b/") with its entries:
+  // name, and whether it is a folder.
+  std::map<std::string, std::map<std::string, bool>> tree;
+  const std::string top = "data/";
+  for (const auto& [path, bytes] : contents) {
+    if (path.compare(0, top.size(), top) != 0) continue;
+    std::string rest = path.substr(top.size());
+    std::string folder;
+    for (size_t slash = rest.find('/'); slash != std::string::npos; slash = rest.find('/')) {
+      tree[folder][rest.substr(0, slash)] = true;
+      folder += rest.substr(0, slash + 1);
+      rest.erase(0, slash + 1);
+    }
+    tree[folder][rest] = false;
+  }
+  std::vector<ArchiveWriterFile> files;
+  auto add = [&](auto&& self, const std::string& folder) -> void {
+    for (const auto& [name, is_folder] : tree[folder]) {
+      ArchiveWriterFile file;
+      file.path = folder + name;
+      std::replace(file.path.begin(), file.path.end(), '/', '\\');
+      file.folder = is_folder;
+      file.creation_time = time;
+      file.last_access_time = time;
+      file.last_write_time = time;
+      if (is_folder) {
+        files.push_back(std::move(file));
+        self(self, folder + name + "/");
+        continue;
+      }
+      file.data = contents.at(top + folder + name);
+      file.pack = PackArchiveData(file.data.data(), file.data.size()).size() < file.data.size();
+      files.push_back(std::move(file));
+    }
+  };
+  add(add, "");
+  ArchiveWriterOptions options;
+  options.key = kSampleArchiveKey;
+  return BuildArchive(files, options, archive, error);
+}
+
 }  // namespace
 
 std::string SampleConfigText() {
@@ -162,20 +218,31 @@ bool GenerateSampleData(const std::string& folder, const SampleDataOptions& opti
       !writer.Write(kConfigFileName, SampleConfigText(), error) ||
       !writer.Write(kPadFileName, SamplePadText(), error) || !writer.FixTimes(error))
     return false;
-  if (options.archive) {
-    // The archive writer takes the files' times, so they are fixed first.
-    ArchiveWriterOptions archive_options;
-    archive_options.key = kSampleArchiveKey;
-    const std::string archive = (fs::path(folder) / "data.dat").string();
-    if (!WriteArchiveFromFolder((fs::path(folder) / "data").string(), archive, archive_options, true, error))
-      return false;
-    const timespec times[2] = {{static_cast<time_t>(kSampleFileTime), 0},
-                               {static_cast<time_t>(kSampleFileTime), 0}};
-    if (utimensat(AT_FDCWD, archive.c_str(), times, 0) != 0 ||
-        utimensat(AT_FDCWD, folder.c_str(), times, 0) != 0) {
-      *error = "cannot set the time of " + archive;
+  const std::string archive = (fs::path(folder) / "data.dat").string();
+  if (!options.archive) {
+    // An archive left by an earlier run would stand in for the new folder.
+    fs::remove(archive, ec);
+    if (ec) {
+      *error = "cannot remove " + archive + ": " + ec.message();
       return false;
     }
+    return writer.FixTimes(error);
+  }
+  std::vector<uint8_t> bytes;
+  if (!BuildDataArchive(writer.contents(), &bytes, error)) return false;
+  std::ofstream out(archive, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  if (!out) {
+    *error = "cannot write " + archive;
+    return false;
+  }
+  const timespec times[2] = {{static_cast<time_t>(kSampleFileTime), 0},
+                             {static_cast<time_t>(kSampleFileTime), 0}};
+  if (utimensat(AT_FDCWD, archive.c_str(), times, 0) != 0 ||
+      utimensat(AT_FDCWD, folder.c_str(), times, 0) != 0) {
+    *error = "cannot set the time of " + archive;
+    return false;
   }
   return true;
 }
