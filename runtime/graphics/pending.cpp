@@ -9,7 +9,9 @@
 #include "runtime/graphics/graphics_system.h"
 #include "runtime/graphics/movie.h"
 #include "runtime/graphics/present.h"
+#include "runtime/graphics/screen_capture.h"
 #include "runtime/graphics/screen_state.h"
+#include "runtime/graphics/subtractive_blend.h"
 #include "runtime/graphics/surface_2d.h"
 #include "runtime/graphics/texture.h"
 #include "runtime/graphics/transform.h"
@@ -33,8 +35,29 @@ int EndGraphicsManagement() {
 int InitializeDirect3D() { return -1; }
 int TerminateDirect3D() { return -1; }
 
-// Screen capture: no draw screen to copy from.
-int GetDrawScreenGraph2D(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) { return -1; }
+// Screen capture: no Direct3D side yet; spare bits are left as they are.
+int GetDrawScreenGraphD3D(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) { return -1; }
+int SetSpareBitsInRect(const RECT*, void*, int32_t, const ColorFormat*, uint32_t) { return -1; }
+// Direct3D drawing of texture graphics and the subtractive blend: none yet.
+int DrawGraphicD3D(int32_t, int32_t, const GraphicRecord*, int32_t, int32_t) { return -1; }
+int DrawGraphicStretchedD3D(int32_t, int32_t, int32_t, int32_t, const GraphicRecord*, int32_t,
+                            int32_t) {
+  return -1;
+}
+int DrawGraphicFourCornersD3D(float, float, float, float, float, float, float, float,
+                              const GraphicRecord*, int32_t) {
+  return -1;
+}
+int InvertBoxThenAddMode(int32_t, int32_t, int32_t, int32_t) { return -1; }
+int InvertBoxThenSubMode(int32_t, int32_t, int32_t, int32_t) { return -1; }
+// Movies: none can be opened, so no graphic has one.
+MovieRecord* GetMovieRecord(int32_t) { return nullptr; }
+int UpdateMovieFrame(int32_t, int32_t) { return -1; }
+int32_t GetMovieSurfaceMode(const MovieRecord*) { return 0; }
+int ShowMovieOverlay(int32_t, int32_t, MovieRecord*, int32_t, int32_t) { return 0; }
+int32_t OpenMovieToGraph(const char*, int32_t*, int32_t*, int32_t) { return -1; }
+// Texture pieces: none to restore.
+int RestoreGraphicTextures(int32_t) { return -1; }
 
 // Direct3D: never running yet.
 int EndCurrentD3DScene() { return -1; }
@@ -73,9 +96,6 @@ int MakeLookAtMatrix(TransformMatrix* matrix, const float*, const float*, const 
 
 // Graphics system: nothing to rebuild yet.
 int RebuildScreenObjects() { return -1; }
-// Graphic restore: nothing to restore before graphics start; no handler.
-int RestoreAllGraphics() { return 0; }
-int HasGraphicRestoreHandler() { return 0; }
 // Texture pieces: none to restore.
 int RestoreAllTextures() { return 0; }
 // Movies: none to play or pause.

@@ -22,5 +22,8 @@ int UploadImageToTextures(int32_t graphic, const GraphImage* image, const GraphI
 // The pixel format of texture format number `kind`, or null.
 const ColorFormat* GetTextureColorFormat(int32_t kind);
 
+// Restores the lost texture surfaces of one texture graphic. 0, or -1 for
+// a bad graphic.
+int RestoreGraphicTextures(int32_t graphic);
 // Re-creates the lost texture surfaces of every piece. 0.
 int RestoreAllTextures();
