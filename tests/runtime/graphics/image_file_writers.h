@@ -38,7 +38,7 @@ inline uint8_t A(uint32_t c) { return static_cast<uint8_t>(c >> 24); }
 inline uint8_t R(uint32_t c) { return static_cast<uint8_t>(c >> 16); }
 inline uint8_t G(uint32_t c) { return static_cast<uint8_t>(c >> 8); }
 inline uint8_t B(uint32_t c) { return static_cast<uint8_t>(c); }
-inline uint32_t Argb(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
+constexpr uint32_t Argb(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
   return (a << 24) | (r << 16) | (g << 8) | b;
 }
 
