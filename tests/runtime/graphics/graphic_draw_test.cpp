@@ -149,18 +149,32 @@ TEST_F(GraphicDrawTest, LoadingPictureAppearsAtItsPlaceInTheWindow) {
 TEST_F(GraphicDrawTest, TransparentColourIsLeftOutWithTheFlagOnly) {
   ASSERT_EQ(ChangeTransparentColor(0, 117, 117), 0);
   const Picture picture = ThreeCells();
-  const std::string path = Write("cells.png", MakePng(picture, PngSpec{}));
-  int32_t cells[3];
-  ASSERT_EQ(LoadGraphicCellsDefault(path.c_str(), 3, 3, 1, 16, 16, cells, 0), 0);
-
-  ASSERT_EQ(RenderGraphicAt(10, 20, cells[1], 1), 0);
-  ASSERT_EQ(RenderGraphicAt(100, 20, cells[1], 0), 0);
-  for (int32_t y = 0; y < 16; ++y)
-    for (int32_t x = 0; x < 16; ++x) {
-      const uint32_t c = picture.At(16 + x, y);
-      ASSERT_EQ(BackPixel(10 + x, 20 + y), c == kKey ? background_ : Rgb565(c)) << x << ", " << y;
-      ASSERT_EQ(BackPixel(100 + x, 20 + y), Rgb565(c)) << x << ", " << y;
-    }
+  // A colour sheet and a palette sheet (as the map chip sets are).
+  BmpSpec palette_bmp;
+  palette_bmp.bits = 8;
+  const struct {
+    const char* name;
+    Bytes file;
+  } sheets[] = {
+      {"cells.png", MakePng(picture, PngSpec{})},
+      {"cells.bmp", MakeBmp(picture, palette_bmp)},
+  };
+  for (const auto& sheet : sheets) {
+    SCOPED_TRACE(sheet.name);
+    ASSERT_EQ(ClearDrawTarget(), 0);
+    const std::string path = Write(sheet.name, sheet.file);
+    int32_t cells[3];
+    ASSERT_EQ(LoadGraphicCellsDefault(path.c_str(), 3, 3, 1, 16, 16, cells, 0), 0);
+    ASSERT_EQ(RenderGraphicAt(10, 20, cells[1], 1), 0);
+    ASSERT_EQ(RenderGraphicAt(100, 20, cells[1], 0), 0);
+    for (int32_t y = 0; y < 16; ++y)
+      for (int32_t x = 0; x < 16; ++x) {
+        const uint32_t c = picture.At(16 + x, y);
+        ASSERT_EQ(BackPixel(10 + x, 20 + y), c == kKey ? background_ : Rgb565(c))
+            << x << ", " << y;
+        ASSERT_EQ(BackPixel(100 + x, 20 + y), Rgb565(c)) << x << ", " << y;
+      }
+  }
 }
 
 TEST_F(GraphicDrawTest, PartDrawsOnlyItsRectangleAndKeepsTheDrawArea) {
