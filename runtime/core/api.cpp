@@ -18,8 +18,13 @@
 #include "runtime/core/main_window.h"
 #include "runtime/core/message.h"
 #include "runtime/core/random.h"
+#include "runtime/graphics/ddraw_screen.h"
 #include "runtime/graphics/draw_settings.h"
 #include "runtime/graphics/graphic.h"
+#include "runtime/graphics/graphic_draw.h"
+#include "runtime/graphics/graphic_load.h"
+#include "runtime/graphics/present.h"
+#include "runtime/sound/music.h"
 #include "runtime/sound/sound.h"
 
 // Library start-up and end.
@@ -119,22 +124,19 @@ int32_t ApiGetPadInput(int32_t input_set) {
 
 // Screen and graphics.
 
-void* ApiGetScreenStateBlock() {
+ScreenState* ApiGetScreenStateBlock() {
   ScopedLibraryLock lock;
-  return nullptr;  // Not available yet.
+  return GetScreenStateBlock();
 }
 
 uint32_t ApiGetColorValue(int32_t r, int32_t g, int32_t b) {
-  (void)r;
-  (void)g;
-  (void)b;
   ScopedLibraryLock lock;
-  return 0;  // Not available yet.
+  return GetScreenColorValue(r, g, b);
 }
 
 int32_t ApiFlipScreen() {
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return PresentScreen();
 }
 
 int32_t ApiMakeEmptyGraphic(int32_t width, int32_t height, int32_t not_transparent) {
@@ -148,25 +150,16 @@ int32_t ApiDeleteGraphic(int32_t graphic, int32_t log_flag) {
 }
 
 int32_t ApiLoadGraphicFile(const char* path, int32_t flag) {
-  (void)path;
-  (void)flag;
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return LoadGraphicFileDefault(path, flag);
 }
 
 int32_t ApiLoadGraphicCells(const char* path, int32_t cell_count, int32_t cells_across,
                             int32_t cells_down, int32_t cell_width, int32_t cell_height,
                             int32_t* graphics, int32_t flag) {
-  (void)path;
-  (void)cell_count;
-  (void)cells_across;
-  (void)cells_down;
-  (void)cell_width;
-  (void)cell_height;
-  (void)graphics;
-  (void)flag;
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return LoadGraphicCellsDefault(path, cell_count, cells_across, cells_down, cell_width,
+                                 cell_height, graphics, flag);
 }
 
 int32_t ApiClearDrawScreen() {
@@ -175,49 +168,27 @@ int32_t ApiClearDrawScreen() {
 }
 
 int32_t ApiLoadAndDrawImage(int32_t x, int32_t y, const char* path, int32_t transparent) {
-  (void)x;
-  (void)y;
-  (void)path;
-  (void)transparent;
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return LoadAndRenderImage(x, y, path, transparent);
 }
 
 int32_t ApiDrawGraphicAt(int32_t x, int32_t y, int32_t graphic, int32_t transparent) {
-  (void)x;
-  (void)y;
-  (void)graphic;
-  (void)transparent;
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return RenderGraphicAt(x, y, graphic, transparent);
 }
 
 int32_t ApiDrawGraphicStretched(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t graphic,
                                 int32_t transparent) {
-  (void)x1;
-  (void)y1;
-  (void)x2;
-  (void)y2;
-  (void)graphic;
-  (void)transparent;
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return RenderGraphicStretched(x1, y1, x2, y2, graphic, transparent);
 }
 
 int32_t ApiDrawGraphicPart(int32_t x, int32_t y, int32_t source_x, int32_t source_y,
                            int32_t width, int32_t height, int32_t graphic, int32_t transparent,
                            int32_t turn) {
-  (void)x;
-  (void)y;
-  (void)source_x;
-  (void)source_y;
-  (void)width;
-  (void)height;
-  (void)graphic;
-  (void)transparent;
-  (void)turn;
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return RenderGraphicPart(x, y, source_x, source_y, width, height, graphic, transparent,
+                           turn);
 }
 
 int32_t ApiDrawRectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour,
@@ -292,14 +263,8 @@ int32_t ApiSetTransparentColor(int32_t r, int32_t g, int32_t b) {
 
 int32_t ApiCopyScreenToGraphic(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t graphic,
                                int32_t flag) {
-  (void)x1;
-  (void)y1;
-  (void)x2;
-  (void)y2;
-  (void)graphic;
-  (void)flag;
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return CopyScreenToGraphic(x1, y1, x2, y2, graphic, flag);
 }
 
 int32_t ApiCreateFontToHandle(const char* face_name, int32_t size, int32_t thickness,
@@ -346,15 +311,13 @@ int32_t ApiIsSoundPlaying(int32_t sound) {
 }
 
 int32_t ApiPlayMusicFile(const char* path, int32_t play_type) {
-  (void)path;
-  (void)play_type;
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return PlayMusicFile(path, play_type);
 }
 
 int32_t ApiStopMusic() {
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return StopCurrentMusic();
 }
 
 // The on-screen debug console.

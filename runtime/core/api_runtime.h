@@ -7,9 +7,10 @@
 struct ColorFormat;
 struct DDPIXELFORMAT;
 struct RECT;
+struct ScreenState;
 
-// The address of the screen's state block; nullptr while there is no screen.
-void* ApiGetScreenStateBlock();
+// The address of the screen's state block.
+ScreenState* ApiGetScreenStateBlock();
 
 // Entries that take no lock (runtime code calls them from inside locked
 // work); they forward to the colour-format builders.
