@@ -11,6 +11,21 @@
 
 uint32_t PaletteWorkBuffer[256];
 
+
+void TakeDrawSettings(BlitCall* call) {
+  call->mode = BlendMode;
+  call->param = BlendParam < 0 ? 0 : (BlendParam > 255 ? 255 : BlendParam);
+  call->white = (DrawBrightness & 0xFFFFFFu) == 0xFFFFFFu;
+  call->mmx = Screen.MmxBlitsEnabled == 1;
+  call->scale_red = ScaleTable[(DrawBrightness >> 16) & 0xFF];
+  call->scale_green = ScaleTable[(DrawBrightness >> 8) & 0xFF];
+  call->scale_blue = ScaleTable[DrawBrightness & 0xFF];
+  call->scale_param = ScaleTable[call->param];
+  call->delta_param = SignedScaleRow(call->param);
+  call->lerp_block = BlendLerpTable + (call->param / 4) * 4096;
+  call->blend_weight = BlendGraphicTable;
+}
+
 void BlitMemImage(MEMIMG* dest, const MEMIMG* src, int32_t x, int32_t y, int32_t transparent,
                   const MEMIMG* blend_image) {
   if (dest->kind != src->kind || dest->palette_flag == 1 || dest->alpha_flag == 1) return;
@@ -65,17 +80,7 @@ void BlitMemImage(MEMIMG* dest, const MEMIMG* src, int32_t x, int32_t y, int32_t
   call.source = src;
   call.transparent = transparent;
   call.run_code = src->run_table;
-  call.mode = BlendMode;
-  call.param = BlendParam < 0 ? 0 : (BlendParam > 255 ? 255 : BlendParam);
-  call.white = (DrawBrightness & 0xFFFFFFu) == 0xFFFFFFu;
-  call.mmx = Screen.MmxBlitsEnabled == 1;
-  call.scale_red = ScaleTable[(DrawBrightness >> 16) & 0xFF];
-  call.scale_green = ScaleTable[(DrawBrightness >> 8) & 0xFF];
-  call.scale_blue = ScaleTable[DrawBrightness & 0xFF];
-  call.scale_param = ScaleTable[call.param];
-  call.delta_param = SignedScaleRow(call.param);
-  call.lerp_block = BlendLerpTable + (call.param / 4) * 4096;
-  call.blend_weight = BlendGraphicTable;
+  TakeDrawSettings(&call);
 
   if (src->palette_flag == 1) {
     call.transparent_wide = (src->transparent_value & 0xFFu) * 0x01010101u;

@@ -37,6 +37,11 @@ struct BlitCall {
   const uint8_t* blend_weight; // BlendGraphicTable
 };
 
+// Fills the fields every loop reads from the draw settings: the blend mode
+// and its clamped parameter, the brightness, the MMX flag and the table rows
+// they select.
+void TakeDrawSettings(BlitCall* call);
+
 // The loop families, one per source kind and road.
 void BlitIndexed32(const BlitCall& call);    // indexed source onto 32-bit
 void BlitDirect32(const BlitCall& call);     // 32-bit source, with or without alpha

@@ -109,17 +109,7 @@ void StretchBlitMemImage(MEMIMG* dest, const MEMIMG* src, const int32_t* corners
 
   call.source = src;
   call.transparent = transparent;
-  call.mode = BlendMode;
-  call.param = BlendParam < 0 ? 0 : (BlendParam > 255 ? 255 : BlendParam);
-  call.white = (DrawBrightness & 0xFFFFFFu) == 0xFFFFFFu;
-  call.mmx = Screen.MmxBlitsEnabled == 1;
-  call.scale_red = ScaleTable[(DrawBrightness >> 16) & 0xFF];
-  call.scale_green = ScaleTable[(DrawBrightness >> 8) & 0xFF];
-  call.scale_blue = ScaleTable[DrawBrightness & 0xFF];
-  call.scale_param = ScaleTable[call.param];
-  call.delta_param = SignedScaleRow(call.param);
-  call.lerp_block = BlendLerpTable + (call.param / 4) * 4096;
-  call.blend_weight = BlendGraphicTable;
+  TakeDrawSettings(&call);
   if (src->palette_flag == 1) {
     call.transparent_wide = src->transparent_value & 0xFFu;
   } else if (src->kind == 0) {

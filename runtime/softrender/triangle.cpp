@@ -180,8 +180,7 @@ void RasterizeMemImageTriangle(MEMIMG* dest, const MEMIMG* src, const TriangleVe
   call.dest_pixels = dest->pixels;
   call.dest_pitch = dest->pitch;
 
-  call.mode = BlendMode;
-  call.param = BlendParam < 0 ? 0 : (BlendParam > 255 ? 255 : BlendParam);
+  TakeDrawSettings(&call);
   if (call.mode < 0 || call.mode > 4) return;
 
   if (src == nullptr) {
@@ -196,14 +195,6 @@ void RasterizeMemImageTriangle(MEMIMG* dest, const MEMIMG* src, const TriangleVe
 
   call.source = src;
   call.transparent = transparent;
-  call.white = (DrawBrightness & 0xFFFFFFu) == 0xFFFFFFu;
-  call.scale_red = ScaleTable[(DrawBrightness >> 16) & 0xFF];
-  call.scale_green = ScaleTable[(DrawBrightness >> 8) & 0xFF];
-  call.scale_blue = ScaleTable[DrawBrightness & 0xFF];
-  call.scale_param = ScaleTable[call.param];
-  call.delta_param = SignedScaleRow(call.param);
-  call.lerp_block = BlendLerpTable + (call.param / 4) * 4096;
-  call.blend_weight = BlendGraphicTable;
   call.src_pixels = src->pixels;
   call.src_pitch = src->pitch;
   call.src_width_fixed = static_cast<uint32_t>(src->width) * kTriangleOne;
