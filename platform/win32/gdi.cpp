@@ -12,6 +12,7 @@
 #include "platform/host/host.h"
 #include "platform/win32/ddraw.h"
 #include "platform/win32/display.h"
+#include "platform/win32/gdi_font.h"
 #include "platform/win32/gdi_target.h"
 
 namespace {
@@ -121,6 +122,7 @@ struct DcEntry {
   std::shared_ptr<GdiTarget> target;  // window, screen and target contexts
   std::shared_ptr<Bitmap> bitmap;     // memory contexts: the selected bitmap
   std::shared_ptr<Bitmap> default_bitmap;
+  HGDIOBJ font = nullptr;  // memory contexts: the selected font, null for the stock one
 };
 
 struct GdiState {
@@ -354,6 +356,11 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
   DcEntry& entry = found_dc->second;
   std::shared_ptr<Bitmap> wanted;
   if (object == nullptr) return nullptr;
+  if (IsFontObject(object)) {
+    const HGDIOBJ previous = entry.font != nullptr ? entry.font : StockFontObject();
+    entry.font = object == StockFontObject() ? nullptr : object;
+    return previous;
+  }
   auto found = state.bitmaps.find(object);
   if (found != state.bitmaps.end()) {
     wanted = found->second;
@@ -377,10 +384,25 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
 BOOL DeleteObject(HGDIOBJ object) {
   GdiState& state = State();
   std::lock_guard<std::mutex> lock(state.mutex);
+  if (IsFontObject(object)) {
+    // A font still selected into a context stays.
+    for (const auto& [dc, entry] : state.dcs) {
+      if (entry.font == object) return FALSE;
+    }
+    return DeleteFontObject(object);
+  }
   auto found = state.bitmaps.find(object);
   if (found == state.bitmaps.end() || found->second->selected_in != nullptr) return FALSE;
   state.bitmaps.erase(found);
   return TRUE;
+}
+
+HFONT SelectedFontOf(HDC dc) {
+  GdiState& state = State();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  auto found = state.dcs.find(dc);
+  if (found == state.dcs.end()) return nullptr;
+  return found->second.font != nullptr ? found->second.font : StockFontObject();
 }
 
 BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int x_source, int y_source,

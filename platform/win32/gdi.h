@@ -140,3 +140,94 @@ constexpr LONG DISP_CHANGE_BADMODE = -2;
 // default), or back to the desktop's with `mode` null. Only the flags 0 and
 // CDS_FULLSCREEN are emulated.
 LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags);
+
+// ---- Fonts -----------------------------------------------------------------------
+// A font object names a face found through the host's font look-up (see
+// gdi_font.h) at a cell height. It is selected into a memory device context
+// like a bitmap (SelectObject returns the font it replaces: at first the
+// context's own stock font) and deleted with DeleteObject once no context
+// holds it. Text metrics and glyph bitmaps are read from the context's font.
+
+using HFONT = HGDIOBJ;
+
+constexpr DWORD DEFAULT_CHARSET = 1;
+constexpr DWORD SHIFTJIS_CHARSET = 128;
+constexpr DWORD HANGEUL_CHARSET = 129;
+constexpr DWORD NONANTIALIASED_QUALITY = 3;
+constexpr DWORD FIXED_PITCH = 1;
+constexpr int FW_NORMAL = 400;
+constexpr int FW_BOLD = 700;
+
+// A font of cell height `height` (a negative height asks for that character
+// height instead), weight 0 to 1000 (600 and above drawn bold), italic or
+// not, for a character set (DEFAULT_CHARSET and SHIFTJIS_CHARSET read codes as
+// code page 932, HANGEUL_CHARSET as code page 949) and a face name in code
+// page 932 (null or empty: the default gothic face). Emulated: width,
+// escapement and orientation 0, no underline or strike-out, precisions 0.
+// Null when no Japanese face can be found for it.
+HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight,
+                  DWORD italic, DWORD underline, DWORD strike_out, DWORD char_set,
+                  DWORD output_precision, DWORD clip_precision, DWORD quality,
+                  DWORD pitch_and_family, LPCSTR face_name);
+
+struct TEXTMETRICA {
+  LONG tmHeight;  // ascent + descent: the cell height
+  LONG tmAscent;
+  LONG tmDescent;
+  LONG tmInternalLeading;  // cell height - character height
+  LONG tmExternalLeading;
+  LONG tmAveCharWidth;
+  LONG tmMaxCharWidth;
+  LONG tmWeight;
+  LONG tmOverhang;
+  LONG tmDigitizedAspectX;
+  LONG tmDigitizedAspectY;
+  BYTE tmFirstChar;
+  BYTE tmLastChar;
+  BYTE tmDefaultChar;
+  BYTE tmBreakChar;
+  BYTE tmItalic;
+  BYTE tmUnderlined;
+  BYTE tmStruckOut;
+  BYTE tmPitchAndFamily;
+  BYTE tmCharSet;
+};
+
+// The metrics of the font selected into `dc`. FALSE for a context that does
+// not exist.
+BOOL GetTextMetricsA(HDC dc, TEXTMETRICA* metrics);
+
+// A 16.16 fixed-point number.
+struct FIXED {
+  WORD fract;
+  SHORT value;
+};
+// The 2 x 2 transformation of a glyph; only the identity is emulated.
+struct MAT2 {
+  FIXED eM11;
+  FIXED eM12;
+  FIXED eM21;
+  FIXED eM22;
+};
+
+struct GLYPHMETRICS {
+  UINT gmBlackBoxX;  // the bitmap's width and height (1 x 1 for a blank glyph)
+  UINT gmBlackBoxY;
+  POINT gmptGlyphOrigin;  // the bitmap's top-left from the pen on the base line, y up
+  SHORT gmCellIncX;       // the pen's advance
+  SHORT gmCellIncY;
+};
+
+constexpr UINT GGO_BITMAP = 1;        // 1 bit per pixel, most significant bit first
+constexpr UINT GGO_GRAY4_BITMAP = 5;  // 1 byte per pixel, levels 0 to 16
+constexpr DWORD GDI_ERROR = 0xFFFFFFFFu;
+
+// The bitmap of character `code` (one byte, or lead byte x 256 + trail byte)
+// of the font selected into `dc`, rows from the top, each row padded to a
+// multiple of 4 bytes. With `size` 0 or `buffer` null, only the metrics and
+// the size the bitmap needs (0 for a blank glyph); otherwise the bitmap is
+// written and its size returned. A code the face lacks gives the face's
+// default glyph. GDI_ERROR for a context that does not exist, a buffer too
+// small, or a format or transformation that is not emulated.
+DWORD GetGlyphOutlineA(HDC dc, UINT code, UINT format, GLYPHMETRICS* metrics, DWORD size,
+                       void* buffer, const MAT2* transform);
