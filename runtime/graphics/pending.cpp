@@ -38,7 +38,9 @@ int TerminateDirect3D() { return -1; }
 // Screen capture: no Direct3D side yet; spare bits are left as they are.
 int GetDrawScreenGraphD3D(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) { return -1; }
 int SetSpareBitsInRect(const RECT*, void*, int32_t, const ColorFormat*, uint32_t) { return -1; }
-// Direct3D drawing of texture graphics and the subtractive blend: none yet.
+// Direct3D drawing of texture graphics, clearing a texture draw target and
+// the subtractive blend: none yet.
+int ClearDrawScreenD3D() { return -1; }
 int DrawGraphicD3D(int32_t, int32_t, const GraphicRecord*, int32_t, int32_t) { return -1; }
 int DrawGraphicStretchedD3D(int32_t, int32_t, int32_t, int32_t, const GraphicRecord*, int32_t,
                             int32_t) {
@@ -56,30 +58,6 @@ int UpdateMovieFrame(int32_t, int32_t) { return -1; }
 int32_t GetMovieSurfaceMode(const MovieRecord*) { return 0; }
 int ShowMovieOverlay(int32_t, int32_t, MovieRecord*, int32_t, int32_t) { return 0; }
 int32_t OpenMovieToGraph(const char*, int32_t*, int32_t*, int32_t) { return -1; }
-// Texture pieces: none to restore.
-int RestoreGraphicTextures(int32_t) { return -1; }
-
-// Direct3D: never running yet.
-int EndCurrentD3DScene() { return -1; }
-int FlushCurrentD3DBatch() { return -1; }
-int SetD3DViewportRect(const RECT*) { return -1; }
-int SetD3DDrawArea(int32_t) { return -1; }
-int SetDrawScreenD3D(int32_t, int32_t) { return -1; }
-int SetTextureFilterCurrent(int32_t) { return -1; }
-IDirect3DDevice7* GetCurrentD3DDeviceObject() { return nullptr; }
-int UpdateD3DDiffuseColor() { return -1; }
-int SetBlendGraphicD3D(int32_t, int32_t, int32_t) { return -1; }
-int ClearDrawScreenD3D() { return -1; }
-
-// Texture pieces: none can be made yet.
-int CreateGraphicTextures(int32_t) { return -1; }
-int CreateDerivedGraphicTextures(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) {
-  return -1;
-}
-int DeleteGraphicTextures(int32_t) { return -1; }
-int ForEachGraphicTexture(int32_t, int32_t, int32_t, int32_t, int32_t) { return -1; }
-int UploadImageToTextures(int32_t, const GraphImage*, const GraphImage*) { return -1; }
-const ColorFormat* GetTextureColorFormat(int32_t) { return nullptr; }
 
 // Movies: none play yet.
 int CloseGraphicMovie(int32_t) { return -1; }
@@ -96,8 +74,6 @@ int MakeLookAtMatrix(TransformMatrix* matrix, const float*, const float*, const 
 
 // Graphics system: nothing to rebuild yet.
 int RebuildScreenObjects() { return -1; }
-// Texture pieces: none to restore.
-int RestoreAllTextures() { return 0; }
 // Movies: none to play or pause.
 int PlayAllMovies() { return 0; }
 int PauseAllMovies() { return 0; }

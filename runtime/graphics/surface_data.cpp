@@ -1,10 +1,11 @@
 // Surface data records and their stores.
 //
-// This system draws with the software renderer (the DirectDraw stand-in has
-// no surfaces to offer and Direct3D is refused), so every store made here is
-// a software image. The DirectDraw and texture stores keep their place in the
-// record and in each operation's choice, and fail where a surface would have
-// to be made, locked or filled.
+// This system draws with the software renderer (Direct3D is refused), so the
+// stores of 2D graphics are software images: the standard DirectDraw store
+// keeps its place in the record and in each operation's choice, and fails
+// where its surface would have to be made. Texture stores are DirectDraw
+// texture surfaces of the texture format their settings ask for; they are
+// made only while Direct3D is in use.
 #include "runtime/graphics/surface_data.h"
 
 #include "runtime/core/log.h"
@@ -12,6 +13,11 @@
 #include "runtime/graphics/screen_state.h"
 #include "runtime/graphics/surface_2d.h"
 #include "runtime/graphics/texture.h"
+
+// Surface description flag: the texture stage the texture is meant for.
+constexpr DWORD kSurfaceDescTextureStage = 0x00100000;
+// Second caps word: the driver manages where the texture lives.
+constexpr DWORD kCaps2TextureManage = 0x00000010;
 
 // Running out of surface data is an ordinary failure.
 static const HandleKindPolicy kSurfaceDataPolicy = {
@@ -116,8 +122,27 @@ int CreateZBuffer(int32_t handle, int32_t flag) {
 int SetSurfaceColorKey(int32_t handle) {
   const SurfaceDataRecord* const record = GetSurfaceDataRecord(handle);
   if (record == nullptr) return -1;
-  // Only DirectDraw and texture surfaces carry a key of their own; a
-  // software image has its key from its creation.
+  // A software image has its key from its creation.
+  if (record->surface == nullptr) return 0;
+  const uint32_t color = record->transparent_color;
+  const int32_t r = (color >> 16) & 0xFF;
+  const int32_t g = (color >> 8) & 0xFF;
+  const int32_t b = color & 0xFF;
+  DDCOLORKEY key{};
+  const bool texture = record->settings.texture_flag == 1;
+  if (texture) {
+    const ColorFormat* const format = GetTextureColorFormat(record->texture_format);
+    if (format == nullptr) return -1;
+    key.dwColorSpaceLowValue =
+        PackColor(format, r, g, b, 255) | format->spare_mask | format->alpha_mask;
+  } else if (record->settings.ColorBitDepth != 8) {
+    key.dwColorSpaceLowValue = PackColor(&Screen.ScreenColorFormat, r, g, b, 255);
+  }
+  key.dwColorSpaceHighValue = key.dwColorSpaceLowValue;
+  if (record->surface->SetColorKey(DDCKEY_SRCBLT, &key) < 0) {
+    return LogAdd(texture ? "テクスチャサーフェスのカラーキーの設定に失敗しました\n"
+                          : "標準サーフェスのカラーキーの設定に失敗しました\n");
+  }
   return 0;
 }
 
@@ -126,6 +151,10 @@ int ReleaseSurfaceObjects(int32_t handle) {
   if (record == nullptr) return -1;
   ReleaseMemImage(&record->z_image);
   ReleaseMemImage(&record->image);
+  if (record->surface != nullptr) {
+    record->surface->Release();
+    record->surface = nullptr;
+  }
   record->lock_count = 0;
   return 0;
 }
@@ -133,13 +162,15 @@ int ReleaseSurfaceObjects(int32_t handle) {
 int RestoreSurfaceObjects(int32_t handle) {
   const SurfaceDataRecord* const record = GetSurfaceDataRecord(handle);
   if (record == nullptr) return -1;
-  // A software image is never lost.
-  return 0;
+  // A software image is never lost; a lost surface is restored and must be
+  // refilled.
+  if (record->surface == nullptr || record->surface->IsLost() == DD_OK) return 0;
+  record->surface->Restore();
+  return -1;
 }
 
 int LockSurfaceData(int32_t handle, int32_t* pitch, void** address, int32_t write_only,
                     const RECT* rect, const ColorFormat** format) {
-  (void)write_only;
   SurfaceDataRecord* const record = GetSurfaceDataRecord(handle);
   if (record == nullptr) return -1;
   if (format != nullptr) {
@@ -158,6 +189,25 @@ int LockSurfaceData(int32_t handle, int32_t* pitch, void** address, int32_t writ
     }
     ++record->lock_count;
     return -2;
+  }
+  if (record->software_flag != 1 && record->surface != nullptr) {
+    DDSURFACEDESC2 description{};
+    description.dwSize = sizeof(description);
+    RECT area{};
+    if (rect != nullptr) area = *rect;
+    const DWORD flags = DDLOCK_WAIT | (write_only == 1 ? DDLOCK_WRITEONLY : 0);
+    if (record->surface->Lock(rect != nullptr ? &area : nullptr, &description, flags, nullptr) <
+        0) {
+      return LogAdd("グラフィックのロックに失敗しました");
+    }
+    record->lock_pitch = description.lPitch;
+    record->lock_address = static_cast<uint8_t*>(description.lpSurface);
+    if (pitch != nullptr && address != nullptr) {
+      *pitch = record->lock_pitch;
+      *address = record->lock_address;
+    }
+    record->lock_count = 1;
+    return 0;
   }
   if (record->software_flag != 1 || !HasMemImage(*record)) {
     return LogAdd("グラフィックのロックに失敗しました");
@@ -184,23 +234,33 @@ int LockSurfaceData(int32_t handle, int32_t* pitch, void** address, int32_t writ
 }
 
 int UnlockSurfaceData(int32_t handle, const RECT* rect) {
-  (void)rect;
   SurfaceDataRecord* const record = GetSurfaceDataRecord(handle);
   if (record == nullptr || record->lock_count == 0) return -1;
   --record->lock_count;
+  if (record->lock_count == 0 && record->software_flag != 1 && record->surface != nullptr) {
+    RECT area{};
+    if (rect != nullptr) area = *rect;
+    record->surface->Unlock(rect != nullptr ? &area : nullptr);
+  }
   return 0;
 }
 
 int FillSurfaceDataColor(int32_t handle, int32_t r, int32_t g, int32_t b, int32_t a) {
-  (void)r;
-  (void)g;
-  (void)b;
-  (void)a;
   const SurfaceDataRecord* const record = GetSurfaceDataRecord(handle);
   if (record == nullptr || Screen.DirectDrawObject == nullptr) return -1;
-  // The fill is a colour-fill blit of a DirectDraw surface; none is made
-  // here, and a software image has none.
-  return -1;
+  // The fill is a colour-fill blit of a DirectDraw surface; a software image
+  // has none.
+  if (record->surface == nullptr) return -1;
+  const ColorFormat* const format = record->settings.texture_flag == 1
+                                        ? GetTextureColorFormat(record->texture_format)
+                                        : &Screen.ScreenColorFormat;
+  if (format == nullptr) return -1;
+  DDBLTFX fx{};
+  fx.dwSize = sizeof(fx);
+  fx.dwFillColor = PackColor(format, r, g, b, a);
+  return record->surface->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx) < 0
+             ? -1
+             : 0;
 }
 
 int FillGraphicColor(int32_t graphic, int32_t r, int32_t g, int32_t b, int32_t a) {
@@ -237,6 +297,36 @@ static int CreateMemImageStore(SurfaceDataRecord* record) {
   return 0;
 }
 
+// The texture surface of a record, in the texture format its settings ask
+// for: a render target when the graphic can be drawn into, else a texture
+// the driver manages. 0 or -1.
+static int CreateTextureStore(SurfaceDataRecord* record) {
+  const int32_t kind = GetTextureFormatIndex(&record->settings);
+  record->texture_format = kind;
+  const TextureFormatRecord* const format = GetTextureFormatRecord(kind);
+  if (format == nullptr || format->format.bit_depth == 0) return -1;
+  DDSURFACEDESC2 description{};
+  description.dwSize = sizeof(description);
+  description.dwFlags =
+      DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT | kSurfaceDescTextureStage;
+  description.dwWidth = record->width;
+  description.dwHeight = record->height;
+  description.ddpfPixelFormat = format->pixel_format;
+  if (record->settings.DrawValid != 0) {
+    description.ddsCaps.dwCaps = DDSCAPS_TEXTURE | DDSCAPS_3DDEVICE;
+  } else {
+    description.ddsCaps.dwCaps = DDSCAPS_TEXTURE;
+    description.ddsCaps.dwCaps2 = kCaps2TextureManage;
+  }
+  IDirectDrawSurface7* surface = nullptr;
+  if (Screen.DirectDrawObject->CreateSurface(&description, &surface, nullptr) < 0 ||
+      surface == nullptr) {
+    return -1;
+  }
+  record->surface = surface;
+  return 0;
+}
+
 int CreateSurfaceObjects(int32_t handle) {
   SurfaceDataRecord* const record = GetSurfaceDataRecord(handle);
   if (record == nullptr) return -1;
@@ -249,12 +339,16 @@ int CreateSurfaceObjects(int32_t handle) {
 
   int result;
   if (record->settings.texture_flag == 1) {
-    // Texture surfaces come with Direct3D, which this system does not run.
-    LogAdd("テクスチャサーフェスの作成に失敗しました\n");
-    const SurfaceSettings& s = record->settings;
-    LogPrintf("DrawValid:%d  AlphaChFlag%d  AlphaTestFlag:%d  ColorBitDepth:%d", s.DrawValid,
-              s.AlphaChFlag, s.AlphaTestFlag, s.ColorBitDepth);
-    result = -1;
+    result = CreateTextureStore(record);
+    if (result == 0) {
+      FillSurfaceDataColor(handle, 0, 0, 0, 0);
+      if (record->zbuffer_flag == 1) CreateZBuffer(handle, 1);
+    } else {
+      LogAdd("テクスチャサーフェスの作成に失敗しました\n");
+      const SurfaceSettings& s = record->settings;
+      LogPrintf("DrawValid:%d  AlphaChFlag%d  AlphaTestFlag:%d  ColorBitDepth:%d", s.DrawValid,
+                s.AlphaChFlag, s.AlphaTestFlag, s.ColorBitDepth);
+    }
   } else if (record->software_flag == 1) {
     result = CreateMemImageStore(record);
     // A draw target that had a Z buffer gets it back.
@@ -264,6 +358,10 @@ int CreateSurfaceObjects(int32_t handle) {
     result = LogAdd("標準サーフェスの作成に失敗しました\n");
   }
   if (result < 0) {
+    if (record->surface != nullptr) {
+      record->surface->Release();
+      record->surface = nullptr;
+    }
     ReleaseMemImage(&record->z_image);
     ReleaseMemImage(&record->image);
     record->image = MEMIMG{};
