@@ -186,3 +186,36 @@ struct MEMORYSTATUS {
   SIZE_T dwAvailVirtual;
 };
 void GlobalMemoryStatus(MEMORYSTATUS* status);
+
+// ---- System version and processor ---------------------------------------------
+
+constexpr DWORD VER_PLATFORM_WIN32s = 0;
+constexpr DWORD VER_PLATFORM_WIN32_WINDOWS = 1;
+constexpr DWORD VER_PLATFORM_WIN32_NT = 2;
+
+// The system's version. The program is told it runs on Windows XP (NT 5.1,
+// build 2600, "Service Pack 2").
+struct OSVERSIONINFOA {
+  DWORD dwOSVersionInfoSize;  // the caller's sizeof(OSVERSIONINFOA)
+  DWORD dwMajorVersion;
+  DWORD dwMinorVersion;
+  DWORD dwBuildNumber;
+  DWORD dwPlatformId;
+  CHAR szCSDVersion[128];  // the service text
+};
+// FALSE when the size field is not set.
+BOOL GetVersionExA(OSVERSIONINFOA* info);
+
+// What the processor's identification instruction reports. The program is
+// told the instruction exists, MMX is usable and the time-stamp counter is
+// not, with a fixed vendor and brand text.
+constexpr DWORD CPU_FEATURE_TSC = 1u << 4;   // time-stamp counter (feature bit 4)
+constexpr DWORD CPU_FEATURE_MMX = 1u << 23;  // MMX (feature bit 23)
+struct CPU_IDENTIFICATION {
+  BOOL present;          // the identification instruction exists
+  CHAR vendor[13];       // twelve characters and a NUL
+  DWORD features;        // the feature bits of leaf 1 (EDX)
+  BOOL brand_present;    // the extended leaves with the brand text exist
+  CHAR brand[49];        // up to 48 characters and a NUL
+};
+void GetCpuIdentification(CPU_IDENTIFICATION* info);

@@ -1,6 +1,7 @@
 // What the program learns of the system it runs on: its instance, the code
-// page and the memory.
+// page, the memory, the system version and the processor.
 #include <cassert>
+#include <cstring>
 
 #include "platform/win32/kernel.h"
 
@@ -23,4 +24,27 @@ void GlobalMemoryStatus(MEMORYSTATUS* status) {
   status->dwAvailPageFile = 768 * kMegabyte;
   status->dwTotalVirtual = 2048 * kMegabyte;
   status->dwAvailVirtual = 1536 * kMegabyte;
+}
+
+BOOL GetVersionExA(OSVERSIONINFOA* info) {
+  if (info == nullptr || info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA)) return FALSE;
+  info->dwMajorVersion = 5;
+  info->dwMinorVersion = 1;
+  info->dwBuildNumber = 2600;
+  info->dwPlatformId = VER_PLATFORM_WIN32_NT;
+  std::memset(info->szCSDVersion, 0, sizeof(info->szCSDVersion));
+  std::strcpy(info->szCSDVersion, "Service Pack 2");
+  return TRUE;
+}
+
+void GetCpuIdentification(CPU_IDENTIFICATION* info) {
+  if (info == nullptr) return;
+  *info = CPU_IDENTIFICATION{};
+  info->present = TRUE;
+  std::memcpy(info->vendor, "BrimalVirtCP", 12);
+  // MMX and no time-stamp counter: the program's timing stays on the
+  // performance counter, which the host clock drives.
+  info->features = CPU_FEATURE_MMX;
+  info->brand_present = TRUE;
+  std::strcpy(info->brand, "Brimal Virtual Processor");
 }

@@ -15,9 +15,6 @@
 #include "runtime/graphics/color_format.h"
 #include "runtime/graphics/pixel_access.h"
 
-// Defined here until library start-up keeps the system information.
-int32_t MmxUsableFlag = 0;
-
 namespace {
 
 // The rectangle's first pixels in each buffer and its size.

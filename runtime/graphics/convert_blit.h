@@ -6,13 +6,10 @@
 #include <cstdint>
 
 #include "platform/win32/types.h"
+// MmxUsableFlag: with it set the 5-6-5 / 5-5-5 loops take four pixels a step.
+#include "runtime/core/system_info.h"
 
 struct ColorFormat;
-
-// 1 when the processor's packed integer instructions may be used; set by
-// library start-up. The 5-6-5 / 5-5-5 loops then take four pixels a step
-// (with the same arithmetic as one at a time).
-extern int32_t MmxUsableFlag;
 
 // Converts the source rectangle (right and bottom exclusive) of
 // `source_pixels` into `dest_pixels` with its top-left at (dest_x, dest_y),
