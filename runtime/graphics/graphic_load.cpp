@@ -81,6 +81,8 @@ int32_t LoadMovieGraphic(const char* path, int32_t texture_request, int32_t movi
   SetNewGraphicSoftwareImage(saved_software);
   SetUse3DForNewGraphics(textures_before);
   if (graphic == -1) {
+    // No graphic shows the movie: it is closed, not left open.
+    CloseMovie(movie);
     return LogPrintf("右記のグラフィックファイルの格納用グラフィック領域の作成に失敗しました：%s",
                      path);
   }
@@ -229,6 +231,7 @@ void RestoreGraphicsFromFiles() {
 int RestoreGraphic(int32_t handle) {
   const GraphicRecord* graphic = GetGraphicRecord(handle);
   if (graphic == nullptr) return -1;
+  if (graphic->movie_handle != -1) RestoreMovieSurfaces(graphic->movie_handle);
   if (graphic->settings.texture_flag == 1) return RestoreGraphicTextures(handle);
   return RestoreGraphicSurfaces2D(handle);
 }

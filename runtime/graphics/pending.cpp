@@ -7,7 +7,6 @@
 #include "runtime/graphics/graphic_load.h"
 #include "runtime/graphics/graphic.h"
 #include "runtime/graphics/graphics_system.h"
-#include "runtime/graphics/movie.h"
 #include "runtime/graphics/present.h"
 #include "runtime/graphics/screen_capture.h"
 #include "runtime/graphics/screen_state.h"
@@ -52,15 +51,6 @@ int DrawGraphicFourCornersD3D(float, float, float, float, float, float, float, f
 }
 int InvertBoxThenAddMode(int32_t, int32_t, int32_t, int32_t) { return -1; }
 int InvertBoxThenSubMode(int32_t, int32_t, int32_t, int32_t) { return -1; }
-// Movies: none can be opened, so no graphic has one.
-MovieRecord* GetMovieRecord(int32_t) { return nullptr; }
-int UpdateMovieFrame(int32_t, int32_t) { return -1; }
-int32_t GetMovieSurfaceMode(const MovieRecord*) { return 0; }
-int ShowMovieOverlay(int32_t, int32_t, MovieRecord*, int32_t, int32_t) { return 0; }
-int32_t OpenMovieToGraph(const char*, int32_t*, int32_t*, int32_t) { return -1; }
-
-// Movies: none play yet.
-int CloseGraphicMovie(int32_t) { return -1; }
 
 // Draw-state matrices: the transform setters are not written yet.
 int SetWorldMatrix(const TransformMatrix*) { return 0; }
@@ -74,6 +64,3 @@ int MakeLookAtMatrix(TransformMatrix* matrix, const float*, const float*, const 
 
 // Graphics system: nothing to rebuild yet.
 int RebuildScreenObjects() { return -1; }
-// Movies: none to play or pause.
-int PlayAllMovies() { return 0; }
-int PauseAllMovies() { return 0; }
