@@ -425,7 +425,7 @@ TEST_F(TextureTest, LostTexturesAreRestoredAndReportedForRefilling) {
   LoseAllDirectDrawSurfaces();
   EXPECT_EQ(RestoreAllTextures(), 0);
   EXPECT_EQ(RestoreGraphicTextures(graphic), 0);
-  EXPECT_EQ(RestoreGraphicTextures(0x08000000), -1);
+  EXPECT_EQ(RestoreGraphicTextures(graphic ^ 0x00010000), -1) << "another check id";
 }
 
 TEST_F(TextureTest, FillingATextureGraphicFillsEveryPiece) {
