@@ -13,6 +13,7 @@
 #include "runtime/core/file_access.h"
 #include "runtime/core/format.h"
 #include "runtime/core/input.h"
+#include "runtime/core/library.h"
 #include "runtime/core/library_lock.h"
 #include "runtime/core/log.h"
 #include "runtime/core/main_window.h"
@@ -31,14 +32,14 @@
 
 int32_t ApiInitLibrary() {
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return InitLibrary();
 }
 
 int32_t ApiEndLibrary() {
   int32_t result;
   {
     ScopedLibraryLock lock;
-    result = -1;  // Not available yet.
+    result = EndLibrary();
   }
   // Outside the lock: the next API call makes the lock anew.
   DestroyLibraryLock();

@@ -139,7 +139,9 @@ int InitLibrary() {
   if (OsVersionCode == kOsVista) SetVistaCompatMode(1);
 
   InitStreamFunctions();
-  SetGraphicRestoreHandler(nullptr);
+  // Lost graphics are refilled from their files unless the program sets
+  // another restore operation after start-up.
+  SetGraphicRestoreHandler(RestoreGraphicsFromFiles);
 
   if (InitCom() == -1) return FailStartup();
   if (CreateMainWindow() == -1) return FailStartup();
@@ -180,6 +182,9 @@ int EndLibrary() {
   EndInput();
   EndSoundSystem();
 
+  // Whether there was a window (or a message thread) to end: without one no
+  // message will ever close it, so there is nothing to pump afterwards.
+  const bool had_window = MainWindow.window != nullptr || MainWindow.message_thread != nullptr;
   DestroyMainWindow();
 
   if (ComStartedFlag) {
@@ -189,7 +194,7 @@ int EndLibrary() {
   }
 
   LibraryRunningFlag = 0;
-  if (!NoWindowFlag) {
+  if (!NoWindowFlag && had_window) {
     while (ProcessMessage() == 0 && GetWindowClosedFlag() == 0) {
     }
   }
