@@ -15,6 +15,10 @@
 #include "platform/win32/mmsystem.h"
 #include "runtime/core/format.h"
 #include "runtime/core/memory.h"
+#include "runtime/graphics/ddraw_screen.h"
+#include "runtime/graphics/font.h"
+#include "runtime/graphics/font_draw.h"
+#include "runtime/graphics/graphics_system.h"
 #include "runtime/graphics/lead_byte.h"
 
 int LogOffFlag = 0;
@@ -245,17 +249,16 @@ int LogPrintf(const char* format, ...) {
 
 // ---- Debug console -------------------------------------------------------------
 
-// What the console needs from the screen and its font. The screen and fonts
-// do not exist yet: without a screen all 80 lines are usable and a character
-// is 0 pixels wide, so only the 255-byte line limit breaks lines.
+// What the console needs from the screen and its font: without a running
+// graphics layer all 80 lines are usable and a character is 0 pixels wide,
+// so only the 255-byte line limit breaks lines.
 // ConsoleScreenSize gives the screen's width and height in pixels and false
-// while there is no screen.
-static bool ConsoleScreenSize(int* /*width*/, int* /*height*/) { return false; }
+// while graphics do not run.
+static bool ConsoleScreenSize(int* width, int* height);
 // The width in pixels of one character (`bytes` 1 or 2) in the console font.
-static int ConsoleCharacterWidth(const char* /*character*/, int /*bytes*/) { return 0; }
-// The character set of the console's double-byte test (the window's, once
-// the main window exists).
-static int ConsoleCharSet() { return 1; }
+static int ConsoleCharacterWidth(const char* character, int bytes);
+// The character set of the console's double-byte test: its font's.
+static int ConsoleCharSet();
 
 struct DebugConsoleState {
   int started;
@@ -271,6 +274,40 @@ struct DebugConsoleState {
 };
 
 static DebugConsoleState g_console;
+
+// Makes the console font when it is missing (first use, or deleted since:
+// the font raises the lost flag when it goes). False while graphics do not
+// run or the font cannot be made.
+static bool ConsoleFontReady() {
+  if (!g_console.started || GraphicsReady == 0) return false;
+  if (g_console.font_lost == 1 || IsFontHandleValid(g_console.font_handle) == 0) {
+    g_console.font_handle =
+        CreateFontToHandle(nullptr, g_console.line_height, 4, 1, -1, -1, 0, -1, -1);
+    if (g_console.font_handle < 0) return false;
+    SetFontLostFlagAddress(g_console.font_handle, &g_console.font_lost);
+  }
+  return true;
+}
+
+static bool ConsoleScreenSize(int* width, int* height) {
+  if (GraphicsReady == 0) return false;
+  int32_t w = 0, h = 0;
+  GetScreenSize(&w, &h);
+  *width = w;
+  *height = h;
+  return true;
+}
+
+static int ConsoleCharacterWidth(const char* character, int bytes) {
+  if (!ConsoleFontReady()) return 0;
+  const int32_t width = MeasureStringWithFont(character, bytes, g_console.font_handle, 0);
+  return width > 0 ? width : 0;
+}
+
+static int ConsoleCharSet() {
+  const FontRecord* record = GetFontRecord(g_console.font_handle);
+  return record != nullptr ? record->char_set_index : 1;
+}
 
 int InitDebugConsole() {
   if (g_console.started) return 0;
@@ -379,5 +416,18 @@ int DebugConsolePrint(const char* format, ...) {
   va_end(args);
   g_console.shown = 1;
   ConsoleAddText(buffer);
+  return 0;
+}
+
+int DrawDebugConsole() {
+  if (!ConsoleFontReady()) return 0;
+  const uint32_t white = GetScreenColorValue(255, 255, 255);
+  const uint32_t black = GetScreenColorValue(0, 0, 0);
+  const int usable = DebugConsoleUsableLines();
+  for (int i = 0; i < usable; ++i) {
+    if (g_console.text[i][0] == '\0') continue;
+    RenderTextWithFont(0, i * g_console.line_height, g_console.text[i], white,
+                       g_console.font_handle, black, 0);
+  }
   return 0;
 }

@@ -3,5 +3,3 @@
 
 #include "runtime/core/log.h"
 
-// Debug console: no fonts to draw its lines with yet.
-int DrawDebugConsole() { return 0; }

@@ -21,3 +21,11 @@ int DrawGraphicStretchedD3D(int32_t x1, int32_t y1, int32_t x2, int32_t y2,
 // bottom-right. 0 or -1.
 int DrawGraphicFourCornersD3D(float x0, float y0, float x1, float y1, float x2, float y2, float x3,
                               float y3, const GraphicRecord* graphic, int32_t transparent);
+
+// Draws a string with a font whose glyphs are cached in a texture graphic
+// (colours 0xRRGGBB). 0, or -1 while Direct3D does not run.
+int DrawStringWithFontCache(int32_t x, int32_t y, const char* text, uint32_t color, int32_t font,
+                            uint32_t edge_color, int32_t vertical);
+// Draws a filled box (`fill` non-zero) or its outline through Direct3D;
+// `color` is a screen pixel value. 0, or -1 while Direct3D does not run.
+int DrawBoxD3D(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t color, int32_t fill);

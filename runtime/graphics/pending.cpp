@@ -12,8 +12,8 @@
 #include "runtime/graphics/screen_state.h"
 #include "runtime/graphics/subtractive_blend.h"
 #include "runtime/graphics/surface_2d.h"
+#include "runtime/graphics/font.h"
 #include "runtime/graphics/texture.h"
-#include "runtime/graphics/transform.h"
 
 // Graphics start: not started, no Direct3D.
 int32_t GraphicsReady = 0;
@@ -52,14 +52,13 @@ int DrawGraphicFourCornersD3D(float, float, float, float, float, float, float, f
 int InvertBoxThenAddMode(int32_t, int32_t, int32_t, int32_t) { return -1; }
 int InvertBoxThenSubMode(int32_t, int32_t, int32_t, int32_t) { return -1; }
 
-// Draw-state matrices: the transform setters are not written yet.
-int SetWorldMatrix(const TransformMatrix*) { return 0; }
-int SetViewMatrix(const TransformMatrix*) { return 0; }
-int SetProjectionMatrix(const TransformMatrix*) { return 0; }
-int MakeLookAtMatrix(TransformMatrix* matrix, const float*, const float*, const float*) {
-  ResetTransformMatrices(matrix);
-  return 0;
+// Direct3D text and boxes, and the texture glyph cache of fonts: none while
+// Direct3D does not run.
+int DrawStringWithFontCache(int32_t, int32_t, const char*, uint32_t, int32_t, uint32_t, int32_t) {
+  return -1;
 }
+int DrawBoxD3D(int32_t, int32_t, int32_t, int32_t, uint32_t, int32_t) { return -1; }
+int PrepareFontTextureCache(int32_t) { return -1; }
 
 
 // Graphics system: nothing to rebuild yet.
