@@ -7,3 +7,9 @@
 int InitializeDirect3D();
 // Ends Direct3D with its devices and textures. 0, or -1 when it does not run.
 int TerminateDirect3D();
+// Releases the Direct3D object and its devices before the screen objects are
+// rebuilt. 0.
+int ReleaseDirect3D();
+// Takes the Direct3D object again after the rebuild and makes its devices
+// anew. 0, or -1 when it cannot be had.
+int AcquireDirect3DObject();

@@ -137,6 +137,9 @@ int StartScreenSystem(HWND window) {
 
 int EndScreenSystem() {
   EndDirectDraw();
+  // Without acceleration the DirectDraw end leaves the clipper alone, yet a
+  // screen rebuild makes one on that road too: it goes here.
+  ReleaseScreenClipper();
   GraphicsReady = 0;
   return 0;
 }

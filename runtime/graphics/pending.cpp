@@ -15,24 +15,12 @@
 #include "runtime/graphics/font.h"
 #include "runtime/graphics/texture.h"
 
-// Graphics start: not started, no Direct3D.
-int32_t GraphicsReady = 0;
-int32_t Use3DDrawing = 0;
-// Graphics management: only its running flag, and every graphic goes at its
-// end.
-int InitGraphicsManagement() {
-  GraphicsReady = 1;
-  return 0;
-}
-int EndGraphicsManagement() {
-  if (GraphicsReady == 0) return 0;
-  DeleteAllGraphics(0);
-  GraphicsReady = 0;
-  return 0;
-}
-// Direct3D start and end: Direct3D never runs yet.
+// Direct3D start and end: Direct3D never runs yet, so there is nothing to
+// release or to take again around a screen rebuild.
 int InitializeDirect3D() { return -1; }
 int TerminateDirect3D() { return -1; }
+int ReleaseDirect3D() { return 0; }
+int AcquireDirect3DObject() { return -1; }
 
 // Screen capture: no Direct3D side yet; spare bits are left as they are.
 int GetDrawScreenGraphD3D(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) { return -1; }
@@ -59,7 +47,3 @@ int DrawStringWithFontCache(int32_t, int32_t, const char*, uint32_t, int32_t, ui
 }
 int DrawBoxD3D(int32_t, int32_t, int32_t, int32_t, uint32_t, int32_t) { return -1; }
 int PrepareFontTextureCache(int32_t) { return -1; }
-
-
-// Graphics system: nothing to rebuild yet.
-int RebuildScreenObjects() { return -1; }

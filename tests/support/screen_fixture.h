@@ -1,12 +1,13 @@
-// The screen on the null host without library start-up: a main window in
-// window mode (or full screen), the screen system started as start-up starts
-// it (DirectDraw first, then for good without hardware acceleration: the
-// screens are 640 x 480 x 16 software images shown through GDI), the start
-// values of the draw settings and the back screen as draw target. For the
-// screen, graphics, font and sound tests.
+// The runtime on the null host, started through library start-up as the game
+// starts it: the main window in window mode (or full screen), the screen
+// system (DirectDraw first, then for good without hardware acceleration: the
+// screens are 640 x 480 x 16 software images shown through GDI), input,
+// sound, graphics management with its start values, and the back screen as
+// draw target, as the game's first call makes it. For the screen, graphics,
+// font and sound tests.
 //
-// The library lock is held from SetUp to TearDown, as start-up and the API
-// entries hold it, so the message thread waits.
+// The library lock is held from SetUp to TearDown, as the API entries hold it
+// around start-up and every call, so the message thread waits.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -27,18 +28,17 @@ class ScreenFixture : public ::testing::Test {
     CloseWindow();
   }
 
-  // The pieces of SetUp and TearDown, for tests that start the screen their
+  // The pieces of SetUp and TearDown, for tests that start the runtime their
   // own way (under a display script, in full screen).
-  // Holds the library lock and makes the main window for `window_mode_` and
-  // `window_scale_`.
+  // Holds the library lock and makes the settings start-up takes: window
+  // mode from `window_mode_`, the scale from `window_scale_`, the caption.
   void OpenWindow();
-  // Destroys the window, gives the lock back and checks that no tracked
-  // block is left.
+  // Gives the lock back and checks that no tracked block is left.
   void CloseWindow();
-  // Starts the screen system with the flags start-up sets around it, then
-  // gives the draw settings their start values and makes the back screen the
-  // draw target.
+  // Starts the library (InitLibrary must succeed), then makes the back
+  // screen the draw target.
   void StartScreen();
+  // Ends the library when StartScreen started it.
   void EndScreen();
 
   static NullHost& Host();
@@ -50,5 +50,6 @@ class ScreenFixture : public ::testing::Test {
 
  private:
   int32_t blocks_ = 0;
-  bool window_open_ = false;
+  bool locked_ = false;
+  bool started_ = false;
 };

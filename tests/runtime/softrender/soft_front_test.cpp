@@ -29,7 +29,6 @@ class SoftFrontTest : public ScreenFixture {
  protected:
   void SetUp() override {
     ScreenFixture::SetUp();
-    GraphicsReady = 1;
     ASSERT_EQ(Screen.MemImageRendering, 1);
     ASSERT_EQ(Screen.DrawTargetMemImage, &Screen.BackMemImage);
     ASSERT_EQ(Back()->kind, 0);
@@ -41,7 +40,6 @@ class SoftFrontTest : public ScreenFixture {
     BlendParam = 0;
     DrawArea = {0, 0, 640, 480};
     DeleteAllGraphics(0);
-    GraphicsReady = 0;
     ScreenFixture::TearDown();
   }
 

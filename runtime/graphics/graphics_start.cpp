@@ -1,0 +1,158 @@
+// Graphics management's start and end, the restore marks of every graphic
+// after the screen was lost, and the rebuild of every screen object after the
+// display changed under the program. (The screen system's own start and end
+// are with the DirectDraw screen.)
+#include "runtime/core/handle.h"
+#include "runtime/core/input.h"
+#include "runtime/core/log.h"
+#include "runtime/graphics/d3d_device.h"
+#include "runtime/graphics/d3d_start.h"
+#include "runtime/graphics/ddraw_screen.h"
+#include "runtime/graphics/draw_settings.h"
+#include "runtime/graphics/font.h"
+#include "runtime/graphics/graphic.h"
+#include "runtime/graphics/graphic_load.h"
+#include "runtime/graphics/graphics_system.h"
+#include "runtime/graphics/mask.h"
+#include "runtime/graphics/movie.h"
+#include "runtime/graphics/present.h"
+#include "runtime/graphics/screen_state.h"
+#include "runtime/graphics/surface_2d.h"
+#include "runtime/graphics/texture.h"
+
+int32_t GraphicsReady = 0;
+int32_t Use3DDrawing = 0;
+
+namespace {
+
+// The registry's bookkeeping starts anew. A registry that still holds records
+// keeps them: dropping the pointers would lose the records and their
+// surfaces, and graphics end deletes them all before a new start anyway.
+void ResetRegistryIfEmpty(HandleRegistry* registry) {
+  if (registry->live_count != 0) return;
+  registry->area_end = 0;
+}
+
+// The draw settings of graphics management at their start values.
+void ResetDrawSettings() {
+  const uint32_t brightness = DrawBrightness;
+  BlendGraphic = -1;
+  BlendGraphicParam1 = 0;
+  BlendGraphicParam2 = 0;
+  NewGraphicUse3D = 1;
+  NewGraphicDrawable = 0;
+  NewGraphicAlphaChannel = 0;
+  NewGraphicAlphaTest = 1;
+  NewGraphicColorDepth = 0;
+  NewGraphicSoftwareImage = 0;
+  DrawFilterMode = 0;
+  BlendMode = 0;
+  BlendParam = 0;
+  DrawBrightness = 0xFFFFFF;
+  if (brightness != 0xFFFFFF) UpdateD3DDiffuseColor();
+  TransparentColor = 0;
+  DrawInhibitFlag = 0;
+}
+
+}  // namespace
+
+int InitGraphicsManagement() {
+  if (GraphicsReady == 1) return 0;
+  LogAdd("グラフィック管理系の初期化を行います\n");
+  IncreaseLogIndent();
+
+  ResetRegistryIfEmpty(&GraphicTable);
+  ResetRegistryIfEmpty(&SurfaceDataTable);
+  ResetDrawSettings();
+  GraphicsReady = 1;
+
+  if (GetDirectDrawObject() != nullptr || Screen.HardwareAccelOff == 1) DeleteAll2DSurfaces();
+  // The delete reports success also when Direct3D is not in use (there is
+  // nothing to delete then), so Direct3D drawing is taken up only when its
+  // object exists as well.
+  const int textures_deleted = DeleteAllSurface3DDataIfReady();
+  Use3DDrawing = Direct3DObject != nullptr && textures_deleted != -1 ? 1 : 0;
+  LogAdd(Use3DDrawing ? "３Ｄグラフィック描画機能を使用します\n"
+                      : "３Ｄグラフィック描画機能は使用しません\n");
+
+  NewGraphicColorDepth = 0;
+  MaskUseFlag = 1;
+  MaskInForceFlag = MaskScreenFlag == 1 ? 1 : 0;
+  DrawTarget = kDrawTargetBackScreen;
+  ChangeDrawTarget(kDrawTargetFrontScreen);
+  int32_t width = 0, height = 0;
+  QueryGraphicSize(kDrawTargetFrontScreen, &width, &height);
+  ChangeDrawArea(0, 0, width, height);
+
+  InitDefaultFontSettings();
+  InitFontSystem();
+
+  DecreaseLogIndent();
+  LogAdd("グラフィック管理系の初期化は正常に終了しました\n");
+  return 0;
+}
+
+int EndGraphicsManagement() {
+  if (GraphicsReady == 0) return 0;
+  EndMaskScreen();
+  DeleteAllMasks();
+  DeleteAllGraphics(0);
+  InitFontSystem();
+  DeleteFontHandle(GetDefaultFontHandle());
+  GraphicsReady = 0;
+  LogAdd("グラフィック管理系の終了処理は正常に終了しました\n");
+  return 0;
+}
+
+int MarkAllGraphicsForRestore() {
+  int32_t marked = 0;
+  for (int32_t slot = 0; slot < GraphicTable.area_end && marked < GraphicTable.live_count;
+       ++slot) {
+    auto* graphic = reinterpret_cast<GraphicRecord*>(GraphicTable.records[slot]);
+    if (graphic == nullptr) continue;
+    graphic->RestoreMark = 1;
+    ++marked;
+  }
+  if (GraphicRestoreHandler != nullptr) GraphicRestoreHandler();
+  RecreateAllFonts();
+  return 0;
+}
+
+int RebuildScreenObjects() {
+  IncreaseLogIndent();
+  const bool input_running = InputDevices.direct_input != nullptr;
+  ReleaseDirect3D();
+  ReleaseMaskScreen();
+  ReleaseMainSurfaces();
+  EndInput();
+  ReleaseAllSurfaceObjects();
+  ReleaseScreenClipper();
+
+  if (Screen.ShowGdiSurface) {
+    ReapplyDisplayMode();
+    RecreateAllSurfaceObjects();
+    AttachScreenClipper();
+  } else {
+    ReleaseDirectDraw();
+    RecreateDirectDrawObject();
+  }
+
+  CreateOutputSurfaces();
+  RecreateScreenPalette();
+
+  SetDrawTarget2D(DrawTarget, DrawTarget);
+  AcquireDirect3DObject();
+
+  ClearDrawTarget();
+  PresentScreen();
+  // The input devices were ended with the screen objects; without a new
+  // start the keyboard and the pads would stay silent from now on.
+  if (input_running) InitInput();
+
+  MarkAllGraphicsForRestore();
+  ReopenAllMovies();
+  RecreateMaskScreen();
+
+  DecreaseLogIndent();
+  return 0;
+}
