@@ -549,6 +549,26 @@ TEST_F(MovieTest, MovieInsideAnArchivePlaysFromATemporaryCopyDeletedWithItsGraph
   SetCurrentDirectoryA(previous);
 }
 
+// The path reaches the stream as UTF-16 and names the same file.
+TEST_F(MovieTest, MovieWithAJapaneseFileNameOpens) {
+  MovieStreamDouble player;
+  const std::string path = folder_ + "/動画ファイル.mpg";
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  WriteFile(file, "MOVIE", 5, &written, nullptr);
+  CloseHandle(file);
+
+  const int32_t graphic = LoadGraphicFileDefault(path.c_str(), 0);
+  ASSERT_NE(graphic, -1);
+  ASSERT_EQ(player.OpenedPaths().size(), 1u);
+  EXPECT_EQ(player.OpenedPaths()[0], path);
+  EXPECT_EQ(MovieOf(graphic)->tempFile, 0);
+  EXPECT_EQ(DeleteGraphicHandle(graphic, 0), 0);
+  EXPECT_TRUE(DeleteFileA(path.c_str()));
+}
+
 // Files that are no movies: each fails with the messages of its step, and
 // no movie, graphic, stream object or temporary copy is left.
 TEST_F(MovieTest, FilesThatAreNoMoviesFailCleanly) {
