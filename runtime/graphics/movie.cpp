@@ -447,7 +447,9 @@ int UpdateMovieFrame(int32_t graphic_handle, int32_t force) {
     if (movie->playing == 0) return 0;
     STREAM_STATE state = STREAMSTATE_STOP;
     if (FAILED(movie->multiMediaStream->GetState(&state)) || state != STREAMSTATE_RUN) return 0;
-    const int32_t since = static_cast<int32_t>(timeGetTime()) - movie->lastUpdateTime;
+    // Millisecond clock readings are compared modulo 2^32.
+    const int32_t since =
+        static_cast<int32_t>(timeGetTime() - static_cast<DWORD>(movie->lastUpdateTime));
     if (static_cast<int64_t>(GetFlipCounter()) == movie->lastFlip &&
         since <= kMinUpdateMilliseconds) {
       return 0;
