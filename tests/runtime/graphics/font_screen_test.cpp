@@ -223,4 +223,23 @@ TEST_F(FontScreenTest, DebugConsoleDrawsItsLinesWhiteOnBlackAtEachPresent) {
   EXPECT_EQ(DebugConsoleUsableLines(), 30) << "480 / 16 lines fit the screen";
 }
 
+TEST_F(FontScreenTest, DebugConsoleLinesBreakAtTheScreenWidth) {
+  DebugConsolePrint("%s", std::string(200, 'M').c_str());
+  std::vector<std::string> lines;
+  for (int i = 0; DebugConsoleLineText(i)[0] != '\0'; ++i) lines.push_back(DebugConsoleLineText(i));
+  ASSERT_GE(lines.size(), 2u);
+  size_t total = 0;
+  for (const std::string& line : lines) total += line.size();
+  EXPECT_EQ(total, 200u);
+  // Each full line stops before the next character would reach the screen's
+  // right side, measured in a font made as the console makes its own.
+  const int32_t font = CreateFontToHandle(nullptr, 16, 4, 1, -1, -1, 0, -1, -1);
+  for (size_t i = 0; i + 1 < lines.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(lines[i].size(), lines[0].size());
+    EXPECT_LT(MeasureStringWithFont(lines[i].c_str(), -1, font, 0), 640);
+    EXPECT_GE(MeasureStringWithFont((lines[i] + "M").c_str(), -1, font, 0), 640);
+  }
+}
+
 }  // namespace
