@@ -55,7 +55,8 @@ int GetRectExtent(const RECT* rect, int32_t* width, int32_t* height) {
 }
 
 int RenderBox(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t color, int32_t fill) {
-  return fill != 0 ? RenderFilledBox(x1, y1, x2, y2, color) : RenderBoxOutline(x1, y1, x2, y2, color);
+  return fill != 0 ? RenderFilledBox(x1, y1, x2, y2, color)
+                   : RenderBoxOutline(x1, y1, x2, y2, color);
 }
 
 int RenderFilledBox(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t color) {

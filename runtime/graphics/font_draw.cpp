@@ -173,14 +173,16 @@ uint32_t CellValue(const FontRecord* record, const GlyphCacheSlot* slot, int32_t
                    int32_t row) {
   const uint8_t* line =
       record->soft_cache_pixels +
-      (static_cast<size_t>(slot->slot_number) * record->cell_width + row) * record->soft_cache_pitch;
+      (static_cast<size_t>(slot->slot_number) * record->cell_width + row) *
+          record->soft_cache_pitch;
   if (record->soft_cache_bpp == 1) return (line[column >> 3] >> (7 - (column & 7))) & 1;
   return line[column];
 }
 
 // Writes one cached glyph at pen position `pen` of a string at (x, y).
-void DrawCachedGlyph(const FontRecord* record, const GlyphCacheSlot* slot, const GlyphPainter& paint,
-                     int32_t x, int32_t y, int32_t pen, int32_t vertical, const RECT& clip) {
+void DrawCachedGlyph(const FontRecord* record, const GlyphCacheSlot* slot,
+                     const GlyphPainter& paint, int32_t x, int32_t y, int32_t pen,
+                     int32_t vertical, const RECT& clip) {
   const int32_t width = slot->bitmap_width, height = slot->bitmap_height;
   if (vertical == 0) {
     const int32_t left = pen + x + slot->x_offset, top = y + slot->y_offset;
@@ -331,7 +333,8 @@ int RenderTextSoftware2D(int32_t x, int32_t y, const char* text, uint32_t color,
   // then drawn onto the target as one picture, so blending applies to it
   // whole.
   Surface2DRecord* surface = GetSurface2DRecord(record->soft_screen_surface);
-  SurfaceDataRecord* data = surface != nullptr ? GetSurfaceDataRecord(surface->surface_data) : nullptr;
+  SurfaceDataRecord* data =
+      surface != nullptr ? GetSurfaceDataRecord(surface->surface_data) : nullptr;
   if (data == nullptr || data->software_flag != 1 || data->image.pixels == nullptr) return -1;
   MEMIMG* work = &data->image;
   const RECT noted_area = DrawArea;
@@ -368,7 +371,9 @@ int RenderTextSoftware2D(int32_t x, int32_t y, const char* text, uint32_t color,
   ClipRect(&target_area, &noted_area);
   SetDrawAreaOnly(target_area);
   int result = 0;
-  if (!RectEmpty(target_area)) result = RenderSurface2DSoftware(x, y, record->soft_screen_surface, 1);
+  if (!RectEmpty(target_area)) {
+    result = RenderSurface2DSoftware(x, y, record->soft_screen_surface, 1);
+  }
   restore();
   return result < 0 ? -1 : 0;
 }

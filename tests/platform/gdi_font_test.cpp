@@ -118,8 +118,8 @@ TEST_F(GdiFontFakeTest, BitmapsArePaddedToWholeWordsAndSizedExactly) {
       EXPECT_EQ(bitmap.metrics.gmptGlyphOrigin.y, 7);
       EXPECT_EQ(bitmap.metrics.gmCellIncX, 9);
       ASSERT_GE(bitmap.bytes.size(), c.first_row.size());
-      EXPECT_EQ(std::vector<uint8_t>(bitmap.bytes.begin(), bitmap.bytes.begin() + c.first_row.size()),
-                c.first_row);
+      const auto first_row_end = bitmap.bytes.begin() + static_cast<ptrdiff_t>(c.first_row.size());
+      EXPECT_EQ(std::vector<uint8_t>(bitmap.bytes.begin(), first_row_end), c.first_row);
       // A buffer one byte short is refused and left alone.
       const MAT2 identity = Identity();
       std::vector<uint8_t> small(bitmap.size - 1, 0x55);

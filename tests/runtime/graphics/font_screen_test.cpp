@@ -27,7 +27,9 @@ uint32_t Shown(uint32_t v) {
 
 struct Box {
   int32_t left, top, right, bottom;
-  bool Holds(int32_t x, int32_t y) const { return x >= left && x < right && y >= top && y < bottom; }
+  bool Holds(int32_t x, int32_t y) const {
+    return x >= left && x < right && y >= top && y < bottom;
+  }
 };
 
 class FontScreenTest : public ScreenFixture {

@@ -462,9 +462,11 @@ TEST_F(FontTest, ClippingCutsGlyphsAndKeepsThePen) {
     std::vector<std::pair<int, int>> inked;  // of the second glyph, at x + 4
   };
   const Case cases[] = {
-      {"cut on the left and top", {5, 1, 40, 40}, 1, {{5, 1}, {6, 1}, {7, 1}, {5, 2}, {6, 2}, {7, 2}}},
+      {"cut on the left and top", {5, 1, 40, 40}, 1,
+       {{5, 1}, {6, 1}, {7, 1}, {5, 2}, {6, 2}, {7, 2}}},
       {"first wholly outside", {4, 0, 6, 40}, 0, {{4, 0}, {5, 0}, {4, 1}, {5, 1}, {4, 2}, {5, 2}}},
-      {"off the image's left side", {-10, 0, 40, 40}, -5, {{0, 0}, {1, 0}, {0, 1}, {1, 1}, {0, 2}, {1, 2}}},
+      {"off the image's left side", {-10, 0, 40, 40}, -5,
+       {{0, 0}, {1, 0}, {0, 1}, {1, 1}, {0, 2}, {1, 2}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -472,7 +474,9 @@ TEST_F(FontTest, ClippingCutsGlyphsAndKeepsThePen) {
     const RECT clip = c.clip;
     EXPECT_EQ(Draw(font, "AA", c.x, 0, image.get(), kWhite, 0, &clip), 8);
     std::vector<std::string> want;
-    for (const auto& [x, y] : c.inked) want.push_back(TestImage::Spot(x, y, image.Pack(255, 255, 255)));
+    for (const auto& [x, y] : c.inked) {
+      want.push_back(TestImage::Spot(x, y, image.Pack(255, 255, 255)));
+    }
     EXPECT_EQ(image.Inked(), want);
   }
 }
@@ -506,7 +510,8 @@ TEST_F(FontTest, GlyphsLargerThanTheCellAndBlankGlyphsStayInBounds) {
     const int32_t cell = GetFontRecord(font)->cell_width;
     ASSERT_EQ(cell, 8);
     TestImage image(40, 40, 1, 1);
-    EXPECT_EQ(Draw(font, "BA", 10, 10, image.get(), kWhite, kBlue), (type & 1) ? 5 + 2 + 6 + 2 : 11);
+    EXPECT_EQ(Draw(font, "BA", 10, 10, image.get(), kWhite, kBlue),
+              (type & 1) ? 5 + 2 + 6 + 2 : 11);
     // Only the cell is drawn: all of it, or (edged) all but the corner
     // that the edge of the glyph at (1, 1) does not reach.
     EXPECT_EQ(static_cast<int>(image.Inked().size()), (type & 1) ? cell * cell - 1 : cell * cell);

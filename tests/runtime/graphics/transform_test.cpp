@@ -11,7 +11,9 @@ namespace {
 
 std::array<float, 3> Apply(const TransformMatrix& m, const float p[3]) {
   std::array<float, 3> out{};
-  for (int c = 0; c < 3; ++c) out[c] = p[0] * m.m[0][c] + p[1] * m.m[1][c] + p[2] * m.m[2][c] + m.m[3][c];
+  for (int c = 0; c < 3; ++c) {
+    out[c] = p[0] * m.m[0][c] + p[1] * m.m[1][c] + p[2] * m.m[2][c] + m.m[3][c];
+  }
   return out;
 }
 

@@ -99,7 +99,9 @@ inline std::unique_ptr<FontFace> MakeFakeFontFace(const FontRequest& request) {
 // Installs the fake faces (with a fresh state) until the object goes.
 class ScopedFakeFonts {
  public:
-  ScopedFakeFonts() : previous_(SetFontFaceFactory(MakeFakeFontFace)) { FakeFonts() = FakeFontState{}; }
+  ScopedFakeFonts() : previous_(SetFontFaceFactory(MakeFakeFontFace)) {
+    FakeFonts() = FakeFontState{};
+  }
   ~ScopedFakeFonts() { SetFontFaceFactory(previous_); }
   ScopedFakeFonts(const ScopedFakeFonts&) = delete;
   ScopedFakeFonts& operator=(const ScopedFakeFonts&) = delete;
