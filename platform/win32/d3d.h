@@ -51,6 +51,7 @@ enum D3DRENDERSTATETYPE : int32_t {
   D3DRENDERSTATE_COLORKEYENABLE = 41,
   D3DRENDERSTATE_TEXTUREFACTOR = 60,
   D3DRENDERSTATE_LIGHTING = 137,
+  D3DRENDERSTATE_COLORKEYBLENDENABLE = 144,
 };
 
 // Comparison functions (z and alpha tests).
@@ -220,10 +221,39 @@ constexpr HRESULT D3DENUMRET_OK = 1;
 // Called once for each texture format a device offers; D3DENUMRET_OK goes
 // on, D3DENUMRET_CANCEL stops.
 using LPD3DENUMPIXELFORMATSCALLBACK = HRESULT (*)(DDPIXELFORMAT* format, LPVOID context);
+// Called once for each kind of device Direct3D offers, with its texts and its
+// description; the same answers.
+using LPD3DENUMDEVICESCALLBACK7 = HRESULT (*)(LPSTR description, LPSTR name,
+                                              D3DDEVICEDESC7* device, LPVOID context);
+
+// Render-target depths in a device description (dwDeviceRenderBitDepth).
+constexpr DWORD DDBD_16 = 0x00000400;
+constexpr DWORD DDBD_24 = 0x00000200;
+constexpr DWORD DDBD_32 = 0x00000100;
+
+// The Direct3D interface of a DirectDraw object.
+extern const IID IID_IDirect3D7;
+// The kinds of drawing device: hardware rasterisation, and hardware
+// rasterisation with hardware transform and lighting.
+extern const IID IID_IDirect3DHALDevice;
+extern const IID IID_IDirect3DTnLHalDevice;
 
 // ---- Interfaces -------------------------------------------------------------------------------
-// The Direct3D object. The runtime keeps it to know that Direct3D is in use.
-struct IDirect3D7 : public IUnknown {};
+struct IDirect3DDevice7;
+
+// The Direct3D object, had from the DirectDraw object's QueryInterface; the
+// runtime also keeps it to know that Direct3D is in use.
+struct IDirect3D7 : public IUnknown {
+ public:
+  // Offers each kind of drawing device to `callback`.
+  virtual HRESULT EnumDevices(LPD3DENUMDEVICESCALLBACK7 callback, LPVOID context) = 0;
+  // Makes a device of kind `device_kind` that draws into `surface`.
+  virtual HRESULT CreateDevice(REFCLSID device_kind, IDirectDrawSurface7* surface,
+                               IDirect3DDevice7** device) = 0;
+  // Offers each depth-buffer layout a device of kind `device_kind` can use.
+  virtual HRESULT EnumZBufferFormats(REFCLSID device_kind, LPD3DENUMPIXELFORMATSCALLBACK callback,
+                                     LPVOID context) = 0;
+};
 
 // The drawing device.
 struct IDirect3DDevice7 : public IUnknown {
@@ -241,6 +271,11 @@ struct IDirect3DDevice7 : public IUnknown {
   // Draws `count` vertices of format `fvf` from `vertices`.
   virtual HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, DWORD fvf, LPVOID vertices, DWORD count,
                                 DWORD flags) = 0;
+  // Draws the primitives that `index_count` 16-bit indices pick out of
+  // `vertex_count` vertices of format `fvf`.
+  virtual HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, DWORD fvf, LPVOID vertices,
+                                       DWORD vertex_count, WORD* indices, DWORD index_count,
+                                       DWORD flags) = 0;
   // Offers every texture format the device can use to `callback`.
   virtual HRESULT EnumTextureFormats(LPD3DENUMPIXELFORMATSCALLBACK callback, LPVOID context) = 0;
   // Copies the rectangle `source_rect` (null: whole) of texture `source` to

@@ -1,5 +1,7 @@
 #include "tests/support/d3d/recording_d3d.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 
 #include "runtime/graphics/d3d_device.h"
@@ -20,7 +22,8 @@ DDPIXELFORMAT MakeTextureFormat(DWORD bits, DWORD red, DWORD green, DWORD blue, 
 D3DDoubleConfig StandardD3DConfig() {
   D3DDoubleConfig config;
   D3DDEVICEDESC7 device{};
-  device.dwDeviceRenderBitDepth = 0x400 | 0x100;  // 16 and 32 bits
+  device.deviceGUID = IID_IDirect3DHALDevice;
+  device.dwDeviceRenderBitDepth = DDBD_16 | DDBD_32;
   device.dwMinTextureWidth = 1;
   device.dwMinTextureHeight = 1;
   device.dwMaxTextureWidth = 1024;
@@ -56,7 +59,9 @@ int VertexStride(DWORD fvf) {
 
 // ---- RecordingD3DDevice ----------------------------------------------------------------
 
-RecordingD3DDevice::RecordingD3DDevice(D3DDoubleConfig config) : config_(std::move(config)) {}
+RecordingD3DDevice::RecordingD3DDevice(D3DDoubleConfig config) : config_(std::move(config)) {
+  for (const std::string& call : config_.device_failures) always_[call] = E_FAIL;
+}
 
 void RecordingD3DDevice::FailOn(const std::string& call, int nth, HRESULT result) {
   failures_[call][uses_[call] + nth] = result;
@@ -169,6 +174,18 @@ HRESULT RecordingD3DDevice::DrawPrimitive(D3DPRIMITIVETYPE type, DWORD fvf, LPVO
                  std::vector<uint8_t>(start, start + bytes)});
 }
 
+HRESULT RecordingD3DDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, DWORD fvf,
+                                                 LPVOID vertices, DWORD vertex_count,
+                                                 WORD* indices, DWORD index_count, DWORD flags) {
+  const size_t bytes = static_cast<size_t>(VertexStride(fvf)) * vertex_count;
+  const auto* start = static_cast<const uint8_t*>(vertices);
+  return Record({"DrawIndexedPrimitive",
+                 {type, fvf, vertex_count, index_count, flags},
+                 {},
+                 std::vector<uint8_t>(start, start + bytes),
+                 std::vector<uint16_t>(indices, indices + index_count)});
+}
+
 HRESULT RecordingD3DDevice::EnumTextureFormats(LPD3DENUMPIXELFORMATSCALLBACK callback,
                                                LPVOID context) {
   const HRESULT result = Record({"EnumTextureFormats", {}, {}, {}});
@@ -227,10 +244,43 @@ HRESULT RecordingD3DDevice::Load(IDirectDrawSurface7* dest, POINT* dest_point,
 
 // ---- RecordingDirect3D --------------------------------------------------------------------
 
+RecordingDirect3D::RecordingDirect3D(D3DDoubleConfig config) : config_(std::move(config)) {}
+
+RecordingDirect3D::~RecordingDirect3D() {
+  for (RecordingD3DDevice* device : devices_) device->Release();
+}
+
+void RecordingDirect3D::FailOn(const std::string& call, int nth, HRESULT result) {
+  failures_[call][uses_[call] + nth] = result;
+}
+
+void RecordingDirect3D::FailAlways(const std::string& call, HRESULT result) {
+  always_[call] = result;
+}
+
+int RecordingDirect3D::Count(const std::string& call) const {
+  return static_cast<int>(std::count_if(records_.begin(), records_.end(),
+                                        [&](const D3DCallRecord& r) { return r.call == call; }));
+}
+
+HRESULT RecordingDirect3D::Record(D3DCallRecord record) {
+  const std::string call = record.call;
+  records_.push_back(std::move(record));
+  const int use = ++uses_[call];
+  auto always = always_.find(call);
+  if (always != always_.end()) return always->second;
+  auto planned = failures_.find(call);
+  if (planned != failures_.end()) {
+    auto nth = planned->second.find(use);
+    if (nth != planned->second.end()) return nth->second;
+  }
+  return S_OK;
+}
+
 HRESULT RecordingDirect3D::QueryInterface(REFIID riid, void** object) {
-  if (riid == IID_IUnknown) {
+  if (riid == IID_IUnknown || riid == IID_IDirect3D7) {
     AddRef();
-    *object = static_cast<IUnknown*>(this);
+    *object = static_cast<IDirect3D7*>(this);
     return S_OK;
   }
   *object = nullptr;
@@ -242,6 +292,144 @@ ULONG RecordingDirect3D::Release() {
   if (left == 0) delete this;
   return left;
 }
+
+HRESULT RecordingDirect3D::EnumDevices(LPD3DENUMDEVICESCALLBACK7 callback, LPVOID context) {
+  const HRESULT result = Record({"EnumDevices"});
+  if (result < 0) return result;
+  char description[] = "recording device";
+  char name[] = "recording";
+  for (D3DDEVICEDESC7 device : config_.devices) {
+    if (callback(description, name, &device, context) == D3DENUMRET_CANCEL) break;
+  }
+  return S_OK;
+}
+
+HRESULT RecordingDirect3D::CreateDevice(REFCLSID device_kind, IDirectDrawSurface7* surface,
+                                        IDirect3DDevice7** device) {
+  *device = nullptr;
+  const HRESULT result =
+      Record({"CreateDevice", {static_cast<int64_t>(reinterpret_cast<intptr_t>(surface)),
+                               device_kind == IID_IDirect3DTnLHalDevice ? 2
+                               : device_kind == IID_IDirect3DHALDevice  ? 1
+                                                                        : 0}});
+  if (result < 0) return result;
+  auto* const made = new RecordingD3DDevice(config_);
+  made->AddRef();  // one for the list, one for the caller
+  devices_.push_back(made);
+  *device = made;
+  return S_OK;
+}
+
+HRESULT RecordingDirect3D::EnumZBufferFormats(REFCLSID device_kind,
+                                              LPD3DENUMPIXELFORMATSCALLBACK callback,
+                                              LPVOID context) {
+  const HRESULT result =
+      Record({"EnumZBufferFormats", {device_kind == IID_IDirect3DHALDevice ? 1 : 0}});
+  if (result < 0) return result;
+  for (DDPIXELFORMAT format : config_.zbuffer_formats) {
+    if (callback(&format, context) == D3DENUMRET_CANCEL) break;
+  }
+  return S_OK;
+}
+
+// ---- Direct3DDirectDraw ------------------------------------------------------------------
+
+Direct3DDirectDraw::Direct3DDirectDraw(D3DDoubleConfig config)
+    : direct3d_(new RecordingDirect3D(std::move(config))) {
+  if (CoCreateInstance(CLSID_DirectDraw7, nullptr, CLSCTX_ALL, IID_IDirectDraw7,
+                       reinterpret_cast<void**>(&inner_)) != S_OK ||
+      inner_->Initialize(nullptr) != DD_OK) {
+    ADD_FAILURE() << "no DirectDraw stand-in object";
+  }
+}
+
+Direct3DDirectDraw::~Direct3DDirectDraw() {
+  if (inner_ != nullptr) inner_->Release();
+  direct3d_->Release();
+}
+
+HRESULT Direct3DDirectDraw::QueryInterface(REFIID riid, void** object) {
+  if (riid == IID_IDirect3D7) {
+    ++queries_;
+    if (fail_query_from_ != 0 && queries_ >= fail_query_from_) {
+      *object = nullptr;
+      return E_NOINTERFACE;
+    }
+    direct3d_->AddRef();
+    *object = static_cast<IDirect3D7*>(direct3d_);
+    return S_OK;
+  }
+  if (riid == IID_IUnknown || riid == IID_IDirectDraw || riid == IID_IDirectDraw7) {
+    AddRef();
+    *object = static_cast<IDirectDraw7*>(this);
+    return S_OK;
+  }
+  *object = nullptr;
+  return E_NOINTERFACE;
+}
+
+ULONG Direct3DDirectDraw::Release() {
+  const ULONG left = --references_;
+  if (left == 0) delete this;
+  return left;
+}
+
+HRESULT Direct3DDirectDraw::GetCaps(DDCAPS* driver_caps, DDCAPS* emulation_caps) {
+  return inner_->GetCaps(driver_caps, emulation_caps);
+}
+HRESULT Direct3DDirectDraw::Initialize(GUID*) { return DD_OK; }  // the stand-in inside is ready
+HRESULT Direct3DDirectDraw::SetCooperativeLevel(HWND window, DWORD flags) {
+  return inner_->SetCooperativeLevel(window, flags);
+}
+HRESULT Direct3DDirectDraw::SetDisplayMode(DWORD width, DWORD height, DWORD bits, DWORD refresh,
+                                           DWORD flags) {
+  return inner_->SetDisplayMode(width, height, bits, refresh, flags);
+}
+HRESULT Direct3DDirectDraw::RestoreDisplayMode() { return inner_->RestoreDisplayMode(); }
+HRESULT Direct3DDirectDraw::GetDisplayMode(DDSURFACEDESC2* description) {
+  return inner_->GetDisplayMode(description);
+}
+HRESULT Direct3DDirectDraw::EnumDisplayModes(DWORD flags, DDSURFACEDESC2* filter, LPVOID context,
+                                             LPDDENUMMODESCALLBACK2 callback) {
+  return inner_->EnumDisplayModes(flags, filter, context, callback);
+}
+HRESULT Direct3DDirectDraw::CreateSurface(DDSURFACEDESC2* description,
+                                          IDirectDrawSurface7** surface, IUnknown* outer) {
+  if ((description->ddsCaps.dwCaps & DDSCAPS_ZBUFFER) != 0) {
+    // A depth buffer: a plain surface of its size stands for it.
+    DDSURFACEDESC2 plain{};
+    plain.dwSize = sizeof(plain);
+    plain.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
+    plain.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+    plain.dwWidth = description->dwWidth;
+    plain.dwHeight = description->dwHeight;
+    plain.ddpfPixelFormat = MakeTextureFormat(16, 0xF800, 0x07E0, 0x001F, 0);
+    return inner_->CreateSurface(&plain, surface, outer);
+  }
+  return inner_->CreateSurface(description, surface, outer);
+}
+HRESULT Direct3DDirectDraw::CreateClipper(DWORD flags, IDirectDrawClipper** clipper,
+                                          IUnknown* outer) {
+  return inner_->CreateClipper(flags, clipper, outer);
+}
+HRESULT Direct3DDirectDraw::CreatePalette(DWORD flags, PALETTEENTRY* entries,
+                                          IDirectDrawPalette** palette, IUnknown* outer) {
+  return inner_->CreatePalette(flags, entries, palette, outer);
+}
+HRESULT Direct3DDirectDraw::GetDeviceIdentifier(DDDEVICEIDENTIFIER2* identifier, DWORD flags) {
+  return inner_->GetDeviceIdentifier(identifier, flags);
+}
+HRESULT Direct3DDirectDraw::GetAvailableVidMem(DDSCAPS2* caps, LPDWORD total, LPDWORD free) {
+  return inner_->GetAvailableVidMem(caps, total, free);
+}
+HRESULT Direct3DDirectDraw::WaitForVerticalBlank(DWORD flags, HANDLE event) {
+  return inner_->WaitForVerticalBlank(flags, event);
+}
+HRESULT Direct3DDirectDraw::GetVerticalBlankStatus(BOOL* in_blank) {
+  return inner_->GetVerticalBlankStatus(in_blank);
+}
+HRESULT Direct3DDirectDraw::GetScanLine(LPDWORD line) { return inner_->GetScanLine(line); }
+HRESULT Direct3DDirectDraw::FlipToGDISurface() { return inner_->FlipToGDISurface(); }
 
 // ---- ScopedD3DDevice ------------------------------------------------------------------------
 

@@ -1,0 +1,10 @@
+// Identifiers of the Direct3D 7 declarations. No Direct3D object exists on
+// this system; the identifiers let the runtime ask for one and tell device
+// kinds apart, and let test doubles answer.
+#include "platform/win32/d3d.h"
+
+const IID IID_IDirect3D7 = {0x6b1a3d07, 0x2c3e, 0x4f51, {0x9a, 0x10, 0x44, 0x33, 0x44, 0x37, 0x00, 0x07}};
+const IID IID_IDirect3DHALDevice = {0x6b1a3d07, 0x2c3e, 0x4f51,
+                                    {0x9a, 0x10, 0x48, 0x41, 0x4c, 0x00, 0x00, 0x01}};
+const IID IID_IDirect3DTnLHalDevice = {0x6b1a3d07, 0x2c3e, 0x4f51,
+                                       {0x9a, 0x10, 0x54, 0x4e, 0x4c, 0x00, 0x00, 0x02}};
