@@ -1,8 +1,6 @@
 // The API entry layer. Each entry takes the library lock, calls one runtime
 // operation with its arguments unchanged, releases the lock and returns the
-// operation's result unchanged. Entries marked "Not available yet." have no
-// runtime operation to call so far: they take the lock and return the
-// failure value of their operation.
+// operation's result unchanged.
 #include "runtime/core/api.h"
 
 #include <cstdarg>
@@ -19,8 +17,11 @@
 #include "runtime/core/main_window.h"
 #include "runtime/core/message.h"
 #include "runtime/core/random.h"
+#include "runtime/graphics/box_draw.h"
 #include "runtime/graphics/ddraw_screen.h"
 #include "runtime/graphics/draw_settings.h"
+#include "runtime/graphics/font.h"
+#include "runtime/graphics/font_draw.h"
 #include "runtime/graphics/graphic.h"
 #include "runtime/graphics/graphic_draw.h"
 #include "runtime/graphics/graphic_load.h"
@@ -194,38 +195,20 @@ int32_t ApiDrawGraphicPart(int32_t x, int32_t y, int32_t source_x, int32_t sourc
 
 int32_t ApiDrawRectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour,
                          int32_t fill) {
-  (void)x1;
-  (void)y1;
-  (void)x2;
-  (void)y2;
-  (void)colour;
-  (void)fill;
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return RenderBox(x1, y1, x2, y2, colour, fill);
 }
 
 int32_t ApiDrawText(int32_t x, int32_t y, const char* text, uint32_t colour,
                     uint32_t edge_colour) {
-  (void)x;
-  (void)y;
-  (void)text;
-  (void)colour;
-  (void)edge_colour;
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return RenderTextDefaultFont(x, y, text, colour, edge_colour);
 }
 
 int32_t ApiDrawTextWithFont(int32_t x, int32_t y, const char* text, uint32_t colour, int32_t font,
                             uint32_t edge_colour, int32_t vertical) {
-  (void)x;
-  (void)y;
-  (void)text;
-  (void)colour;
-  (void)font;
-  (void)edge_colour;
-  (void)vertical;
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return RenderTextWithFont(x, y, text, colour, font, edge_colour, vertical);
 }
 
 int32_t ApiDrawFormattedText(int32_t x, int32_t y, uint32_t colour, const char* format, ...) {
@@ -235,11 +218,8 @@ int32_t ApiDrawFormattedText(int32_t x, int32_t y, uint32_t colour, const char* 
   va_start(arguments, format);
   FormatToBuffer(text, sizeof(text), format, arguments);
   va_end(arguments);
-  (void)x;
-  (void)y;
-  (void)colour;
   ScopedLibraryLock lock;
-  return -1;  // Not available yet: draws `text` with edge colour 0.
+  return RenderTextDefaultFont(x, y, text, colour, 0);
 }
 
 int32_t ApiSetBlendMode(int32_t mode, int32_t parameter) {
@@ -271,17 +251,9 @@ int32_t ApiCopyScreenToGraphic(int32_t x1, int32_t y1, int32_t x2, int32_t y2, i
 int32_t ApiCreateFontToHandle(const char* face_name, int32_t size, int32_t thickness,
                               int32_t font_type, int32_t char_set, int32_t edge_size,
                               int32_t italic, int32_t slot, int32_t check_id) {
-  (void)face_name;
-  (void)size;
-  (void)thickness;
-  (void)font_type;
-  (void)char_set;
-  (void)edge_size;
-  (void)italic;
-  (void)slot;
-  (void)check_id;
   ScopedLibraryLock lock;
-  return -1;  // Not available yet.
+  return CreateFontToHandle(face_name, size, thickness, font_type, char_set, edge_size, italic,
+                            slot, check_id);
 }
 
 // Sound and music.
