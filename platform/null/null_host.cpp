@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdio>
 #include <deque>
+#include <filesystem>
 #include <mutex>
 #include <set>
 #include <stdexcept>
@@ -168,6 +169,14 @@ class NullVideo : public VideoHost {
  public:
   NullVideo(NullHost& host, const NullHostOptions& options) : host_(host), options_(options) {
     save_list_.insert(options.save_frame_list.begin(), options.save_frame_list.end());
+    if (!options.save_frames_dir.empty()) {
+      std::error_code error;
+      std::filesystem::create_directories(options.save_frames_dir, error);
+      if (error) {
+        throw std::runtime_error("cannot create " + options.save_frames_dir + ": " +
+                                 error.message());
+      }
+    }
     if (!options.frame_hashes_file.empty()) {
       hash_file_ = std::fopen(options.frame_hashes_file.c_str(), "w");
       if (hash_file_ == nullptr) {

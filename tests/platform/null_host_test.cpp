@@ -150,7 +150,8 @@ TEST_F(NullHostTest, FrameHashesAndRequestedFramesAreWrittenAsFramesHappen) {
   TempDir dir;
   NullHostOptions options;
   options.frame_hashes_file = dir.File("hashes.txt");
-  options.save_frames_dir = dir.File("");
+  // The save folder does not exist yet: the host makes it.
+  options.save_frames_dir = dir.File("frames");
   options.save_frame_list = {2};
   Start(options);
   Frame(0x102030);
@@ -159,8 +160,8 @@ TEST_F(NullHostTest, FrameHashesAndRequestedFramesAreWrittenAsFramesHappen) {
   const std::vector<uint64_t> hashes = host_->FrameHashes();
   EXPECT_EQ(ReadFile(options.frame_hashes_file),
             "1 " + FrameHashText(hashes[0]) + "\n2 " + FrameHashText(hashes[1]) + "\n");
-  EXPECT_FALSE(fs::exists(dir.File("frame_000001.png")));
-  const std::string png = ReadFile(dir.File("frame_000002.png"));
+  EXPECT_FALSE(fs::exists(dir.File("frames/frame_000001.png")));
+  const std::string png = ReadFile(dir.File("frames/frame_000002.png"));
   ASSERT_GE(png.size(), 24u);
   EXPECT_EQ(png.substr(1, 3), "PNG");
   EXPECT_EQ(png.substr(12, 4), "IHDR");
@@ -169,7 +170,7 @@ TEST_F(NullHostTest, FrameHashesAndRequestedFramesAreWrittenAsFramesHappen) {
   // The last frame is kept and, with a save folder, written at the end too.
   Frame(0x708090);
   host_->Finish();
-  EXPECT_TRUE(fs::exists(dir.File("frame_000003.png")));
+  EXPECT_TRUE(fs::exists(dir.File("frames/frame_000003.png")));
 }
 
 TEST_F(NullHostTest, CloseIsReportedOnceAtTheFirstPollAfterTheLastFrame) {
