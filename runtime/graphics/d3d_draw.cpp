@@ -218,15 +218,24 @@ int DrawAxisAligned(D3DDeviceRecord* record, const GraphicRecord* graphic, int32
   return 0;
 }
 
+// The draw area's edges as floats.
+struct AreaF {
+  float left, top, right, bottom;
+};
+
+AreaF CurrentArea() {
+  return AreaF{static_cast<float>(DrawArea.left), static_cast<float>(DrawArea.top),
+               static_cast<float>(DrawArea.right), static_cast<float>(DrawArea.bottom)};
+}
+
 // Where a draw covering low..high lies against the draw area: 1 wholly
 // inside, -1 wholly outside, 0 partly.
 int PlaceAgainstArea(float low_x, float high_x, float low_y, float high_y) {
-  if (high_x <= DrawAreaF[0] || low_x >= DrawAreaF[2] || high_y <= DrawAreaF[1] ||
-      low_y >= DrawAreaF[3]) {
+  const AreaF area = CurrentArea();
+  if (high_x <= area.left || low_x >= area.right || high_y <= area.top || low_y >= area.bottom) {
     return -1;
   }
-  if (low_x >= DrawAreaF[0] && high_x <= DrawAreaF[2] && low_y >= DrawAreaF[1] &&
-      high_y <= DrawAreaF[3]) {
+  if (low_x >= area.left && high_x <= area.right && low_y >= area.top && high_y <= area.bottom) {
     return 1;
   }
   return 0;
@@ -279,8 +288,9 @@ int DrawGraphicD3D(int32_t x, int32_t y, const GraphicRecord* graphic, int32_t t
   const float height = static_cast<float>(graphic->height);
   const int place = PlaceAgainstArea(fx, fx + width, fy, fy + height);
   if (place < 0) return 0;
-  const Axis ax{fx, 1.0f, DrawAreaF[0], DrawAreaF[2]};
-  const Axis ay{fy, 1.0f, DrawAreaF[1], DrawAreaF[3]};
+  const AreaF area = CurrentArea();
+  const Axis ax{fx, 1.0f, area.left, area.right};
+  const Axis ay{fy, 1.0f, area.top, area.bottom};
   return DrawAxisAligned(record, graphic, flags, ax, ay, place > 0);
 }
 
@@ -302,12 +312,13 @@ int DrawGraphicStretchedD3D(int32_t x1, int32_t y1, int32_t x2, int32_t y2,
                                      static_cast<float>(std::min(y1, y2)),
                                      static_cast<float>(std::max(y1, y2)));
   if (place < 0) return 0;
+  const AreaF area = CurrentArea();
   const Axis ax{static_cast<float>(x1),
-                static_cast<float>(x2 - x1) / static_cast<float>(graphic->width), DrawAreaF[0],
-                DrawAreaF[2]};
+                static_cast<float>(x2 - x1) / static_cast<float>(graphic->width), area.left,
+                area.right};
   const Axis ay{static_cast<float>(y1),
-                static_cast<float>(y2 - y1) / static_cast<float>(graphic->height), DrawAreaF[1],
-                DrawAreaF[3]};
+                static_cast<float>(y2 - y1) / static_cast<float>(graphic->height), area.top,
+                area.bottom};
   return DrawAxisAligned(record, graphic, flags, ax, ay, place > 0);
 }
 
