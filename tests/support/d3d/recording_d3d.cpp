@@ -341,7 +341,11 @@ Direct3DDirectDraw::Direct3DDirectDraw(D3DDoubleConfig config)
       inner_->Initialize(nullptr) != DD_OK) {
     ADD_FAILURE() << "no DirectDraw stand-in object";
   }
+  initialized_ = true;
 }
+
+Direct3DDirectDraw::Direct3DDirectDraw(IDirectDraw7* inner, D3DDoubleConfig config)
+    : inner_(inner), direct3d_(new RecordingDirect3D(std::move(config))) {}
 
 Direct3DDirectDraw::~Direct3DDirectDraw() {
   if (inner_ != nullptr) inner_->Release();
@@ -377,7 +381,11 @@ ULONG Direct3DDirectDraw::Release() {
 HRESULT Direct3DDirectDraw::GetCaps(DDCAPS* driver_caps, DDCAPS* emulation_caps) {
   return inner_->GetCaps(driver_caps, emulation_caps);
 }
-HRESULT Direct3DDirectDraw::Initialize(GUID*) { return DD_OK; }  // the stand-in inside is ready
+HRESULT Direct3DDirectDraw::Initialize(GUID* driver) {
+  if (initialized_) return DD_OK;  // made ready by the constructor
+  initialized_ = true;
+  return inner_->Initialize(driver);
+}
 HRESULT Direct3DDirectDraw::SetCooperativeLevel(HWND window, DWORD flags) {
   return inner_->SetCooperativeLevel(window, flags);
 }
@@ -430,6 +438,34 @@ HRESULT Direct3DDirectDraw::GetVerticalBlankStatus(BOOL* in_blank) {
 }
 HRESULT Direct3DDirectDraw::GetScanLine(LPDWORD line) { return inner_->GetScanLine(line); }
 HRESULT Direct3DDirectDraw::FlipToGDISurface() { return inner_->FlipToGDISurface(); }
+
+// ---- ScopedDirect3DDisplay ---------------------------------------------------------------
+
+ScopedDirect3DDisplay::ScopedDirect3DDisplay(D3DDoubleConfig config)
+    : clsid_(CLSID_DirectDraw7),
+      previous_(FindComFactory(CLSID_DirectDraw7)),
+      last_(std::make_shared<Direct3DDirectDraw*>(nullptr)) {
+  ComFactory stand_in = previous_;
+  std::shared_ptr<Direct3DDirectDraw*> last = last_;
+  RegisterComFactory(clsid_, [stand_in, last, config](REFIID riid, void** object) -> HRESULT {
+    IDirectDraw7* inner = nullptr;
+    const HRESULT made = stand_in(IID_IDirectDraw7, reinterpret_cast<void**>(&inner));
+    if (made != S_OK) return made;
+    auto* const wrapper = new Direct3DDirectDraw(inner, config);
+    const HRESULT result = wrapper->QueryInterface(riid, object);
+    wrapper->Release();
+    if (result == S_OK) *last = wrapper;
+    return result;
+  });
+}
+
+ScopedDirect3DDisplay::~ScopedDirect3DDisplay() {
+  if (previous_) {
+    RegisterComFactory(clsid_, previous_);
+  } else {
+    UnregisterComFactory(clsid_);
+  }
+}
 
 // ---- ScopedD3DDevice ------------------------------------------------------------------------
 

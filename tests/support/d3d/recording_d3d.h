@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -181,14 +182,17 @@ class RecordingDirect3D : public IDirect3D7 {
   std::map<std::string, HRESULT> always_;
 };
 
-// A DirectDraw stand-in object (made through CoCreateInstance and
-// initialised) whose QueryInterface also gives the Direct3D interface: the
-// RecordingDirect3D `direct3d()` unless "QueryInterface(Direct3D)" is made
-// to fail. Depth-buffer surfaces, which the stand-in refuses, are made as
-// plain 16-bit surfaces. Everything else is the stand-in's.
+// A DirectDraw stand-in object whose QueryInterface also gives the Direct3D
+// interface: the RecordingDirect3D `direct3d()` unless the query is made to
+// fail. Depth-buffer surfaces, which the stand-in refuses, are made as plain
+// 16-bit surfaces. Everything else is the stand-in's.
 class Direct3DDirectDraw : public IDirectDraw7 {
  public:
+  // Over a new, initialised stand-in object.
   explicit Direct3DDirectDraw(D3DDoubleConfig config = StandardD3DConfig());
+  // Over `inner` (its reference is taken over), not yet initialised: the
+  // object a DirectDraw factory hands out.
+  Direct3DDirectDraw(IDirectDraw7* inner, D3DDoubleConfig config);
 
   RecordingDirect3D& direct3d() { return *direct3d_; }
   // Fails the Direct3D query from its `nth` use on (0: never).
@@ -225,10 +229,30 @@ class Direct3DDirectDraw : public IDirectDraw7 {
 
  private:
   IDirectDraw7* inner_ = nullptr;
+  bool initialized_ = false;
   RecordingDirect3D* direct3d_;
   ULONG references_ = 1;
   int fail_query_from_ = 0;
   int queries_ = 0;
+};
+
+// While it lives, every DirectDraw object made (CoCreateInstance of
+// CLSID_DirectDraw7) is a Direct3DDirectDraw over a stand-in object, so the
+// screen start takes the Direct3D road. `Last()` is the latest one made (it
+// lives while the runtime holds it).
+class ScopedDirect3DDisplay {
+ public:
+  explicit ScopedDirect3DDisplay(D3DDoubleConfig config = StandardD3DConfig());
+  ~ScopedDirect3DDisplay();
+  ScopedDirect3DDisplay(const ScopedDirect3DDisplay&) = delete;
+  ScopedDirect3DDisplay& operator=(const ScopedDirect3DDisplay&) = delete;
+
+  Direct3DDirectDraw* Last() const { return *last_; }
+
+ private:
+  CLSID clsid_;
+  ComFactory previous_;
+  std::shared_ptr<Direct3DDirectDraw*> last_;
 };
 
 // Device 0 of the runtime's table is a recording device made on `surface`
