@@ -156,6 +156,9 @@ DDPIXELFORMAT* GetZBufferPixelFormat() { return &ZBufferPixelFormat; }
 int InitializeDirect3D() {
   if (Direct3DObject != nullptr) return -1;
   LogAdd("Direct3D 関連の初期化を行います\n");
+  // A device record left by a rebuild whose Direct3D object never came
+  // back would hold a slot (and its stale surfaces) for good.
+  DeleteAllD3DDevices();
   ClearDirect3DState();
 
   LogAdd("Ｄｉｒｅｃｔ３Ｄオブジェクトを取得します\n");

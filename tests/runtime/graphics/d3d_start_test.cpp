@@ -435,4 +435,19 @@ TEST_F(Direct3DStartTest, AcquireFailsWhenTheObjectCannotBeHadAgain) {
   EXPECT_NE(D3DDeviceTable[0].device, nullptr);
 }
 
+TEST_F(Direct3DStartTest, AStartAfterTheObjectWasLostBeginsWithTheFirstRecordAgain) {
+  MakeScreen(StandardD3DConfig());
+  ASSERT_EQ(InitializeDirect3D(), 0);
+  ASSERT_EQ(ReleaseDirect3D(), 0);
+  direct_draw_->FailDirect3DQueryFrom(direct_draw_->Direct3DQueries() + 1);
+  EXPECT_EQ(AcquireDirect3DObject(), -1);
+  // Without the object there is nothing for the end to end.
+  EXPECT_EQ(TerminateDirect3D(), -1);
+  direct_draw_->FailDirect3DQueryFrom(0);
+  ASSERT_EQ(InitializeDirect3D(), 0);
+  EXPECT_EQ(CurrentD3DDevice, 0);
+  EXPECT_EQ(D3DDeviceTable[0].device, static_cast<IDirect3DDevice7*>(&device()));
+  EXPECT_EQ(D3DDeviceTable[1].in_use, 0);
+}
+
 }  // namespace
