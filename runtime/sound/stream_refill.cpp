@@ -96,6 +96,17 @@ uint8_t* NextRoom(StreamLockRegions* regions, uint32_t* room, uint32_t** written
   return nullptr;
 }
 
+// Whether the play cursor has passed the end of the data: it has moved on,
+// around the ring, further from where it stood when the end was written than
+// the end lies from there. Measured so, a cursor that passed the end and the
+// ring's wrap between two refills is seen as well.
+bool CursorPassedDataEnd(const SoundHandleRecord* record, uint32_t cursor, uint32_t ring) {
+  const uint32_t mark = record->endCursorMark;
+  const uint32_t to_cursor = (cursor + ring - mark) % ring;
+  const uint32_t to_end = (record->endDataMark + ring - mark) % ring;
+  return to_cursor > to_end;
+}
+
 // The end of the data: silence after it, and the marks by which the ending
 // refills find the play cursor past it.
 void MarkEnd(SoundHandleRecord* record, StreamLockRegions* regions, uint32_t cursor) {
@@ -232,8 +243,7 @@ int RefillStreamSound(int32_t handle) {
     // The data has ended: stop once the cursor is past its end, and write
     // silence until then.
     if (GetSlotBufferCursor(slot, &cursor) != 0) return -1;
-    if (record->endDataMark < cursor &&
-        (record->endCursorMark < record->endDataMark || record->endCursorMark > cursor)) {
+    if (CursorPassedDataEnd(record, cursor, ring)) {
       StopSlotBuffer(slot);
       record->ending = 0;
       return 0;

@@ -197,10 +197,10 @@ TEST_F(StreamSoundTest, TheRefillKeepsItsLeadWithinTheWrittenWindowAcrossTheRing
 struct EndScript {
   const char* name;
   WavFormatFields format;
-  uint32_t pcm_bytes;
+  const Bytes* pcm;
   Bytes expected;  // the stream of bytes the ring receives, locks in order
   std::vector<RefillStep> steps;
-  DWORD stop_cursor;  // the first cursor past the data end
+  DWORD stop_cursor;  // a cursor past the data end
 };
 
 TEST_F(StreamSoundTest, AfterItsDataASoundGetsSilenceAndStopsOnceTheCursorPassesTheEnd) {
@@ -209,22 +209,23 @@ TEST_F(StreamSoundTest, AfterItsDataASoundGetsSilenceAndStopsOnceTheCursorPasses
   const Bytes pcm8 = NoisePcm(12000, 5);
   const Bytes pcm16 = NoisePcm(48000, 6);
   const Bytes pcm_long = NoisePcm(56000, 7);
+  const Bytes pcm_near_wrap = NoisePcm(47990, 8);
   const std::vector<EndScript> scripts = {
       // 1.5 s: the prefill holds the whole sound, 1/8 s of silence (byte 127
       // for 8 bits) and leaves the rest of its 4 s unwritten.
-      {"short 8-bit", Mono8(), 12000,
+      {"short 8-bit", Mono8(), &pcm8,
        Join({pcm8, Repeated(127, eighth8), Repeated(kUntouched, 32000 - 12000 - eighth8),
              Repeated(127, 2 * eighth8)}),
        {{5000, 0, 32000, 1000, 33000, 1000}, {12000, 0, 33000, 1000, 34000, 2000}},
        12001},
-      {"short 16-bit", Stereo16(8000), 48000,
+      {"short 16-bit", Stereo16(8000), &pcm16,
        Join({pcm16, Repeated(0, eighth16), Repeated(kUntouched, 128000 - 48000 - eighth16),
              Repeated(0, eighth16)}),
        {{20000, 0, 128000, 4000, 132000, 4000}},
        48004},
       // 7 s: the data ends in the wrapped part of a fill, before the cursor
       // that made that fill: the stop waits for the cursor to wrap and pass it.
-      {"end past the ring's wrap", Mono8(), 56000,
+      {"end past the ring's wrap", Mono8(), &pcm_long,
        // The rest of that fill keeps what the prefill had written there.
        Join({pcm_long, Repeated(127, eighth8),
              Bytes(pcm_long.begin() + 8000 + eighth8, pcm_long.begin() + 12000),
@@ -234,11 +235,22 @@ TEST_F(StreamSoundTest, AfterItsDataASoundGetsSilenceAndStopsOnceTheCursorPasses
         {47000, 0, 12000, 1000, 13000, 29000},
         {5000, 0, 13000, 1000, 14000, 30000}},
        8001},
+      // Nearly 6 s: the data ends 10 bytes before the ring's end, and the
+      // cursor passes both the end and the wrap between two refills.
+      {"end just before the ring's wrap", Mono8(), &pcm_near_wrap,
+       // The wrapped part of the last fill keeps what the prefill had
+       // written there.
+       Join({pcm_near_wrap, Repeated(127, eighth8),
+             Bytes(pcm_near_wrap.begin() + eighth8 - 10, pcm_near_wrap.begin() + 16000),
+             Repeated(127, eighth8)}),
+       {{20000, 0, 32000, 12000, 44000, 12000},
+        {40000, 0, 44000, 20000, 16000, 32000},
+        {47000, 0, 16000, 1000, 17000, 33000}},
+       500},
   };
   for (const EndScript& script : scripts) {
     SCOPED_TRACE(script.name);
-    const Bytes pcm = script.pcm_bytes == 12000 ? pcm8 : script.pcm_bytes == 48000 ? pcm16 : pcm_long;
-    const int32_t handle = MakeStream(script.format, {{pcm, 0}});
+    const int32_t handle = MakeStream(script.format, {{*script.pcm, 0}});
     ASSERT_EQ(PlayStreamSound(handle, kPlayTypeBack, 1), 0);
     FakeSoundBuffer* ring = RingOf(handle);
     SoundHandleRecord* record = GetSoundRecord(handle);
