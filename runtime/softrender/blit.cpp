@@ -58,6 +58,11 @@ void BlitMemImage(MEMIMG* dest, const MEMIMG* src, int32_t x, int32_t y, int32_t
                          src->run_table != nullptr && width == src->width &&
                          height == src->height;
 
+  // An indexed source's transparent value names an index only up to 255; a
+  // larger one (65535: no palette entry is the transparent colour) names
+  // none, so the pixel test skips nothing, as the run code has it.
+  if (!run_coded && src->palette_flag == 1 && src->transparent_value > 0xFFu) transparent = 0;
+
   const int32_t src_x = rect.left - x;
   const int32_t src_y = rect.top - y;
   const int32_t src_bytes = src->format->bytes_per_pixel;

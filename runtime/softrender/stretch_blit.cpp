@@ -47,6 +47,10 @@ void StretchBlitMemImage(MEMIMG* dest, const MEMIMG* src, const int32_t* corners
     return;
   }
 
+  // An indexed source's transparent value above 255 names no index, as in
+  // the unscaled blit: no pixel is skipped.
+  if (src->palette_flag == 1 && src->transparent_value > 0xFFu) transparent = 0;
+
   // The pixel size of the loops is the source's: a destination of another
   // kind, or with one-byte or alpha pixels, would be written past its rows.
   if (dest->kind != src->kind || dest->palette_flag == 1 || dest->alpha_flag == 1) return;

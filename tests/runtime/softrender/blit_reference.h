@@ -385,7 +385,8 @@ inline void Blit(MEMIMG* dest, const MEMIMG* src, int x, int y, int transparent,
           dn.sp.alpha = a;
         }
       } else if (transparent != 0) {
-        const uint32_t k = indexed ? (key & 255) : (src->kind == 0 ? (key & 0xFFFF) : key);
+        // An indexed source's value above 255 names no index.
+        const uint32_t k = indexed ? key : (src->kind == 0 ? (key & 0xFFFF) : key);
         if (raw == k) dn.draw = false;
       }
       row.push_back(dn);
@@ -526,9 +527,8 @@ inline void Stretch(MEMIMG* dest, const MEMIMG* src, const int32_t* corners, int
         if (transparent != 0 && a == 0) continue;
         if (transparent == 0 || a != 255) sp.alpha = a;
       } else if (transparent != 0) {
-        const uint32_t key = indexed ? (src->transparent_value & 255)
-                                     : (src->kind == 0 ? (src->transparent_value & 0xFFFF)
-                                                       : src->transparent_value);
+        const uint32_t key = indexed || src->kind != 0 ? src->transparent_value
+                                                       : (src->transparent_value & 0xFFFF);
         if (raw == key) continue;
       }
       uint8_t* dp = dest->pixels + yy * dest->pitch + xx * dbytes;

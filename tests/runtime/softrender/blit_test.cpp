@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/softrender/stretch_blit.h"
 #include "tests/runtime/softrender/render_fixture.h"
 
 namespace {
@@ -331,6 +332,55 @@ TEST_F(BlitTest, RunCodeIsTakenOnlyForFlagOneAndAWholeSource) {
     // The last source column lands at x + 2.
     EXPECT_EQ(dst.pixel(c.x + 2, 1) == 0x1234, c.key_drawn) << c.name;
     EXPECT_EQ(dst.pixel(c.x + 1, 1), 0x5555u) << c.name;
+  }
+}
+
+// A palette image whose palette has no entry of the transparent colour keeps
+// the transparent value 65535, which names no index: every index is drawn,
+// the last one included, whether the draw goes through the run code, is cut
+// by the draw area or is stretched.
+TEST_F(BlitTest, IndexedSourceWhoseKeyNamesNoIndexDrawsEveryIndex) {
+  struct Case {
+    const char* name;
+    int kind;
+    int x;           // the plain blit's position
+    bool stretched;  // drawn twice as wide instead
+  };
+  const Case cases[] = {
+      {"16-bit, whole, through the run code", 0, 0, false},
+      {"16-bit, cut on the left", 0, -1, false},
+      {"16-bit, stretched", 0, 0, true},
+      {"32-bit, whole, through the run code", 1, 0, false},
+      {"32-bit, cut on the left", 1, -1, false},
+      {"32-bit, stretched", 1, 0, true},
+  };
+  const uint32_t indexes[4] = {255, 1, 255, 2};
+  for (const Case& c : cases) {
+    Image src(4, 1, c.kind, 1, 0, true);
+    Image dst(8, 1, c.kind, 0, 0);
+    src.get()->transparent_value = 65535;
+    for (int i = 0; i < 256; ++i) {
+      if (c.kind == 1) {
+        src.get()->palette->entries32[i] = 0x00100000u + static_cast<uint32_t>(i);
+      } else {
+        src.get()->palette->entries16[i] = static_cast<uint16_t>(0x1000 + i);
+      }
+    }
+    for (int x = 0; x < 4; ++x) src.set(x, 0, indexes[x]);
+    ASSERT_EQ(BuildMemImageRunTable(src.get()), 0);
+    Apply({0, 0, 0xFFFFFF, true, {0, 0, 8, 1}});
+    const int32_t corners[4] = {0, 0, 8, 1};
+    if (c.stretched) {
+      StretchBlitMemImage(dst.get(), src.get(), corners, 1, nullptr);
+    } else {
+      BlitMemImage(dst.get(), src.get(), c.x, 0, 1, nullptr);
+    }
+    const uint32_t base = c.kind == 1 ? 0x00100000u : 0x1000u;
+    for (int x = 0; x < 8; ++x) {
+      const int column = c.stretched ? x / 2 : x - c.x;
+      const uint32_t expected = column >= 0 && column < 4 ? base + indexes[column] : 0u;
+      EXPECT_EQ(dst.pixel(x, 0), expected) << c.name << ", pixel " << x;
+    }
   }
 }
 

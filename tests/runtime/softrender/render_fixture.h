@@ -128,7 +128,8 @@ struct SourceKind {
 inline void FillSource(std::mt19937& rng, Image& src, const SourceKind& k) {
   MEMIMG* m = src.get();
   if (k.palette) {
-    m->transparent_value = 0x100 | (rng() & 255);  // only the low byte is the index
+    // Now and then a value above 255, which names no index.
+    m->transparent_value = rng() % 4 == 0 ? (0x100 | (rng() & 255)) : (rng() & 255);
     for (int i = 0; i < 256; ++i) {
       const uint32_t w = EdgyWord(rng);
       if (k.kind == 1) {
