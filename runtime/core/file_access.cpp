@@ -69,6 +69,9 @@ int ReadFileLineFromTable(char* buffer, int buffer_size, intptr_t file) {
   if (read == 0) return -1;
 
   const int count = static_cast<int>(read);
+  // A read that filled the buffer may have stopped inside a character; a
+  // shorter one met the end of the file.
+  const bool filled = read == static_cast<size_t>(buffer_size - 1);
   int i = 0;
   while (i < count) {
     const unsigned char byte = static_cast<unsigned char>(buffer[i]);
@@ -76,7 +79,14 @@ int ReadFileLineFromTable(char* buffer, int buffer_size, intptr_t file) {
     if (IsLeadByte(&buffer[i], 1)) {
       if (i + 2 > count) {
         // The read cut this character in half: the next line starts with it.
-        FileSeekThunk(file, position + i, 0);
+        // A lead byte that cannot come whole in the next read (the file ends
+        // behind it, or the buffer holds one byte only) stays in this line,
+        // so the reading still reaches the end.
+        if (filled && i > 0) {
+          FileSeekThunk(file, position + i, 0);
+        } else {
+          ++i;
+        }
         break;
       }
       i += 2;

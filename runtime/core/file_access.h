@@ -72,7 +72,9 @@ int FileGetDirThunk(char* buffer);
 // `buffer` of `buffer_size` bytes, NUL-terminated: up to buffer_size - 1
 // bytes, ending before a CR LF pair (the file is left behind the pair), at a
 // NUL byte, or before a two-byte character the read cut in half (the file is
-// left at that character). A lone LF stays in the line. Returns the line's
+// left at that character; a lead byte that no trail byte can follow, at the
+// end of the file or in a buffer of one byte, stays in the line). A lone LF
+// stays in the line. Returns the line's
 // length, or -1 at the end of the file, when nothing could be read, or when
 // the buffer cannot hold even the NUL.
 int ReadFileLineFromTable(char* buffer, int buffer_size, intptr_t file);

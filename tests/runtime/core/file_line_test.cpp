@@ -30,6 +30,12 @@ const std::vector<LineCase>& LineCases() {
       // "あ" is 0x82 0xA0: cut by the read, it starts the next line.
       {"two-byte character cut by the read", "abあ", 4, {"ab", "あ", kEnd}},
       {"two-byte character whole", "aあ\r\nb", 4, {"aあ", "", "b", kEnd}},
+      // A lead byte that no trail byte can follow: the file ends behind it,
+      // or the buffer has room for one byte only. It stays in the line, so
+      // the reading goes on and meets the end.
+      {"lone lead byte at the end of the file", "ab\x81", 16, {"ab\x81", kEnd}},
+      {"lone lead byte after a full read", "abc\x81", 5, {"abc", "\x81", kEnd}},
+      {"room for one byte only", "あb", 2, {"\x82", "\xA0", "b", kEnd}},
       // The pair must be in one read: a CR at the read's end stays.
       {"pair split by the read", "abc\r\nd", 5, {"abc\r", "\nd", kEnd}},
       {"a nul byte ends the line", std::string("ab\0cd\r\n", 7), 16, {"ab", kEnd}},

@@ -64,8 +64,9 @@ bool ApiFake::CloseFile(intptr_t file) {
 
 // The line rule of the real entry: a line ends at CR LF (the file is left
 // behind the pair), at a NUL, or before a Shift-JIS double-byte character cut
-// by the end of the bytes read (the file is left at it); a lone LF stays in
-// the line.
+// by the end of the bytes read (the file is left at it; a lead byte that no
+// trail byte can follow, at the end of the file or in a buffer of one byte,
+// stays in the line); a lone LF stays in the line.
 int32_t ApiFake::ReadLine(char* buffer, int32_t size, intptr_t file) {
   if (file < 1 || file > static_cast<intptr_t>(open_files_.size()) || size < 1) return -1;
   OpenFileState& f = open_files_[file - 1];
@@ -82,7 +83,12 @@ int32_t ApiFake::ReadLine(char* buffer, int32_t size, intptr_t file) {
     const bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
     if (lead) {
       if (i + 1 >= got) {
-        f.position = start + i;
+        const bool filled = got == static_cast<size_t>(size - 1);
+        if (filled && i > 0) {
+          f.position = start + i;
+        } else {
+          ++i;
+        }
         break;
       }
       i += 2;
