@@ -416,6 +416,8 @@ void FillMemImage(MEMIMG* image, const RECT* rect, uint32_t value) {
 void ConvertMemImageRect(MEMIMG* dest, const MEMIMG* source, const RECT* rect, int32_t x,
                          int32_t y) {
   if (!ImageUsable(dest) || !ImageUsable(source)) return;
+  dest->premultiplied_flag = 0;
+  dest->run_table_flag = 0;
   RECT area = rect != nullptr ? *rect : RECT{0, 0, source->width, source->height};
   if (!ClipTransfer(&area, &x, &y, source->width, source->height, dest->width, dest->height)) {
     return;

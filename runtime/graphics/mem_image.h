@@ -97,7 +97,8 @@ const DDPIXELFORMAT* GetStandardDDPixelFormat(int32_t kind, int32_t alpha_flag,
 // whole image for null); images of 1, 2 or 4 bytes per pixel.
 void FillMemImage(MEMIMG* image, const RECT* rect, uint32_t value);
 // Converts the source rectangle (the whole source for null) into `dest` at
-// (x, y), each in its own format; clipped to both images.
+// (x, y), each in its own format; clipped to both images. The destination's
+// premultiplied-copy and run-table flags are cleared.
 void ConvertMemImageRect(MEMIMG* dest, const MEMIMG* source, const RECT* rect, int32_t x,
                          int32_t y);
 // Converts the rectangle (x, y, width, height) of a colour image into a

@@ -360,6 +360,10 @@ int SetDrawTarget2D(int32_t new_target, int32_t old_target) {
       Screen.DrawTargetSurface = nullptr;
       Screen.DrawTargetOffsetX = 0;
       Screen.DrawTargetOffsetY = 0;
+      // What is drawn from now on changes the picture: its run table and
+      // premultiplied copy stop describing it.
+      data->image.run_table_flag = 0;
+      data->image.premultiplied_flag = 0;
       // A graphic showing a part of a shared image draws into that part.
       if (whole || data->image.magic != kMemImageMagic) {
         Screen.DrawTargetMemImage = &data->image;

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "image_file_writers.h"
+#include "runtime/graphics/box_draw.h"
+#include "runtime/graphics/ddraw_screen.h"
 #include "runtime/graphics/draw_settings.h"
 #include "runtime/graphics/graphic.h"
 #include "runtime/graphics/graphic_load.h"
@@ -279,6 +281,38 @@ TEST_F(GraphicDrawTest, ScreenRectangleCopiedIntoAGraphicOfItsSize) {
       ASSERT_EQ(GraphicPixel(cells[0], x, y), Rgb565(sheet.At(x, y)));
       ASSERT_EQ(GraphicPixel(cells[2], x, y), Rgb565(sheet.At(32 + x, y)));
     }
+}
+
+// A graphic whose pixels change after it was loaded is drawn with its new
+// pixels: neither drawing into it as the draw target nor copying the screen
+// into it leaves the keyed draw following the picture it was loaded with.
+TEST_F(GraphicDrawTest, KeyedDrawShowsPixelsWrittenAfterTheLoad) {
+  ASSERT_EQ(ChangeTransparentColor(0, 117, 117), 0);
+  const Picture all_key{16, 16, std::vector<uint32_t>(16 * 16, kKey)};
+  const uint32_t red = Argb(255, 248, 0, 0);
+  const uint32_t red_value = GetScreenColorValue(248, 0, 0);
+  for (const bool copied : {false, true}) {
+    SCOPED_TRACE(copied ? "copied from the screen" : "drawn into as the draw target");
+    ASSERT_EQ(ClearDrawTarget(), 0);
+    const int32_t graphic = Load(all_key);
+    ASSERT_NE(graphic, -1);
+    if (copied) {
+      ASSERT_EQ(RenderFilledBox(0, 0, 16, 16, red_value), 0);
+      ASSERT_EQ(CopyScreenToGraphic(0, 0, 16, 16, graphic, 0), 0);
+      ASSERT_EQ(ClearDrawTarget(), 0);
+    } else {
+      ASSERT_EQ(ChangeDrawTarget(graphic), 0);
+      ASSERT_EQ(RenderFilledBox(0, 0, 16, 16, red_value), 0);
+      ASSERT_EQ(ChangeDrawTarget(kDrawTargetBackScreen), 0);
+    }
+    ASSERT_EQ(GraphicPixel(graphic, 5, 5), Rgb565(red));
+    ASSERT_EQ(RenderGraphicAt(10, 20, graphic, 1), 0);
+    for (int32_t y = 0; y < 16; ++y)
+      for (int32_t x = 0; x < 16; ++x)
+        ASSERT_EQ(BackPixel(10 + x, 20 + y), Rgb565(red)) << x << ", " << y;
+    ExpectBackgroundOutside(RECT{10, 20, 26, 36});
+    DeleteGraphicHandle(graphic, 0);
+  }
 }
 
 // On a screen of software images the bracket has nothing to do; over an
