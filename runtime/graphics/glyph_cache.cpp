@@ -63,8 +63,10 @@ uint8_t* CellRows(FontRecord* record, const GlyphCacheSlot* slot) {
                                          record->cell_width * record->soft_cache_pitch;
 }
 
-// Whether (dx, dy) from a glyph pixel belongs to the edge of size `edge`.
+// Whether (dx, dy) from a glyph pixel belongs to the edge of size `edge`
+// (none for size 0).
 bool InEdge(int32_t edge, int32_t dx, int32_t dy) {
+  if (edge <= 0) return false;
   if (edge == 1) return (dx == 0) != (dy == 0) && dx >= -1 && dx <= 1 && dy >= -1 && dy <= 1;
   if (edge <= 4) return EdgePatternTable[edge - 1][dy + edge][dx + edge] != 0;
   return true;

@@ -379,9 +379,9 @@ TEST_F(FontTest, EdgesSurroundEachGlyphPixel) {
     int32_t edge;
     int edge_pixels;
   };
-  // The plus of edge 1, the masks of 2 to 4 and the full square above 4,
-  // each without the glyph's own pixel.
-  const Case cases[] = {{1, 4}, {2, 20}, {3, 28}, {4, 68}, {5, 120}};
+  // No edge for size 0, the plus of edge 1, the masks of 2 to 4 and the full
+  // square above 4, each without the glyph's own pixel.
+  const Case cases[] = {{0, 0}, {1, 4}, {2, 20}, {3, 28}, {4, 68}, {5, 120}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.edge);
     const int32_t font = CreateFontToHandle(nullptr, 16, -1, 1, -1, c.edge, 0, -1, -1);
