@@ -73,3 +73,6 @@ extern int32_t boss_shot_fade_kind[kBossShotSlots];
 
 // Runs the behaviour and then the shot pattern of the current boss.
 void update_boss();
+// The behaviour and the shot pattern of each boss, by boss_id.
+extern void (*boss_update_table[9])();
+extern void (*boss_shot_update_table[9])();

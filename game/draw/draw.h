@@ -37,3 +37,15 @@ void draw_map_overlay();
 void draw_boss_shots();
 void draw_boss_shot_fades();
 void draw_status();
+
+// The drawers of one object each, called by draw_field_objects with every
+// object of their range, present or not; each decides what to draw and
+// advances its own animation counters.
+void draw_player(int32_t index);
+void draw_generator(int32_t index);
+void draw_set_enemy(int32_t index);
+void draw_enemy(int32_t slot);
+void draw_floor_item(int32_t index);
+void draw_dropped_item(int32_t slot);
+void draw_movable_rock(int32_t index);
+void draw_boss();

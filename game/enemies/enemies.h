@@ -47,3 +47,14 @@ struct enemy_data {
 
 constexpr int32_t kEnemySlots = 16;
 extern enemy_data enemy[kEnemySlots];
+
+// ---- Behaviours -----------------------------------------------------------------
+
+// The behaviour routine of each enemy kind, called by the enemy frame with the
+// slot of a live enemy; it writes the enemy's step, facing and shot request.
+extern void (*enemy_kind_table[55])(int32_t slot);
+// The behaviour of each placed-hazard kind (0 fire, 1 vine, 2 korone,
+// 3 bookshelf, 4 needle), called with the hazard's index.
+extern void (*set_enemy_kind_table[5])(int32_t index);
+// May leave an item where an enemy of `kind` died, in a free dropped-item slot.
+void drop_item_from_enemy(int32_t kind, float x, float y);

@@ -10,3 +10,5 @@ extern int32_t scene_fade_level;
 
 // Runs one frame of the scene scene_number.
 void run_scene();
+// One routine per scene, slot = scene_number - 100 (100 and 101 share one).
+extern void (*scene_table[21])();
