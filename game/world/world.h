@@ -79,6 +79,46 @@ struct player_data {
 
 extern player_data player[4];
 
+// ---- Walls, cells and box collisions -----------------------------------------------
+//
+// A body moves in one frame by this scheme: its own logic writes its step
+// (vx, vy); apply_floor_push adds the push of the floor under its centre;
+// push_out_of_box cancels the step along an axis that would run into another
+// body and hands that body a push of 3.0; stop_at_walls moves the body by what
+// is left, clipped at wall cells.
+
+// Cell codes of map_cell with a meaning of their own.
+constexpr int32_t kWallCellMax = 2;  // 2 or less stops bodies (1 or less also shots)
+constexpr int32_t kRevivalCell = 9;  // open floor that a revival beside a partner needs
+
+// The cell code under map pixel (x, y). Outside the 65 x 65 grid: 0, a wall.
+int32_t map_cell_at(float x, float y);
+// Moves the body at (x, y) with half-extents (width, height) by its step,
+// vertically first at the unmoved x, then horizontally at the new y. Moving up
+// or left it stops flush with a wall cell, moving down or right 1.0 short of
+// it. The step comes back holding only the corner nudges for the next frame
+// (+-1.0 toward the free side when one leading corner caught a wall). 1 when
+// any probe corner lay in a wall, whatever the step's direction.
+int32_t stop_at_walls(float& x, float& y, float& vx, float& vy, int32_t width, int32_t height);
+// Cancels the mover's step along y, then along x (tested with the y step as
+// left), where the moved box would overlap the other box; an axis whose step
+// is 0 is not tested. Unless no_push is 1, the other body's step gets 3.0 in
+// the mover's direction and its pushed flag 1. The mover's position is not
+// changed.
+void push_out_of_box(float x, float y, float& vx, float& vy, int32_t width, int32_t height,
+                     int32_t no_push, float other_x, float other_y, float& other_vx,
+                     float& other_vy, int32_t other_width, int32_t other_height,
+                     int32_t& other_pushed);
+// The same; 1 when either axis met the other box, pushed or not.
+int32_t push_out_of_box_hit(float x, float y, float& vx, float& vy, int32_t width, int32_t height,
+                            int32_t no_push, float other_x, float other_y, float& other_vx,
+                            float& other_vy, int32_t other_width, int32_t other_height,
+                            int32_t& other_pushed);
+// Adds the push of a push-floor cell (codes 10 to 57, units digit 0 to 7)
+// under (x, y) to the step: the tens digit in pixels, on both axes for a
+// diagonal.
+void apply_floor_push(float x, float y, float& vx, float& vy);
+
 // ---- Camera ----------------------------------------------------------------------
 
 // Added to a map position when drawing: map pixel (x, y) is shown at screen
