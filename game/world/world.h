@@ -119,6 +119,23 @@ int32_t push_out_of_box_hit(float x, float y, float& vx, float& vy, int32_t widt
 // diagonal.
 void apply_floor_push(float x, float y, float& vx, float& vy);
 
+// ---- Shot wall tests and bounces ------------------------------------------------
+//
+// A wall for bullets is a cell of code 1 or less. None of these moves the
+// bullet: the caller adds the step afterwards.
+
+// Cuts the step of a bullet of half-extent `half` at (x, y) so that its box
+// ends 1 px inside the free cell next to a wall it would enter; every cut
+// sets `state` to 0. Eight probes in a fixed order, each reading the step
+// the earlier ones left; the horizontal ones at the unmoved y.
+void shot_hits_wall(float x, float y, float& vx, float& vy, int32_t& state, int32_t half);
+// Bounces an eight-direction bullet (half-extent 2.0): off a ceiling or
+// floor first (vy negated, the direction mirrored), else off a side wall.
+// 1 when it bounced.
+int32_t reflect_on_walls8(float x, float y, float& vx, float& vy, int32_t& direction);
+// The same for a sixteen-direction body of half-extent 9.0.
+void reflect_on_walls16(float x, float y, float& vx, float& vy, int32_t& direction);
+
 // ---- Camera ----------------------------------------------------------------------
 
 // Added to a map position when drawing: map pixel (x, y) is shown at screen
