@@ -1,5 +1,5 @@
 // The pieces every enemy behaviour is built from: target choice, direction
-// tests and steps, squared distance and the aggro test.
+// tests and steps, the shot cycle, squared distance and the aggro test.
 #include "game/enemies/behaviour_common.h"
 
 #include <cstdlib>
@@ -116,6 +116,26 @@ int32_t first_match_heading(enemy_data& e, float px, float py) {
     return direction;
   }
   return -1;
+}
+
+void count_tick_wrapping_at(enemy_data& e, int32_t cycle) {
+  e.tick = e.tick + 1;
+  if (e.tick == cycle) e.tick = 0;
+}
+
+void count_tick_up_to(enemy_data& e, int32_t last_tick) {
+  if (e.tick < last_tick) {
+    e.tick = e.tick + 1;
+  } else {
+    e.tick = 0;
+  }
+}
+
+void run_shot_cycle(enemy_data& e, int32_t shot_tick, int32_t last_tick) {
+  // A behaviour only raises the request; the enemy-shot update clears it when
+  // it fires along the facing the enemy has after this frame's step.
+  if (e.tick == shot_tick) e.shot_request = 1;
+  count_tick_up_to(e, last_tick);
 }
 
 float squared_distance_to_target(const enemy_data& e) {

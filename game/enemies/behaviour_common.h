@@ -1,6 +1,6 @@
 // What the enemy behaviours share: the choice of a target player, the eight
-// direction tests with the steps they give, and the squared distance to the
-// target with the aggro test built on it.
+// direction tests with the steps they give, the shot cycle, and the squared
+// distance to the target with the aggro test built on it.
 #pragma once
 
 #include <cstdint>
@@ -46,6 +46,17 @@ void walk_at_target(enemy_data& e, DownedPlayers downed);
 // The first of the eight tests that holds sets `facing`; none keeps it.
 // Returns the direction taken, or -1.
 int32_t first_match_heading(enemy_data& e, float px, float py);
+
+// `tick` + 1, becoming 0 when it reaches `cycle`: for cycles that count
+// before they look at the tick.
+void count_tick_wrapping_at(enemy_data& e, int32_t cycle);
+// `tick` + 1 while it is below `last_tick`, else 0: for cycles that look at
+// the tick before they count it.
+void count_tick_up_to(enemy_data& e, int32_t last_tick);
+
+// A shot cycle over `tick`: the request when it is `shot_tick`, then + 1 up to
+// `last_tick`, after which it becomes 0.
+void run_shot_cycle(enemy_data& e, int32_t shot_tick, int32_t last_tick);
 
 // (X - target X)^2 + (Y - target Y)^2, each square rounded to single precision.
 float squared_distance_to_target(const enemy_data& e);

@@ -40,8 +40,7 @@ void run_death_enemy(int32_t slot) {
 
 void run_resting_chaser(int32_t slot, DownedPlayers downed, int32_t shot_tick) {
   enemy_data& e = enemy[slot];
-  e.tick = e.tick + 1;
-  if (e.tick == kRestCycle) e.tick = 0;
+  count_tick_wrapping_at(e, kRestCycle);
   // Resting: no step and no target test, so a downed target is kept until the
   // first walking frame.
   if (e.tick >= kRestFrom) return;

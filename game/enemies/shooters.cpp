@@ -22,12 +22,7 @@ void run_steady_shooter(int32_t slot, const ShotCycle& cycle) {
   enemy_data& e = enemy[slot];
   walk_at_target(e, kDownedKeyed9999);
   // After the step: the shot leaves along the facing just chosen.
-  if (e.tick == cycle.shot_tick) e.shot_request = 1;
-  if (e.tick < cycle.last_tick) {
-    e.tick = e.tick + 1;
-  } else {
-    e.tick = 0;
-  }
+  run_shot_cycle(e, cycle.shot_tick, cycle.last_tick);
 }
 
 constexpr int32_t kPausingShotTick = 120;

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <set>
 
 #include "tests/game/enemies/enemy_test_support.h"
 
@@ -98,10 +97,6 @@ TEST(EnemyTargetChoiceTest, TheTargetStaysFromFrameToFrame) {
 // How each kind's target choice keys a downed player.
 enum Rule { kKeyed, kKept, kNoChoice };
 
-// Kinds whose behaviours are not built yet: they stand and choose nothing.
-const std::set<int32_t> kStandingKinds = {2,  3,  4,  6,  7,  8,  21, 22, 23, 25, 26,
-                                          27, 29, 31, 32, 34, 37, 43, 47, 51, 53};
-
 TEST(EnemyTargetChoiceTest, DownedPlayerKeyOfEveryKind) {
   Rule rules[55];
   for (Rule& rule : rules) rule = kKeyed;
@@ -109,7 +104,6 @@ TEST(EnemyTargetChoiceTest, DownedPlayerKeyOfEveryKind) {
   for (int32_t kind = 10; kind <= 18; ++kind) rules[kind] = kNoChoice;
 
   for (int32_t kind = 0; kind < 55; ++kind) {
-    if (kStandingKinds.count(kind) != 0) continue;
     ResetField();
     player_count = 2;
     PlacePlayer(0, 110, 100, 0);  // down, near
