@@ -38,7 +38,8 @@ void run_weaver(int32_t slot, const WeaverKind& member, bool slows) {
   if (slows && squared_distance_to_target(e) <= kSlowWithin) v = e.speed / kSlowDivisor;
   step_along(e, e.facing, v);
   // The drift is 90 degrees clockwise of the heading for ticks 0 to 29, the
-  // other way for 30 to 59.
+  // other way for 30 to 59. A facing outside 0 to 7, left in the slot by an
+  // earlier enemy and kept when no test held, neither steps nor drifts.
   const int32_t side = e.tick <= kLastRightDriftTick ? 2 : 6;
   if (e.facing >= 0 && e.facing <= 7) {
     add_step(e, (e.facing + side) % 8, member.drift, member.diagonal_drift);

@@ -34,6 +34,8 @@ const WeaveCase kWeaveCases[] = {
     {29, 1, 40, 0.375f, -1.125f},      {25, 2, 1, 1.5f, 0.25f},
     {25, 5, 50, -0.9375f, 1.3125f},    {37, 0, 1, 0.25f, -3.0f},
     {37, 7, 35, -2.4375f, -2.0625f},
+    // A bee's facing left in the slot: no step and no drift.
+    {21, 12, 1, 0.0f, 0.0f},           {25, 9, 31, 0.0f, 0.0f},
 };
 
 TEST(WeaverTest, BaseStepPlusDriftByHalfOfTheCycle) {
