@@ -57,15 +57,24 @@ void choose_target(enemy_data& e, DownedPlayers downed) {
 
 bool direction_test_holds(const enemy_data& e, float px, float py, int32_t direction) {
   switch (direction) {
-    case 0: return in_band(px, e.X) && py < e.Y;
-    case 1: return e.X + kMargin < px && e.Y - kMargin > py;
-    case 2: return px > e.X && in_band(py, e.Y);
-    case 3: return e.X + kMargin < px && e.Y + kMargin < py;
-    case 4: return in_band(px, e.X) && py > e.Y;
-    case 5: return e.X - kMargin > px && e.Y + kMargin < py;
-    case 6: return px < e.X && in_band(py, e.Y);
-    case 7: return e.X - kMargin > px && e.Y - kMargin > py;
-    default: return false;
+    case 0:
+      return in_band(px, e.X) && py < e.Y;
+    case 1:
+      return e.X + kMargin < px && e.Y - kMargin > py;
+    case 2:
+      return px > e.X && in_band(py, e.Y);
+    case 3:
+      return e.X + kMargin < px && e.Y + kMargin < py;
+    case 4:
+      return in_band(px, e.X) && py > e.Y;
+    case 5:
+      return e.X - kMargin > px && e.Y + kMargin < py;
+    case 6:
+      return px < e.X && in_band(py, e.Y);
+    case 7:
+      return e.X - kMargin > px && e.Y - kMargin > py;
+    default:
+      return false;
   }
 }
 

@@ -20,7 +20,7 @@ enum DownedPlayers : int32_t {
 // truncated coordinates (a tie keeps the lower player number).
 void choose_target(enemy_data& e, DownedPlayers downed);
 
-// 1 when the direction test of `direction` (0 to 7, clockwise from up) holds
+// True when the direction test of `direction` (0 to 7, clockwise from up) holds
 // for the point (px, py) seen from the enemy: the straight ones compare
 // truncated coordinates within a 10-pixel band, the diagonal ones compare in
 // floating point with a margin of 10.

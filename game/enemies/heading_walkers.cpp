@@ -61,15 +61,24 @@ void run_axis_walker(int32_t slot) {
 // line through the target across facing f.
 bool ahead_of(const enemy_data& e, const player_data& t, int32_t f) {
   switch (f) {
-    case 0: return e.Y < t.Y;
-    case 1: return e.X - e.Y > t.X - t.Y;
-    case 2: return e.X > t.X;
-    case 3: return e.X + e.Y > t.X + t.Y;
-    case 4: return e.Y > t.Y;
-    case 5: return e.X - e.Y < t.X - t.Y;
-    case 6: return e.X < t.X;
-    case 7: return e.X + e.Y < t.X + t.Y;
-    default: return false;
+    case 0:
+      return e.Y < t.Y;
+    case 1:
+      return e.X - e.Y > t.X - t.Y;
+    case 2:
+      return e.X > t.X;
+    case 3:
+      return e.X + e.Y > t.X + t.Y;
+    case 4:
+      return e.Y > t.Y;
+    case 5:
+      return e.X - e.Y < t.X - t.Y;
+    case 6:
+      return e.X < t.X;
+    case 7:
+      return e.X + e.Y < t.X + t.Y;
+    default:
+      return false;
   }
 }
 

@@ -15,9 +15,9 @@ struct WeaverKind {
   float diagonal_drift;
   DownedPlayers downed;
 };
-constexpr WeaverKind kWideDrift = {0.75f, 0.5625f, kDownedKeyed9999};         // 21, 43, 53
-constexpr WeaverKind kMiddleDrift = {0.5f, 0.375f, kDownedKeyed9999};         // 34
-constexpr WeaverKind kMiddleDriftKeepsDowned = {0.5f, 0.375f, kDownedKept};   // 29
+constexpr WeaverKind kWideDrift = {0.75f, 0.5625f, kDownedKeyed9999};          // 21, 43, 53
+constexpr WeaverKind kMiddleDrift = {0.5f, 0.375f, kDownedKeyed9999};          // 34
+constexpr WeaverKind kMiddleDriftKeepsDowned = {0.5f, 0.375f, kDownedKept};    // 29
 constexpr WeaverKind kNarrowDriftKeepsDowned = {0.25f, 0.1875f, kDownedKept};  // 25, 37
 
 constexpr int32_t kLastTick = 59;

@@ -102,9 +102,9 @@ struct JoltCase {
   int32_t draw;
   float x, y;
 };
-const JoltCase kJolts[] = {{0, 0.0f, -1.0f}, {1, 0.75f, -0.75f}, {2, 1.0f, 0.0f},
-                           {3, 0.75f, 0.75f}, {4, 0.0f, 1.0f},  {5, -0.75f, 0.75f},
-                           {6, -1.0f, 0.0f}, {7, -0.75f, -0.75f}};
+const JoltCase kJolts[] = {{0, 0.0f, -1.0f},  {1, 0.75f, -0.75f}, {2, 1.0f, 0.0f},
+                           {3, 0.75f, 0.75f}, {4, 0.0f, 1.0f},    {5, -0.75f, 0.75f},
+                           {6, -1.0f, 0.0f},  {7, -0.75f, -0.75f}};
 
 TEST(DeathEnemyTest, JoltAddedToTheApproachStep) {
   for (const JoltCase& c : kJolts) {

@@ -97,10 +97,10 @@ struct AggroCase {
 };
 // 64^2 + 64^2 = 8192 exactly, 50^2 + 50^2 = 5000 exactly.
 const AggroCase kAggroCases[] = {
-    {2, 64, 0, 1},    {2, 64, 0.01f, 0},    {3, 64, 0, 1},    {3, 64, 0.01f, 0},
-    {27, 64, 0, 1},   {27, 64, 0.01f, 0},   {23, 64, 0, 1},   {23, 64, 0.01f, 0},
-    {47, 64, 0, 1},   {47, 64, 0.01f, 0},   {32, 64, 0, 1},   {32, 64, 0.01f, 0},
-    {4, 50, 0, 1},    {4, 50, 0.01f, 0},
+    {2, 64, 0, 1},  {2, 64, 0.01f, 0},  {3, 64, 0, 1},  {3, 64, 0.01f, 0},
+    {27, 64, 0, 1}, {27, 64, 0.01f, 0}, {23, 64, 0, 1}, {23, 64, 0.01f, 0},
+    {47, 64, 0, 1}, {47, 64, 0.01f, 0}, {32, 64, 0, 1}, {32, 64, 0.01f, 0},
+    {4, 50, 0, 1},  {4, 50, 0.01f, 0},
 };
 
 TEST(FlankerTest, AggroAtTheThresholdAndAtTheTargetFromThen) {
@@ -201,9 +201,7 @@ TEST(FlankingShooterTest, FirstMatchStepOnceAggro) {
 
 TEST(FlankingShooterTest, RequestsOnRuns61And181WhateverItDoes) {
   // Sidestepping on a diagonal, and walking at its flank point.
-  const struct {
-    float ex, ey;
-  } kStarts[] = {{400, 400}, {200, 600}};
+  const struct { float ex, ey; } kStarts[] = {{400, 400}, {200, 600}};
   for (const auto& start : kStarts) {
     ResetField();
     player_count = 1;

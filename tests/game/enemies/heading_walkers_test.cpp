@@ -13,8 +13,8 @@ namespace {
 struct Heading {
   float x, y;
 };
-constexpr Heading kHeadings[8] = {{0, -1},     {0.75f, -0.75f}, {1, 0},  {0.75f, 0.75f},
-                                  {0, 1},      {-0.75f, 0.75f}, {-1, 0}, {-0.75f, -0.75f}};
+constexpr Heading kHeadings[8] = {{0, -1}, {0.75f, -0.75f}, {1, 0},  {0.75f, 0.75f},
+                                  {0, 1},  {-0.75f, 0.75f}, {-1, 0}, {-0.75f, -0.75f}};
 
 // ---- Wanderer ------------------------------------------------------------------------------
 
@@ -136,14 +136,12 @@ struct AheadCase {
 // Strictly beyond the line through the target across its facing; on the
 // line is not ahead.
 const AheadCase kAheadCases[] = {
-    {0, 200, 150, true},  {0, 200, 250, false}, {0, 150, 200, false},
-    {1, 250, 200, true},  {1, 200, 250, false}, {1, 250, 250, false},
-    {2, 250, 200, true},  {2, 150, 200, false}, {2, 200, 150, false},
-    {3, 250, 200, true},  {3, 150, 200, false}, {3, 250, 150, false},
-    {4, 200, 250, true},  {4, 200, 150, false}, {4, 150, 200, false},
-    {5, 200, 250, true},  {5, 250, 200, false}, {5, 250, 250, false},
-    {6, 150, 200, true},  {6, 250, 200, false}, {6, 200, 250, false},
-    {7, 150, 200, true},  {7, 250, 200, false}, {7, 150, 250, false},
+    {0, 200, 150, true},  {0, 200, 250, false}, {0, 150, 200, false}, {1, 250, 200, true},
+    {1, 200, 250, false}, {1, 250, 250, false}, {2, 250, 200, true},  {2, 150, 200, false},
+    {2, 200, 150, false}, {3, 250, 200, true},  {3, 150, 200, false}, {3, 250, 150, false},
+    {4, 200, 250, true},  {4, 200, 150, false}, {4, 150, 200, false}, {5, 200, 250, true},
+    {5, 250, 200, false}, {5, 250, 250, false}, {6, 150, 200, true},  {6, 250, 200, false},
+    {6, 200, 250, false}, {7, 150, 200, true},  {7, 250, 200, false}, {7, 150, 250, false},
 };
 
 constexpr int32_t kShyCharger = 31;
@@ -160,8 +158,8 @@ TEST(ShyChargerTest, RunsAlongTheTargetsFacingWhenAheadElseCharges) {
     e.facing = 0;
     e.aggro = 1;  // cleared by the decision
     RunEnemy(0);
-    EXPECT_EQ(e.aggro, c.ahead ? 0 : 1) << "facing " << c.target_facing << " at " << c.ex << ", "
-                                        << c.ey;
+    EXPECT_EQ(e.aggro, c.ahead ? 0 : 1)
+        << "facing " << c.target_facing << " at " << c.ex << ", " << c.ey;
     if (c.ahead) {
       EXPECT_EQ(e.facing, c.target_facing);
       EXPECT_EQ(e.vx, 1.25f * kHeadings[c.target_facing].x);

@@ -15,7 +15,7 @@ struct BandCase {
   const char* name;
   float ex, ey;  // the target stands at (200, 200)
   int32_t start_tick;
-  int32_t tick;    // after the run
+  int32_t tick;  // after the run
   int32_t facing;
   // The step as factors of speed, straight 1 and diagonal 0.75; 0 for a
   // component not written, which keeps the start slide of 1.0, except on a

@@ -60,8 +60,8 @@ TEST(SteadyShooterTest, Kind46TickAtTheEdgesOfItsWindow) {
   const struct {
     int32_t run;
     int32_t tick;
-  } kChecks[] = {{59, 59}, {60, 60}, {179, 179}, {180, 180}, {299, 299}, {300, 0},
-                 {359, 59}, {360, 60}, {479, 179}, {480, 180}};
+  } kChecks[] = {{59, 59}, {60, 60},  {179, 179}, {180, 180}, {299, 299},
+                 {300, 0}, {359, 59}, {360, 60},  {479, 179}, {480, 180}};
   int32_t run = 0;
   for (const auto& check : kChecks) {
     while (run < check.run) {
