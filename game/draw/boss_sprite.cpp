@@ -56,6 +56,7 @@ void draw_boss() {
       boss_defeat_counter <= kBurstFrames * kBurstCount) {
     const int32_t k = boss_defeat_counter - 1;
     const int32_t(&offset)[2] = kBurstOffsets[k / kBurstFrames];
-    draw_map_sprite(boss_x, boss_y, offset[0], offset[1], dot_enemy_fade_img[(k % kBurstFrames) / 3]);
+    draw_map_sprite(boss_x, boss_y, offset[0], offset[1],
+                    dot_enemy_fade_img[(k % kBurstFrames) / 3]);
   }
 }

@@ -12,8 +12,8 @@ constexpr int32_t kAdvance17 = 12;
 
 // Draws `value` with its units digit's top-left corner at (units_x, y) and
 // the higher digits one advance apart to its left.
-void draw_digits_from_units(const int32_t (&font)[10], int32_t advance, int32_t units_x,
-                            int32_t y, int32_t value, int32_t extra_digits) {
+void draw_digits_from_units(const int32_t (&font)[10], int32_t advance, int32_t units_x, int32_t y,
+                            int32_t value, int32_t extra_digits) {
   int32_t x = units_x;
   for (int32_t k = 0; k <= extra_digits; ++k) {
     ApiDrawGraphicAt(x, y, font[value % 10], 1);
@@ -34,15 +34,13 @@ int32_t extra_digit_count(int32_t value) {
 // value would pick a cell before the font, so it is shown as 0.
 int32_t shown_value(int32_t value) { return value < 0 ? 0 : value; }
 
-void draw_left(const int32_t (&font)[10], int32_t advance, int32_t x, int32_t y,
-               int32_t value) {
+void draw_left(const int32_t (&font)[10], int32_t advance, int32_t x, int32_t y, int32_t value) {
   value = shown_value(value);
   const int32_t extra = extra_digit_count(value);
   draw_digits_from_units(font, advance, x + advance * extra, y, value, extra);
 }
 
-void draw_right(const int32_t (&font)[10], int32_t advance, int32_t x, int32_t y,
-                int32_t value) {
+void draw_right(const int32_t (&font)[10], int32_t advance, int32_t x, int32_t y, int32_t value) {
   value = shown_value(value);
   draw_digits_from_units(font, advance, x, y, value, extra_digit_count(value));
 }

@@ -68,19 +68,33 @@ struct StatisticColumn {
 };
 
 constexpr StatisticColumn kFullStatistics = {
-    176, 202, 388, 19, 13, kFullStatisticWidth,
-    {&dot_letter_AG_13_img, &dot_letter_AT_13_img, &dot_letter_VT_13_img, &dot_letter_IN_13_img},
-    {&dot_gauge_AG_13_img, &dot_gauge_AT_13_img, &dot_gauge_VT_13_img, &dot_gauge_IN_13_img}};
+    .letter_x = 176,
+    .gauge_x = 202,
+    .first_y = 388,
+    .step_y = 19,
+    .height = 13,
+    .full_width = kFullStatisticWidth,
+    .letters = {&dot_letter_AG_13_img, &dot_letter_AT_13_img, &dot_letter_VT_13_img,
+                &dot_letter_IN_13_img},
+    .gauges = {&dot_gauge_AG_13_img, &dot_gauge_AT_13_img, &dot_gauge_VT_13_img,
+               &dot_gauge_IN_13_img}};
 
 constexpr StatisticColumn kCompactStatistics = {
-    20, 41, 403, 15, 10, kCompactStatisticWidth,
-    {&dot_letter_AG_10_img, &dot_letter_AT_10_img, &dot_letter_VT_10_img, &dot_letter_IN_10_img},
-    {&dot_gauge_AG_10_img, &dot_gauge_AT_10_img, &dot_gauge_VT_10_img, &dot_gauge_IN_10_img}};
+    .letter_x = 20,
+    .gauge_x = 41,
+    .first_y = 403,
+    .step_y = 15,
+    .height = 10,
+    .full_width = kCompactStatisticWidth,
+    .letters = {&dot_letter_AG_10_img, &dot_letter_AT_10_img, &dot_letter_VT_10_img,
+                &dot_letter_IN_10_img},
+    .gauges = {&dot_gauge_AG_10_img, &dot_gauge_AT_10_img, &dot_gauge_VT_10_img,
+               &dot_gauge_IN_10_img}};
 
 void draw_statistics(int32_t ox, const StatisticColumn& column, const Statistics& values) {
   for (int32_t k = 0; k < 4; ++k) {
-    ApiDrawGraphicAt(ox + column.letter_x, column.first_y + column.step_y * k,
-                     *column.letters[k], 1);
+    ApiDrawGraphicAt(ox + column.letter_x, column.first_y + column.step_y * k, *column.letters[k],
+                     1);
   }
   for (int32_t k = 0; k < 4; ++k) {
     const int32_t width = static_cast<int32_t>(values.fraction[k] * column.full_width);

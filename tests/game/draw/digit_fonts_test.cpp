@@ -48,10 +48,8 @@ std::vector<DrawOp> DigitsAt(const Font& font, int64_t y, const std::vector<Digi
 
 TEST_F(DigitFontsTest, DigitsAreDrawnFromTheUnitsLeftwards) {
   const Font& f = kFonts[1];
-  EXPECT_EQ(OpsOf([&] { f.left(100, 50, 407); }),
-            DigitsAt(f, 50, {{118, 7}, {109, 0}, {100, 4}}));
-  EXPECT_EQ(OpsOf([&] { f.right(100, 50, 407); }),
-            DigitsAt(f, 50, {{100, 7}, {91, 0}, {82, 4}}));
+  EXPECT_EQ(OpsOf([&] { f.left(100, 50, 407); }), DigitsAt(f, 50, {{118, 7}, {109, 0}, {100, 4}}));
+  EXPECT_EQ(OpsOf([&] { f.right(100, 50, 407); }), DigitsAt(f, 50, {{100, 7}, {91, 0}, {82, 4}}));
 }
 
 TEST_F(DigitFontsTest, EachFontStepsByItsAdvanceAndCountsDigitsAtPowersOfTen) {

@@ -71,10 +71,8 @@ std::vector<DrawOp> SampleFullPanel(int64_t ox, bool with_statistics) {
   };
   if (with_statistics) {
     const std::vector<DrawOp> statistics = {
-        At(ox + 176, 388, dot_letter_AG_13_img),
-        At(ox + 176, 407, dot_letter_AT_13_img),
-        At(ox + 176, 426, dot_letter_VT_13_img),
-        At(ox + 176, 445, dot_letter_IN_13_img),
+        At(ox + 176, 388, dot_letter_AG_13_img),           At(ox + 176, 407, dot_letter_AT_13_img),
+        At(ox + 176, 426, dot_letter_VT_13_img),           At(ox + 176, 445, dot_letter_IN_13_img),
         Part(ox + 202, 388, 57, 13, dot_gauge_AG_13_img),   // 2.2 / 4 x 105 = 57.75
         Part(ox + 202, 407, 52, 13, dot_gauge_AT_13_img),   // (8 + 2) / 20 x 105 = 52.5
         Part(ox + 202, 426, 26, 13, dot_gauge_VT_13_img),   // 5 / 20 x 105 = 26.25
@@ -89,16 +87,11 @@ std::vector<DrawOp> SampleFullPanel(int64_t ox, bool with_statistics) {
 std::vector<DrawOp> SampleCompactPanel(int64_t ox) {
   return {
       Part(ox + 19, 388, 87, 10, dot_gauge_HP_10_img),  // the full panel's scale
-      At(ox + 20, 388, dot_letter_HP_10_img),
-      At(ox + 67, 388, dot_number_10_img[0]),
-      At(ox + 60, 388, dot_number_10_img[1]),
-      At(ox + 82, 388, dot_letter_slash_10_img),
-      At(ox + 104, 388, dot_number_10_img[5]),
-      At(ox + 97, 388, dot_number_10_img[1]),
-      At(ox + 20, 403, dot_letter_AG_10_img),
-      At(ox + 20, 418, dot_letter_AT_10_img),
-      At(ox + 20, 433, dot_letter_VT_10_img),
-      At(ox + 20, 448, dot_letter_IN_10_img),
+      At(ox + 20, 388, dot_letter_HP_10_img),           At(ox + 67, 388, dot_number_10_img[0]),
+      At(ox + 60, 388, dot_number_10_img[1]),           At(ox + 82, 388, dot_letter_slash_10_img),
+      At(ox + 104, 388, dot_number_10_img[5]),          At(ox + 97, 388, dot_number_10_img[1]),
+      At(ox + 20, 403, dot_letter_AG_10_img),           At(ox + 20, 418, dot_letter_AT_10_img),
+      At(ox + 20, 433, dot_letter_VT_10_img),           At(ox + 20, 448, dot_letter_IN_10_img),
       Part(ox + 41, 403, 59, 10, dot_gauge_AG_10_img),   // 2.2 / 4 x 109 = 59.95
       Part(ox + 41, 418, 54, 10, dot_gauge_AT_10_img),   // 10 / 20 x 109 = 54.5
       Part(ox + 41, 433, 27, 10, dot_gauge_VT_10_img),   // 5 / 20 x 109 = 27.25
@@ -137,8 +130,7 @@ TEST_F(StatusDisplayTest, PanelOriginsFollowThePlayerCount) {
     int32_t count;
     std::vector<int64_t> origins;
   };
-  const Case cases[] = {
-      {1, {0}}, {2, {0, 314}}, {3, {0, 157, 314}}, {4, {0, 157, 314, 471}}};
+  const Case cases[] = {{1, {0}}, {2, {0, 314}}, {3, {0, 157, 314}}, {4, {0, 157, 314, 471}}};
   for (const Case& c : cases) {
     for (const int32_t compact : {0, 1}) {
       SCOPED_TRACE(testing::Message() << c.count << " players, compact " << compact);
@@ -216,13 +208,13 @@ TEST_F(StatusDisplayTest, HpGaugeShowsOnlyWhileBothValuesArePositive) {
     int32_t units_digit;
   };
   const Case cases[] = {
-      {1, 15, 8, 1},      // 131 / 15 = 8.7: above empty
-      {14, 15, 122, 4},   // 122.3: below full
-      {15, 15, 131, 5},   // full
-      {1, 1, 131, 1},     // full
-      {0, 15, -1, 0},     // down: no gauge, the number still drawn
-      {-3, 15, -1, 0},    // below 0: drawn as 0
-      {5, 0, -1, 5},      // no maximum
+      {1, 15, 8, 1},     // 131 / 15 = 8.7: above empty
+      {14, 15, 122, 4},  // 122.3: below full
+      {15, 15, 131, 5},  // full
+      {1, 1, 131, 1},    // full
+      {0, 15, -1, 0},    // down: no gauge, the number still drawn
+      {-3, 15, -1, 0},   // below 0: drawn as 0
+      {5, 0, -1, 5},     // no maximum
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.hp << " / " << c.hp_max);
