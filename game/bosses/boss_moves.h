@@ -1,0 +1,25 @@
+// Pieces of movement that several bosses share: the eight tests of where a
+// point lies seen from the boss, the steps along a facing, and the walking
+// animation.
+#pragma once
+
+#include <cstdint>
+
+// True when the test of `direction` (0 to 7, clockwise from up) holds for the
+// point (tx, ty) seen from the boss: a straight direction needs the point in
+// a band of 10 px (on truncated coordinates) and beyond the boss, a diagonal
+// needs it more than 10 px beyond the boss on both axes.
+bool boss_direction_test(int32_t direction, float tx, float ty);
+// The first direction whose test holds, or -1 when none does (the point is
+// on the boss).
+int32_t first_direction_toward(float tx, float ty);
+// boss_facing := the first direction toward the point; kept when none holds.
+void face_toward(float tx, float ty);
+
+// Sets the boss's step along `facing`: `straight` on the one axis of a
+// straight facing (the other component keeps what it holds), `diagonal` on
+// both axes of a diagonal one. A facing outside 0 to 7 sets nothing.
+void set_boss_step(int32_t facing, float straight, float diagonal);
+
+// On a frame with a step, boss_anim counts on through 0 to 63.
+void advance_walk_anim();
