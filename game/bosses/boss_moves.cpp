@@ -73,3 +73,30 @@ void advance_walk_anim() {
   boss_anim += 1;
   if (boss_anim >= kWalkFrames) boss_anim = 0;
 }
+
+int32_t cue_of_tick(const CueTick* schedule, int32_t count, int32_t tick) {
+  for (int32_t k = 0; k < count; ++k) {
+    if (schedule[k].tick == tick) return schedule[k].cue;
+  }
+  return 0;
+}
+
+int32_t cue_in_series(const CueSeries& series, int32_t tick) {
+  const int32_t offset = tick - series.first_tick;
+  if (offset < 0 || offset % series.spacing != 0) return 0;
+  const int32_t k = offset / series.spacing;
+  return k < series.count ? series.first_cue + k : 0;
+}
+
+namespace {
+
+// The change of boss_vy for each tenth of a hundred ticks.
+constexpr float kSway[10] = {-0.1f, -0.3f, -0.5f, -0.3f, -0.1f, 0.1f, 0.3f, 0.5f, 0.3f, 0.1f};
+
+}  // namespace
+
+void add_sway(int32_t t) {
+  const int32_t r = t % 100;
+  if (r < 0) return;
+  boss_vy = boss_vy + kSway[r / 10];
+}

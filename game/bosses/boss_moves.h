@@ -23,3 +23,34 @@ void set_boss_step(int32_t facing, float straight, float diagonal);
 
 // On a frame with a step, boss_anim counts on through 0 to 63.
 void advance_walk_anim();
+
+// ---- Cue schedules -----------------------------------------------------------------
+
+// One cue of a schedule: the tick it comes at and its value.
+struct CueTick {
+  int32_t tick;
+  int32_t cue;
+};
+// The cue of `tick` in a schedule, 0 when it lists none.
+int32_t cue_of_tick(const CueTick* schedule, int32_t count, int32_t tick);
+template <int32_t N>
+int32_t cue_of_tick(const CueTick (&schedule)[N], int32_t tick) {
+  return cue_of_tick(schedule, N, tick);
+}
+
+// A run of evenly spaced cues numbered from `first_cue`: cue first_cue + k
+// at tick first_tick + spacing * k, for k = 0 to count - 1.
+struct CueSeries {
+  int32_t first_tick;
+  int32_t spacing;
+  int32_t count;
+  int32_t first_cue;
+};
+// The cue of `tick` in the series, 0 when it holds none.
+int32_t cue_in_series(const CueSeries& series, int32_t tick);
+
+// ---- The float of bosses 6 and 8 -------------------------------------------------------
+
+// Adds the sway of tick t to boss_vy: over each hundred ticks the boss rises
+// 13 px and sinks 13 px.
+void add_sway(int32_t t);
