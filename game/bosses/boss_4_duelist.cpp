@@ -36,7 +36,7 @@ constexpr CueTick kStalkCues[] = {{100, 2}, {105, 1}, {110, 2}, {115, 1}, {120, 
 
 constexpr int32_t kLongCycle = 300;
 constexpr int32_t kJumpTick = 180;
-constexpr int32_t kAimTick = 60;  // with the jump tick, the ticks it faces the target on top
+constexpr int32_t kAimTick = 60;   // with the jump tick, the ticks it faces the target on top
 constexpr float kTopBand = 90.0f;  // it climbs while below this
 constexpr float kClimb = 2.0f;
 constexpr int32_t kCentringLastTick = 50;
@@ -59,10 +59,10 @@ constexpr float kJumpRight = 448.0f;
 constexpr int32_t kBlinkFrom = 180;
 constexpr int32_t kBlinkTo = 200;
 constexpr int32_t kBlinkStart = 60;
-constexpr CueTick kJumpCues[] = {{0, 2},   {10, 1},  {20, 2},  {30, 1},  {40, 2},  {50, 1},
-                                 {55, 1},  {60, 1},  {65, 1},  {70, 1},  {200, 2}, {210, 1},
-                                 {220, 2}, {230, 1}, {240, 2}, {250, 1}, {260, 2}, {270, 1},
-                                 {280, 2}, {290, 1}};
+constexpr CueTick kJumpCues[] = {{0, 2},   {10, 1},  {20, 2},  {30, 1},  {40, 2},
+                                 {50, 1},  {55, 1},  {60, 1},  {65, 1},  {70, 1},
+                                 {200, 2}, {210, 1}, {220, 2}, {230, 1}, {240, 2},
+                                 {250, 1}, {260, 2}, {270, 1}, {280, 2}, {290, 1}};
 
 // ---- Holding -------------------------------------------------------------------------
 
@@ -91,8 +91,8 @@ constexpr int32_t kDirectionBound = 7;
 
 constexpr int32_t kShotPower = 12;
 constexpr int32_t kShotBox = 3;
-constexpr int32_t kSlowKinds = 3;      // a slow shot's kind is its slot modulo 3
-constexpr int32_t kFastKindEven = 3;   // a fast shot's kind by its slot's parity
+constexpr int32_t kSlowKinds = 3;     // a slow shot's kind is its slot modulo 3
+constexpr int32_t kFastKindEven = 3;  // a fast shot's kind by its slot's parity
 constexpr int32_t kFastKindOdd = 4;
 
 // Volleys by the hit points at launch.

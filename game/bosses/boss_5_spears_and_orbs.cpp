@@ -25,10 +25,10 @@ struct FacingSpan {
 constexpr FacingSpan kScript[] = {{90, 4},  {140, 6}, {230, 4}, {280, 2},
                                   {370, 4}, {420, 2}, {510, 4}, {559, 6}};
 constexpr float kScriptWalk = 4.0f;  // facing 4 stands
-constexpr CueTick kScriptCues[] = {
-    {15, 1},  {30, 1},  {45, 1},  {60, 1},  {75, 1},  {150, 1}, {165, 1},
-    {300, 1}, {315, 1}, {330, 1}, {345, 1}, {360, 1}, {430, 1}, {445, 1},
-    {170, 2}, {200, 2}, {230, 2}, {450, 2}, {480, 2}, {510, 2}};
+constexpr CueTick kScriptCues[] = {{15, 1},  {30, 1},  {45, 1},  {60, 1},  {75, 1},
+                                   {150, 1}, {165, 1}, {300, 1}, {315, 1}, {330, 1},
+                                   {345, 1}, {360, 1}, {430, 1}, {445, 1}, {170, 2},
+                                   {200, 2}, {230, 2}, {450, 2}, {480, 2}, {510, 2}};
 
 // ---- The chase -----------------------------------------------------------------------
 
@@ -59,8 +59,8 @@ constexpr int32_t kShotPower = 15;
 
 constexpr float kOrbSpeed = 6.0f;
 constexpr float kAimedSpeed = 6.0f;
-constexpr int32_t kSpearWaitAge = 20;   // spear parts stand below this age
-constexpr int32_t kRideLastAge = 100;   // chase-phase orbs ride their ring point until then
+constexpr int32_t kSpearWaitAge = 20;  // spear parts stand below this age
+constexpr int32_t kRideLastAge = 100;  // chase-phase orbs ride their ring point until then
 
 // The ring point of each direction, about the boss.
 struct Offset {
@@ -81,8 +81,8 @@ struct SpearPart {
 constexpr double kWideBarb = 0.39269875;
 constexpr double kNarrowBarb = 0.196349375;
 constexpr SpearPart kSpearParts[10] = {
-    {16.0f, 0.0},         {32.0f, 0.0},         {48.0f, 0.0},        {64.0f, 0.0},
-    {80.0f, 0.0},         {72.0f, -kWideBarb},  {82.0f, -kNarrowBarb}, {72.0f, kWideBarb},
+    {16.0f, 0.0},         {32.0f, 0.0},        {48.0f, 0.0},          {64.0f, 0.0},
+    {80.0f, 0.0},         {72.0f, -kWideBarb}, {82.0f, -kNarrowBarb}, {72.0f, kWideBarb},
     {82.0f, kNarrowBarb}, {96.0f, 0.0},
 };
 
@@ -92,14 +92,14 @@ struct BurstShot {
   Offset aim;
 };
 constexpr BurstShot kBurst[16] = {
-    {{16.0f, 0.0f}, {1.0f, 0.0f}},          {{5.92f, 14.72f}, {0.37f, 0.92f}},
-    {{11.2f, 11.2f}, {0.7f, 0.7f}},         {{14.72f, 5.92f}, {0.92f, 0.37f}},
-    {{0.0f, 16.0f}, {0.0f, 1.0f}},          {{-5.92f, 14.72f}, {-0.37f, 0.92f}},
-    {{-11.2f, 11.2f}, {-0.7f, 0.7f}},       {{-14.72f, 5.92f}, {-0.92f, 0.37f}},
-    {{-16.0f, 0.0f}, {-1.0f, 0.0f}},        {{-5.92f, -14.72f}, {-0.37f, -0.92f}},
-    {{-11.2f, -11.2f}, {-0.7f, -0.7f}},     {{-14.72f, -5.92f}, {-0.92f, -0.37f}},
-    {{0.0f, -16.0f}, {0.0f, -1.0f}},        {{5.92f, -14.72f}, {0.37f, -0.92f}},
-    {{11.2f, -11.2f}, {0.7f, -0.7f}},       {{14.72f, -5.92f}, {0.92f, -0.37f}},
+    {{16.0f, 0.0f}, {1.0f, 0.0f}},      {{5.92f, 14.72f}, {0.37f, 0.92f}},
+    {{11.2f, 11.2f}, {0.7f, 0.7f}},     {{14.72f, 5.92f}, {0.92f, 0.37f}},
+    {{0.0f, 16.0f}, {0.0f, 1.0f}},      {{-5.92f, 14.72f}, {-0.37f, 0.92f}},
+    {{-11.2f, 11.2f}, {-0.7f, 0.7f}},   {{-14.72f, 5.92f}, {-0.92f, 0.37f}},
+    {{-16.0f, 0.0f}, {-1.0f, 0.0f}},    {{-5.92f, -14.72f}, {-0.37f, -0.92f}},
+    {{-11.2f, -11.2f}, {-0.7f, -0.7f}}, {{-14.72f, -5.92f}, {-0.92f, -0.37f}},
+    {{0.0f, -16.0f}, {0.0f, -1.0f}},    {{5.92f, -14.72f}, {0.37f, -0.92f}},
+    {{11.2f, -11.2f}, {0.7f, -0.7f}},   {{14.72f, -5.92f}, {0.92f, -0.37f}},
 };
 
 constexpr int32_t kFanCue = 1;

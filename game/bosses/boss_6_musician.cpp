@@ -63,8 +63,8 @@ constexpr float kKeyboardWidth = 1.2f;
 
 constexpr int32_t kNoteFlight = 0;  // flies and bursts at age 80 (first phase)
 constexpr int32_t kSplitBullet = 1;
-constexpr int32_t kCrossing = 2;    // first phase: crosses the room; second: stops, bursts at 100
-constexpr int32_t kTurning = 3;     // stops, and at age 70 aims at the target
+constexpr int32_t kCrossing = 2;  // first phase: crosses the room; second: stops, bursts at 100
+constexpr int32_t kTurning = 3;   // stops, and at age 70 aims at the target
 constexpr int32_t kAimed = 4;
 constexpr int32_t kFastCrossing = 5;
 
@@ -79,8 +79,8 @@ constexpr int32_t kTurnAge = 70;
 constexpr int32_t kNoteBox = 10;
 constexpr int32_t kBulletBox = 6;
 constexpr int32_t kShotPower = 15;
-constexpr int32_t kColours = 4;        // a note of no named colour takes slot mod 4
-constexpr int32_t kBulletOfNote = 4;   // a bullet's kind is its note's + 4
+constexpr int32_t kColours = 4;       // a note of no named colour takes slot mod 4
+constexpr int32_t kBulletOfNote = 4;  // a bullet's kind is its note's + 4
 constexpr int32_t kBlue = 1;
 constexpr int32_t kRed = 0;
 constexpr int32_t kSlotColour = -1;
@@ -189,8 +189,8 @@ void float_and_play() {
 // slot; the note itself ends with its effect, neither hitting nor moving.
 void split(int32_t note, const int32_t (&directions)[4]) {
   for (int32_t direction : directions) {
-    const int32_t i = launch_boss_shot(boss_shot_x[note], boss_shot_y[note], kShotPower,
-                                       kBulletBox, kBulletBox);
+    const int32_t i =
+        launch_boss_shot(boss_shot_x[note], boss_shot_y[note], kShotPower, kBulletBox, kBulletBox);
     if (i < 0) continue;
     boss_shot_direction[i] = direction;
     boss_shot_mode[i] = kSplitBullet;

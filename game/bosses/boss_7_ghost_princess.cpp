@@ -31,10 +31,10 @@ constexpr float kMiddleLeft = 248.0f;
 constexpr float kMiddleRight = 264.0f;
 constexpr float kMiddleTop = 145.0f;
 constexpr float kMiddleBottom = 155.0f;
-constexpr CueTick kSecondCues[] = {
-    {0, 1},   {10, 1},  {20, 1},  {30, 1},  {40, 1},  {50, 1},  {70, 2},  {80, 2},
-    {90, 2},  {100, 2}, {110, 2}, {120, 2}, {140, 3}, {150, 3}, {160, 3}, {170, 3},
-    {180, 3}, {190, 3}, {230, 4}, {300, 5}};
+constexpr CueTick kSecondCues[] = {{0, 1},   {10, 1},  {20, 1},  {30, 1},  {40, 1},
+                                   {50, 1},  {70, 2},  {80, 2},  {90, 2},  {100, 2},
+                                   {110, 2}, {120, 2}, {140, 3}, {150, 3}, {160, 3},
+                                   {170, 3}, {180, 3}, {190, 3}, {230, 4}, {300, 5}};
 
 // ---- Shots ---------------------------------------------------------------------------
 
@@ -95,14 +95,14 @@ struct BarBullet {
   Vec aim;
 };
 constexpr BarBullet kBars[16] = {
-    {{16, -16}, {-16, -16}, kAqua, 4, 2, {0, 1}},     {{0, 0}, {0, 0}, kAqua, 4, 2, {0, 1}},
-    {{-16, 16}, {16, 16}, kAqua, 4, 2, {0, 1}},       {{-32, 32}, {32, 32}, kAqua, 4, 2, {0, 1}},
-    {{16, 16}, {16, -16}, kBlue, 3, 0, {-1, 0}},      {{0, 0}, {0, 0}, kBlue, 3, 1, {-1, 0}},
-    {{-16, -16}, {-16, 16}, kBlue, 3, 2, {-1, 0}},    {{-32, -32}, {-32, 32}, kBlue, 3, 3, {-1, 0}},
-    {{-16, 16}, {16, 16}, kGreen, 5, 2, {0, -1}},     {{0, 0}, {0, 0}, kGreen, 5, 2, {0, -1}},
-    {{16, -16}, {-16, -16}, kGreen, 5, 2, {0, -1}},   {{32, -32}, {-32, -32}, kGreen, 5, 2, {0, -1}},
-    {{-16, -16}, {-16, 16}, kYellow, 3, 0, {1, 0}},   {{0, 0}, {0, 0}, kYellow, 3, 1, {1, 0}},
-    {{16, 16}, {16, -16}, kYellow, 3, 2, {1, 0}},     {{32, 32}, {32, -32}, kYellow, 3, 3, {1, 0}},
+    {{16, -16}, {-16, -16}, kAqua, 4, 2, {0, 1}},   {{0, 0}, {0, 0}, kAqua, 4, 2, {0, 1}},
+    {{-16, 16}, {16, 16}, kAqua, 4, 2, {0, 1}},     {{-32, 32}, {32, 32}, kAqua, 4, 2, {0, 1}},
+    {{16, 16}, {16, -16}, kBlue, 3, 0, {-1, 0}},    {{0, 0}, {0, 0}, kBlue, 3, 1, {-1, 0}},
+    {{-16, -16}, {-16, 16}, kBlue, 3, 2, {-1, 0}},  {{-32, -32}, {-32, 32}, kBlue, 3, 3, {-1, 0}},
+    {{-16, 16}, {16, 16}, kGreen, 5, 2, {0, -1}},   {{0, 0}, {0, 0}, kGreen, 5, 2, {0, -1}},
+    {{16, -16}, {-16, -16}, kGreen, 5, 2, {0, -1}}, {{32, -32}, {-32, -32}, kGreen, 5, 2, {0, -1}},
+    {{-16, -16}, {-16, 16}, kYellow, 3, 0, {1, 0}}, {{0, 0}, {0, 0}, kYellow, 3, 1, {1, 0}},
+    {{16, 16}, {16, -16}, kYellow, 3, 2, {1, 0}},   {{32, 32}, {32, -32}, kYellow, 3, 3, {1, 0}},
 };
 
 bool first_phase() { return present_bossHP > kFirstPhaseAbove; }
@@ -170,8 +170,7 @@ bool stream_rule(int32_t i) {
 }
 
 // One shot; a direction below 0 leaves the slot's.
-void launch(float x, float y, int32_t box, int32_t kind, int32_t mode, int32_t direction,
-            Vec aim) {
+void launch(float x, float y, int32_t box, int32_t kind, int32_t mode, int32_t direction, Vec aim) {
   const int32_t i = launch_boss_shot(x, y, kShotPower, box, box);
   if (i < 0) return;
   boss_shot_kind[i] = kind;

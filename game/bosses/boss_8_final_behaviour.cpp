@@ -26,7 +26,7 @@ struct Hundred {
   float vx;  // 0: no step but the bob
 };
 constexpr Hundred kWalk[16] = {
-    {4, 0.0f}, {6, -0.85f}, {4, 0.0f}, {6, -0.85f}, {4, 0.0f}, {2, 0.85f}, {4, 0.0f}, {2, 0.85f},
+    {4, 0.0f}, {6, -0.85f}, {4, 0.0f}, {6, -0.85f}, {4, 0.0f}, {2, 0.85f},  {4, 0.0f}, {2, 0.85f},
     {4, 0.0f}, {2, 0.85f},  {4, 0.0f}, {2, 0.85f},  {4, 0.0f}, {6, -0.85f}, {4, 0.0f}, {6, -0.85f},
 };
 // Every 200 ticks: three volleys while standing, one while walking.
@@ -79,8 +79,8 @@ void dash() {
   if (t == 0) {
     const player_data& target = boss_target_player();
     face_toward(target.X, target.Y);
-    const float a = static_cast<float>(std::atan2(static_cast<double>(target.Y - boss_y),
-                                                  static_cast<double>(target.X - boss_x)));
+    const float a = static_cast<float>(
+        std::atan2(static_cast<double>(target.Y - boss_y), static_cast<double>(target.X - boss_x)));
     boss_aim_cos = static_cast<float>(std::cos(static_cast<double>(a)));
     boss_aim_sin = static_cast<float>(std::sin(static_cast<double>(a)));
   }

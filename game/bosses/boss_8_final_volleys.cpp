@@ -22,8 +22,8 @@ constexpr float kFastCirclerSpeed = 3.0f;
 constexpr int32_t kStandFrom = 70;
 constexpr int32_t kCircleFrom = 150;
 constexpr int32_t kCircleTo = 330;
-constexpr int32_t kTurn = 180;                  // ages a turn takes
-constexpr double kTurnStep = 3.14159 / 90.0;    // radians an age
+constexpr int32_t kTurn = 180;                // ages a turn takes
+constexpr double kTurnStep = 3.14159 / 90.0;  // radians an age
 constexpr double kCircleSpeed = 3.0;
 // Mode 6, the laid shots: they wait where they were laid until age 60.
 constexpr int32_t kLaid = 6;
@@ -48,8 +48,9 @@ struct Vec {
 
 // Phase 1's fans share their directions.
 constexpr int32_t kFanDirections[9] = {2, 3, 3, 3, 4, 5, 5, 5, 6};
-constexpr Vec kFixedFan[9] = {{5.0f, 0.0f},  {4.5f, 2.0f},  {3.5f, 3.5f},   {2.0f, 4.5f}, {0.0f, 5.0f},
-                              {-2.0f, 4.5f}, {-3.5f, 3.5f}, {-4.5f, 2.0f}, {-5.0f, 0.0f}};
+constexpr Vec kFixedFan[9] = {{5.0f, 0.0f},  {4.5f, 2.0f},  {3.5f, 3.5f},
+                              {2.0f, 4.5f},  {0.0f, 5.0f},  {-2.0f, 4.5f},
+                              {-3.5f, 3.5f}, {-4.5f, 2.0f}, {-5.0f, 0.0f}};
 
 // Phase 4's ring, laid one shot a cue, 2 to 20 and 22 to 40.
 struct LaidShot {
@@ -70,31 +71,53 @@ constexpr Vec kUp = {0.0f, -1.0f};
 constexpr Vec kRight = {1.0f, 0.0f};
 constexpr LaidShot kLaidShots[39] = {
     // Cues 2 to 5.
-    {45, 75, kDownRight, 3},  {55, 55, kDownRight, 3},  {75, 45, kDownRight, 3},
+    {45, 75, kDownRight, 3},
+    {55, 55, kDownRight, 3},
+    {75, 45, kDownRight, 3},
     {95, 40, kDownRight, 3},
     // 6 to 10.
-    {420, 40, kDownLeft, 5},  {440, 45, kDownLeft, 5},  {460, 55, kDownLeft, 5},
-    {470, 75, kDownLeft, 5},  {475, 95, kDownLeft, 5},
+    {420, 40, kDownLeft, 5},
+    {440, 45, kDownLeft, 5},
+    {460, 55, kDownLeft, 5},
+    {470, 75, kDownLeft, 5},
+    {475, 95, kDownLeft, 5},
     // 11 to 15.
-    {475, 250, kUpLeft, 7},   {470, 270, kUpLeft, 7},   {460, 290, kUpLeft, 7},
-    {440, 300, kUpLeft, 7},   {420, 305, kUpLeft, 7},
+    {475, 250, kUpLeft, 7},
+    {470, 270, kUpLeft, 7},
+    {460, 290, kUpLeft, 7},
+    {440, 300, kUpLeft, 7},
+    {420, 305, kUpLeft, 7},
     // 16 to 20.
-    {95, 305, kUpRight, 1},   {75, 300, kUpRight, 1},   {55, 290, kUpRight, 1},
-    {45, 270, kUpRight, 1},   {40, 250, kUpRight, 1},
+    {95, 305, kUpRight, 1},
+    {75, 300, kUpRight, 1},
+    {55, 290, kUpRight, 1},
+    {45, 270, kUpRight, 1},
+    {40, 250, kUpRight, 1},
     // 21 lays nothing.
     {0, 0, {0, 0}, -1},
     // 22 to 25.
-    {236, 35, kDown, 4},      {256, 30, kDown, 4},      {276, 35, kDown, 4},
+    {236, 35, kDown, 4},
+    {256, 30, kDown, 4},
+    {276, 35, kDown, 4},
     {296, 45, kDown, 4},
     // 26 to 30.
-    {390, 132, kLeft, 6},     {400, 152, kLeft, 6},     {405, 172, kLeft, 6},
-    {400, 192, kLeft, 6},     {390, 212, kLeft, 6},
+    {390, 132, kLeft, 6},
+    {400, 152, kLeft, 6},
+    {405, 172, kLeft, 6},
+    {400, 192, kLeft, 6},
+    {390, 212, kLeft, 6},
     // 31 to 35.
-    {296, 315, kUp, 0},       {276, 325, kUp, 0},       {256, 330, kUp, 0},
-    {236, 325, kUp, 0},       {216, 315, kUp, 0},
+    {296, 315, kUp, 0},
+    {276, 325, kUp, 0},
+    {256, 330, kUp, 0},
+    {236, 325, kUp, 0},
+    {216, 315, kUp, 0},
     // 36 to 40.
-    {120, 212, kRight, 2},    {110, 192, kRight, 2},    {105, 172, kRight, 2},
-    {110, 152, kRight, 2},    {120, 132, kRight, 2},
+    {120, 212, kRight, 2},
+    {110, 192, kRight, 2},
+    {105, 172, kRight, 2},
+    {110, 152, kRight, 2},
+    {120, 132, kRight, 2},
 };
 // A laid shot's age starts at -205 + 5 x cue, so an unbroken ring reaches
 // age 60 all at once, at tick 360.
@@ -164,7 +187,8 @@ void fire_fixed_fan() {
 
 void fire_aimed_fan() {
   const float theta = aim_angle();
-  for (int32_t n = -4; n <= 4; ++n) launch(boss_x, boss_y, 1, kFanDirections[n + 4], 1, aimed(theta, n));
+  for (int32_t n = -4; n <= 4; ++n)
+    launch(boss_x, boss_y, 1, kFanDirections[n + 4], 1, aimed(theta, n));
 }
 
 // A whole ring 22.5 degrees apart, from a quarter turn before the aim.

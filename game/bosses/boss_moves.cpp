@@ -18,8 +18,7 @@ bool in_band(float a, float b) { return std::abs(truncated(a) - truncated(b)) <=
 struct Sign {
   int32_t x, y;
 };
-constexpr Sign kSigns[8] = {{0, -1}, {1, -1}, {1, 0},  {1, 1},
-                            {0, 1},  {-1, 1}, {-1, 0}, {-1, -1}};
+constexpr Sign kSigns[8] = {{0, -1}, {1, -1}, {1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}, {-1, -1}};
 
 }  // namespace
 

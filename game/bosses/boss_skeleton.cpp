@@ -149,8 +149,8 @@ void touch_players() {
     player_data& p = player[i];
     if (p.alive != 1) continue;
     const int32_t met =
-        push_out_of_box_hit(boss_x, boss_y, boss_vx, boss_vy, boss_width, boss_height, 0, p.X,
-                            p.Y, p.vx, p.vy, p.width, p.height, p.pushed);
+        push_out_of_box_hit(boss_x, boss_y, boss_vx, boss_vy, boss_width, boss_height, 0, p.X, p.Y,
+                            p.vx, p.vy, p.width, p.height, p.pushed);
     if (met != 1 || p.hit_counter != 0 || p.on_stairs != 0) continue;
     p.hit_counter = 1;
     p.hp -= guard_is_up(p) ? boss_attack / 2 : boss_attack;

@@ -57,7 +57,7 @@ extern int32_t boss_shot_age[kBossShotSlots];   // frames since the start
 extern int32_t boss_shot_mode[kBossShotSlots];  // how the step is made
 extern float boss_shot_aim_x[kBossShotSlots];   // aim vector
 extern float boss_shot_aim_y[kBossShotSlots];
-extern int32_t boss_shot_kind[kBossShotSlots];  // image variant
+extern int32_t boss_shot_kind[kBossShotSlots];       // image variant
 extern int32_t boss_shot_box_width[kBossShotSlots];  // half-extents of the shot's own box
 extern int32_t boss_shot_box_height[kBossShotSlots];
 

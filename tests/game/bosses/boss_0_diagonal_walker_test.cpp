@@ -32,8 +32,8 @@ Frame RunRecorded() {
   const float y = boss_y;
   const size_t before = FlyingShots().size();
   RunBossFrame();
-  return Frame{boss_facing, boss_x - x, boss_y - y, boss_shot_cue, boss_p_cnt,
-               static_cast<int32_t>(FlyingShots().size() - before)};
+  return Frame{boss_facing,   boss_x - x, boss_y - y,
+               boss_shot_cue, boss_p_cnt, static_cast<int32_t>(FlyingShots().size() - before)};
 }
 
 struct ScheduleRow {
@@ -171,8 +171,9 @@ TEST_F(DiagonalWalkerTest, ItsShotsFlyTheDiagonalsOnlyAndDealThree) {
     float dx, dy;
   };
   const ShotCase cases[] = {
-      {"up-right", 1, 4.0f, -4.0f}, {"down-right", 3, 4.0f, 4.0f}, {"down-left", 5, -4.0f, 4.0f},
-      {"up-left", 7, -4.0f, -4.0f}, {"up: no step", 0, 0.0f, 0.0f}, {"right: no step", 2, 0.0f, 0.0f},
+      {"up-right", 1, 4.0f, -4.0f},   {"down-right", 3, 4.0f, 4.0f},
+      {"down-left", 5, -4.0f, 4.0f},  {"up-left", 7, -4.0f, -4.0f},
+      {"up: no step", 0, 0.0f, 0.0f}, {"right: no step", 2, 0.0f, 0.0f},
   };
   for (const ShotCase& c : cases) {
     SetUp();

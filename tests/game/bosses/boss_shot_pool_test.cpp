@@ -1,12 +1,13 @@
 // The common steps of every boss shot pattern and the launch into the pool,
 // seen through update_boss with a standing boss of the test's own whose
 // pattern runs the common steps with a plain velocity rule.
+#include "game/bosses/boss_shot_pool.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <vector>
 
-#include "game/bosses/boss_shot_pool.h"
 #include "game/bosses/boss_skeleton.h"
 #include "tests/game/bosses/boss_test_support.h"
 
