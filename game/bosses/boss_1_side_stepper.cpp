@@ -2,9 +2,9 @@
 // to one side and a volley of three shots that hang in the air and then turn
 // toward the target; a turn forced by the room's edge adds one aimed shot.
 #include <cmath>
-#include <cstdlib>
 
 #include "game/bosses/boss_kinds.h"
+#include "game/bosses/boss_moves.h"
 #include "game/bosses/boss_shot_pool.h"
 #include "game/bosses/boss_skeleton.h"
 #include "game/bosses/bosses.h"
@@ -42,12 +42,7 @@ constexpr int32_t kHangFrom = 30;
 constexpr int32_t kHangTo = 60;
 constexpr int32_t kNewAimAge = 61;
 
-constexpr int32_t kBand = 10;
 constexpr float kMargin = 10.0f;
-
-int32_t truncated(float v) { return static_cast<int32_t>(v); }
-
-bool in_band(float a, float b) { return std::abs(truncated(a) - truncated(b)) <= kBand; }
 
 // The direction from (sx, sy) toward the target, by the first rule that
 // holds; -1 when none does. The diagonal rules are as loose as they stand:

@@ -13,14 +13,14 @@ constexpr int32_t kWalkFrames = 64;
 
 int32_t truncated(float v) { return static_cast<int32_t>(v); }
 
-bool in_band(float a, float b) { return std::abs(truncated(a) - truncated(b)) <= kBand; }
-
 struct Sign {
   int32_t x, y;
 };
 constexpr Sign kSigns[8] = {{0, -1}, {1, -1}, {1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}, {-1, -1}};
 
 }  // namespace
+
+bool in_band(float a, float b) { return std::abs(truncated(a) - truncated(b)) <= kBand; }
 
 bool boss_direction_test(int32_t direction, float tx, float ty) {
   const float bx = boss_x;

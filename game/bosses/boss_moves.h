@@ -5,6 +5,9 @@
 
 #include <cstdint>
 
+// True when a and b, each truncated toward zero, lie 10 px apart or less.
+bool in_band(float a, float b);
+
 // True when the test of `direction` (0 to 7, clockwise from up) holds for the
 // point (tx, ty) seen from the boss: a straight direction needs the point in
 // a band of 10 px (on truncated coordinates) and beyond the boss, a diagonal

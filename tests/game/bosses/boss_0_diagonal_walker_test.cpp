@@ -10,13 +10,7 @@ namespace {
 
 constexpr int32_t kBoss = 0;
 
-class DiagonalWalkerTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ResetBossRoom();
-    player_count = 1;
-  }
-};
+class DiagonalWalkerTest : public OnePlayerBossTest {};
 
 // What one frame showed.
 struct Frame {

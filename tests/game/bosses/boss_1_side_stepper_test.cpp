@@ -12,13 +12,7 @@ namespace {
 
 constexpr int32_t kBoss = 1;
 
-class SideStepperTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ResetBossRoom();
-    player_count = 1;
-  }
-};
+class SideStepperTest : public OnePlayerBossTest {};
 
 struct CycleRow {
   int32_t tick;  // boss_p_cnt before the frame

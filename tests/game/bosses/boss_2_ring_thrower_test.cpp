@@ -11,13 +11,7 @@ namespace {
 
 constexpr int32_t kBoss = 2;
 
-class RingThrowerTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ResetBossRoom();
-    player_count = 1;
-  }
-};
+class RingThrowerTest : public OnePlayerBossTest {};
 
 struct FacingCase {
   const char* name;
@@ -47,62 +41,37 @@ TEST_F(RingThrowerTest, EveryFacingTestThatHoldsOverridesTheOnesBefore) {
   }
 }
 
-struct TickRow {
-  int32_t tick;
-  bool turns;  // the facing test runs
-  float step;  // along x, facing right
-  int32_t cue;
-};
-
-void ExpectTicks(int32_t hp, int32_t cycle, const std::vector<TickRow>& rows) {
-  for (const TickRow& row : rows) {
-    ResetBossRoom();
-    player_count = 1;
-    PlaceBoss(kBoss, 300.0f, 200.0f, hp, 2);
-    boss_p_cnt = row.tick;
-    boss_target = 0;
-    PlacePlayer(0, 300.0f, 400.0f);  // straight below: a turn faces down
-    RunBossFrame();
-    EXPECT_EQ(boss_facing, row.turns ? 4 : 2) << "hp " << hp << ", tick " << row.tick;
-    const float dx = row.turns ? 0.0f : row.step;
-    EXPECT_EQ(boss_x, 300.0f + dx) << "hp " << hp << ", tick " << row.tick;
-    EXPECT_EQ(boss_shot_cue, row.cue) << "hp " << hp << ", tick " << row.tick;
-    EXPECT_EQ(boss_p_cnt, row.tick + 1 >= cycle ? 0 : row.tick + 1)
-        << "hp " << hp << ", tick " << row.tick;
-  }
-}
-
+// Facing right with the target straight below: a turning tick faces down.
 TEST_F(RingThrowerTest, TheWalkingCycleFrom150HitPoints) {
-  ExpectTicks(150, 180,
-              {
-                  {0, false, 2.5f, 0},
-                  {10, true, 0.0f, 0},
-                  {40, true, 0.0f, 0},
-                  {89, false, 2.5f, 0},
-                  {90, false, 2.5f, 0},
-                  {91, false, 0.0f, 0},
-                  {94, false, 0.0f, 0},
-                  {95, false, 0.0f, 1},
-                  {100, true, 0.0f, 2},
-                  {165, false, 0.0f, 15},
-                  {170, false, 0.0f, 16},
-                  {175, false, 0.0f, 0},
-                  {179, false, 0.0f, 0},
-              });
+  ExpectTicks({kBoss, 150, 300.0f, 200.0f, 2, 300.0f, 400.0f, 180}, {
+                                                                        {0, 2, 2.5f, 0.0f, 0},
+                                                                        {10, 4, 0.0f, 2.5f, 0},
+                                                                        {40, 4, 0.0f, 2.5f, 0},
+                                                                        {89, 2, 2.5f, 0.0f, 0},
+                                                                        {90, 2, 2.5f, 0.0f, 0},
+                                                                        {91, 2, 0.0f, 0.0f, 0},
+                                                                        {94, 2, 0.0f, 0.0f, 0},
+                                                                        {95, 2, 0.0f, 0.0f, 1},
+                                                                        {100, 4, 0.0f, 0.0f, 2},
+                                                                        {165, 2, 0.0f, 0.0f, 15},
+                                                                        {170, 2, 0.0f, 0.0f, 16},
+                                                                        {175, 2, 0.0f, 0.0f, 0},
+                                                                        {179, 2, 0.0f, 0.0f, 0},
+                                                                    });
 }
 
 TEST_F(RingThrowerTest, TheShortCycleBelow150) {
-  ExpectTicks(149, 58,
+  ExpectTicks({kBoss, 149, 300.0f, 200.0f, 2, 300.0f, 400.0f, 58},
               {
-                  {0, false, 1.6f, 1},
-                  {7, false, 1.6f, 2},
-                  {10, true, 0.0f, 0},
-                  {40, true, 0.0f, 0},
-                  {49, false, 1.6f, 8},
-                  {56, false, 1.6f, 0},
-                  {57, false, 1.6f, 0},
+                  {0, 2, 1.6f, 0.0f, 1},
+                  {7, 2, 1.6f, 0.0f, 2},
+                  {10, 4, 0.0f, 1.6f, 0},
+                  {40, 4, 0.0f, 1.6f, 0},
+                  {49, 2, 1.6f, 0.0f, 8},
+                  {56, 2, 1.6f, 0.0f, 0},
+                  {57, 2, 1.6f, 0.0f, 0},
                   // A count left from the long cycle wraps on its next tick.
-                  {120, false, 1.6f, 0},
+                  {120, 2, 1.6f, 0.0f, 0},
               });
 }
 

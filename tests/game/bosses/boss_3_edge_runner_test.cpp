@@ -11,13 +11,7 @@ namespace {
 
 constexpr int32_t kBoss = 3;
 
-class EdgeRunnerTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ResetBossRoom();
-    player_count = 1;
-  }
-};
+class EdgeRunnerTest : public OnePlayerBossTest {};
 
 struct FacingCase {
   const char* name;

@@ -11,84 +11,48 @@ namespace {
 
 constexpr int32_t kBoss = 4;
 
-class DuelistTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ResetBossRoom();
-    player_count = 1;
-  }
-};
-
-struct TickRow {
-  int32_t tick;
-  int32_t facing;
-  float dx, dy;  // how the boss moved
-  int32_t cue;
-};
-
-// Runs one frame per row from the row's tick, the boss at (bx, by) facing
-// `facing`, the target at (tx, ty).
-void ExpectTicks(int32_t hp, float bx, float by, int32_t facing, float tx, float ty,
-                 const std::vector<TickRow>& rows) {
-  for (const TickRow& row : rows) {
-    ResetBossRoom();
-    player_count = 1;
-    PlaceBoss(kBoss, bx, by, hp, facing);
-    boss_p_cnt = row.tick;
-    boss_target = 0;
-    PlacePlayer(0, tx, ty);
-    RunBossFrame();
-    EXPECT_EQ(boss_facing, row.facing) << "hp " << hp << ", tick " << row.tick;
-    EXPECT_EQ(boss_x - bx, row.dx) << "hp " << hp << ", tick " << row.tick;
-    EXPECT_EQ(boss_y - by, row.dy) << "hp " << hp << ", tick " << row.tick;
-    EXPECT_EQ(boss_shot_cue, row.cue) << "hp " << hp << ", tick " << row.tick;
-  }
-}
+class DuelistTest : public OnePlayerBossTest {};
 
 TEST_F(DuelistTest, StalkingAbove350) {
   // Facing up at first; the target is down-right.
-  ExpectTicks(351, 200.0f, 150.0f, 0, 400.0f, 300.0f,
-              {
-                  {0, 0, 0.0f, -1.0f, 0},
-                  {10, 3, 0.75f, 0.75f, 0},
-                  {100, 3, 0.75f, 0.75f, 2},
-                  {101, 0, 0.0f, 0.0f, 0},
-                  {105, 0, 0.0f, 0.0f, 1},
-                  {115, 3, 0.0f, 0.0f, 1},
-                  {140, 0, 0.0f, 0.0f, 3},
-                  {149, 0, 0.0f, 0.0f, 0},
-              });
+  ExpectTicks({kBoss, 351, 200.0f, 150.0f, 0, 400.0f, 300.0f, 150}, {
+                                                                        {0, 0, 0.0f, -1.0f, 0},
+                                                                        {10, 3, 0.75f, 0.75f, 0},
+                                                                        {100, 3, 0.75f, 0.75f, 2},
+                                                                        {101, 0, 0.0f, 0.0f, 0},
+                                                                        {105, 0, 0.0f, 0.0f, 1},
+                                                                        {115, 3, 0.0f, 0.0f, 1},
+                                                                        {140, 0, 0.0f, 0.0f, 3},
+                                                                        {149, 0, 0.0f, 0.0f, 0},
+                                                                    });
 }
 
 TEST_F(DuelistTest, JumpingPhaseClimbsCentresAndDrifts) {
   // Below the top band it faces up and climbs whatever the tick.
-  ExpectTicks(300, 200.0f, 150.0f, 2, 400.0f, 300.0f,
-              {
-                  {0, 0, 0.0f, -2.0f, 2},
-                  {60, 0, 0.0f, -2.0f, 1},
-                  {150, 0, 0.0f, -2.0f, 0},
-              });
+  ExpectTicks({kBoss, 300, 200.0f, 150.0f, 2, 400.0f, 300.0f, 300}, {
+                                                                        {0, 0, 0.0f, -2.0f, 2},
+                                                                        {60, 0, 0.0f, -2.0f, 1},
+                                                                        {150, 0, 0.0f, -2.0f, 0},
+                                                                    });
   // On top: centring to ticks 50, nothing to 99, then drifting by the facing.
-  ExpectTicks(300, 200.0f, 80.0f, 4, 400.0f, 300.0f,
-              {
-                  {0, 2, 2.0f, 0.0f, 2},
-                  {50, 2, 2.0f, 0.0f, 1},
-                  {51, 4, 0.0f, 0.0f, 0},
-                  {60, 3, 0.0f, 0.0f, 1},
-                  {100, 2, 1.0f, 0.0f, 0},
-                  {181, 4, 0.0f, 0.0f, 0},
-                  {199, 4, 0.0f, 0.0f, 0},
-                  {200, 4, 0.0f, 1.0f, 2},
-                  {206, 4, 0.0f, 1.0f, 0},
-                  {220, 3, 0.75f, 0.75f, 2},
-                  {290, 4, 0.0f, 1.0f, 1},
-              });
-  ExpectTicks(300, 300.0f, 80.0f, 7, 100.0f, 300.0f,
-              {
-                  {0, 6, -2.0f, 0.0f, 2},
-                  {120, 6, -1.0f, 0.0f, 0},
-              });
-  ExpectTicks(300, 260.0f, 80.0f, 7, 100.0f, 300.0f, {{30, 7, 0.0f, 0.0f, 1}});
+  ExpectTicks({kBoss, 300, 200.0f, 80.0f, 4, 400.0f, 300.0f, 300}, {
+                                                                       {0, 2, 2.0f, 0.0f, 2},
+                                                                       {50, 2, 2.0f, 0.0f, 1},
+                                                                       {51, 4, 0.0f, 0.0f, 0},
+                                                                       {60, 3, 0.0f, 0.0f, 1},
+                                                                       {100, 2, 1.0f, 0.0f, 0},
+                                                                       {181, 4, 0.0f, 0.0f, 0},
+                                                                       {199, 4, 0.0f, 0.0f, 0},
+                                                                       {200, 4, 0.0f, 1.0f, 2},
+                                                                       {206, 4, 0.0f, 1.0f, 0},
+                                                                       {220, 3, 0.75f, 0.75f, 2},
+                                                                       {290, 4, 0.0f, 1.0f, 1},
+                                                                   });
+  ExpectTicks({kBoss, 300, 300.0f, 80.0f, 7, 100.0f, 300.0f, 300}, {
+                                                                       {0, 6, -2.0f, 0.0f, 2},
+                                                                       {120, 6, -1.0f, 0.0f, 0},
+                                                                   });
+  ExpectTicks({kBoss, 300, 260.0f, 80.0f, 7, 100.0f, 300.0f, 300}, {{30, 7, 0.0f, 0.0f, 1}});
 }
 
 struct JumpCase {
@@ -143,24 +107,22 @@ TEST_F(DuelistTest, PlayersBlinkWhileTheCountAfterItsStepIs180To200) {
 TEST_F(DuelistTest, HoldingPhase) {
   // Inside the middle box: it lunges along its facing at ticks 0 to 30 only
   // and turns to the target from tick 31.
-  ExpectTicks(250, 260.0f, 180.0f, 6, 400.0f, 180.0f,
-              {
-                  {0, 6, -1.0f, 0.0f, 1},
-                  {30, 6, -1.0f, 0.0f, 0},
-                  {31, 2, 0.0f, 0.0f, 0},
-                  {120, 2, 0.0f, 0.0f, 2},
-                  {160, 2, 0.0f, 0.0f, 3},
-                  {200, 2, 0.0f, 0.0f, 1},
-              });
+  ExpectTicks({kBoss, 250, 260.0f, 180.0f, 6, 400.0f, 180.0f, 300}, {
+                                                                        {0, 6, -1.0f, 0.0f, 1},
+                                                                        {30, 6, -1.0f, 0.0f, 0},
+                                                                        {31, 2, 0.0f, 0.0f, 0},
+                                                                        {120, 2, 0.0f, 0.0f, 2},
+                                                                        {160, 2, 0.0f, 0.0f, 3},
+                                                                        {200, 2, 0.0f, 0.0f, 1},
+                                                                    });
   // Just outside it at tick 10 it keeps its old facing, away from the box;
   // at tick 31 it turns back.
-  ExpectTicks(250, 225.0f, 180.0f, 6, 400.0f, 180.0f,
-              {
-                  {10, 6, -1.0f, 0.0f, 0},
-                  {31, 2, 1.0f, 0.0f, 0},
-                  {50, 2, 1.0f, 0.0f, 1},
-              });
-  ExpectTicks(250, 260.0f, 210.0f, 3, 400.0f, 180.0f, {{31, 0, 0.0f, -1.0f, 0}});
+  ExpectTicks({kBoss, 250, 225.0f, 180.0f, 6, 400.0f, 180.0f, 300}, {
+                                                                        {10, 6, -1.0f, 0.0f, 0},
+                                                                        {31, 2, 1.0f, 0.0f, 0},
+                                                                        {50, 2, 1.0f, 0.0f, 1},
+                                                                    });
+  ExpectTicks({kBoss, 250, 260.0f, 210.0f, 3, 400.0f, 180.0f, 300}, {{31, 0, 0.0f, -1.0f, 0}});
 }
 
 TEST_F(DuelistTest, TheCountCarriesOverAndWrapsInTheShorterCycle) {
@@ -174,8 +136,9 @@ TEST_F(DuelistTest, TheCountCarriesOverAndWrapsInTheShorterCycle) {
 
 // ---- Volleys -----------------------------------------------------------------------
 
-struct ShotSpec {
-  float dx, dy;  // from the boss
+// A shot of a volley from the boss at (300, 200).
+struct VolleyShot {
+  float dx, dy;
   int32_t direction;
   int32_t mode;
   int32_t kind;
@@ -185,7 +148,7 @@ struct VolleyCase {
   const char* name;
   int32_t hp;
   int32_t cue;
-  std::vector<ShotSpec> shots;
+  std::vector<VolleyShot> shots;
 };
 
 TEST_F(DuelistTest, VolleysByCueAndHitPoints) {
@@ -236,19 +199,12 @@ TEST_F(DuelistTest, VolleysByCueAndHitPoints) {
     PlacePlayer(0, 40.0f, 600.0f);
     boss_shot_cue = c.cue;
     boss_shot_update_table[kBoss]();
-    ASSERT_EQ(FlyingShots().size(), c.shots.size()) << c.name;
-    for (size_t i = 0; i < c.shots.size(); ++i) {
-      const ShotSpec& s = c.shots[i];
-      EXPECT_EQ(boss_shot_x[i], 300.0f + s.dx) << c.name << ", shot " << i;
-      EXPECT_EQ(boss_shot_y[i], 200.0f + s.dy) << c.name << ", shot " << i;
-      EXPECT_EQ(boss_shot_direction[i], s.direction) << c.name << ", shot " << i;
-      EXPECT_EQ(boss_shot_mode[i], s.mode) << c.name << ", shot " << i;
-      EXPECT_EQ(boss_shot_kind[i], s.kind) << c.name << ", shot " << i;
-      EXPECT_EQ(boss_shot_box_width[i], 3) << c.name;
-      EXPECT_EQ(boss_shot_box_height[i], 3) << c.name;
-      EXPECT_EQ(boss_shot_power[i], 12) << c.name;
-      EXPECT_EQ(boss_shot_age[i], 0) << c.name;
+    std::vector<ShotSpec> shots;
+    for (const VolleyShot& v : c.shots) {
+      shots.push_back(
+          {300.0f + v.dx, 200.0f + v.dy, v.direction, v.mode, v.kind, 0.0f, 0.0f, 3, 12, 0});
     }
+    ExpectShots(c.name, shots);
   }
 }
 

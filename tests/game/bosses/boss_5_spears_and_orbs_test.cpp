@@ -12,41 +12,10 @@ namespace {
 
 constexpr int32_t kBoss = 5;
 
-class SpearsAndOrbsTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ResetBossRoom();
-    player_count = 1;
-  }
-};
-
-struct TickRow {
-  int32_t tick;
-  int32_t facing;
-  float dx, dy;
-  int32_t cue;
-};
-
-void ExpectTicks(int32_t hp, int32_t start_facing, float tx, float ty,
-                 const std::vector<TickRow>& rows) {
-  for (const TickRow& row : rows) {
-    ResetBossRoom();
-    player_count = 1;
-    PlaceBoss(kBoss, 300.0f, 200.0f, hp, start_facing);
-    boss_p_cnt = row.tick;
-    boss_target = 0;
-    PlacePlayer(0, tx, ty);
-    RunBossFrame();
-    EXPECT_EQ(boss_facing, row.facing) << "hp " << hp << ", tick " << row.tick;
-    EXPECT_EQ(boss_x - 300.0f, row.dx) << "hp " << hp << ", tick " << row.tick;
-    EXPECT_EQ(boss_y - 200.0f, row.dy) << "hp " << hp << ", tick " << row.tick;
-    EXPECT_EQ(boss_shot_cue, row.cue) << "hp " << hp << ", tick " << row.tick;
-    EXPECT_EQ(boss_p_cnt, row.tick + 1 >= 560 ? 0 : row.tick + 1);
-  }
-}
+class SpearsAndOrbsTest : public OnePlayerBossTest {};
 
 TEST_F(SpearsAndOrbsTest, TheScriptedWalkAbove350) {
-  ExpectTicks(351, 0, 300.0f, 600.0f,
+  ExpectTicks({kBoss, 351, 300.0f, 200.0f, 0, 300.0f, 600.0f, 560},
               {
                   {0, 4, 0, 0, 0},    {15, 4, 0, 0, 1},   {75, 4, 0, 0, 1},  {90, 4, 0, 0, 0},
                   {91, 6, -4, 0, 0},  {140, 6, -4, 0, 0}, {141, 4, 0, 0, 0}, {150, 4, 0, 0, 1},
@@ -68,31 +37,34 @@ TEST_F(SpearsAndOrbsTest, AScriptedCycleEnds4PxRightOfItsStart) {
 
 TEST_F(SpearsAndOrbsTest, TheChaseFrom350Down) {
   // The target is down-right; the boss faces up until a turning tick.
-  ExpectTicks(350, 0, 500.0f, 400.0f,
-              {
-                  {0, 0, 0, -1, 0},
-                  {10, 3, 0.75f, 0.75f, 0},
-                  {15, 0, 0, -1, 11},
-                  {17, 0, 0, -1, 12},
-                  {29, 0, 0, -1, 18},
-                  {31, 0, 0, -1, 0},
-                  {170, 0, 0, -1, 3},
-                  {250, 3, 0.75f, 0.75f, 2},
-                  {300, 0, 0, -1, 11},
-                  {314, 0, 0, -1, 18},
-                  {400, 3, 0.75f, 0.75f, 0},
-                  {401, 0, 0, 0, 0},
-                  {455, 0, 0, 0, 3},
-                  {520, 3, 0, 0, 2},
-                  {559, 0, 0, 0, 0},
-              });
+  ExpectTicks({kBoss, 350, 300.0f, 200.0f, 0, 500.0f, 400.0f, 560}, {
+                                                                        {0, 0, 0, -1, 0},
+                                                                        {10, 3, 0.75f, 0.75f, 0},
+                                                                        {15, 0, 0, -1, 11},
+                                                                        {17, 0, 0, -1, 12},
+                                                                        {29, 0, 0, -1, 18},
+                                                                        {31, 0, 0, -1, 0},
+                                                                        {170, 0, 0, -1, 3},
+                                                                        {250, 3, 0.75f, 0.75f, 2},
+                                                                        {300, 0, 0, -1, 11},
+                                                                        {314, 0, 0, -1, 18},
+                                                                        {400, 3, 0.75f, 0.75f, 0},
+                                                                        {401, 0, 0, 0, 0},
+                                                                        {455, 0, 0, 0, 3},
+                                                                        {520, 3, 0, 0, 2},
+                                                                        {559, 0, 0, 0, 0},
+                                                                    });
 }
 
 // ---- Volleys -----------------------------------------------------------------------
 
+// The slots' direction before a volley: a shot that sets none keeps it.
+constexpr int32_t kKept = 9;
+
+// A shot of boss 5: its kind is its mode, its power 15.
 struct Shot {
   float x, y;
-  int32_t direction;  // -1: not checked
+  int32_t direction;
   float aim_x, aim_y;
   int32_t mode;
   int32_t box;
@@ -100,25 +72,10 @@ struct Shot {
 };
 
 void ExpectVolley(const char* name, const std::vector<Shot>& shots) {
-  ASSERT_EQ(FlyingShots().size(), shots.size()) << name;
-  for (size_t i = 0; i < shots.size(); ++i) {
-    const Shot& s = shots[i];
-    EXPECT_EQ(boss_shot_x[i], s.x) << name << ", shot " << i;
-    EXPECT_EQ(boss_shot_y[i], s.y) << name << ", shot " << i;
-    if (s.direction >= 0) {
-      EXPECT_EQ(boss_shot_direction[i], s.direction) << name << ", shot " << i;
-    }
-    if (s.mode != 0) {
-      EXPECT_EQ(boss_shot_aim_x[i], s.aim_x) << name << ", shot " << i;
-      EXPECT_EQ(boss_shot_aim_y[i], s.aim_y) << name << ", shot " << i;
-    }
-    EXPECT_EQ(boss_shot_mode[i], s.mode) << name << ", shot " << i;
-    EXPECT_EQ(boss_shot_kind[i], s.mode) << name << ", shot " << i;
-    EXPECT_EQ(boss_shot_box_width[i], s.box) << name << ", shot " << i;
-    EXPECT_EQ(boss_shot_box_height[i], s.box) << name << ", shot " << i;
-    EXPECT_EQ(boss_shot_power[i], 15) << name << ", shot " << i;
-    EXPECT_EQ(boss_shot_age[i], s.age) << name << ", shot " << i;
-  }
+  std::vector<ShotSpec> specs;
+  for (const Shot& s : shots)
+    specs.push_back({s.x, s.y, s.direction, s.mode, s.mode, s.aim_x, s.aim_y, s.box, 15, s.age});
+  ExpectShots(name, specs);
 }
 
 // Fires the volley of `cue` from the boss at (300, 200) with the target at
@@ -129,6 +86,7 @@ void Fire(int32_t hp, int32_t cue, float tx, float ty, int32_t facing = 4) {
   PlaceBoss(kBoss, 300.0f, 200.0f, hp, facing);
   boss_target = 0;
   PlacePlayer(0, tx, ty);
+  for (int32_t& d : boss_shot_direction) d = kKept;
   boss_shot_cue = cue;
   boss_shot_update_table[kBoss]();
 }
@@ -160,20 +118,20 @@ TEST_F(SpearsAndOrbsTest, TheSpearIsAnArrowheadAtTheTarget) {
     for (int32_t hp : {400, 300}) {
       Fire(hp, 2, t[0], t[1]);
       ExpectVolley("along the aim", {
-                                        {316, 200, -1, 1, 0, 1, 10, 0},
-                                        {332, 200, -1, 1, 0, 1, 10, 0},
-                                        {348, 200, -1, 1, 0, 1, 10, 0},
-                                        {364, 200, -1, 1, 0, 1, 10, 0},
-                                        {380, 200, -1, 1, 0, 1, 10, 0},
+                                        {316, 200, kKept, 1, 0, 1, 10, 0},
+                                        {332, 200, kKept, 1, 0, 1, 10, 0},
+                                        {348, 200, kKept, 1, 0, 1, 10, 0},
+                                        {364, 200, kKept, 1, 0, 1, 10, 0},
+                                        {380, 200, kKept, 1, 0, 1, 10, 0},
                                         {Barb(300, 72, -0.39269875, true),
-                                         Barb(200, 72, -0.39269875, false), -1, 1, 0, 1, 10, 0},
+                                         Barb(200, 72, -0.39269875, false), kKept, 1, 0, 1, 10, 0},
                                         {Barb(300, 82, -0.196349375, true),
-                                         Barb(200, 82, -0.196349375, false), -1, 1, 0, 1, 10, 0},
+                                         Barb(200, 82, -0.196349375, false), kKept, 1, 0, 1, 10, 0},
                                         {Barb(300, 72, 0.39269875, true),
-                                         Barb(200, 72, 0.39269875, false), -1, 1, 0, 1, 10, 0},
+                                         Barb(200, 72, 0.39269875, false), kKept, 1, 0, 1, 10, 0},
                                         {Barb(300, 82, 0.196349375, true),
-                                         Barb(200, 82, 0.196349375, false), -1, 1, 0, 1, 10, 0},
-                                        {396, 200, -1, 1, 0, 1, 10, 0},
+                                         Barb(200, 82, 0.196349375, false), kKept, 1, 0, 1, 10, 0},
+                                        {396, 200, kKept, 1, 0, 1, 10, 0},
                                     });
     }
   }
@@ -216,7 +174,7 @@ TEST_F(SpearsAndOrbsTest, TheBurstOfSixteen) {
   };
   std::vector<Shot> shots;
   for (const auto& r : table)
-    shots.push_back({300.0f + r[0], 200.0f + r[1], -1, r[2], r[3], 2, 4, 0});
+    shots.push_back({300.0f + r[0], 200.0f + r[1], kKept, r[2], r[3], 2, 4, 0});
   ExpectVolley("burst", shots);
 }
 

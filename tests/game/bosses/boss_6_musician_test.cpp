@@ -13,13 +13,7 @@ namespace {
 
 constexpr int32_t kBoss = 6;
 
-class MusicianTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ResetBossRoom();
-    player_count = 1;
-  }
-};
+class MusicianTest : public OnePlayerBossTest {};
 
 void PlaceMusician(float x, float y, int32_t hp, int32_t tick, int32_t facing = 2) {
   PlaceBoss(kBoss, x, y, hp, facing);
@@ -226,19 +220,12 @@ struct Note {
   int32_t kind;
 };
 
+// Notes have a 10 x 10 box, power 15 and no aim of their own.
 void ExpectNotes(const char* name, const std::vector<Note>& notes) {
-  ASSERT_EQ(FlyingShots().size(), notes.size()) << name;
-  for (size_t i = 0; i < notes.size(); ++i) {
-    const Note& n = notes[i];
-    EXPECT_EQ(boss_shot_x[i], n.x) << name << ", note " << i;
-    EXPECT_EQ(boss_shot_y[i], n.y) << name << ", note " << i;
-    EXPECT_EQ(boss_shot_direction[i], n.direction) << name << ", note " << i;
-    EXPECT_EQ(boss_shot_mode[i], n.mode) << name << ", note " << i;
-    EXPECT_EQ(boss_shot_kind[i], n.kind) << name << ", note " << i;
-    EXPECT_EQ(boss_shot_box_width[i], 10) << name;
-    EXPECT_EQ(boss_shot_box_height[i], 10) << name;
-    EXPECT_EQ(boss_shot_power[i], 15) << name;
-  }
+  std::vector<ShotSpec> specs;
+  for (const Note& n : notes)
+    specs.push_back({n.x, n.y, n.direction, n.mode, n.kind, 0.0f, 0.0f, 10, 15, 0});
+  ExpectShots(name, specs);
 }
 
 void Play(int32_t hp, int32_t cue) {

@@ -13,13 +13,7 @@ namespace {
 
 constexpr int32_t kBoss = 7;
 
-class GhostPrincessTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ResetBossRoom();
-    player_count = 1;
-  }
-};
+class GhostPrincessTest : public OnePlayerBossTest {};
 
 struct FirstRow {
   const char* name;
@@ -99,27 +93,10 @@ TEST_F(GhostPrincessTest, TheSecondPhasesCues) {
 
 // ---- Volleys -----------------------------------------------------------------------
 
-struct Shot {
-  float x, y;
-  int32_t direction;
-  int32_t mode;
-  int32_t kind;
-  float aim_x, aim_y;
-  int32_t box;
-};
-
-void ExpectShot(const char* name, int32_t i, const Shot& s) {
-  EXPECT_EQ(boss_shot_x[i], s.x) << name << ", shot " << i;
-  EXPECT_EQ(boss_shot_y[i], s.y) << name << ", shot " << i;
-  EXPECT_EQ(boss_shot_direction[i], s.direction) << name << ", shot " << i;
-  EXPECT_EQ(boss_shot_mode[i], s.mode) << name << ", shot " << i;
-  EXPECT_EQ(boss_shot_kind[i], s.kind) << name << ", shot " << i;
-  EXPECT_EQ(boss_shot_aim_x[i], s.aim_x) << name << ", shot " << i;
-  EXPECT_EQ(boss_shot_aim_y[i], s.aim_y) << name << ", shot " << i;
-  EXPECT_EQ(boss_shot_box_width[i], s.box) << name << ", shot " << i;
-  EXPECT_EQ(boss_shot_box_height[i], s.box) << name << ", shot " << i;
-  EXPECT_EQ(boss_shot_power[i], 20) << name << ", shot " << i;
-  EXPECT_EQ(boss_shot_age[i], 0) << name << ", shot " << i;
+// A shot of boss 7 as a volley leaves it: power 20, age 0.
+ShotSpec Spec(float x, float y, int32_t direction, int32_t mode, int32_t kind, float aim_x,
+              float aim_y, int32_t box) {
+  return {x, y, direction, mode, kind, aim_x, aim_y, box, 20, 0};
 }
 
 void Fire(int32_t hp, int32_t cue, float tx = 40.0f, float ty = 400.0f) {
@@ -134,15 +111,16 @@ void Fire(int32_t hp, int32_t cue, float tx = 40.0f, float ty = 400.0f) {
 
 TEST_F(GhostPrincessTest, TheRowsOfCue1) {
   Fire(1001, 1);
-  ASSERT_EQ(FlyingShots().size(), 32u);
   const float xs[8] = {154, 154, 218, 218, 282, 282, 346, 346};
   const int32_t kinds[8] = {0, 1, 2, 5, 0, 1, 2, 5};
+  std::vector<ShotSpec> shots;
   for (int32_t i = 0; i < 32; ++i) {
     const int32_t g = i / 4;
     const bool left = g % 2 == 0;
-    ExpectShot("cue 1", i,
-               {xs[g], 150.0f, left ? 5 : 3, i % 4, kinds[g], left ? -0.4f : 0.4f, 0.9f, 5});
+    shots.push_back(
+        Spec(xs[g], 150.0f, left ? 5 : 3, i % 4, kinds[g], left ? -0.4f : 0.4f, 0.9f, 5));
   }
+  ExpectShots("cue 1", shots);
 }
 
 TEST_F(GhostPrincessTest, Cue1WithTooFewSlotsLosesTheRightmostGroups) {
@@ -158,16 +136,16 @@ TEST_F(GhostPrincessTest, Cue1WithTooFewSlotsLosesTheRightmostGroups) {
 TEST_F(GhostPrincessTest, TheAimedPairsOfCues2And3) {
   for (int32_t cue : {2, 3}) {
     Fire(1001, cue, 310.0f, 330.0f);
-    ASSERT_EQ(FlyingShots().size(), 8u);
+    std::vector<ShotSpec> shots;
     for (int32_t i = 0; i < 8; ++i) {
       const float x = i < 4 ? 298.0f : 202.0f;
       const float a = static_cast<float>(
           std::atan2(static_cast<double>(330.0f - 150.0f), static_cast<double>(310.0f - x)));
-      ExpectShot(cue == 2 ? "cue 2" : "cue 3", i,
-                 {x, 150.0f, 0, i % 4, cue == 2 ? 4 : 3,
-                  static_cast<float>(std::cos(static_cast<double>(a))),
-                  static_cast<float>(std::sin(static_cast<double>(a))), 5});
+      shots.push_back(Spec(x, 150.0f, 0, i % 4, cue == 2 ? 4 : 3,
+                           static_cast<float>(std::cos(static_cast<double>(a))),
+                           static_cast<float>(std::sin(static_cast<double>(a))), 5));
     }
+    ExpectShots(cue == 2 ? "cue 2" : "cue 3", shots);
   }
   // A target on a start point: atan2(0, 0) is 0, so that bullet goes right.
   Fire(1001, 2, 298.0f, 150.0f);
@@ -193,11 +171,10 @@ TEST_F(GhostPrincessTest, TheOrbRingsLeaveTheSlotsDirection) {
     PlaceBoss(kBoss, 250.0f, 150.0f, 1000, 4);
     boss_shot_cue = ring.cue;
     boss_shot_update_table[kBoss]();
-    ASSERT_EQ(FlyingShots().size(), static_cast<size_t>(ring.count));
-    for (int32_t i = 0; i < ring.count; ++i) {
-      ExpectShot("orb ring", i,
-                 {250.0f, 150.0f, 7 - i, 4, 6, ring.aims[i][0], ring.aims[i][1], 20});
-    }
+    std::vector<ShotSpec> shots;
+    for (int32_t i = 0; i < ring.count; ++i)
+      shots.push_back(Spec(250.0f, 150.0f, 7 - i, 4, 6, ring.aims[i][0], ring.aims[i][1], 20));
+    ExpectShots("orb ring", shots);
   }
 }
 
@@ -236,14 +213,14 @@ TEST_F(GhostPrincessTest, TheBarsOfCues4And5) {
   const int32_t modes[16] = {2, 2, 2, 2, 0, 1, 2, 3, 2, 2, 2, 2, 0, 1, 2, 3};
   for (int32_t cue : {4, 5}) {
     Fire(1000, cue);
-    ASSERT_EQ(FlyingShots().size(), 16u);
+    std::vector<ShotSpec> shots;
     for (int32_t i = 0; i < 16; ++i) {
       const int32_t g = i / 4;
       const float(&at)[2] = cue == 4 ? cue4[i] : cue5[i];
-      ExpectShot(cue == 4 ? "cue 4" : "cue 5", i,
-                 {250.0f + at[0], 150.0f + at[1], directions[g], modes[i], kinds[g], aims[g][0],
-                  aims[g][1], 5});
+      shots.push_back(Spec(250.0f + at[0], 150.0f + at[1], directions[g], modes[i], kinds[g],
+                           aims[g][0], aims[g][1], 5));
     }
+    ExpectShots(cue == 4 ? "cue 4" : "cue 5", shots);
   }
 }
 

@@ -12,62 +12,32 @@ namespace {
 
 constexpr int32_t kBoss = 8;
 
-class FinalBossTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ResetBossRoom();
-    player_count = 1;
-  }
-};
+class FinalBossTest : public OnePlayerBossTest {};
 
-// The bob of the tick after the count.
+// The bob of tick t.
 float Bob(int32_t t) {
   const float table[10] = {-0.1f, -0.3f, -0.5f, -0.3f, -0.1f, 0.1f, 0.3f, 0.5f, 0.3f, 0.1f};
   return table[(t % 100) / 10];
 }
 
-struct TickRow {
-  int32_t tick;
-  int32_t facing;
-  float dx;
-  int32_t cue;
-  int32_t next;
-};
-
-void ExpectTicks(int32_t hp, float bx, float by, const std::vector<TickRow>& rows) {
-  for (const TickRow& row : rows) {
-    ResetBossRoom();
-    player_count = 1;
-    PlaceBoss(kBoss, bx, by, hp, 1);
-    boss_p_cnt = row.tick;
-    boss_target = 0;
-    PlacePlayer(0, 40.0f, 400.0f);
-    RunBossFrame();
-    EXPECT_EQ(boss_facing, row.facing) << "hp " << hp << ", tick " << row.tick;
-    EXPECT_EQ(boss_x, bx + row.dx) << "hp " << hp << ", tick " << row.tick;
-    EXPECT_EQ(boss_shot_cue, row.cue) << "hp " << hp << ", tick " << row.tick;
-    EXPECT_EQ(boss_p_cnt, row.next) << "hp " << hp << ", tick " << row.tick;
-  }
-}
-
 TEST_F(FinalBossTest, ThePhase1WalkByTick) {
-  ExpectTicks(3001, 255.0f, 150.0f,
+  ExpectTicks({kBoss, 3001, 255.0f, 150.0f, 1, 40.0f, 400.0f, 1600},
               {
-                  {0, 4, 0.0f, 0, 1},
-                  {20, 1, 0.0f, 1, 21},
-                  {50, 1, 0.0f, 1, 51},
-                  {80, 1, 0.0f, 1, 81},
-                  {100, 6, -0.85f, 0, 101},
-                  {120, 1, -0.85f, 2, 121},
-                  {199, 1, -0.85f, 0, 200},
-                  {200, 4, 0.0f, 0, 201},
-                  {220, 1, 0.0f, 1, 221},
-                  {500, 2, 0.85f, 0, 501},
-                  {1199, 1, 0.85f, 0, 1200},
-                  {1320, 1, -0.85f, 2, 1321},
-                  {1500, 6, -0.85f, 0, 1501},
-                  {1480, 1, 0.0f, 1, 1481},
-                  {1599, 1, -0.85f, 0, 0},
+                  {0, 4, 0.0f, Bob(1), 0},
+                  {20, 1, 0.0f, Bob(21), 1},
+                  {50, 1, 0.0f, Bob(51), 1},
+                  {80, 1, 0.0f, Bob(81), 1},
+                  {100, 6, -0.85f, Bob(101), 0},
+                  {120, 1, -0.85f, Bob(121), 2},
+                  {199, 1, -0.85f, Bob(200), 0},
+                  {200, 4, 0.0f, Bob(201), 0},
+                  {220, 1, 0.0f, Bob(221), 1},
+                  {500, 2, 0.85f, Bob(501), 0},
+                  {1199, 1, 0.85f, Bob(1200), 0},
+                  {1320, 1, -0.85f, Bob(1321), 2},
+                  {1500, 6, -0.85f, Bob(1501), 0},
+                  {1480, 1, 0.0f, Bob(1481), 1},
+                  {1599, 1, -0.85f, Bob(0), 0},
               });
 }
 
@@ -119,16 +89,16 @@ TEST_F(FinalBossTest, APhase2TargetOnTheBossKeepsTheFacingAndDashesRight) {
 }
 
 TEST_F(FinalBossTest, ThePhase2Cues) {
-  ExpectTicks(2001, 255.0f, 150.0f,
+  ExpectTicks({kBoss, 2001, 255.0f, 150.0f, 1, 40.0f, 400.0f, 200},
               {
-                  {100, 1, 0.0f, 1, 101},
-                  {120, 1, 0.0f, 1, 121},
-                  {140, 1, 0.0f, 2, 141},
-                  {150, 1, 0.0f, 2, 151},
-                  {155, 1, 0.0f, 0, 156},
-                  {199, 1, 0.0f, 0, 0},
+                  {100, 1, 0.0f, Bob(101), 1},
+                  {120, 1, 0.0f, Bob(121), 1},
+                  {140, 1, 0.0f, Bob(141), 2},
+                  {150, 1, 0.0f, Bob(151), 2},
+                  {155, 1, 0.0f, Bob(156), 0},
+                  {199, 1, 0.0f, Bob(0), 0},
                   // A count left from phase 1 wraps at the end of the frame.
-                  {1320, 1, 0.0f, 0, 0},
+                  {1320, 1, 0.0f, Bob(0), 0},
               });
 }
 
@@ -277,10 +247,13 @@ TEST_F(FinalBossTest, TheModesVelocities) {
 struct Shot {
   float x, y;
   float aim_x, aim_y;
-  int32_t direction;  // -1: the slot's own, here 9
+  int32_t direction;  // -1: none set, the slot keeps its own
   int32_t mode;
   int32_t kind;
 };
+
+// The slots' direction before a volley.
+constexpr int32_t kKept = 9;
 
 void Fire(int32_t hp, int32_t cue, float tx, float ty) {
   ResetBossRoom();
@@ -288,28 +261,19 @@ void Fire(int32_t hp, int32_t cue, float tx, float ty) {
   PlaceBoss(kBoss, 255.0f, 150.0f, hp, 4);
   boss_target = 0;
   PlacePlayer(0, tx, ty);
-  for (int32_t& d : boss_shot_direction) d = 9;
+  for (int32_t& d : boss_shot_direction) d = kKept;
   boss_shot_cue = cue;
   boss_shot_update_table[kBoss]();
 }
 
 void ExpectVolley(const char* name, const std::vector<Shot>& shots, int32_t power = 25,
                   int32_t box = 3, int32_t age = 0) {
-  ASSERT_EQ(FlyingShots().size(), shots.size()) << name;
-  for (size_t i = 0; i < shots.size(); ++i) {
-    const Shot& s = shots[i];
-    EXPECT_EQ(boss_shot_x[i], s.x) << name << ", shot " << i;
-    EXPECT_EQ(boss_shot_y[i], s.y) << name << ", shot " << i;
-    EXPECT_EQ(boss_shot_aim_x[i], s.aim_x) << name << ", shot " << i;
-    EXPECT_EQ(boss_shot_aim_y[i], s.aim_y) << name << ", shot " << i;
-    EXPECT_EQ(boss_shot_direction[i], s.direction < 0 ? 9 : s.direction) << name << ", " << i;
-    EXPECT_EQ(boss_shot_mode[i], s.mode) << name << ", shot " << i;
-    EXPECT_EQ(boss_shot_kind[i], s.kind) << name << ", shot " << i;
-    EXPECT_EQ(boss_shot_power[i], power) << name << ", shot " << i;
-    EXPECT_EQ(boss_shot_box_width[i], box) << name << ", shot " << i;
-    EXPECT_EQ(boss_shot_box_height[i], box) << name << ", shot " << i;
-    EXPECT_EQ(boss_shot_age[i], age) << name << ", shot " << i;
+  std::vector<ShotSpec> specs;
+  for (const Shot& s : shots) {
+    specs.push_back({s.x, s.y, s.direction < 0 ? kKept : s.direction, s.mode, s.kind, s.aim_x,
+                     s.aim_y, box, power, age});
   }
+  ExpectShots(name, specs);
 }
 
 Shot Aimed(float theta, int32_t n, int32_t direction, int32_t mode, int32_t kind) {

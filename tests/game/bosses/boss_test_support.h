@@ -120,6 +120,90 @@ inline void PutShot(int32_t i, float x, float y, int32_t power, int32_t directio
   boss_shot_box_height[i] = boss_shot_height;
 }
 
+// ---- Schedules ----------------------------------------------------------------------
+
+// The room a schedule row starts from: the boss at (x, y) with its facing and
+// hit points, its target player 0 at (tx, ty), and the length of its cycle.
+struct BossStart {
+  int32_t id;
+  int32_t hp;
+  float x, y;
+  int32_t facing;
+  float tx, ty;
+  int32_t cycle;
+};
+
+// What one frame from `tick` leaves: the facing, the boss's move, the cue.
+struct TickRow {
+  int32_t tick;
+  int32_t facing;
+  float dx, dy;
+  int32_t cue;
+};
+
+// Runs one frame from each row's tick in a fresh room; the count must then
+// be the tick + 1, or 0 where that reaches the cycle.
+inline void ExpectTicks(const BossStart& start, const std::vector<TickRow>& rows) {
+  for (const TickRow& row : rows) {
+    ResetBossRoom();
+    player_count = 1;
+    PlaceBoss(start.id, start.x, start.y, start.hp, start.facing);
+    boss_p_cnt = row.tick;
+    boss_target = 0;
+    PlacePlayer(0, start.tx, start.ty);
+    RunBossFrame();
+    const int32_t next = row.tick + 1 >= start.cycle ? 0 : row.tick + 1;
+    EXPECT_EQ(boss_facing, row.facing) << "hp " << start.hp << ", tick " << row.tick;
+    EXPECT_EQ(boss_x, start.x + row.dx) << "hp " << start.hp << ", tick " << row.tick;
+    EXPECT_EQ(boss_y, start.y + row.dy) << "hp " << start.hp << ", tick " << row.tick;
+    EXPECT_EQ(boss_shot_cue, row.cue) << "hp " << start.hp << ", tick " << row.tick;
+    EXPECT_EQ(boss_p_cnt, next) << "hp " << start.hp << ", tick " << row.tick;
+  }
+}
+
+// ---- Volleys -------------------------------------------------------------------------
+
+// A shot as a volley leaves it.
+struct ShotSpec {
+  float x, y;
+  int32_t direction;
+  int32_t mode;
+  int32_t kind;
+  float aim_x, aim_y;
+  int32_t box;  // half-extent on both axes
+  int32_t power;
+  int32_t age;
+};
+
+// Slots 0 to n - 1 hold these shots in order, and no other slot flies.
+inline void ExpectShots(const char* name, const std::vector<ShotSpec>& shots) {
+  ASSERT_EQ(FlyingShots().size(), shots.size()) << name;
+  for (size_t i = 0; i < shots.size(); ++i) {
+    const ShotSpec& s = shots[i];
+    EXPECT_EQ(boss_shot_state[i], 1) << name << ", shot " << i;
+    EXPECT_EQ(boss_shot_x[i], s.x) << name << ", shot " << i;
+    EXPECT_EQ(boss_shot_y[i], s.y) << name << ", shot " << i;
+    EXPECT_EQ(boss_shot_direction[i], s.direction) << name << ", shot " << i;
+    EXPECT_EQ(boss_shot_mode[i], s.mode) << name << ", shot " << i;
+    EXPECT_EQ(boss_shot_kind[i], s.kind) << name << ", shot " << i;
+    EXPECT_EQ(boss_shot_aim_x[i], s.aim_x) << name << ", shot " << i;
+    EXPECT_EQ(boss_shot_aim_y[i], s.aim_y) << name << ", shot " << i;
+    EXPECT_EQ(boss_shot_box_width[i], s.box) << name << ", shot " << i;
+    EXPECT_EQ(boss_shot_box_height[i], s.box) << name << ", shot " << i;
+    EXPECT_EQ(boss_shot_power[i], s.power) << name << ", shot " << i;
+    EXPECT_EQ(boss_shot_age[i], s.age) << name << ", shot " << i;
+  }
+}
+
+// A test suite whose bosses have one player to follow.
+class OnePlayerBossTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetBossRoom();
+    player_count = 1;
+  }
+};
+
 // The bounds asked of ApiGetRandom, in order.
 inline std::vector<int64_t> RandomBounds() {
   std::vector<int64_t> bounds;
