@@ -3,7 +3,6 @@
 
 void update_players() {}
 void update_player_shots() {}
-void update_player_spells() {}
 void update_enemies() {}
 void update_enemy_shots() {}
 void update_set_enemies() {}
