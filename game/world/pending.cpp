@@ -9,6 +9,5 @@ void update_set_enemies() {}
 void update_floor_items() {}
 void update_dropped_items() {}
 void update_movable_rocks() {}
-void update_generators() {}
 void update_camera() {}
 void check_map_exit() {}
