@@ -5,9 +5,7 @@ void update_players() {}
 void update_player_shots() {}
 void update_enemies() {}
 void update_enemy_shots() {}
-void update_set_enemies() {}
 void update_floor_items() {}
 void update_dropped_items() {}
-void update_movable_rocks() {}
 void update_camera() {}
 void check_map_exit() {}
