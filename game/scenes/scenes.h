@@ -8,7 +8,33 @@ extern int32_t scene_number;
 // The fade-out level shared by the opening scenes; 0 between fades.
 extern int32_t scene_fade_level;
 
+// A figure that a scene walks itself (the openings and the ending).
+struct scene_actor {
+  float x;  // map pixels
+  float y;
+  int32_t direction;  // 0 to 7 clockwise from up
+  int32_t walk;       // walk counter 0 to 63
+};
+
+constexpr int32_t kSceneSlots = 21;
+
+// The scenes' own variables. They keep their values from frame to frame; a
+// scene puts its counter and actors back to 0 at its end.
+struct scene_variables {
+  // The frame counter of each scene, by slot (scene_number - 100); 0 = not
+  // started. Scenes 100 and 101 run one routine and count in slot 1.
+  int32_t counter[kSceneSlots];
+  // The openings' first actor (drawn with the first character's sheet) and
+  // second actor (the second character's sheet).
+  scene_actor actor[2];
+  // The level of an opening's fade-in.
+  int32_t fade_in_level;
+  // The two sound effects the musician's scene loads and deletes itself.
+  int32_t sound[2];
+};
+extern scene_variables scene_vars;
+
 // Runs one frame of the scene scene_number.
 void run_scene();
 // One routine per scene, slot = scene_number - 100 (100 and 101 share one).
-extern void (*scene_table[21])();
+extern void (*scene_table[kSceneSlots])();

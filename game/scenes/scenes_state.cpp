@@ -3,3 +3,4 @@
 
 int32_t scene_number;
 int32_t scene_fade_level;
+scene_variables scene_vars;
