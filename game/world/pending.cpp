@@ -2,7 +2,6 @@
 #include "game/world/world.h"
 
 void update_players() {}
-void update_enemy_shots() {}
 void update_floor_items() {}
 void update_dropped_items() {}
 void update_camera() {}

@@ -2,7 +2,6 @@
 // everything they hit, stop at walls (or bounce in reflect mode), leave a
 // vanish effect where they end, and a held shot action fires every 14 frames.
 #include <algorithm>
-#include <cstdint>
 
 #include "game/areas/areas.h"
 #include "game/bosses/bosses.h"
@@ -30,23 +29,6 @@ constexpr int32_t kKorone = 2;
 constexpr int32_t kNeedle = 4;
 constexpr int32_t kFadingFairy = 46;
 
-int32_t saturate(int64_t v) {
-  return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
-}
-
-// The power exchange: the target loses P; the shot flies on with P - H when
-// that is above 0, else it ends and keeps P.
-void exchange(int32_t& power, int32_t& state, int32_t& target) {
-  const int64_t p = power;
-  const int64_t h = target;
-  target = saturate(h - p);
-  if (p - h > 0) {
-    power = saturate(p - h);
-  } else {
-    state = 0;
-  }
-}
-
 // One shot slot of one player and the box it tests with.
 struct shot_ref {
   player_data& owner;
@@ -58,7 +40,7 @@ struct shot_ref {
                          owner.shot_height, x, y, w, h) == 1;
   }
   void hit(int32_t& target) {
-    exchange(power(), state(), target);
+    power_exchange(power(), state(), target);
     se_shot_hit05_request = 1;
   }
 };

@@ -136,6 +136,14 @@ int32_t reflect_on_walls8(float x, float y, float& vx, float& vy, int32_t& direc
 // The same for a sixteen-direction body of half-extent 9.0.
 void reflect_on_walls16(float x, float y, float& vx, float& vy, int32_t& direction);
 
+// ---- Power exchange ----------------------------------------------------------------
+
+// A shot of power `power` hits a target of `target` hit points (or a bullet of
+// that power): the target loses the power; the shot flies on with the
+// difference when that is above 0, else it ends (state 0) keeping its power.
+// Values that would leave the 32-bit range stop at its ends.
+void power_exchange(int32_t& power, int32_t& state, int32_t& target);
+
 // ---- Camera ----------------------------------------------------------------------
 
 // Added to a map position when drawing: map pixel (x, y) is shown at screen
