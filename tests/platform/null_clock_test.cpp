@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 
 #include "platform/null/null_clock.h"
@@ -245,7 +246,10 @@ DWORD ReadClockThenSignal(void* parameter) {
   if (reader->busy_milliseconds == 0) {
     for (int i = 1; i < 10; ++i) timeGetTime();
   } else {
-    while (timeGetTime() - start < reader->busy_milliseconds) {
+    // Gives up after a few seconds of real time, should the clock stand still.
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (timeGetTime() - start < reader->busy_milliseconds &&
+           std::chrono::steady_clock::now() < give_up) {
     }
   }
   SetEvent(reader->done);
