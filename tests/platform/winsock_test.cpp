@@ -164,9 +164,12 @@ class WinSockTest : public ::testing::Test {
     return s;
   }
 
-  // Returns once the poller has handed on whatever the peers sent before the
-  // call: a byte written now on the yardstick connection comes after it in
-  // the kernel, and its FD_READ after their events.
+  // Returns once the poller has handed on what the peers sent before the
+  // call, as far as the kernel keeps order across connections: a byte
+  // written now on the yardstick connection arrives after it, and its
+  // FD_READ comes after their events. The checks that follow a settle look
+  // for events that must not come, so a late one can only hide a fault,
+  // never fail a sound stand-in.
   void Settle() {
     const size_t before = EventsOf(yardstick_).size();
     ASSERT_TRUE(yardstick_peer_.Write("y", 1));
