@@ -426,6 +426,36 @@ TEST_F(WinSockTest, ReceiveAndSendResults) {
   closesocket(s);
 }
 
+TEST_F(WinSockTest, ASelectionOfNoEventsStillMakesTheSocketNonBlocking) {
+  LoopbackPeer peer;
+  ASSERT_TRUE(peer.Connect(port_, kBoundMs));
+  const SOCKET s = Accept();
+  ASSERT_EQ(net_.Select(s, 0), 0);
+  char byte;
+  EXPECT_EQ(recv(s, &byte, 1, 0), SOCKET_ERROR);
+  EXPECT_EQ(WSAGetLastError(), WSAEWOULDBLOCK);
+
+  ASSERT_EQ(net_.Select(listener_, 0), 0);
+  sockaddr_in address{};
+  int length = sizeof(address);
+  EXPECT_EQ(accept(listener_, reinterpret_cast<sockaddr*>(&address), &length), INVALID_SOCKET);
+  EXPECT_EQ(WSAGetLastError(), WSAEWOULDBLOCK);
+
+  LoopbackPeer server;
+  ASSERT_TRUE(server.Listen());
+  const SOCKET client = socket(AF_INET, SOCK_STREAM, 0);
+  ASSERT_EQ(net_.Select(client, 0), 0);
+  const sockaddr_in server_address = LoopbackAddress(server.Port());
+  EXPECT_EQ(connect(client, AsAddress(&server_address), sizeof(server_address)), SOCKET_ERROR);
+  EXPECT_EQ(WSAGetLastError(), WSAEWOULDBLOCK);
+  EXPECT_TRUE(server.Accept(kBoundMs));
+  Settle();
+  EXPECT_TRUE(EventsOf(s).empty());
+  EXPECT_TRUE(EventsOf(client).empty());
+  closesocket(client);
+  closesocket(s);
+}
+
 TEST_F(WinSockTest, SendToAPeerThatHasGoneFailsWithoutASignal) {
   // A signal would end the process: the test lives only if none comes.
   std::signal(SIGPIPE, SIG_DFL);
