@@ -11,5 +11,4 @@ void update_floor_items() {}
 void update_dropped_items() {}
 void update_movable_rocks() {}
 void update_generators() {}
-void update_camera() {}
 void check_map_exit() {}
