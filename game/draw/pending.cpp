@@ -1,13 +1,11 @@
 // Drawing procedures that do nothing yet.
 #include "game/draw/draw.h"
 
-void draw_map_chips() {}
 void draw_field_objects() {}
 void draw_player_shots() {}
 void draw_player_shot_fades() {}
 void draw_enemy_shots() {}
 void draw_enemy_shot_fades() {}
-void draw_map_overlay() {}
 void draw_boss_shots() {}
 void draw_boss_shot_fades() {}
 void draw_status() {}
