@@ -7,8 +7,5 @@ void update_player_spells() {}
 void update_enemies() {}
 void update_enemy_shots() {}
 void update_set_enemies() {}
-void update_floor_items() {}
-void update_dropped_items() {}
 void update_movable_rocks() {}
 void update_generators() {}
-void check_map_exit() {}
