@@ -180,3 +180,9 @@ extern boss_data boss_data_rows[kBossRowCount];
 void enter_area();
 // Reads the item tables of the 15 areas and the nine boss rows.
 void load_item_data();
+// Reads a map file (its width and height, then the three layers) into the map
+// tables; never writes map_status.
+void read_map_file(const char* path);
+// Marks row i of the current area and floor's item table as gone, so the item
+// stays gone when the floor is entered again and in the save slots.
+void mark_floor_item_taken(int32_t i);

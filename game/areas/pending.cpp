@@ -3,3 +3,5 @@
 
 void enter_area() {}
 void load_item_data() {}
+void read_map_file(const char*) {}
+void mark_floor_item_taken(int32_t) {}
