@@ -310,14 +310,13 @@ void Furnish(FloorPlan& plan, int area, int floor, PlanRandom& rng) {
   AddFloorCells(plan, area, floor, rng);
 }
 
-// Cover pieces here and there over open floor: flowers, pots, pebbles.
+// Cover pieces here and there over open floor that nothing stands on and
+// nobody arrives at: flowers, pots, pebbles, signposts.
 void Decorate(FloorPlan& plan, PlanRandom& rng) {
   for (int k = 0; k < plan.width() * plan.height() / 40; ++k) {
     const int c = 1 + rng.Below(plan.width() - 2);
     const int r = 1 + rng.Below(plan.height() - 2);
-    if (plan.cell(c, r) == kOpenCell && plan.chip(c, r) != kPitChip && plan.chip(c, r) != kStairsChip) {
-      plan.SetCover(c, r, 112 + rng.Below(16));
-    }
+    if (plan.Free(c, r, 0)) plan.SetCover(c, r, 112 + rng.Below(16));
   }
 }
 

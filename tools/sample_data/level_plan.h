@@ -87,7 +87,6 @@ class FloorPlan {
   void SetChip(int c, int r, int chip) { chip_[r][c] = chip; }
   void SetCover(int c, int r, int chip) { cover_[r][c] = chip; }
   int cell(int c, int r) const { return cell_[r][c]; }
-  int chip(int c, int r) const { return chip_[r][c]; }
 
   // Cells no object may take: ports, arrivals, paths, scene cells.
   void Reserve(int c0, int r0, int c1, int r1);
