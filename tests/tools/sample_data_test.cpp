@@ -502,10 +502,14 @@ TEST_F(SampleDataTest, GeneratingTwiceGivesTheSameBytesAndTimes) {
   // the game reads the new files.
   EXPECT_EQ(first, second);
   EXPECT_EQ(second.count("data.dat"), 0u);
-  // The tables' files, the loading picture and the two settings files, and
-  // nothing else.
+  // The tables' files, the loading picture, the two settings files and the
+  // level files, and nothing else.
   const auto files = std::count_if(first.begin(), first.end(), [](const auto& e) { return !e.second; });
-  EXPECT_EQ(files, kImageTableRows + 1 + kSoundEffectCount + kMusicTrackCount + 2);
+  EXPECT_EQ(files, kImageTableRows + 1 + kSoundEffectCount + kMusicTrackCount + 2 +
+                       static_cast<long>(SampleLevelFiles().size()));
+  for (const auto& [path, text] : SampleLevelFiles()) {
+    EXPECT_EQ(first.count(path), 1u) << path;
+  }
 
   EXPECT_EQ(ModificationTime(First()), kSampleFileTime);
   EXPECT_EQ(ModificationTime(Second()), kSampleFileTime);
@@ -521,8 +525,8 @@ TEST_F(SampleDataTest, GeneratingTwiceGivesTheSameBytesAndTimes) {
 
 // ---- The archive -----------------------------------------------------------------------
 
-// With the game's archive settings, every picture and sound under data/ is
-// served from "data.dat", byte for byte the loose file; the archive has the
+// With the game's archive settings, every picture, sound and level file
+// under data/ is served from "data.dat", byte for byte the loose file; the archive has the
 // fixed time, and generating it again gives the same bytes.
 TEST_F(SampleDataTest, TheArchiveServesEveryDataFile) {
   ASSERT_TRUE(Make("third")) << error_;
@@ -546,6 +550,8 @@ TEST_F(SampleDataTest, TheArchiveServesEveryDataFile) {
   for (const SoundEffectRow& row : sound_effect_table) paths.push_back(row.path);
   for (const char* path : music_track_table) paths.push_back(path);
   paths.push_back(kLoadingImagePath);
+  for (const auto& [path, text] : SampleLevelFiles())
+    if (path.rfind("data/", 0) == 0) paths.push_back(path);
   for (const std::string& path : paths) {
     SCOPED_TRACE(path);
     const intptr_t file = FileOpenThunk(path.c_str(), 0, 1, 0);

@@ -137,6 +137,13 @@ bool WriteSounds(Writer* writer, std::string* error) {
   return true;
 }
 
+bool WriteLevels(Writer* writer, std::string* error) {
+  for (const auto& [path, text] : SampleLevelFiles()) {
+    if (!writer->Write(path, text, error)) return false;
+  }
+  return true;
+}
+
 // The archive of the data folder, built from the files as written: in each
 // folder the entries in name order, a folder's entry before its contents;
 // every time the fixed one (on disk, reading the files changes their access
@@ -216,7 +223,8 @@ bool GenerateSampleData(const std::string& folder, const SampleDataOptions& opti
   Writer writer{fs::path(folder)};
   if (!WriteImages(&writer, error) || !WriteSounds(&writer, error) ||
       !writer.Write(kConfigFileName, SampleConfigText(), error) ||
-      !writer.Write(kPadFileName, SamplePadText(), error) || !writer.FixTimes(error))
+      !writer.Write(kPadFileName, SamplePadText(), error) || !WriteLevels(&writer, error) ||
+      !writer.FixTimes(error))
     return false;
   const std::string archive = (fs::path(folder) / "data.dat").string();
   if (!options.archive) {
