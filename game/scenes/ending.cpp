@@ -120,10 +120,12 @@ struct ending_stage {
   bool adds;                 // the range adds the step
 };
 
-// A group of pages: page k of the group shows from the wait before it + 1
-// to its own wait, `before` + 40 k; each pressing player adds the step.
+// A group of pages, their waits every 40 from the first page's: the first
+// page shows from `first` to its wait, every later one from the wait
+// before it + 1 to its own; at a wait each pressing player adds the step.
 struct page_group {
-  int32_t before;
+  int32_t first;
+  int32_t first_wait;
   int32_t first_page;  // index into the copy's page table
   int32_t count;
 };
@@ -132,7 +134,7 @@ constexpr float kOutOfSight = 999.0f;
 
 // Pelune only.
 constexpr ending_stage kPeluneRoom = {1401, 1600, kNoActor, kKeep, false, false, 0, 0, kKeep, true};
-constexpr page_group kPelunePages = {1600, 0, 5};
+constexpr page_group kPelunePages = {1601, 1640, 0, 5};
 constexpr ending_stage kPeluneAfterPages = {1801, 2999, kNoActor, kKeep, false, false, 0, 0, kKeep, true};
 
 // Orven only: the second character comes in and walks up to the first.
@@ -142,7 +144,7 @@ constexpr ending_stage kOrvenStages[] = {
     {1911, 1942, kSecondActor, kLeft, false, false, 0, 0, kKeep, true},
     {1943, 1972, kNoActor, kKeep, false, false, 0, 0, kRight, true},
 };
-constexpr page_group kOrvenPages = {1972, 0, 11};
+constexpr page_group kOrvenPages = {1973, 2010, 0, 11};
 constexpr ending_stage kOrvenClosing = {2411, 3000, kNoActor, kKeep, false, false, 0, 0, kKeep, true};
 
 // Both: the two stand face to face, then each walks out of the room.
@@ -150,13 +152,13 @@ constexpr ending_stage kBothMeeting[] = {
     {1601, 1750, kFirstActor, kRight, false, true, 190.0f, 160.0f, kKeep, false},
     {1601, 1750, kSecondActor, kLeft, false, true, 240.0f, 160.0f, kKeep, true},
 };
-constexpr page_group kBothTalk = {1750, 0, 7};
+constexpr page_group kBothTalk = {1751, 1790, 0, 7};
 constexpr ending_stage kBothFirstWalk[] = {
     {2031, 2130, kFirstActor, kDown, true, false, 0, 0, kKeep, true},
     {2131, 2330, kFirstActor, kRight, true, false, 0, 0, kKeep, true},
     {2331, 2400, kFirstActor, kDown, true, false, 0, 0, kKeep, true},
 };
-constexpr page_group kBothLastPages = {2400, 7, 3};
+constexpr page_group kBothLastPages = {2401, 2440, 7, 3};
 constexpr ending_stage kBothFirstGone = {2441, INT_MAX, kFirstActor, kKeep, false, true, kOutOfSight,
                                          kOutOfSight, kKeep, false};
 constexpr ending_stage kBothSecondWalk[] = {
@@ -206,11 +208,19 @@ void run_stages(const ending_stage (&stages)[N], int32_t& counter, int32_t step,
   for (const ending_stage& stage : stages) run_stage(stage, counter, step, speed);
 }
 
+int32_t group_wait(const page_group& group, int32_t k) {
+  return group.first_wait + kWaitSpacing * (k - 1);
+}
+
+int32_t group_page_first(const page_group& group, int32_t k) {
+  return k == 1 ? group.first : group_wait(group, k - 1) + 1;
+}
+
 // The blocks of a group's pages, as separate tests one after another.
 void run_page_group(const page_group& group, int32_t& counter, int32_t step) {
   for (int32_t k = 1; k <= group.count; ++k) {
-    const int32_t wait = group.before + kWaitSpacing * k;
-    if (wait - kWaitSpacing + 1 <= counter && counter < wait) {
+    const int32_t wait = group_wait(group, k);
+    if (group_page_first(group, k) <= counter && counter < wait) {
       counter += step;
     } else if (counter == wait) {
       counter += step * players_passing_wait();
@@ -221,8 +231,9 @@ void run_page_group(const page_group& group, int32_t& counter, int32_t step) {
 // The page of the group whose range holds the counter, or -1.
 int32_t group_page_at(const page_group& group, int32_t counter) {
   for (int32_t k = 1; k <= group.count; ++k) {
-    const int32_t wait = group.before + kWaitSpacing * k;
-    if (wait - kWaitSpacing + 1 <= counter && counter <= wait) return group.first_page + k - 1;
+    if (group_page_first(group, k) <= counter && counter <= group_wait(group, k)) {
+      return group.first_page + k - 1;
+    }
   }
   return -1;
 }
