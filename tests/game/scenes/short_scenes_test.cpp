@@ -109,13 +109,13 @@ TEST_F(ShortScenesTest, PlayersBeyondTheLineArePushedBackTowardItAndNoFurther) {
        2,
        {{100.0f, 1, 112.0f, true, 8},     // 12 steps to the line, the walk wrapping at 64
         {112.0f, 1, 112.0f, false, 60},   // on the line: not moved
-        {20.0f, 1, 99.0f, true, 11},      // 79 steps, still beyond
+        {32.0f, 1, 111.0f, true, 11},     // 80 px beyond: 79 steps, still beyond
         {50.0f, 0, 50.0f, false, 60}}},   // down: not moved
       {109,
        0,
        {{700.0f, 1, 688.0f, true, 8},
         {688.0f, 1, 688.0f, false, 60},
-        {800.0f, 1, 721.0f, true, 11},
+        {768.0f, 1, 689.0f, true, 11},
         {650.0f, 1, 650.0f, false, 60}}},  // on the near side
   };
   for (const Case& c : cases) {
