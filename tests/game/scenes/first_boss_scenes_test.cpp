@@ -2,6 +2,8 @@
 // music, the toad's label and spit pages.
 #include "game/scenes/first_boss_scenes.h"
 
+#include <algorithm>
+
 #include "tests/game/scenes/dialogue_test_support.h"
 
 namespace {
@@ -168,14 +170,14 @@ TEST_F(GiantToadSpitTest, TheSoundPlaysOnlyWhenTheCounterStandsOnePastThePagesFi
     scene_counter(107) = 170;
     for (int p = 0; p < c.pressers; ++p) player[p].actions[kDecideAction] = 2;
     if (c.forward) player[0].actions[kFastForwardAction] = 1;
-    scroll_x = -10;
-    scroll_y = -20;
     Frame();
     EXPECT_EQ(scene_counter(107), c.after);
     EXPECT_EQ(SpitSounds(), c.sounds);
     EXPECT_EQ(se_boss_shot10_request, 0);
-    // The shot falls 7 px per counter unit from 171, whatever the sound did.
-    EXPECT_EQ(ShotDraws(0), (std::vector<Draw>{{-10 + 308, -20 + 114 + (c.after - 171) * 7,
+    // The shot falls 7 px per counter unit from 171, whatever the sound did,
+    // at the camera's offsets.
+    EXPECT_EQ(ShotDraws(0), (std::vector<Draw>{{scroll_x + 308,
+                                                 scroll_y + 114 + (c.after - 171) * 7,
                                                  dot_fesku_shot_img}}));
     EXPECT_EQ(boss_anim, 3);
   }
@@ -187,12 +189,14 @@ TEST_F(GiantToadSpitTest, TheShotFallsBetweenTheObjectsAndTheFrameImageWithNoWin
   boss_anim = 0;
   scene_counter(107) = 230;  // the orven-only copy's spit page: 211 to 250
   Frame();
-  // The do-nothing field draws nothing before the shot; the frame image and
-  // the status display come after it.
+  // After the field's chips and objects, right before the frame image.
   const std::vector<Draw> draws = DrawsIn(0);
-  ASSERT_GE(draws.size(), 2u);
-  EXPECT_EQ(draws[0], (Draw{308, 114 + (231 - 211) * 7, dot_fesku_shot_img}));
-  EXPECT_EQ(draws[1], (Draw{0, 0, back_screen_img}));
+  const auto shot = std::find_if(draws.begin(), draws.end(),
+                                 [](const Draw& d) { return d.handle == dot_fesku_shot_img; });
+  ASSERT_NE(shot, draws.end());
+  EXPECT_EQ(*shot, (Draw{scroll_x + 308, scroll_y + 114 + (231 - 211) * 7, dot_fesku_shot_img}));
+  ASSERT_NE(shot + 1, draws.end());
+  EXPECT_EQ(shot[1], (Draw{0, 0, back_screen_img}));
   EXPECT_EQ(boss_anim, 3);
   // Waiting on the spit page's last value: no window, still waiting.
   scene_counter(107) = 250;

@@ -200,14 +200,15 @@ TEST_F(ShortScenesTest, KeepExploringCountsFastForwardOfTheFirstPlayersOnly) {
 
 class IceBossFallTest : public SceneTest {
  protected:
-  // The figure's y offsets from the boss's place, frame by frame.
+  // The figure's y offsets from the boss's place, frame by frame, at the
+  // camera's offsets.
   std::vector<int64_t> Offsets(int frames) {
     std::vector<int64_t> out;
     for (int f = 0; f < frames; ++f) {
       for (const Draw& d : DrawsIn(f)) {
         if (d.handle != dot_fesku_front_img) continue;
-        EXPECT_EQ(d.x, 300 - 30 + 48);
-        out.push_back(d.y - (500 - 40 - 16));
+        EXPECT_EQ(d.x, 300 + scroll_x + 48);
+        out.push_back(d.y - (500 + scroll_y - 16));
       }
     }
     return out;
@@ -229,8 +230,6 @@ TEST_F(IceBossFallTest, TheFigureSlidesFiveUnitsPerCounterAndTheSceneEndsAtNinet
     SetParty({0});
     boss_x = 300.7f;
     boss_y = 500.9f;
-    scroll_x = -30;
-    scroll_y = -40;
     boss_p_cnt = 12;
     StartScene(108);
     if (c.forward) player[0].actions[kFastForwardAction] = 1;
