@@ -167,27 +167,6 @@ constexpr ending_stage kBothSecondWalk[] = {
     {2841, INT_MAX, kSecondActor, kKeep, false, true, kOutOfSight, kOutOfSight, kKeep, true},
 };
 
-void walk(scene_actor& actor, float speed) {
-  switch (actor.direction) {
-    case kUp:
-      actor.y -= speed;
-      break;
-    case kRight:
-      actor.x += speed;
-      break;
-    case kDown:
-      actor.y += speed;
-      break;
-    case kLeft:
-      actor.x -= speed;
-      break;
-    default:
-      break;
-  }
-  actor.walk += 1;
-  if (actor.walk == kWalkCycle) actor.walk = 0;
-}
-
 void run_stage(const ending_stage& stage, int32_t& counter, int32_t step, float speed) {
   if (counter < stage.first || counter > stage.last) return;
   if (stage.actor != kNoActor) {
@@ -197,7 +176,10 @@ void run_stage(const ending_stage& stage, int32_t& counter, int32_t step, float 
       actor.y = stage.y;
     }
     if (stage.direction != kKeep) actor.direction = stage.direction;
-    if (stage.walks) walk(actor, speed);
+    if (stage.walks) {
+      walk_actor(actor, speed);
+      if (actor.walk == kWalkCycle) actor.walk = 0;
+    }
   }
   if (stage.figure_direction != kKeep) scene_vars.ending_figure_direction = stage.figure_direction;
   if (stage.adds) counter += step;

@@ -13,6 +13,8 @@ namespace {
 constexpr int32_t kDecide = 0;
 constexpr int32_t kFastForward = 4;
 
+constexpr int32_t kUp = 0, kRight = 2, kDown = 4, kLeft = 6;
+
 constexpr int32_t kHeld = 1;
 constexpr int32_t kNewlyPressed = 2;
 
@@ -118,6 +120,26 @@ void draw_label_page(const char* label, const char* line) {
   draw_window_images();
   draw_line(kLabelX, kLabelY, label, ApiGetColorValue(255, 255, 255));
   draw_line(kLineX, kLineY[0], line, ApiGetColorValue(0, 0, 0));
+}
+
+void walk_actor(scene_actor& actor, float speed) {
+  switch (actor.direction) {
+    case kUp:
+      actor.y -= speed;
+      break;
+    case kRight:
+      actor.x += speed;
+      break;
+    case kDown:
+      actor.y += speed;
+      break;
+    case kLeft:
+      actor.x -= speed;
+      break;
+    default:
+      break;
+  }
+  actor.walk += 1;
 }
 
 void draw_actor(const int32_t* sheet, float x, float y, int32_t direction, int32_t walk) {

@@ -57,6 +57,10 @@ void draw_dialogue_frame(int32_t face, const scene_page_text& text, int32_t line
 // The message window with a speaker's name in white in place of a face,
 // then one line.
 void draw_label_page(const char* label, const char* line);
+// Moves the actor `speed` px along its direction (0 up, 2 right, 4 down,
+// 6 left; others stay) and adds 1 to its walk counter, which the caller
+// wraps at 64.
+void walk_actor(scene_actor& actor, float speed);
 // One frame of a 32 x 48 walking figure of `sheet` at map (x, y).
 void draw_actor(const int32_t* sheet, float x, float y, int32_t direction, int32_t walk);
 

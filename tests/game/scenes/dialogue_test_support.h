@@ -96,6 +96,23 @@ class DialogueSceneTest : public SceneTest {
     return shown;
   }
 
+  // The actions of a frame that starts at a wait or not.
+  static void SetDriveActions(Drive drive, bool at_wait) {
+    ClearActions();
+    switch (drive) {
+      case Drive::kOnePresser:
+        player[0].actions[kDecideAction] = at_wait ? 2 : 0;
+        break;
+      case Drive::kFastForward:
+        player[0].actions[kFastForwardAction] = 1;
+        break;
+      case Drive::kTwoPressers:
+        player[0].actions[kDecideAction] = at_wait ? 2 : 0;
+        player[1].actions[kDecideAction] = at_wait ? 2 : 0;
+        break;
+    }
+  }
+
   // Plays copy `copy` of scene `id` from its start to its end, checking
   // every frame; returns the frames played.
   static int PlayCopy(int32_t id, const TypedCopy& copy, Drive drive) {
@@ -111,20 +128,7 @@ class DialogueSceneTest : public SceneTest {
     int frame = 0;
     const int first_frame = api_fake().frame;
     for (; game_status == kStatusScene && frame < 2000; ++frame) {
-      const bool at_wait = waits.count(scene_counter(id)) != 0;
-      ClearActions();
-      switch (drive) {
-        case Drive::kOnePresser:
-          player[0].actions[kDecideAction] = at_wait ? 2 : 0;
-          break;
-        case Drive::kFastForward:
-          player[0].actions[kFastForwardAction] = 1;
-          break;
-        case Drive::kTwoPressers:
-          player[0].actions[kDecideAction] = at_wait ? 2 : 0;
-          player[1].actions[kDecideAction] = at_wait ? 2 : 0;
-          break;
-      }
+      SetDriveActions(drive, waits.count(scene_counter(id)) != 0);
       music_request = 0;
       Frame();
       const bool ended = game_status != kStatusScene;

@@ -114,19 +114,7 @@ class EndingTest : public DialogueSceneTest {
   static void DriveFrame(const EndingCopy& copy, Drive drive) {
     bool at_wait = false;
     for (const TypedPage& page : copy.pages) at_wait = at_wait || scene_counter(118) == page.last;
-    ClearActions();
-    switch (drive) {
-      case Drive::kOnePresser:
-        player[0].actions[kDecideAction] = at_wait ? 2 : 0;
-        break;
-      case Drive::kFastForward:
-        player[0].actions[kFastForwardAction] = 1;
-        break;
-      case Drive::kTwoPressers:
-        player[0].actions[kDecideAction] = at_wait ? 2 : 0;
-        player[1].actions[kDecideAction] = at_wait ? 2 : 0;
-        break;
-    }
+    SetDriveActions(drive, at_wait);
     Frame();
   }
 
