@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "game/shell/image_table.h"
+#include "game/scenes/scenes.h"
 #include "game/shell/sound_table.h"
 #include "runtime/core/archive_files.h"
 #include "runtime/core/file_access.h"
@@ -403,9 +404,11 @@ TEST_F(SampleDataTest, EveryEffectAndTrackDecodesThroughTheWaveReaders) {
   };
   const Kind effect{".wav", "RIFF", kWaveReaderPcm, 0.02, 2.0};
   const Kind track{".ogg", "OggS", kWaveReaderOgg, 3.0, 30.0};
+  const Kind scene_effect{".ogg", "OggS", kWaveReaderOgg, 0.2, 2.0};
   std::vector<std::pair<std::string, const Kind*>> files;
   for (const SoundEffectRow& row : sound_effect_table) files.emplace_back(row.path, &effect);
   for (const char* path : music_track_table) files.emplace_back(path, &track);
+  for (const char* path : scene_sound_files) files.emplace_back(path, &scene_effect);
 
   std::map<std::vector<int16_t>, std::string> seen;
   for (const auto& [path, kind] : files) {
@@ -505,8 +508,8 @@ TEST_F(SampleDataTest, GeneratingTwiceGivesTheSameBytesAndTimes) {
   // The tables' files, the loading picture, the two settings files and the
   // level files, and nothing else.
   const auto files = std::count_if(first.begin(), first.end(), [](const auto& e) { return !e.second; });
-  EXPECT_EQ(files, kImageTableRows + 1 + kSoundEffectCount + kMusicTrackCount + 2 +
-                       static_cast<long>(SampleLevelFiles().size()));
+  EXPECT_EQ(files, kImageTableRows + 1 + kSoundEffectCount + kMusicTrackCount +
+                       kSceneSoundFileCount + 2 + static_cast<long>(SampleLevelFiles().size()));
   for (const auto& [path, text] : SampleLevelFiles()) {
     EXPECT_EQ(first.count(path), 1u) << path;
   }
@@ -549,6 +552,7 @@ TEST_F(SampleDataTest, TheArchiveServesEveryDataFile) {
     if (std::string(row.path).rfind("data/", 0) == 0) paths.push_back(row.path);
   for (const SoundEffectRow& row : sound_effect_table) paths.push_back(row.path);
   for (const char* path : music_track_table) paths.push_back(path);
+  for (const char* path : scene_sound_files) paths.push_back(path);
   paths.push_back(kLoadingImagePath);
   for (const auto& [path, text] : SampleLevelFiles())
     if (path.rfind("data/", 0) == 0) paths.push_back(path);

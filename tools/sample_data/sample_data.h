@@ -31,8 +31,9 @@ constexpr const char* kLoadingImagePath = "data/img/title/loading_img.png";
 constexpr ImageSize kLoadingImageSize{240, 40};
 Canvas PaintLoadingImage();
 
-// 16-bit samples of a sound file of the tables, by path; mono at
-// `*rate` Hz. Empty for a path the generator does not know.
+// 16-bit samples of a sound file of the tables or of the musician scene's
+// own list, by path; mono at `*rate` Hz. Empty for a path the generator does
+// not know.
 std::vector<int16_t> SynthesizeSound(const std::string& path, int* rate);
 
 // The level files of every floor of every area, the item and boss files
