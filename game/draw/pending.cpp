@@ -1,10 +1,5 @@
 // Drawing procedures that do nothing yet.
 #include "game/draw/draw.h"
 
-void draw_map_chips() {}
 void draw_field_objects() {}
-void draw_player_shots() {}
-void draw_player_shot_fades() {}
-void draw_map_overlay() {}
 void draw_player(int32_t) {}
-void draw_enemy(int32_t) {}

@@ -37,7 +37,7 @@ struct enemy_data {
   int32_t tick;   // behaviour frame counter
   int32_t aggro;  // 0 roaming, 1 heading for the target
   int32_t anim_counter;
-  int32_t hit_counter;     // hit blink, 1 to 16 while it runs
+  int32_t hit_counter;     // hit blink, 1 to 16 while it runs (also called hit)
   int32_t dying;           // death fade counter, 0 none
   int32_t left_generator;  // 1 once the body overlaps no generator
   int32_t pushed;          // 1 when another body pushed it this frame
@@ -45,6 +45,9 @@ struct enemy_data {
   int32_t target;          // followed player 0 to 3, 255 none
 };
 
+// A slot is free only when `alive` and `dying` are both 0: a killed enemy
+// keeps its slot until its death fade has run out. The shot fields belong to
+// the slot, not to the enemy's life.
 constexpr int32_t kEnemySlots = 16;
 extern enemy_data enemy[kEnemySlots];
 

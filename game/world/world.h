@@ -136,6 +136,14 @@ int32_t reflect_on_walls8(float x, float y, float& vx, float& vy, int32_t& direc
 // The same for a sixteen-direction body of half-extent 9.0.
 void reflect_on_walls16(float x, float y, float& vx, float& vy, int32_t& direction);
 
+// ---- Power exchange ----------------------------------------------------------------
+
+// A shot of power `power` hits a target of `target` hit points (or a bullet of
+// that power): the target loses the power; the shot flies on with the
+// difference when that is above 0, else it ends (state 0) keeping its power.
+// Values that would leave the 32-bit range stop at its ends.
+void power_exchange(int32_t& power, int32_t& state, int32_t& target);
+
 // ---- Camera ----------------------------------------------------------------------
 
 // Added to a map position when drawing: map pixel (x, y) is shown at screen
@@ -166,6 +174,18 @@ extern int32_t scene_cell_latch;
 // Where the last player went down: the revival point when nobody is up.
 extern float down_x;
 extern float down_y;
+
+// Stairs row s: when player p's box meets its trigger and the player is not
+// on stairs yet, puts the player on stairs with the row's exit look, makes
+// the row's destination the party's and requests the map-change sound. On a
+// boss floor nothing happens until the boss is beaten and every crystal
+// taken; a row whose destination does not exist is no trigger.
+void touch_stairs(int32_t p, int32_t s);
+// Brings downed player p back beside a partner who is up (on the partner's
+// spot, when a code-9 cell with free room lies on one of its sides), or where
+// the last player fell when nobody is up, for one unit of revive_stock;
+// refused with a sound when no place is found.
+void revive_player(int32_t p);
 
 // ---- Box half-extents shared by the collisions ----------------------------------------
 
@@ -231,6 +251,42 @@ extern int32_t dropped_item_pushed[kDroppedItemSlots];
 extern int32_t dropped_item_hit_blink[kDroppedItemSlots];
 extern int32_t dropped_item_vanish[kDroppedItemSlots];
 extern int32_t dropped_item_anim[kDroppedItemSlots];
+
+// ---- Items: pickups and the item body ------------------------------------------------
+
+// Item kinds with a rule of their own outside the pickups.
+constexpr int32_t kItemBossCrystalFirst = 11;  // boss 0's crystal; boss k's is 11 + k
+constexpr int32_t kItemBossCrystalLast = 19;
+constexpr int32_t kItemBreakableRock = 100;
+
+// Player `p` takes floor item i: 1 when taken or not there, 0 when refused
+// (a statistic at its cap, a boss's second crystal, a kind that cannot be
+// taken). A taken item leaves the floor, and its table row unless it is a
+// boss crystal.
+int32_t pick_up_floor_item(int32_t p, int32_t i);
+// The same for dropped-item slot 0 or 1; only kinds 0 to 8 can be taken.
+int32_t pick_up_dropped_item(int32_t p, int32_t slot);
+// A player's step (vx, vy) against floor item i: the y part, then the x part
+// with the y part as it then stands, tries the pickup where the moved box
+// would meet the item's; where the pickup refuses, that part of the step is
+// cancelled and, unless the player was pushed, the item gets 3.0 of push.
+void collide_floor_item(float x, float y, float& vx, float& vy, int32_t w, int32_t h, int32_t p,
+                        int32_t player_pushed, float item_x, float item_y, float& item_push_vx,
+                        float& item_push_vy, int32_t item_w, int32_t item_h,
+                        int32_t& item_pushed, int32_t i);
+// The same against dropped-item slot `slot`.
+void collide_dropped_item(float x, float y, float& vx, float& vy, int32_t w, int32_t h, int32_t p,
+                          int32_t player_pushed, float item_x, float item_y,
+                          float& item_push_vx, float& item_push_vy, int32_t item_w,
+                          int32_t item_h, int32_t& item_pushed, int32_t slot);
+// One frame of an item's body: the push floor under it, bumps against players,
+// enemies (a rolling rock it meets is destroyed), placed hazards but for kinds
+// 2 and 4, generators, movable rocks, the floor items and dropped items but
+// itself (own_floor_item or own_dropped_item, -1 for none), then the wall
+// move; its pushed flag is cleared last.
+void step_item_body(float& x, float& y, float& push_vx, float& push_vy, int32_t width,
+                    int32_t height, int32_t& pushed, int32_t own_floor_item,
+                    int32_t own_dropped_item);
 
 // ---- Procedures of the play frame ---------------------------------------------------------
 

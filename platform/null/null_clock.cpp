@@ -78,7 +78,15 @@ int NullClock::BlockedThreadCount() const {
 
 uint64_t NullClock::Microseconds() {
   std::unique_lock<std::mutex> lock(mutex_);
-  if (MovesClock()) AdvanceLocked(lock, now_ + kReadStepMicroseconds);
+  if (MovesClock()) {
+    AdvanceLocked(lock, now_ + kReadStepMicroseconds);
+  } else if (game_blocked_ > 0 && ++reads_while_blocked_ > kBusyReads) {
+    // The game thread cannot move the clock now, and may be waiting for this
+    // very thread. The step does not wait for running threads to settle:
+    // this thread may be one of them.
+    now_ += kReadStepMicroseconds;
+    WakeDueLocked();
+  }
   return now_;
 }
 
@@ -169,10 +177,18 @@ bool NullClock::GameWait(std::unique_lock<std::mutex>& lock, std::condition_vari
                          uint32_t timeout_milliseconds, const std::function<bool()>& ready) {
   const bool timed = timeout_milliseconds != kInfinite;
   uint64_t target = kNoDeadline;
-  if (timed) {
+  {
     std::lock_guard<std::mutex> clock_lock(mutex_);
-    target = now_ + MillisecondsToMicroseconds(timeout_milliseconds);
+    BeginGameBlockLocked();
+    if (timed) target = now_ + MillisecondsToMicroseconds(timeout_milliseconds);
   }
+  struct Unblock {
+    NullClock* clock;
+    ~Unblock() {
+      std::lock_guard<std::mutex> clock_lock(clock->mutex_);
+      clock->EndGameBlockLocked();
+    }
+  } unblock{this};
   for (;;) {
     // Let every running thread get as far as it can (the waited object's lock
     // is given up meanwhile, so they can signal it), then look again.
@@ -253,20 +269,34 @@ void NullClock::AdvanceLocked(std::unique_lock<std::mutex>& clock_lock, uint64_t
       return;
     }
     now_ = std::max(now_, next);
-    for (Waiter* waiter : waiters_) {
-      if (waiter->has_deadline && !waiter->woken && waiter->deadline <= now_) {
-        waiter->woken = true;
-        running_.insert(waiter->thread);
-        if (waiter->cv != &changed_) waiter->cv->notify_all();
-      }
-    }
-    changed_.notify_all();
+    WakeDueLocked();
   }
+}
+
+void NullClock::BeginGameBlockLocked() {
+  if (game_blocked_++ == 0) reads_while_blocked_ = 0;
+}
+
+void NullClock::WakeDueLocked() {
+  for (Waiter* waiter : waiters_) {
+    if (waiter->has_deadline && !waiter->woken && waiter->deadline <= now_) {
+      waiter->woken = true;
+      running_.insert(waiter->thread);
+      if (waiter->cv != &changed_) waiter->cv->notify_all();
+    }
+  }
+  changed_.notify_all();
 }
 
 void NullClock::SettleLocked(std::unique_lock<std::mutex>& clock_lock) {
   if (running_.empty()) return;
-  if (!changed_.wait_for(clock_lock, kSettleLimit, [&] { return running_.empty(); })) {
+  // The game thread blocks here until the running threads block again; one of
+  // them may be busy waiting on the clock meanwhile.
+  const bool game = IsGameThread();
+  if (game) BeginGameBlockLocked();
+  const bool settled = changed_.wait_for(clock_lock, kSettleLimit, [&] { return running_.empty(); });
+  if (game) EndGameBlockLocked();
+  if (!settled) {
     static bool warned = false;
     if (!warned) {
       warned = true;

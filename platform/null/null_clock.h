@@ -1,9 +1,15 @@
-// The null host's virtual clock (microseconds). Only the game thread moves
-// it: by the length of a Sleep or of a timed wait that times out, to the next
-// 1/60 s boundary at a vertical-blank wait, and by 10 us at every read of the
-// clock, of the blank status or of the scan line. Other threads' sleeps and
-// timed waits end when the clock reaches their deadline (or their object is
-// signalled) and never move it.
+// The null host's virtual clock (microseconds). The game thread moves it: by
+// the length of a Sleep or of a timed wait that times out, to the next 1/60 s
+// boundary at a vertical-blank wait, and by 10 us at every read of the clock,
+// of the blank status or of the scan line. Other threads' sleeps and timed
+// waits end when the clock reaches their deadline (or their object is
+// signalled) and never move it. One exception: while the game thread is
+// blocked in a wait the clock sees, other threads that keep reading the clock
+// move it by the read step at each read past the first kBusyReads, so a busy
+// wait on the clock off the game thread ends even while the game thread waits
+// for that thread. The first reads leave the clock alone: a thread that reads
+// it a few times while the game thread happens to block (the message thread's
+// pass) keeps runs repeatable.
 //
 // To make runs repeatable the clock also keeps track of the threads it knows
 // to be running (a thread it woke at a deadline, a thread whose wait object was
@@ -25,6 +31,9 @@
 class NullClock : public ClockHost {
  public:
   static constexpr uint64_t kReadStepMicroseconds = 10;
+  // Reads by other threads during one block of the game thread that leave the
+  // clock alone.
+  static constexpr int kBusyReads = 1000;
   // Scan lines of one 1/60 s period: 480 visible lines, then the blank.
   static constexpr int kVisibleLines = 480;
   static constexpr int kTotalLines = 525;
@@ -79,6 +88,11 @@ class NullClock : public ClockHost {
 
   // All with mutex_ held.
   void AdvanceLocked(std::unique_lock<std::mutex>& clock_lock, uint64_t target);
+  // Wakes the waiters whose deadline the clock has reached.
+  void WakeDueLocked();
+  // The game thread starts or ends being blocked in a wait of the clock.
+  void BeginGameBlockLocked();
+  void EndGameBlockLocked() { --game_blocked_; }
   void SettleLocked(std::unique_lock<std::mutex>& clock_lock);
   uint64_t EarliestDeadlineLocked() const;
   void EnterWaitLocked(Waiter* waiter);
@@ -91,5 +105,7 @@ class NullClock : public ClockHost {
   uint64_t consumed_period_;  // the last period whose boundary a wait or status read took
   std::vector<Waiter*> waiters_;
   std::set<uint32_t> running_;  // known threads not yet blocked again
+  int game_blocked_ = 0;  // the game thread is blocked in a wait of the clock
+  int reads_while_blocked_ = 0;  // by other threads, since the game thread blocked
   std::function<void()> on_vertical_blank_;
 };

@@ -19,7 +19,7 @@ int MessageBoxA(HWND parent, LPCSTR text, LPCSTR caption, UINT type);
 
 // ---- Windows and their messages ---------------------------------------------
 // One top-level window at a time is shown through the host: the first window
-// made is the host's window; its client area is the host's window image.
+// made (message-only windows aside) is the host's window; its client area is the host's window image.
 // Windows have no frame of their own (the host draws any decoration), so a
 // window's rectangle is its client area in desktop coordinates. A window
 // counts as full screen when it has no caption and stands at (0, 0); the
@@ -199,12 +199,18 @@ struct CREATESTRUCTA {
   DWORD dwExStyle;
 };
 
+// The parent that makes a message-only window.
+inline HWND HWND_MESSAGE() { return reinterpret_cast<HWND>(static_cast<intptr_t>(-3)); }
+
 // Registers a class; only the fields above are read. 0 when the name is taken.
 ATOM RegisterClassA(const WNDCLASSA* window_class);
 BOOL UnregisterClassA(LPCSTR class_name, HINSTANCE instance);
 // Makes a top-level window (no parent, no menu); sends WM_CREATE and, with
 // WS_VISIBLE, shows it. CW_USEDEFAULT places it at (0, 0) with a 640 x 480
 // client area. Null when the class is unknown or WM_CREATE returns -1.
+// With the parent HWND_MESSAGE() the window is message-only: its procedure
+// receives its messages through the creating thread's queue like any
+// window's, but it is never shown and never becomes the host's window.
 HWND CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_name, DWORD style, int x,
                      int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                      LPVOID parameter);

@@ -14,6 +14,8 @@
 #include "platform/host/thread_id.h"
 #include "platform/win32/dinput.h"
 #include "platform/win32/key_codes.h"
+#include "platform/win32/queued_messages.h"
+#include "platform/win32/unemulated.h"
 #include "platform/win32/user.h"
 #include "platform/win32/window_icons.h"
 
@@ -40,6 +42,7 @@ struct WindowEntry {
   bool minimized = false;
   bool maximized = false;
   bool needs_paint = false;
+  bool message_only = false;  // never shown, never the host's window
   DWORD thread = 0;
 };
 
@@ -286,11 +289,13 @@ BOOL UnregisterClassA(LPCSTR class_name, HINSTANCE) {
 HWND CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_name, DWORD style, int x,
                      int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                      LPVOID parameter) {
-  assert(parent == nullptr && menu == nullptr &&
-         "CreateWindowExA: child windows and menus are not emulated");
-  if (parent != nullptr || menu != nullptr || class_name == nullptr || IsNumberName(class_name)) {
-    return nullptr;
-  }
+  // Top-level and message-only windows only: child windows and menus are not
+  // emulated.
+  const bool message_only = parent == HWND_MESSAGE();
+  RequireEmulated(parent == nullptr || message_only, "CreateWindowExA", "parent",
+                  reinterpret_cast<intptr_t>(parent));
+  RequireEmulated(menu == nullptr, "CreateWindowExA", "menu", reinterpret_cast<intptr_t>(menu));
+  if (class_name == nullptr || IsNumberName(class_name)) return nullptr;
   HWND handle;
   CREATESTRUCTA create{};
   {
@@ -305,6 +310,7 @@ HWND CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_name, DWOR
     entry.proc = window_class->wc.lpfnWndProc;
     entry.text = window_name != nullptr ? window_name : "";
     entry.style = style & ~WS_VISIBLE;
+    entry.message_only = message_only;
     entry.ex_style = ex_style;
     if (x == CW_USEDEFAULT) x = y = 0;
     if (width == CW_USEDEFAULT) {
@@ -315,7 +321,7 @@ HWND CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_name, DWOR
     entry.thread = HostThreadId();
     handle = entry.handle;
     system.windows.push_back(entry);
-    if (system.host_window == nullptr) {
+    if (system.host_window == nullptr && !message_only) {
       system.host_window = handle;
       system.shown = HostShown{};
       if (HostInstalled()) CurrentHost().Video().SetTitle(Cp932ToUtf8(entry.text));
@@ -335,7 +341,7 @@ HWND CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_name, DWOR
     DestroyWindow(handle);
     return nullptr;
   }
-  if (style & WS_VISIBLE) ShowWindow(handle, SW_SHOW);
+  if ((style & WS_VISIBLE) && !message_only) ShowWindow(handle, SW_SHOW);
   return handle;
 }
 
@@ -349,11 +355,7 @@ BOOL DestroyWindow(HWND window) {
   system.windows.erase(std::remove_if(system.windows.begin(), system.windows.end(),
                                       [&](const WindowEntry& e) { return e.handle == window; }),
                        system.windows.end());
-  for (auto& [id, queue] : system.queues) {
-    queue.erase(std::remove_if(queue.begin(), queue.end(),
-                               [&](const MSG& m) { return m.hwnd == window; }),
-                queue.end());
-  }
+  TakeQueuedMessages(window, [](const MSG&) { return true; });
   if (system.host_window == window) system.host_window = nullptr;
   return TRUE;
 }
@@ -376,7 +378,7 @@ HWND FindWindowA(LPCSTR class_name, LPCSTR window_name) {
 BOOL ShowWindow(HWND window, int command) {
   std::lock_guard<std::recursive_mutex> lock(System().mutex);
   WindowEntry* entry = FindLocked(window);
-  if (entry == nullptr) return FALSE;
+  if (entry == nullptr || entry->message_only) return FALSE;
   const BOOL was_visible = entry->visible ? TRUE : FALSE;
   switch (command) {
     case SW_HIDE:
@@ -679,7 +681,7 @@ BOOL PeekMessageA(MSG* message, HWND window, UINT first, UINT last, UINT remove)
   // Nothing waits: a window that needs a repaint gets WM_PAINT. Taking it
   // counts as the repaint.
   for (WindowEntry& entry : System().windows) {
-    if (entry.thread != me || !entry.needs_paint || !entry.visible) continue;
+    if (entry.thread != me || !entry.needs_paint || !entry.visible || entry.message_only) continue;
     if (window != nullptr && entry.handle != window) continue;
     if (message != nullptr) {
       *message = MSG{};
@@ -754,6 +756,31 @@ LRESULT SendMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (proc == nullptr) return 0;
   assert(thread == HostThreadId() && "SendMessageA: sending to another thread is not emulated");
   return proc(window, message, wparam, lparam);
+}
+
+std::vector<MSG> TakeQueuedMessages(HWND window, const std::function<bool(const MSG&)>& match) {
+  std::vector<MSG> taken;
+  std::lock_guard<std::recursive_mutex> lock(System().mutex);
+  for (auto& [thread, queue] : System().queues) {
+    queue.erase(std::remove_if(queue.begin(), queue.end(),
+                               [&](const MSG& m) {
+                                 if (m.hwnd != window || !match(m)) return false;
+                                 taken.push_back(m);
+                                 return true;
+                               }),
+                queue.end());
+  }
+  return taken;
+}
+
+bool HasQueuedMessage(HWND window, const std::function<bool(const MSG&)>& match) {
+  std::lock_guard<std::recursive_mutex> lock(System().mutex);
+  for (const auto& [thread, queue] : System().queues) {
+    for (const MSG& m : queue) {
+      if (m.hwnd == window && match(m)) return true;
+    }
+  }
+  return false;
 }
 
 void PostQuitMessage(int exit_code) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 
 #include "platform/null/null_clock.h"
@@ -228,6 +229,67 @@ TEST(NullClockThreadTest, GameThreadWaitEndsWhenASleepingThreadSignalsOnTheVirtu
     EXPECT_EQ(WaitForSingleObject(thread, INFINITE), WAIT_OBJECT_0);
     CloseHandle(thread);
     CloseHandle(setter.event);
+  }
+}
+
+// While the game thread is blocked in a wait, another thread that keeps
+// reading the clock moves it, so a busy wait off the game thread ends; a
+// thread that reads it a few times leaves it alone.
+struct ClockReader {
+  HANDLE done;
+  DWORD busy_milliseconds;  // 0: ten reads and no more
+};
+
+DWORD ReadClockThenSignal(void* parameter) {
+  auto* reader = static_cast<ClockReader*>(parameter);
+  const DWORD start = timeGetTime();
+  if (reader->busy_milliseconds == 0) {
+    for (int i = 1; i < 10; ++i) timeGetTime();
+  } else {
+    // Gives up after a few seconds of real time, should the clock stand still.
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (timeGetTime() - start < reader->busy_milliseconds &&
+           std::chrono::steady_clock::now() < give_up) {
+    }
+  }
+  SetEvent(reader->done);
+  return 0;
+}
+
+TEST(NullClockThreadTest, ABusyWaitOnAnotherThreadEndsWhileTheGameThreadWaitsForIt) {
+  struct Case {
+    const char* name;
+    bool kernel_thread;  // made by CreateThread, known to the clock
+    DWORD busy_milliseconds;
+    uint64_t least_moved;
+    uint64_t most_moved;
+  };
+  const Case cases[] = {
+      {"a thread of CreateThread waiting 1000 ms", true, 1000, 1'000'000, 1'100'000},
+      {"a plain thread waiting 1000 ms", false, 1000, 1'000'000, 1'100'000},
+      {"a thread of CreateThread reading ten times", true, 0, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ClockReader reader{CreateEventA(nullptr, TRUE, FALSE, nullptr), c.busy_milliseconds};
+    const uint64_t start = InstalledNullHost().PeekMicroseconds();
+    HANDLE thread = nullptr;
+    std::thread plain;
+    if (c.kernel_thread) {
+      thread = CreateThread(nullptr, 0, ReadClockThenSignal, &reader, 0, nullptr);
+    } else {
+      plain = std::thread(ReadClockThenSignal, &reader);
+    }
+    EXPECT_EQ(WaitForSingleObject(reader.done, INFINITE), WAIT_OBJECT_0);
+    const uint64_t moved = InstalledNullHost().PeekMicroseconds() - start;
+    EXPECT_GE(moved, c.least_moved);
+    EXPECT_LE(moved, c.most_moved);
+    if (thread != nullptr) {
+      EXPECT_EQ(WaitForSingleObject(thread, INFINITE), WAIT_OBJECT_0);
+      CloseHandle(thread);
+    }
+    if (plain.joinable()) plain.join();
+    CloseHandle(reader.done);
   }
 }
 

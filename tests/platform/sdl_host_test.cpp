@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -10,6 +11,8 @@
 #include "platform/win32/dinput.h"
 #include "platform/win32/mmsystem.h"
 #include "platform/win32/user.h"
+#include "platform/win32/winsock.h"
+#include "tests/support/network/loopback_peer.h"
 
 namespace {
 
@@ -276,6 +279,54 @@ TEST(SdlWindowTest, InjectedEventsAndAVirtualPadReachTheWindowAndTheInputDevices
   SdlDetachVirtualPad(pad);
   DestroyWindow(window);
   UnregisterClassA("SdlTestWindow", nullptr);
+  InstallHost(nullptr);
+}
+
+// Socket events reach the SDL host's windows through the stand-in's own
+// queue, as on the null host.
+std::vector<LPARAM> socket_events;
+LRESULT SocketEventProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_USER + 0x105) socket_events.push_back(lparam);
+  return DefWindowProcA(window, message, wparam, lparam);
+}
+
+TEST(SdlWindowTest, ASocketsFdReadReachesAWindowProcedureOnTheMainThread) {
+  InstallHost(std::make_unique<SdlHost>(SdlHostOptions{}));
+  CurrentHost().Clock().SetGameThread();
+  WNDCLASSA window_class{};
+  window_class.lpfnWndProc = SocketEventProc;
+  window_class.lpszClassName = "SdlSocketWindow";
+  ASSERT_NE(RegisterClassA(&window_class), 0);
+  HWND window = CreateWindowExA(0, "SdlSocketWindow", "", 0, 0, 0, 0, 0, HWND_MESSAGE(), nullptr,
+                                nullptr, nullptr);
+  ASSERT_NE(window, nullptr);
+  WSADATA data;
+  ASSERT_EQ(WSAStartup(0x0101, &data), 0);
+  const SOCKET listener = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = inet_addr("127.0.0.1");
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+  ASSERT_EQ(listen(listener, SOMAXCONN), 0);
+  int length = sizeof(address);
+  ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  LoopbackPeer peer;
+  ASSERT_TRUE(peer.Connect(ntohs(address.sin_port), 5000));
+  const SOCKET s = accept(listener, reinterpret_cast<sockaddr*>(&address), &length);
+  ASSERT_NE(s, INVALID_SOCKET);
+  ASSERT_EQ(WSAAsyncSelect(s, window, WM_USER + 0x105, FD_READ), 0);
+  ASSERT_TRUE(peer.Write("hi", 2));
+
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (socket_events.empty() && std::chrono::steady_clock::now() < deadline) {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    std::this_thread::yield();
+  }
+  EXPECT_EQ(socket_events, std::vector<LPARAM>{FD_READ});
+  EXPECT_EQ(WSACleanup(), 0);
+  DestroyWindow(window);
+  UnregisterClassA("SdlSocketWindow", nullptr);
   InstallHost(nullptr);
 }
 

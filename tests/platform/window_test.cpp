@@ -135,6 +135,52 @@ TEST_F(WindowStandInTest, HostCloseBecomesCloseAndDestroy) {
   EXPECT_FALSE(IsWindow(window_));
 }
 
+// A message-only window (parent HWND_MESSAGE) takes its messages through its
+// thread's queue like any window, but is never shown and never becomes the
+// host's window, even when it is the first window made.
+TEST(MessageOnlyWindowTest, TakesMessagesButIsNeitherShownNorTheHostsWindow) {
+  WNDCLASSA window_class{};
+  window_class.lpfnWndProc = RecordingProc;
+  window_class.lpszClassName = "MessageOnlyTest";
+  ASSERT_NE(RegisterClassA(&window_class), 0);
+  std::vector<UINT> messages;
+  g_messages = &messages;
+  NullHost& host = static_cast<NullHost&>(CurrentHost());
+  host.Video().SetTitle("before");
+  HWND network = CreateWindowExA(0, "MessageOnlyTest", "network", WS_VISIBLE, 0, 0, 64, 64,
+                                 HWND_MESSAGE(), nullptr, nullptr, nullptr);
+  ASSERT_NE(network, nullptr);
+  EXPECT_EQ(messages, std::vector<UINT>{WM_CREATE});
+  EXPECT_FALSE(IsWindowVisible(network));
+  EXPECT_FALSE(ShowWindow(network, SW_SHOW));
+  EXPECT_FALSE(IsWindowVisible(network));
+  EXPECT_NE(GetForegroundWindow(), network);
+  EXPECT_EQ(host.Title(), "before");
+
+  // The next ordinary window is the host's window.
+  HWND main = CreateWindowExA(0, "MessageOnlyTest", "main", WS_CAPTION | WS_VISIBLE, 0, 0, 64,
+                              64, nullptr, nullptr, nullptr, nullptr);
+  EXPECT_EQ(GetForegroundWindow(), main);
+  EXPECT_EQ(host.Title(), "main");
+
+  messages.clear();
+  PostMessageA(network, WM_USER + 5, 0, 0);
+  MSG message;
+  while (PeekMessageA(&message, network, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+  EXPECT_EQ(messages, std::vector<UINT>{WM_USER + 5});  // and no WM_PAINT
+
+  DestroyWindow(main);
+  DestroyWindow(network);
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+  }
+  g_messages = nullptr;
+  UnregisterClassA("MessageOnlyTest", nullptr);
+  // Child windows are not emulated.
+  EXPECT_DEATH(CreateWindowExA(0, "MessageOnlyTest", "", 0, 0, 0, 8, 8,
+                               reinterpret_cast<HWND>(0x10000), nullptr, nullptr, nullptr),
+               "CreateWindowExA: parent 65536 is not emulated");
+}
+
 TEST(KeyCodeTest, KeyStatesPairTheCodesAndShareTheModifiers) {
   uint8_t dik[256] = {};
   dik[0x2C] = 0x80;  // Z

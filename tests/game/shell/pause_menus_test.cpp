@@ -237,8 +237,14 @@ TEST_F(PauseMenusTest, GameOverLastsExactly180FramesThenFadesInTheTitle) {
       ASSERT_EQ(game_status, kStatusGameOver) << frame;
       ASSERT_EQ(game_over_counter, frame);
     }
-    ASSERT_EQ(Draws(), (std::vector<Draw>{{0, 0, back_screen_img, 1},
-                                          {192, 150, game_over_img, 1}}))
+    // The field behind the message (the title reset's map: chip 0 on both
+    // layers), then the frame and the message.
+    const std::vector<Draw> draws = Draws();
+    ASSERT_EQ(draws.size(), 17u * 13u * 2u + 2u) << frame;
+    for (size_t k = 0; k + 2 < draws.size(); ++k)
+      ASSERT_EQ(draws[k].handle, BRIMAL_map_chip_field01[0]) << frame;
+    ASSERT_EQ(std::vector<Draw>(draws.end() - 2, draws.end()),
+              (std::vector<Draw>{{0, 0, back_screen_img, 1}, {192, 150, game_over_img, 1}}))
         << frame;
   }
   EXPECT_EQ(game_status, kStatusTitle);
