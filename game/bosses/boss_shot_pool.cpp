@@ -23,13 +23,7 @@ constexpr Unit kDirectionUnits[8] = {{0.0f, -1.0f}, {1.0f, -1.0f}, {1.0f, 0.0f},
 void hurt_player(int32_t i, player_data& p) {
   p.hit_counter = 1;
   if (guard_is_up(p)) boss_shot_power[i] = boss_shot_power[i] / 2;
-  const int32_t rest = boss_shot_power[i] - p.hp;
-  p.hp -= boss_shot_power[i];
-  if (rest <= 0) {
-    boss_shot_state[i] = 0;
-  } else {
-    boss_shot_power[i] = rest;
-  }
+  power_exchange(boss_shot_power[i], boss_shot_state[i], p.hp);
 }
 
 // One player a frame at most, the lowest-numbered one that can be hurt.

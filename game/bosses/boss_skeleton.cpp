@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "game/areas/area_table.h"
 #include "game/areas/areas.h"
 #include "game/bosses/bosses.h"
 #include "game/scenes/scenes.h"
@@ -35,9 +36,6 @@ constexpr int32_t kDiagonalWalker = 0;
 constexpr int32_t kSideStepper = 1;
 constexpr int32_t kBlockedPathSceneWord = 104 - 100;
 constexpr int32_t kSideStepperScene = 108;
-
-// The area of each boss row, in row order.
-constexpr int32_t kBossRowAreas[kBossRowCount] = {2, 3, 6, 7, 8, 9, 11, 12, 13};
 
 // ---- Target choice -------------------------------------------------------------------
 
@@ -98,9 +96,9 @@ void run_defeat_sequence() {
 
 // The row the current floor's loader copied, so the save keeps the boss beaten.
 void mark_boss_row_beaten() {
-  for (int32_t row = 0; row < kBossRowCount; ++row) {
-    if (kBossRowAreas[row] == present_map_number) boss_data_rows[row].active = 0;
-  }
+  if (present_map_number < 0 || present_map_number >= kAreaCount) return;
+  const int32_t row = area_table[present_map_number].boss_row;
+  if (row >= 0 && row < kBossRowCount) boss_data_rows[row].active = 0;
 }
 
 void switch_to_defeated() {
