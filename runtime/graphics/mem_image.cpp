@@ -396,6 +396,18 @@ const DDPIXELFORMAT* GetStandardDDPixelFormat(int32_t kind, int32_t alpha_flag,
   return index < 0 ? nullptr : &Standard().pixel_formats[index];
 }
 
+namespace {
+
+// Writes `count` pixels of the byte pattern at `pattern` (one pixel's size).
+template <typename Word>
+void FillPattern(uint8_t* row, int32_t count, const uint8_t* pattern) {
+  Word word;
+  std::memcpy(&word, pattern, sizeof(word));
+  for (int32_t x = 0; x < count; ++x) std::memcpy(row + x * sizeof(word), &word, sizeof(word));
+}
+
+}  // namespace
+
 void FillMemImage(MEMIMG* image, const RECT* rect, uint32_t value) {
   if (!ImageUsable(image)) return;
   const int bytes = image->format->bytes_per_pixel;
@@ -407,9 +419,19 @@ void FillMemImage(MEMIMG* image, const RECT* rect, uint32_t value) {
     right = rect->right < image->width ? rect->right : image->width;
     bottom = rect->bottom < image->height ? rect->bottom : image->height;
   }
+  if (left >= right) return;
+  // The pixel's bytes once, then whole rows of that pattern.
+  uint8_t pattern[4];
+  WritePixelBytes(pattern, bytes, value);
   for (int32_t y = top; y < bottom; ++y) {
-    uint8_t* row = image->pixels + int64_t{y} * image->pitch;
-    for (int32_t x = left; x < right; ++x) WritePixelBytes(row + x * bytes, bytes, value);
+    uint8_t* row = image->pixels + int64_t{y} * image->pitch + int64_t{left} * bytes;
+    if (bytes == 1) {
+      std::memset(row, pattern[0], static_cast<size_t>(right - left));
+    } else if (bytes == 2) {
+      FillPattern<uint16_t>(row, right - left, pattern);
+    } else {
+      FillPattern<uint32_t>(row, right - left, pattern);
+    }
   }
 }
 

@@ -10,7 +10,8 @@
 // saves of those frames with the digests of the files saved when the golden
 // hashes were written (<run>.frames: XXH3-64 of each file's bytes), so a
 // change of the frame hash's function shows that the pictures stayed the
-// same. Both change only when the test runs with --update-golden, which
+// same. Each hash is also checked to be XXH3-64 of its saved picture's RGB
+// bytes. Both change only when the test runs with --update-golden, which
 // writes them anew from this run:
 //   build/test/tests/app/whole_program_tests --update-golden
 #include <gtest/gtest.h>
@@ -30,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include <png.h>
 #include <xxhash.h>
 
 #include "tools/sample_data/sample_data.h"
@@ -130,6 +132,23 @@ class WholeProgramTest : public ::testing::Test {
     return text;
   }
 
+  // XXH3-64 of the 8-bit RGB bytes of the picture in the PNG file the run
+  // saved of `frame`, as 16 hex digits; empty when it cannot be read.
+  static std::string SavedFramePictureHash(const ScriptedRun& run, int32_t frame) {
+    char name[32];
+    std::snprintf(name, sizeof(name), "frame_%06d.png", static_cast<int>(frame));
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, (FramesFolder(run) / name).c_str())) return "";
+    image.format = PNG_FORMAT_RGB;
+    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return "";
+    char text[17];
+    std::snprintf(text, sizeof(text), "%016llx",
+                  static_cast<unsigned long long>(XXH3_64bits(rgb.data(), rgb.size())));
+    return text;
+  }
+
   // Compares the chosen frames of one kind (`extension`: "hashes" or
   // "frames") with its golden file, or writes that file anew.
   static void CompareWithGoldenFile(const ScriptedRun& run, const char* extension,
@@ -169,6 +188,8 @@ class WholeProgramTest : public ::testing::Test {
     for (int32_t frame : run.checked_frames) {
       digests[frame] = SavedFrameDigest(run, frame);
       ASSERT_FALSE(digests[frame].empty()) << "frame " << frame << " was not saved";
+      EXPECT_EQ(SavedFramePictureHash(run, frame), hashes.at(frame))
+          << "frame " << frame << ": the hash is not that of the saved picture";
     }
     CompareWithGoldenFile(run, "hashes", "Frame hashes", hashes);
     CompareWithGoldenFile(run, "frames", "XXH3-64 of the saved PNG file of each frame", digests);
