@@ -1,6 +1,7 @@
 #include "platform/null/null_host.h"
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -12,7 +13,9 @@
 #include <set>
 #include <stdexcept>
 
+#if defined(__x86_64__)
 #include <immintrin.h>
+#endif
 #include <xxhash.h>
 
 #include "platform/host/window_image.h"
@@ -151,11 +154,12 @@ HostPadState PadStateFromBits(uint32_t bits) {
 
 namespace {
 
-// The R, G, B bytes of `count` XRGB pixels into `bytes`, four pixels at a
-// time as three little-endian words: R0 G0 B0 R1 | G1 B1 R2 G2 | B2 R3 G3 B3.
+// The R, G, B bytes of `count` XRGB pixels into `bytes`; where the machine
+// keeps its low byte first, four pixels at a time as three words: R0 G0 B0 R1
+// | G1 B1 R2 G2 | B2 R3 G3 B3.
 void PackRgb(const uint32_t* xrgb, size_t count, uint8_t* bytes) {
   size_t i = 0;
-  for (; i + 4 <= count; i += 4) {
+  for (; std::endian::native == std::endian::little && i + 4 <= count; i += 4) {
     // Each pixel as the word 0x00BBGGRR: its bytes R, G, B, 0 in memory.
     uint32_t p[4];
     for (int k = 0; k < 4; ++k) p[k] = __builtin_bswap32(xrgb[i + k]) >> 8;
@@ -169,6 +173,8 @@ void PackRgb(const uint32_t* xrgb, size_t count, uint8_t* bytes) {
   }
 }
 
+#if defined(__x86_64__)
+#define BRIMAL_PACK_WITH_SHUFFLE 1
 // The same with one byte shuffle per four pixels, where the processor has it.
 // Each store writes four bytes past the twelve it fills: `bytes` has room for
 // them.
@@ -182,11 +188,21 @@ __attribute__((target("ssse3"))) void PackRgbShuffled(const uint32_t* xrgb, size
   }
   PackRgb(xrgb + i, count - i, bytes + i * 3);
 }
+#endif
+
+// The packing this processor does best.
+using PackFunction = void (*)(const uint32_t*, size_t, uint8_t*);
+PackFunction ChoosePack() {
+#ifdef BRIMAL_PACK_WITH_SHUFFLE
+  if (__builtin_cpu_supports("ssse3")) return PackRgbShuffled;
+#endif
+  return PackRgb;
+}
 
 }  // namespace
 
 uint64_t FrameHash(const uint32_t* xrgb, int width, int height) {
-  static const bool shuffle = __builtin_cpu_supports("ssse3");
+  static const PackFunction pack = ChoosePack();
   const size_t count = static_cast<size_t>(std::max(width, 0)) * std::max(height, 0);
   XXH3_state_t* state = XXH3_createState();
   if (state == nullptr) throw std::bad_alloc();
@@ -196,7 +212,7 @@ uint64_t FrameHash(const uint32_t* xrgb, int width, int height) {
   uint8_t bytes[kBlock * 3 + 4];
   for (size_t start = 0; start < count; start += kBlock) {
     const size_t n = std::min(kBlock, count - start);
-    (shuffle ? PackRgbShuffled : PackRgb)(xrgb + start, n, bytes);
+    pack(xrgb + start, n, bytes);
     XXH3_64bits_update(state, bytes, n * 3);
   }
   const uint64_t hash = XXH3_64bits_digest(state);
