@@ -8,8 +8,13 @@
 // end it otherwise).
 //
 // The hashes of chosen frames are compared with the golden files in
-// tests/fixtures/whole_program. They change only when the test runs with
-// --update-golden, which writes them anew from this run:
+// tests/fixtures/whole_program (<run>.hashes), and the PNG files the program
+// saves of those frames with the digests of the files saved when the golden
+// hashes were written (<run>.frames: XXH3-64 of each file's bytes), so a
+// change of the frame hash's function shows that the pictures stayed the
+// same. Each hash is also checked to be XXH3-64 of its saved picture's RGB
+// bytes. Both change only when the test runs with --update-golden, which
+// writes them anew from this run:
 //   build/test/tests/app/whole_program_tests --update-golden
 #include <gtest/gtest.h>
 #include <spawn.h>
@@ -27,6 +32,9 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <png.h>
+#include <xxhash.h>
 
 #include "tests/app/data_set_copy.h"
 #include "tools/sample_data/sample_data.h"
@@ -87,18 +95,30 @@ class WholeProgramTest : public ::testing::Test {
     folder_ = nullptr;
   }
 
+  // The folder the program saves the checked frames of `run` in.
+  static fs::path FramesFolder(const ScriptedRun& run) {
+    return *folder_ / (std::string(run.name) + "-frames");
+  }
+
   // Runs the program with `run`'s script over `data_set` (by default the
   // generated set); returns its exit status (-1 when it did not exit
-  // normally) and fills `hashes` from its hash file.
+  // normally) and fills `hashes` from its hash file. The checked frames are
+  // saved as PNG files in FramesFolder(run).
   static int RunProgram(const ScriptedRun& run, std::map<int32_t, std::string>* hashes,
                         const fs::path& data_set = fs::path()) {
     const fs::path script = *folder_ / (std::string(run.name) + ".input");
     const fs::path hash_file = *folder_ / (std::string(run.name) + ".hashes");
     std::ofstream(script) << run.script;
+    std::string frame_list;
+    for (int32_t frame : run.checked_frames) {
+      frame_list += (frame_list.empty() ? "" : ",") + std::to_string(frame);
+    }
     std::vector<std::string> args = {BRIMAL_PROGRAM, "--host=null",
                                      "--data=" + (data_set.empty() ? *folder_ / "data-set" : data_set).string(),
                                      "--input=" + script.string(),
-                                     "--frame-hashes=" + hash_file.string()};
+                                     "--frame-hashes=" + hash_file.string(),
+                                     "--save-frames=" + FramesFolder(run).string(),
+                                     "--frame-list=" + frame_list};
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
@@ -115,15 +135,49 @@ class WholeProgramTest : public ::testing::Test {
     return WEXITSTATUS(status);
   }
 
-  // Compares the chosen frames with the golden file, or writes it anew.
-  static void CompareWithGolden(const ScriptedRun& run, const std::map<int32_t, std::string>& hashes) {
-    const fs::path golden = fs::path(BRIMAL_GOLDEN_DIR) / (std::string(run.name) + ".hashes");
+  // XXH3-64 of the bytes of the PNG file the run saved of `frame`, as 16
+  // hex digits; empty when the file cannot be read.
+  static std::string SavedFrameDigest(const ScriptedRun& run, int32_t frame) {
+    char name[32];
+    std::snprintf(name, sizeof(name), "frame_%06d.png", static_cast<int>(frame));
+    std::ifstream in(FramesFolder(run) / name, std::ios::binary);
+    if (!in) return "";
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    char text[17];
+    std::snprintf(text, sizeof(text), "%016llx",
+                  static_cast<unsigned long long>(XXH3_64bits(bytes.data(), bytes.size())));
+    return text;
+  }
+
+  // XXH3-64 of the 8-bit RGB bytes of the picture in the PNG file the run
+  // saved of `frame`, as 16 hex digits; empty when it cannot be read.
+  static std::string SavedFramePictureHash(const ScriptedRun& run, int32_t frame) {
+    char name[32];
+    std::snprintf(name, sizeof(name), "frame_%06d.png", static_cast<int>(frame));
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, (FramesFolder(run) / name).c_str())) return "";
+    image.format = PNG_FORMAT_RGB;
+    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return "";
+    char text[17];
+    std::snprintf(text, sizeof(text), "%016llx",
+                  static_cast<unsigned long long>(XXH3_64bits(rgb.data(), rgb.size())));
+    return text;
+  }
+
+  // Compares the chosen frames of one kind (`extension`: "hashes" or
+  // "frames") with its golden file, or writes that file anew.
+  static void CompareWithGoldenFile(const ScriptedRun& run, const char* extension,
+                                    const char* what,
+                                    const std::map<int32_t, std::string>& values) {
+    const fs::path golden = fs::path(BRIMAL_GOLDEN_DIR) / (std::string(run.name) + "." + extension);
     if (UpdateGolden) {
       std::ofstream out(golden);
-      out << "# Frame hashes of the whole-program run \"" << run.name
+      out << "# " << what << " of the whole-program run \"" << run.name
           << "\"; written by whole_program_tests --update-golden.\n";
-      for (int32_t frame : run.checked_frames) out << frame << ' ' << hashes.at(frame) << '\n';
-      std::printf("golden hashes written to %s\n", golden.c_str());
+      for (int32_t frame : run.checked_frames) out << frame << ' ' << values.at(frame) << '\n';
+      std::printf("golden values written to %s\n", golden.c_str());
       return;
     }
     std::ifstream in(golden);
@@ -134,14 +188,28 @@ class WholeProgramTest : public ::testing::Test {
       if (line.empty() || line[0] == '#') continue;
       std::istringstream fields(line);
       int32_t frame = 0;
-      std::string hash;
-      fields >> frame >> hash;
-      expected[frame] = hash;
+      std::string value;
+      fields >> frame >> value;
+      expected[frame] = value;
     }
     for (int32_t frame : run.checked_frames) {
       ASSERT_EQ(expected.count(frame), 1u) << "frame " << frame << " is not in " << golden;
-      EXPECT_EQ(hashes.at(frame), expected.at(frame)) << "frame " << frame;
+      EXPECT_EQ(values.at(frame), expected.at(frame)) << "frame " << frame << " in " << golden;
     }
+  }
+
+  // Compares the chosen frames' hashes and saved PNG files with the golden
+  // files, or writes them anew.
+  static void CompareWithGolden(const ScriptedRun& run, const std::map<int32_t, std::string>& hashes) {
+    std::map<int32_t, std::string> digests;
+    for (int32_t frame : run.checked_frames) {
+      digests[frame] = SavedFrameDigest(run, frame);
+      ASSERT_FALSE(digests[frame].empty()) << "frame " << frame << " was not saved";
+      EXPECT_EQ(SavedFramePictureHash(run, frame), hashes.at(frame))
+          << "frame " << frame << ": the hash is not that of the saved picture";
+    }
+    CompareWithGoldenFile(run, "hashes", "Frame hashes", hashes);
+    CompareWithGoldenFile(run, "frames", "XXH3-64 of the saved PNG file of each frame", digests);
   }
 
   static fs::path* folder_;
