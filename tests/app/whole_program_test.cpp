@@ -60,18 +60,27 @@ const ScriptedRun kNewGame = {"new_game",
                       "160 key=44\n164 key=\n200 key=44\n204 key=\n280 key=1\n",
                       280,
                       {1, 99, 110, 140, 170, 210, 280}};
-// The first character chosen at 240: the game starts in the house.
-const ScriptedRun kFirstCharacter = {"first_character",
-                             "160 key=44\n164 key=\n200 key=44\n204 key=\n240 key=44\n244 key=\n"
-                             "320 key=1\n",
-                             320,
-                             {210, 260, 320}};
+// The first character chosen at 240: the opening scene plays over the
+// house's floor, hurried by the fast-forward button (button 4, key S = 31)
+// held from 244 to 420; play begins near frame 392 and fades in until 455.
+const ScriptedRun kFirstFloor = {"first_floor",
+                         "160 key=44\n164 key=\n200 key=44\n204 key=\n240 key=44\n244 key=31\n"
+                         "420 key=\n480 key=1\n",
+                         480,
+                         {210, 260, 380, 440, 470, 480}};
 // CONTINUE, then the first slot.
 const ScriptedRun kContinue = {"continue_at_save_point",
                        "100 key=208\n104 key=\n130 key=44\n134 key=\n170 key=44\n174 key=\n"
                        "260 key=1\n",
                        260,
                        {150, 200, 260}};
+// CONTINUE, then the first slot, on the field02 floor with the save-point
+// figure: play from frame 171, faded in by 215.
+const ScriptedRun kContinueAtFigure = {"continue",
+                               "100 key=208\n104 key=\n130 key=44\n134 key=\n170 key=44\n174 key=\n"
+                               "320 key=1\n",
+                               320,
+                               {150, 200, 220, 231, 235, 244, 250, 305, 320}};
 const ScriptedRun kConfig = {"config",
                      "100 key=208\n104 key=\n130 key=208\n134 key=\n160 key=44\n164 key=\n"
                      "220 key=1\n",
@@ -242,13 +251,17 @@ TEST_F(WholeProgramTest, ConfigurationScreenFromTheTitle) {
   CompareWithGolden(kConfig, h);
 }
 
-// Choosing the first character starts play on the house's floor, read from
-// the set's level files; nothing of the field is drawn yet.
+// Choosing the first character starts the house's floor, read from the
+// set's level files: its map chips show behind the opening scene and then in
+// play.
 TEST_F(WholeProgramTest, NewGameLoadsTheFirstFloor) {
   std::map<int32_t, std::string> h;
-  ASSERT_EQ(RunProgram(kFirstCharacter, &h), 0) << "the run ends with 0 on Escape";
-  ASSERT_EQ(h.rbegin()->first, kFirstCharacter.escape_frame);
-  EXPECT_NE(h[260], h[210]) << "play follows the character choice";
+  ASSERT_EQ(RunProgram(kFirstFloor, &h), 0) << "the run ends with 0 on Escape";
+  ASSERT_EQ(h.rbegin()->first, kFirstFloor.escape_frame);
+  EXPECT_NE(h[260], h[210]) << "the floor follows the character choice";
+  EXPECT_NE(h[440], h[380]) << "play follows the opening's page";
+  EXPECT_EQ(h[480], h[470]) << "nothing moves on the floor once it has faded in";
+  CompareWithGolden(kFirstFloor, h);
 }
 
 // A 6216-byte save slot: one player of the first character, every item row
@@ -285,6 +298,25 @@ TEST_F(WholeProgramTest, ContinueLoadsTheSavedFloor) {
   ASSERT_EQ(RunProgram(kContinue, &h, copy), 0);
   ASSERT_EQ(h.rbegin()->first, kContinue.escape_frame);
   EXPECT_NE(h[200], h[150]) << "play follows the load menu";
+}
+
+// A copy of the set with a slot on field02's save floor: the save-point
+// figure changes its cell every 15 frames of play, and only then.
+TEST_F(WholeProgramTest, ContinueShowsTheSaveFigure) {
+  const fs::path copy = *folder_ / "figure-set";
+  std::string error;
+  ASSERT_TRUE(CopyDataSet(*folder_ / "data-set", copy, &error)) << error;
+  ASSERT_TRUE(WriteSaveSlot(copy, 0, SlotImage(5, 1), &error)) << error;
+  std::map<int32_t, std::string> h;
+  ASSERT_EQ(RunProgram(kContinueAtFigure, &h, copy), 0);
+  ASSERT_EQ(h.rbegin()->first, kContinueAtFigure.escape_frame);
+  EXPECT_NE(h[220], h[200]) << "play fades in";
+  EXPECT_NE(h[235], h[220]) << "the figure's next cell";
+  EXPECT_NE(h[250], h[235]) << "the figure's next cell";
+  EXPECT_NE(h[320], h[305]) << "the figure's next cell";
+  EXPECT_EQ(h[244], h[231]) << "one cell for 15 frames";
+  EXPECT_EQ(h[305], h[250]) << "four cells in 60 frames";
+  CompareWithGolden(kContinueAtFigure, h);
 }
 
 // The copy helper: a row of a copied level file changes and nothing else;
