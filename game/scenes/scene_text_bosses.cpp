@@ -49,7 +49,7 @@ const scene_page_text scene110_both_text[10] = {
 };
 
 const scene_page_text scene111_pelune_text[6] = {
-    {{"静かに！　図書館では、お静かに願いますぞ。", nullptr, nullptr}},
+    {{"しーっ！　図書館では、お静かに願いますぞ。", nullptr, nullptr}},
     {{"ご、ごめんなさい。",
       "魔物たちがさわぐわけを、調べに来たの。",
       nullptr}},
