@@ -12,7 +12,9 @@
 # added all its sources.
 function(brimal_cp932 target)
   if(BRIMAL_FUZZ)
-    cmake_language(DEFER CALL brimal_cp932_copies ${target})
+    # A deferred call reads its arguments when it runs: the name is put in
+    # as text now.
+    cmake_language(EVAL CODE "cmake_language(DEFER CALL brimal_cp932_copies [[${target}]])")
   else()
     target_compile_options(${target} PRIVATE -finput-charset=UTF-8 -fexec-charset=CP932)
   endif()

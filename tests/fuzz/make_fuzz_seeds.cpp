@@ -6,8 +6,8 @@
 //
 // FOLDER/sample-data receives the sample data set; FOLDER/<target>/ the
 // seeds of each target (the target's name without "fuzz_"). Of each kind of
-// sample file only the smallest few are taken, so a fuzzer starts from small
-// inputs.
+// sample file only the smallest few (of at most 64 KB) are taken, so a fuzzer
+// starts from small inputs.
 #include <lame/lame.h>
 
 #include <algorithm>
@@ -31,8 +31,9 @@ using image_files::Picture;
 
 namespace {
 
-// Sample files of one kind taken as seeds.
+// Sample files of one kind taken as seeds, and the largest taken.
 constexpr size_t kSamplesPerKind = 8;
+constexpr uintmax_t kMaxSampleBytes = 64 * 1024;
 
 fs::path out_folder;
 
@@ -57,7 +58,8 @@ std::vector<fs::path> SmallestSamples(const fs::path& sample, const std::string&
                                       size_t count) {
   std::vector<fs::path> files;
   for (const auto& entry : fs::recursive_directory_iterator(sample)) {
-    if (entry.is_regular_file() && entry.path().extension() == extension) {
+    if (entry.is_regular_file() && entry.path().extension() == extension &&
+        entry.file_size() <= kMaxSampleBytes) {
       files.push_back(entry.path());
     }
   }
