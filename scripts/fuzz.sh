@@ -36,18 +36,22 @@ launcher=()
 if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
-cmake -S . -B "$build" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DCMAKE_C_FLAGS_DEBUG="-g -O1" \
-  -DBRIMAL_FUZZ=ON -DBRIMAL_TESTS=OFF "${launcher[@]}" >/dev/null
-# The machine is shared: at most four compile jobs.
-cmake --build "$build" -j "${BRIMAL_BUILD_JOBS:-4}" --target "fuzz_$target" make_fuzz_seeds
-
 seeds=$build/fuzz-seeds
-if [ ! -f "$seeds/stamp" ] || [ "$build/tests/fuzz/make_fuzz_seeds" -nt "$seeds/stamp" ]; then
-  rm -rf "$seeds"
-  "$build/tests/fuzz/make_fuzz_seeds" "$seeds"
-  touch "$seeds/stamp"
-fi
+mkdir -p "$build"
+# Several targets may be fuzzed at once: one of them builds at a time.
+(
+  flock 9
+  cmake -S . -B "$build" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DCMAKE_C_FLAGS_DEBUG="-g -O1" \
+    -DBRIMAL_FUZZ=ON -DBRIMAL_TESTS=OFF "${launcher[@]}" >/dev/null
+  # The machine is shared: at most four compile jobs.
+  cmake --build "$build" -j "${BRIMAL_BUILD_JOBS:-4}" --target "fuzz_$target" make_fuzz_seeds
+  if [ ! -f "$seeds/stamp" ] || [ "$build/tests/fuzz/make_fuzz_seeds" -nt "$seeds/stamp" ]; then
+    rm -rf "$seeds"
+    "$build/tests/fuzz/make_fuzz_seeds" "$seeds"
+    touch "$seeds/stamp"
+  fi
+) 9>"$build/fuzz-build.lock"
 # Absolute paths: the targets work in a scratch folder of their own.
 corpus=$PWD/$build/corpus/$target
 findings=$PWD/$build/findings/$target

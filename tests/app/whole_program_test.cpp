@@ -71,14 +71,27 @@ class WholeProgramTest : public ::testing::Test {
     folder_ = nullptr;
   }
 
-  // Runs the program with `run`'s script; returns its exit status (-1 when
-  // it did not exit normally) and fills `hashes` from its hash file.
-  static int RunProgram(const ScriptedRun& run, std::map<int32_t, std::string>* hashes) {
+  // A copy of the generated set, named `name`, for a run that needs its own
+  // files; `change` edits it.
+  template <typename Change>
+  static std::string EditedCopy(const std::string& name, Change change) {
+    const fs::path copy = *folder_ / name;
+    fs::copy(*folder_ / "data-set", copy, fs::copy_options::recursive);
+    change(copy);
+    return copy.string();
+  }
+
+  // Runs the program with `run`'s script over the data set `data` (the
+  // generated one by default); returns its exit status (-1 when it did not
+  // exit normally) and fills `hashes` from its hash file.
+  static int RunProgram(const ScriptedRun& run, std::map<int32_t, std::string>* hashes,
+                        std::string data = "") {
+    if (data.empty()) data = (*folder_ / "data-set").string();
     const fs::path script = *folder_ / (std::string(run.name) + ".input");
     const fs::path hash_file = *folder_ / (std::string(run.name) + ".hashes");
     std::ofstream(script) << run.script;
     std::vector<std::string> args = {BRIMAL_PROGRAM, "--host=null",
-                                     "--data=" + (*folder_ / "data-set").string(),
+                                     "--data=" + data,
                                      "--input=" + script.string(),
                                      "--frame-hashes=" + hash_file.string()};
     std::vector<char*> argv;
@@ -154,6 +167,22 @@ TEST_F(WholeProgramTest, ConfigurationScreenFromTheTitle) {
   EXPECT_NE(h[140], h[110]) << "the third row lit";
   EXPECT_NE(h[180], h[140]) << "configuration screen";
   CompareWithGolden(kConfig, h);
+}
+
+// A sound effect whose WAV has an empty data chunk with more chunks behind
+// it (once a heap overflow at start-up, when the effects are loaded): the
+// game starts, plays its title with the effect silent, shows the frames it
+// always shows and ends with 0.
+TEST_F(WholeProgramTest, ASoundEffectThatDecodesToNothingLeavesTheGameAsItIs) {
+  const std::string data = EditedCopy("empty-effect", [](const fs::path& copy) {
+    fs::copy_file(fs::path(BRIMAL_BAD_INPUT_DIR) / "wav-empty-data-chunk.wav",
+                  copy / "data" / "se" / "se_title_cursor.wav",
+                  fs::copy_options::overwrite_existing);
+  });
+  std::map<int32_t, std::string> h;
+  ASSERT_EQ(RunProgram(kNewGame, &h, data), 0);
+  ASSERT_EQ(h.rbegin()->first, kNewGame.escape_frame);
+  CompareWithGolden(kNewGame, h);
 }
 
 }  // namespace

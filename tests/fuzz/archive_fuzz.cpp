@@ -52,7 +52,7 @@ void CheckEntryReads(Read read, Seek seek, Tell tell) {
     const size_t want = std::min<size_t>(sizeof(chunk), whole.size() - at);
     const size_t got = read(chunk, want);
     FUZZ_CHECK(got == want);
-    FUZZ_CHECK(std::memcmp(chunk, whole.data() + at, got) == 0);
+    FUZZ_CHECK(got == 0 || std::memcmp(chunk, whole.data() + at, got) == 0);
   }
   seek(-1, 2);
   read(chunk, 4);
