@@ -108,7 +108,7 @@ bool ReadCodebook(SetupReader& in, int64_t& dimensions) {
     in.Read(32);
     const int64_t value_bits = in.Read(4) + 1;
     in.Read(1);
-    // The decoder divides by the dimension for a lattice table.
+    // A lattice table's size is the dimension-th root of the entries.
     if (lookup == 1 && dimensions == 0) return false;
     const int64_t values =
         lookup == 1 ? LatticeValues(entries, dimensions) : entries * dimensions;

@@ -483,6 +483,22 @@ TEST(BadInput, AnOggSetupHeaderThatDividesByZeroIsRefusedAtOpen) {
     MemorySource source(good);
     EXPECT_EQ(CheckOggVorbisSetupHeaders(source.get()), 0) << channels;
   }
+
+  // Every link of a chained file is checked, the later ones too.
+  const Bytes good = EncodeOgg(ChordSamples(5000, 2, 22050), 2, 22050);
+  struct Chain {
+    const char* name;
+    std::vector<const Bytes*> links;
+    int result;
+  };
+  for (const Chain& chain : {Chain{"good then good", {&good, &good}, 0},
+                             Chain{"good then bad", {&good, &file}, -1},
+                             Chain{"bad then good", {&file, &good}, -1}}) {
+    Bytes chained;
+    for (const Bytes* link : chain.links) chained.insert(chained.end(), link->begin(), link->end());
+    MemorySource source(chained);
+    EXPECT_EQ(CheckOggVorbisSetupHeaders(source.get()), chain.result) << chain.name;
+  }
 }
 
 }  // namespace
