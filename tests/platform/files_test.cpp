@@ -877,30 +877,54 @@ TEST(DebugOutputTest, TextReachesTheInstalledSinkUnchanged) {
 // ---- Arguments that are not emulated ------------------------------------------------
 
 // Death tests run again in a child process: they use a file that always
-// exists rather than a temporary folder the child would leave behind.
+// exists rather than a temporary folder the child would leave behind. Every
+// build aborts, with the call and the refused value in the message.
 TEST(FileArgumentsTest, ArgumentsThatAreNotEmulatedFailLoudly) {
-  const char* kAlways = "/proc/self/exe";
-  int dummy = 0;
-  EXPECT_DEBUG_DEATH(CreateFileA(kAlways, GENERIC_READ, 0, &dummy, OPEN_EXISTING, 0, nullptr),
-                     "security");
-  EXPECT_DEBUG_DEATH(CreateFileA(kAlways, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0x40000000u,
-                                 nullptr),
-                     "flags");
-  EXPECT_DEBUG_DEATH(CreateFileA(kAlways, 0x10000000u, 0, nullptr, OPEN_EXISTING, 0, nullptr),
-                     "access");
-  EXPECT_DEBUG_DEATH(CreateFileA(kAlways, GENERIC_READ, 4, nullptr, OPEN_EXISTING, 0, nullptr),
-                     "share");
-  EXPECT_DEBUG_DEATH(CreateFileA(kAlways, GENERIC_READ, 0, nullptr, 9, 0, nullptr),
-                     "disposition");
-  HANDLE file = Open(kAlways);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE);
-  char buffer[1];
-  DWORD got;
-  EXPECT_DEBUG_DEATH(ReadFile(file, buffer, 1, &got, &dummy), "overlapped");
-  EXPECT_DEBUG_DEATH(SetFilePointer(file, 0, nullptr, 7), "move method");
-  EXPECT_DEBUG_DEATH(FindClose(file), "FindClose");
-  EXPECT_DEBUG_DEATH(WaitForSingleObject(file, 0), "waited");
-  CloseHandle(file);
+  static const char* const kAlways = "/proc/self/exe";
+  static int dummy = 0;
+  struct Case {
+    const char* label;
+    void (*call)();
+    const char* message;
+  };
+  const Case cases[] = {
+      {"security", [] { CreateFileA(kAlways, GENERIC_READ, 0, &dummy, OPEN_EXISTING, 0, nullptr); },
+       "CreateFileA: file security attributes are not emulated \\(got 0x"},
+      {"flags",
+       [] { CreateFileA(kAlways, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0x40000000u, nullptr); },
+       "CreateFileA: file flags .* \\(got 1073741824 = 0x40000000\\)"},
+      {"access", [] { CreateFileA(kAlways, 0x10000000u, 0, nullptr, OPEN_EXISTING, 0, nullptr); },
+       "CreateFileA: access .* \\(got 268435456 = 0x10000000\\)"},
+      {"share", [] { CreateFileA(kAlways, GENERIC_READ, 4, nullptr, OPEN_EXISTING, 0, nullptr); },
+       "CreateFileA: share modes .* \\(got 4\\)"},
+      {"disposition", [] { CreateFileA(kAlways, GENERIC_READ, 0, nullptr, 9, 0, nullptr); },
+       "CreateFileA: unknown creation disposition \\(got 9\\)"},
+      {"overlapped",
+       [] {
+         char buffer[1];
+         DWORD got;
+         ReadFile(Open(kAlways), buffer, 1, &got, &dummy);
+       },
+       "ReadFile: overlapped reads are not emulated"},
+      {"move method", [] { SetFilePointer(Open(kAlways), 0, nullptr, 7); },
+       "SetFilePointer: unknown move method \\(got 7\\)"},
+      {"FindClose of a file", [] { FindClose(Open(kAlways)); },
+       "FindClose: FindClose takes a folder search handle"},
+      {"waiting for a file", [] { WaitForSingleObject(Open(kAlways), 0); },
+       "WaitForSingleObject: only events and threads can be waited for"},
+      {"reading a folder search",
+       [] {
+         char buffer[1];
+         DWORD got;
+         WIN32_FIND_DATAA data;
+         ReadFile(FindFirstFileA("/proc/self/*", &data), buffer, 1, &got, nullptr);
+       },
+       "ReadFile: not a file handle"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    EXPECT_DEATH(c.call(), c.message);
+  }
 }
 
 }  // namespace
