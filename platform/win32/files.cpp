@@ -450,6 +450,32 @@ std::shared_ptr<OpenFile> FindFile(HANDLE file, const char* call) {
   return open;
 }
 
+// ---- Test seam ------------------------------------------------------------------
+
+struct FileCallSeam {
+  std::mutex mutex;
+  FileCallHook hook = nullptr;
+  void* context = nullptr;
+};
+
+FileCallSeam& Seam() {
+  static auto* seam = new FileCallSeam;
+  return *seam;
+}
+
+// Whether the installed hook lets `call` through.
+bool FileCallAllowed(const char* call) {
+  FileCallHook hook;
+  void* context;
+  {
+    FileCallSeam& seam = Seam();
+    std::lock_guard<std::mutex> lock(seam.mutex);
+    hook = seam.hook;
+    context = seam.context;
+  }
+  return hook == nullptr || hook(context, call);
+}
+
 // ---- Folder searches ------------------------------------------------------------
 
 struct FolderSearch : HandleObject {
@@ -528,6 +554,7 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytes_to_write, LPDWORD bytes_
   if (bytes_written != nullptr) *bytes_written = 0;
   std::shared_ptr<OpenFile> open = FindFile(file, "WriteFile");
   if (!open || !(open->access & GENERIC_WRITE)) return FALSE;
+  if (!FileCallAllowed("WriteFile")) return FALSE;
   if (bytes_to_write == 0) return TRUE;
   if (buffer == nullptr) return FALSE;
   const int64_t written = PosixWrite(open->descriptor, buffer, bytes_to_write);
@@ -576,6 +603,43 @@ BOOL DeleteFileA(LPCSTR path) {
   }
   if (IsOpen(location.info)) return FALSE;  // no handle shares deletion
   return PosixRemoveFileAt(location.folder.get(), location.name) ? TRUE : FALSE;
+}
+
+BOOL FlushFileBuffers(HANDLE file) {
+  std::shared_ptr<OpenFile> open = FindFile(file, "FlushFileBuffers");
+  if (!open || !(open->access & GENERIC_WRITE)) return FALSE;
+  if (!FileCallAllowed("FlushFileBuffers")) return FALSE;
+  return PosixSyncFile(open->descriptor) ? TRUE : FALSE;
+}
+
+BOOL MoveFileExA(LPCSTR existing, LPCSTR new_name, DWORD flags) {
+  RequireEmulated((flags & ~(MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) == 0,
+                  "MoveFileExA", "flags not emulated", flags);
+  Location from, to;
+  if (!Locate(existing, &from) || !from.exists || from.info.directory || from.trailing_separator) {
+    return FALSE;
+  }
+  if (!Locate(new_name, &to) || to.name == "." || to.trailing_separator) return FALSE;
+  if (to.exists) {
+    const bool same = to.info.device == from.info.device && to.info.inode == from.info.inode;
+    if (to.info.directory || (flags & MOVEFILE_REPLACE_EXISTING) == 0 || same) return FALSE;
+    if (IsOpen(to.info)) return FALSE;
+  }
+  if (IsOpen(from.info)) return FALSE;
+  if (!FileCallAllowed("MoveFileExA")) return FALSE;
+  if (!PosixRenameAt(from.folder.get(), from.name, to.folder.get(), to.name)) return FALSE;
+  if ((flags & MOVEFILE_WRITE_THROUGH) != 0) {
+    // Both folders' lists of names: the new name in one, the old one gone
+    // from the other.
+    PosixEntryInfo to_folder, from_folder;
+    const bool one_folder = PosixInfoOf(to.folder.get(), &to_folder) &&
+                            PosixInfoOf(from.folder.get(), &from_folder) &&
+                            to_folder.device == from_folder.device &&
+                            to_folder.inode == from_folder.inode;
+    if (!PosixSyncFolder(to.folder.get())) return FALSE;
+    if (!one_folder && !PosixSyncFolder(from.folder.get())) return FALSE;
+  }
+  return TRUE;
 }
 
 DWORD GetFileAttributesA(LPCSTR path) {
@@ -658,6 +722,13 @@ BOOL FindClose(HANDLE search) {
   RequireEmulated(closed || !FindHandle(search), "FindClose", "FindClose takes a folder search handle",
                   search);
   return closed ? TRUE : FALSE;
+}
+
+void SetFileCallHook(FileCallHook hook, void* context) {
+  FileCallSeam& seam = Seam();
+  std::lock_guard<std::mutex> lock(seam.mutex);
+  seam.hook = hook;
+  seam.context = context;
 }
 
 // ---- Folders --------------------------------------------------------------------------

@@ -48,6 +48,13 @@ const ScriptedRun kNewGame = {"new_game",
                       "160 key=44\n164 key=\n200 key=44\n204 key=\n280 key=1\n",
                       280,
                       {1, 99, 110, 140, 170, 210, 280}};
+// Z on START, on one player and on the first character: the new game starts
+// and play is entered (the first floor shows nothing yet).
+const ScriptedRun kStartGame = {"start_game",
+                        "100 key=44\n104 key=\n130 key=44\n134 key=\n160 key=44\n164 key=\n"
+                        "240 key=1\n",
+                        240,
+                        {99, 120, 150, 165, 240}};
 const ScriptedRun kConfig = {"config",
                      "100 key=208\n104 key=\n130 key=208\n134 key=\n160 key=44\n164 key=\n"
                      "220 key=1\n",
@@ -71,14 +78,28 @@ class WholeProgramTest : public ::testing::Test {
     folder_ = nullptr;
   }
 
-  // Runs the program with `run`'s script; returns its exit status (-1 when
-  // it did not exit normally) and fills `hashes` from its hash file.
-  static int RunProgram(const ScriptedRun& run, std::map<int32_t, std::string>* hashes) {
-    const fs::path script = *folder_ / (std::string(run.name) + ".input");
-    const fs::path hash_file = *folder_ / (std::string(run.name) + ".hashes");
+  // A copy of the generated set, named `name`, changed by `edit` (which gets
+  // the copy's folder): the one way a run gets a set of its own.
+  template <typename Edit>
+  static fs::path EditedDataSet(const std::string& name, Edit edit) {
+    const fs::path copy = *folder_ / name;
+    fs::remove_all(copy);
+    fs::copy(*folder_ / "data-set", copy, fs::copy_options::recursive);
+    edit(copy);
+    return copy;
+  }
+
+  // Runs the program with `run`'s script on `data` (the generated set when
+  // empty); returns its exit status (-1 when it did not exit normally) and
+  // fills `hashes` from its hash file.
+  static int RunProgram(const ScriptedRun& run, std::map<int32_t, std::string>* hashes,
+                        const fs::path& data = {}) {
+    const std::string label = std::string(run.name) + (data.empty() ? "" : "-" + data.filename().string());
+    const fs::path script = *folder_ / (label + ".input");
+    const fs::path hash_file = *folder_ / (label + ".hashes");
     std::ofstream(script) << run.script;
     std::vector<std::string> args = {BRIMAL_PROGRAM, "--host=null",
-                                     "--data=" + (*folder_ / "data-set").string(),
+                                     "--data=" + (data.empty() ? *folder_ / "data-set" : data).string(),
                                      "--input=" + script.string(),
                                      "--frame-hashes=" + hash_file.string()};
     std::vector<char*> argv;
@@ -144,6 +165,27 @@ TEST_F(WholeProgramTest, NewGameThroughPlayerCountAndCharacterChoice) {
   EXPECT_NE(h[170], h[99]) << "player count screen";
   EXPECT_NE(h[210], h[170]) << "character choice screen";
   CompareWithGolden(kNewGame, h);
+}
+
+// Without "config_data.dat" and "pad.dat" every action keeps its own button
+// and player 1 the keyboard: the same keys start the same game, frame for
+// frame.
+TEST_F(WholeProgramTest, ANewGameStartsWithTheSettingsFilesRemoved) {
+  std::map<int32_t, std::string> with_files;
+  ASSERT_EQ(RunProgram(kStartGame, &with_files), 0);
+  ASSERT_EQ(with_files.rbegin()->first, kStartGame.escape_frame);
+  EXPECT_NE(with_files[120], with_files[99]) << "player count screen";
+  EXPECT_NE(with_files[150], with_files[120]) << "character choice screen";
+  EXPECT_NE(with_files[165], with_files[150]) << "the character is taken and play entered";
+  CompareWithGolden(kStartGame, with_files);
+
+  const fs::path bare = EditedDataSet("no-settings", [](const fs::path& set) {
+    fs::remove(set / "config_data.dat");
+    fs::remove(set / "pad.dat");
+  });
+  std::map<int32_t, std::string> without_files;
+  ASSERT_EQ(RunProgram(kStartGame, &without_files, bare), 0);
+  EXPECT_EQ(without_files, with_files);
 }
 
 TEST_F(WholeProgramTest, ConfigurationScreenFromTheTitle) {
