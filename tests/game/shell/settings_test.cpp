@@ -169,6 +169,7 @@ TEST_F(SettingsTest, AnySettingsFilesGiveAPlayableAssignment) {
     const char* label;
     const char* config;  // null: no file
     const char* pad;
+    const char* config_fixture = nullptr;  // a file of tests/fixtures/bad_input instead
   };
   const Case cases[] = {
       {"missing", nullptr, nullptr},
@@ -178,6 +179,8 @@ TEST_F(SettingsTest, AnySettingsFilesGiveAPlayableAssignment) {
       {"negative numbers", "-1\n-2\n-2147483648\n-99999999999\n", "-1\n-5\n"},
       {"letters", "Z\nX\nC\nA\nS\n", "keyboard\npad\n"},
       {"at sign at once", "@\n", "0\n0\n0\n0\n"},
+      {"the largest int, a file that once overflowed the screen", nullptr, nullptr,
+       "config-data-largest-int.dat"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -190,6 +193,10 @@ TEST_F(SettingsTest, AnySettingsFilesGiveAPlayableAssignment) {
     std::filesystem::remove("config_data.dat");
     std::filesystem::remove("pad.dat");
     if (c.config != nullptr) ScratchFolder::Write("config_data.dat", c.config);
+    if (c.config_fixture != nullptr) {
+      std::filesystem::copy_file(std::string(BRIMAL_BAD_INPUT_DIR) + "/" + c.config_fixture,
+                                 "config_data.dat");
+    }
     if (c.pad != nullptr) ScratchFolder::Write("pad.dat", c.pad);
     load_settings();
 

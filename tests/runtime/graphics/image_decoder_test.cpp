@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -752,9 +754,17 @@ TEST(ImageDecoderTest, TinyFilesAnnouncingHugePicturesAreRefusedWithoutReserving
          return Changed(b, JpegFrameHeader(b) + 5, {0x0F, 0xA0, 0x0F, 0xA0});
        }},
   };
-  for (const DamagedCase& c : cases) {
+  std::vector<DamagedCase> all(std::begin(cases), std::end(cases));
+  // A file that once made the loader ask for 1.6 GB.
+  all.push_back({"dds announcing 1.6 GB", [] {
+                   std::ifstream in(BRIMAL_BAD_INPUT_DIR "/dds-announces-1.6-gb.dds",
+                                    std::ios::binary);
+                   return Bytes(std::istreambuf_iterator<char>(in), {});
+                 }});
+  for (const DamagedCase& c : all) {
     SCOPED_TRACE(c.name);
     const Bytes file = c.make();
+    ASSERT_FALSE(file.empty());
     ASSERT_LT(file.size(), 2000u);
     ResetTrackedPeakBytes();
     const int64_t before = TrackedTotalBytes();
