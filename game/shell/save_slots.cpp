@@ -195,7 +195,6 @@ save_data slot_from_game_state() {
   return slot;
 }
 
-
 // The save points of the floors a game is saved on, where a restored party
 // starts; any other floor leaves the positions as they are.
 struct StartPoint {

@@ -115,7 +115,8 @@ void read_pad_file() {
 
 // The 20 button numbers and the revival stock, one "%d\n" line each.
 bool write_config_file() {
-  char text[(kSettingsPlayers * kSettingsActions + 1) * 12];
+  // Room for 21 lines of the longest int and the NUL.
+  char text[(kSettingsPlayers * kSettingsActions + 1) * 12 + 1];
   size_t length = 0;
   auto add_line = [&](int32_t value) {
     length += static_cast<size_t>(

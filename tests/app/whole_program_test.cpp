@@ -94,7 +94,11 @@ class WholeProgramTest : public ::testing::Test {
   // fills `hashes` from its hash file.
   static int RunProgram(const ScriptedRun& run, std::map<int32_t, std::string>* hashes,
                         const fs::path& data = {}) {
-    const std::string label = std::string(run.name) + (data.empty() ? "" : "-" + data.filename().string());
+    std::string label = run.name;
+    if (!data.empty()) {
+      label += '-';
+      label += data.filename().string();
+    }
     const fs::path script = *folder_ / (label + ".input");
     const fs::path hash_file = *folder_ / (label + ".hashes");
     std::ofstream(script) << run.script;
