@@ -6,6 +6,7 @@
 // compared with what the software cache draws, and the ring of cells.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -14,6 +15,7 @@
 
 #include "d3d_test_support.h"
 #include "runtime/graphics/d3d_draw.h"
+#include "runtime/graphics/ddraw_screen.h"
 #include "runtime/graphics/font.h"
 #include "runtime/graphics/font_draw.h"
 #include "runtime/graphics/glyph_cache.h"
@@ -339,6 +341,41 @@ TEST_F(FontTextureTest, BrightnessAndDrawAreaApplyToTextureText) {
     EXPECT_TRUE(ink.rgb == 0xFF80FF || ink.rgb == 0x0000FF) << std::hex << ink.rgb;
   }
   EXPECT_EQ(DrawBrightness, 0xFF80FFu);
+}
+
+// In the subtractive blend the text is drawn adding between two white boxes
+// that invert the string's rectangle; the blend is as it was afterwards.
+TEST_F(FontTextureTest, SubtractedTextIsDrawnAddingBetweenTwoInversions) {
+  FakeFonts().glyphs['A'] = FakeGlyph{{"##"}, 0, 2, 3};
+  const int32_t font = Font(16, 0, -1, true);
+  ChangeBlendMode(3, 128);
+  device().Clear();
+  EXPECT_EQ(RenderTextWithFont(10, 20, "A", GetScreenColorValue(255, 0, 0), font, 0, 0), 0);
+  FlushCurrentD3DBatch();
+  const auto draws = device().RecordsOf("DrawPrimitive");
+  ASSERT_EQ(draws.size(), 3u);
+  const DWORD kinds[3] = {D3DVertexFormatTable[0].fvf, D3DVertexFormatTable[1].fvf,
+                          D3DVertexFormatTable[0].fvf};
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(draws[i].args[1], kinds[i]) << i;
+  // Each box: from the string's left to the draw area's right, the font's
+  // size and 3 more high.
+  for (int i : {0, 2}) {
+    const int stride = VertexStride(kinds[i]);
+    float left = 1e9f, right = -1e9f, top = 1e9f, bottom = -1e9f;
+    for (int v = 0; v < static_cast<int>(draws[i].vertices.size()) / stride; ++v) {
+      left = std::min(left, draws[i].VertexFloat(v, 0, stride));
+      right = std::max(right, draws[i].VertexFloat(v, 0, stride));
+      top = std::min(top, draws[i].VertexFloat(v, 1, stride));
+      bottom = std::max(bottom, draws[i].VertexFloat(v, 1, stride));
+    }
+    EXPECT_FLOAT_EQ(left, 10.0f) << i;
+    EXPECT_FLOAT_EQ(right, 640.0f) << i;
+    EXPECT_FLOAT_EQ(top, 20.0f) << i;
+    EXPECT_FLOAT_EQ(bottom, 39.0f) << i;
+  }
+  EXPECT_EQ(BlendMode, 3);
+  EXPECT_EQ(BlendParam, 128);
+  ChangeBlendMode(0, 0);
 }
 
 // Sixteen cells of a large font: the seventeenth character takes the
