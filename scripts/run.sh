@@ -10,7 +10,9 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
 build=build/release
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRIMAL_TESTS=OFF
+# The same configuration as the test command's optimised build, which tests
+# this program; only the game is built here.
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRIMAL_SANITIZE=OFF
 cmake --build "$build" --target brimal
 
 args=("$@")

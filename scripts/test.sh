@@ -1,15 +1,23 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything with AddressSanitizer and
-# UndefinedBehaviorSanitizer, and runs every test.
+# Installs what is missing, then builds and runs every test twice: in the
+# sanitizer build (AddressSanitizer and UndefinedBehaviorSanitizer) and in the
+# optimised build that the run command makes (Release: optimised, NDEBUG, no
+# sanitizers), so the program people run is the program tested.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 
-build=build/test
-cmake -S . -B "$build" -G Ninja \
-  -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
-  -DBRIMAL_SANITIZE=ON -DBRIMAL_TESTS=ON
-cmake --build "$build"
 jobs=$(nproc 2>/dev/null || echo 2)
-ctest --test-dir "$build" --output-on-failure -j "$jobs"
+
+run_suite() {
+  local build=$1
+  shift
+  cmake -S . -B "$build" -G Ninja "$@" -DBRIMAL_TESTS=ON
+  cmake --build "$build"
+  ctest --test-dir "$build" --output-on-failure -j "$jobs"
+}
+
+run_suite build/test -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
+  -DBRIMAL_SANITIZE=ON
+run_suite build/release -DCMAKE_BUILD_TYPE=Release -DBRIMAL_SANITIZE=OFF

@@ -160,6 +160,9 @@ int WinMain() {
   load_sounds();
   load_item_data();
   reset_game();
+  // What the settings files leave out keeps the values in force: at start-up,
+  // the defaults.
+  set_default_settings();
   load_settings();
 
   main_loop();

@@ -1,5 +1,6 @@
 // The three save slots: their files, filling a slot from the game state and
 // restoring it, the load menu and the save menus.
+#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include "game/areas/area_table.h"
 #include "game/areas/areas.h"
 #include "game/shell/menu_common.h"
+#include "game/shell/settings_table.h"
 #include "game/shell/shell.h"
 #include "game/world/world.h"
 #include "runtime/core/api.h"
@@ -62,6 +64,64 @@ bool slot_is_playable(const save_data& slot) {
   return true;
 }
 
+// Item kinds that raise what a slot holds: the life-up adds a revival
+// without limit; a floor crystal raises the taker's level.
+constexpr int32_t kLifeUpKind = 9;
+constexpr int32_t kFirstFloorCrystalKind = 21;
+constexpr int32_t kLastFloorCrystalKind = 29;
+// Attack, vitality and intelligence stop growing at 20; hp_max is vitality
+// times a crystal's factor, at most 40.
+constexpr int32_t kStatisticReach = 20;
+constexpr int32_t kHpMaxReach = kStatisticReach * 40;
+// Agility grows by 0.2 while below 4.0.
+constexpr float kAgilityBaseReach = 4.2f;
+constexpr int32_t kSpellStockReach = 9;
+
+// The highest revival stock and level a game on these item tables can reach:
+// the configured stock and every life-up taken; level 1, each boss's crystal
+// and every floor crystal.
+struct SlotReach {
+  int32_t revive_stock;
+  int32_t level;
+};
+
+SlotReach slot_reach() {
+  SlotReach reach{kReviveStockMax, 1 + kBossRowCount};
+  for_each_item_row([&reach](int32_t, int32_t, const item_data& item) {
+    if (item.kind == kLifeUpKind) reach.revive_stock += 1;
+    if (item.kind >= kFirstFloorCrystalKind && item.kind <= kLastFloorCrystalKind) reach.level += 1;
+  });
+  return reach;
+}
+
+void clamp_word(int32_t& value, int32_t low, int32_t high) {
+  value = std::clamp(value, low, high);
+}
+
+// Brings every number of a playable slot into the range play can reach, so
+// nothing read from the file indexes or sizes anything beyond what the game
+// draws and counts. Story, item and boss flags are only ever compared, and
+// stay as they are.
+void clamp_slot_values(save_data& slot) {
+  const SlotReach reach = slot_reach();
+  clamp_word(slot.revive_stock, 0, reach.revive_stock);
+  for (save_player_data& record : slot.players) {
+    clamp_word(record.alive, 0, 1);
+    clamp_word(record.level, 0, reach.level);
+    clamp_word(record.hp_max, 0, kHpMaxReach);
+    clamp_word(record.hp, 0, record.hp_max);
+    float agility = std::bit_cast<float>(record.agility_base);
+    if (!(agility >= 0.0f)) agility = 0.0f;  // negative or not a number
+    if (agility > kAgilityBaseReach) agility = kAgilityBaseReach;
+    record.agility_base = std::bit_cast<int32_t>(agility);
+    clamp_word(record.attack_base, 0, kStatisticReach);
+    clamp_word(record.vitality_base, 0, kStatisticReach);
+    clamp_word(record.intelligence_base, 0, kStatisticReach);
+    clamp_word(record.spell1_stock, 0, kSpellStockReach);
+    clamp_word(record.spell2_stock, 0, kSpellStockReach);
+  }
+}
+
 void read_slot(int32_t k) {
   save_data image{};
   bool whole = false;
@@ -70,6 +130,7 @@ void read_slot(int32_t k) {
     std::fclose(file);
   }
   if (!whole || (image.used != 0 && !slot_is_playable(image))) image = save_data{};
+  if (image.used != 0) clamp_slot_values(image);
   save_slots[k] = image;
 }
 
@@ -101,19 +162,6 @@ save_data slot_from_game_state() {
     saved.spell2_stock = record.spell2_stock;
   }
   return slot;
-}
-
-// Writes the whole image to the temporary file and renames it over the slot
-// file, so a failed write never leaves a cut slot behind.
-bool write_slot_file(int32_t k, const save_data& slot) {
-  std::FILE* file = std::fopen(kSlotTempPaths[k], "wb");
-  if (file == nullptr) return false;
-  bool written = std::fwrite(&slot, sizeof slot, 1, file) == 1;
-  written = std::fflush(file) == 0 && written;
-  written = std::fclose(file) == 0 && written;
-  if (written) written = std::rename(kSlotTempPaths[k], kSlotPaths[k]) == 0;
-  if (!written) std::remove(kSlotTempPaths[k]);
-  return written;
 }
 
 // The save points of the floors a game is saved on, where a restored party
@@ -214,7 +262,7 @@ void read_save_slots() {
 
 int32_t write_save_slot(int32_t k) {
   const save_data slot = slot_from_game_state();
-  if (!write_slot_file(k, slot)) {
+  if (!write_file_safely(kSlotPaths[k], kSlotTempPaths[k], &slot, sizeof slot)) {
     ApiPrintToScreen("ファイル書き込みエラー\n");
     return 0;
   }

@@ -1,11 +1,13 @@
 // The settings files "config_data.dat" and "pad.dat", and the button
 // configuration screen that edits and writes the first.
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "game/shell/menu_common.h"
+#include "game/shell/settings_table.h"
 #include "game/shell/shell.h"
 #include "game/world/world.h"
 #include "runtime/core/api.h"
@@ -40,13 +42,15 @@ bool read_line(std::FILE* file, Line& line) {
 
 bool is_separator(char c) { return c == ' ' || c == ','; }
 
-// The line's first token (blanks and commas separate) as a decimal number
-// that stops at the first non-digit; a token without leading digits gives 0.
-// False when the line has no token.
-bool first_token_value(const Line& line, int32_t& value) {
+// Puts the line's first token (blanks and commas separate), read as a
+// decimal number that stops at the first non-digit, into `field` when it is
+// 0 to `max`. A token without leading digits, or a number outside the range,
+// gives `fallback` instead, so every action keeps a button the game can
+// read. A line without a token leaves the field as it is.
+void take_setting(const Line& line, int32_t max, int32_t fallback, int32_t& field) {
   const char* start = line;
   while (is_separator(*start)) ++start;
-  if (*start == '\0') return false;
+  if (*start == '\0') return;
   char token[sizeof(Line)];
   size_t length = 0;
   while (start[length] != '\0' && !is_separator(start[length])) {
@@ -54,69 +58,75 @@ bool first_token_value(const Line& line, int32_t& value) {
     ++length;
   }
   token[length] = '\0';
-  const long number = std::strtol(token, nullptr, 10);
-  if (number > INT32_MAX) {
-    value = INT32_MAX;
-  } else if (number < INT32_MIN) {
-    value = INT32_MIN;
-  } else {
-    value = static_cast<int32_t>(number);
-  }
-  return true;
+  char* digits_end = nullptr;
+  errno = 0;
+  const long number = std::strtol(token, &digits_end, 10);
+  const bool is_number = digits_end != token && errno == 0;
+  field = is_number && number >= 0 && number <= max ? static_cast<int32_t>(number) : fallback;
 }
 
 // Button numbers of the four players, then the revival stock. A line opening
-// with '@' ends the button lines; the next line is the revival stock. A
-// missing file or line keeps the values in force.
+// with '@' ends the button lines (the buttons after it keep their values);
+// the next line is the revival stock. A missing file or line gives the
+// defaults of what it would have held.
 void read_config_file() {
   std::FILE* file = std::fopen(kConfigPath, "r");
-  if (file == nullptr) return;
-  Line line;
-  bool at_end = false;
+  bool at_end = file == nullptr;
   bool stopped = false;
-  for (int32_t p = 0; p < 4 && !at_end && !stopped; ++p) {
-    for (int32_t a = 0; a < 5; ++a) {
-      if (!read_line(file, line)) {
-        at_end = true;
-        break;
+  Line line;
+  for (int32_t p = 0; p < kSettingsPlayers && !stopped; ++p) {
+    for (int32_t a = 0; a < kSettingsActions; ++a) {
+      const int32_t fallback = default_action_buttons[p][a];
+      int32_t& button = player[p].action_button[a];
+      if (!at_end && !read_line(file, line)) at_end = true;
+      if (at_end) {
+        button = fallback;
+        continue;
       }
       if (line[0] == '@') {
         stopped = true;
         break;
       }
-      first_token_value(line, player[p].action_button[a]);
+      take_setting(line, kButtonNumberMax, fallback, button);
     }
   }
-  if (!at_end && read_line(file, line)) first_token_value(line, revive_stock);
-  std::fclose(file);
+  if (!at_end && read_line(file, line)) {
+    take_setting(line, kReviveStockMax, default_revive_stock, revive_stock);
+  } else {
+    revive_stock = default_revive_stock;
+  }
+  if (file != nullptr) std::fclose(file);
 }
 
 void read_pad_file() {
   std::FILE* file = std::fopen(kPadPath, "r");
-  if (file == nullptr) return;
+  bool at_end = file == nullptr;
   Line line;
-  for (int32_t p = 0; p < 4; ++p) {
-    if (!read_line(file, line)) break;
-    first_token_value(line, pad_device[p]);
-  }
-  std::fclose(file);
-}
-
-bool write_config_file() {
-  std::FILE* file = std::fopen(kConfigTempPath, "w");
-  if (file == nullptr) return false;
-  bool written = true;
-  for (const player_data& record : player) {
-    for (const int32_t button : record.action_button) {
-      written = std::fprintf(file, "%d\n", button) > 0 && written;
+  for (int32_t p = 0; p < kSettingsPlayers; ++p) {
+    if (!at_end && !read_line(file, line)) at_end = true;
+    if (at_end) {
+      pad_device[p] = default_pad_devices[p];
+    } else {
+      take_setting(line, kPadDeviceMax, default_pad_devices[p], pad_device[p]);
     }
   }
-  written = std::fprintf(file, "%d\n", revive_stock) > 0 && written;
-  written = std::fflush(file) == 0 && written;
-  written = std::fclose(file) == 0 && written;
-  if (written) written = std::rename(kConfigTempPath, kConfigPath) == 0;
-  if (!written) std::remove(kConfigTempPath);
-  return written;
+  if (file != nullptr) std::fclose(file);
+}
+
+// The 20 button numbers and the revival stock, one "%d\n" line each.
+bool write_config_file() {
+  // Room for 21 lines of the longest int and the NUL.
+  char text[(kSettingsPlayers * kSettingsActions + 1) * 12 + 1];
+  size_t length = 0;
+  auto add_line = [&](int32_t value) {
+    length += static_cast<size_t>(
+        std::snprintf(text + length, sizeof text - length, "%d\n", static_cast<int>(value)));
+  };
+  for (const player_data& record : player) {
+    for (const int32_t button : record.action_button) add_line(button);
+  }
+  add_line(revive_stock);
+  return write_file_safely(kConfigPath, kConfigTempPath, text, static_cast<uint32_t>(length));
 }
 
 // ---- Button configuration -------------------------------------------------------------
@@ -195,9 +205,12 @@ void draw_config() {
     const int32_t(&digits)[10] =
         menu_cursor == row ? config_select_number_img : config_select_number_shade_img;
     for (int32_t p = 0; p < 4; ++p) {
-      // Buttons 0 to 7 show as 1 to 8.
-      draw_digit_cell(kButtonColumnsX[p], kConfigRowImages[row - 1].y, digits,
-                      player[p].action_button[row - 1] + 1);
+      // Buttons 0 to 7 show as 1 to 8; a number without a cell is not drawn
+      // (nor counted on: it may be any value the program was given).
+      const int32_t button = player[p].action_button[row - 1];
+      if (button >= -1 && button <= 8) {
+        draw_digit_cell(kButtonColumnsX[p], kConfigRowImages[row - 1].y, digits, button + 1);
+      }
     }
   }
   const int32_t(&digits)[10] =

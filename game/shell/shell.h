@@ -528,16 +528,30 @@ void main_loop();
 // Start-up loading.
 void load_images();
 void load_sounds();
-// Reads "config_data.dat", "pad.dat" and then the three save slots.
+// Puts every action button, the revival stock and every input device at its
+// default (settings_table.h): the values in force before the settings files
+// are first read.
+void set_default_settings();
+// Reads "config_data.dat", "pad.dat" and then the three save slots. A value
+// a file gives outside its range, and a line or file that is missing, takes
+// its default.
 void load_settings();
-// Reads the three slot files into save_slots; a missing, short or
-// out-of-range slot reads as empty (all zero).
+// Reads the three slot files into save_slots. A missing or short slot, or one
+// whose party, area, floor or characters the game cannot take, reads as
+// empty (all zero); the other values are clamped to the ranges play reaches.
 void read_save_slots();
-// Fills slot k (0 to 2) from the game state and writes its file through a
-// temporary file renamed over the old one. 1 when written; 0 when the write
-// failed, which shows an error line and leaves the slot image and the file
-// as they were.
+// Fills slot k (0 to 2) from the game state and writes its file safely
+// (write_file_safely). 1 when written; 0 when the write failed, which shows an
+// error line and leaves the slot image and the file as they were.
 int32_t write_save_slot(int32_t k);
+// Replaces the file `path` with `size` bytes so that a failure, a crash or a
+// power cut at any moment leaves the old file or the new one whole: the bytes
+// go to `temp_path` (a stale one from an earlier crash is overwritten), are
+// flushed to the disk, and the file is renamed over `path`, the rename itself
+// written through to the disk. True when the new file is in place; on failure
+// the temporary file is removed and `path` is as it was.
+bool write_file_safely(const char* path, const char* temp_path, const void* bytes,
+                       uint32_t size);
 // Puts slot k into the game state: party, area and floor, story flags, item
 // and boss flags, the players' statistics and their start positions.
 void restore_save_slot(int32_t k);

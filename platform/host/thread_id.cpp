@@ -1,7 +1,8 @@
 #include "platform/host/thread_id.h"
 
 #include <atomic>
-#include <cassert>
+
+#include "platform/host/not_emulated.h"
 
 namespace {
 
@@ -23,6 +24,7 @@ uint32_t HostThreadId() {
 }
 
 void AdoptHostThreadId(uint32_t id) {
-  assert(current_id == 0 && id != 0 && id != 0xFFFFFFFFu);
+  RequireEmulated(current_id == 0, "AdoptHostThreadId", "the thread has an id already", current_id);
+  RequireEmulated(id != 0 && id != 0xFFFFFFFFu, "AdoptHostThreadId", "not a thread id", id);
   current_id = id;
 }

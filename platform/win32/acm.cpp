@@ -1,11 +1,11 @@
 // The compression-manager stand-in: MPEG audio to PCM with libmpg123, fed one
 // whole frame at a time.
+#include "platform/host/not_emulated.h"
 #include "platform/win32/acm.h"
 
 #include <mpg123.h>
 
 #include <algorithm>
-#include <cassert>
 #include <cstring>
 #include <mutex>
 #include <set>
@@ -138,20 +138,19 @@ bool Drain(AcmStream* stream, ACMSTREAMHEADER* header) {
 }  // namespace
 
 MMRESULT acmMetrics(HACMOBJ object, UINT metric, LPVOID value) {
-  assert(object == nullptr && "acmMetrics: only the whole-system metric is emulated");
+  RequireEmulated(object == nullptr, "acmMetrics", "only whole-system metrics are emulated", object);
   if (value == nullptr) return MMSYSERR_INVALPARAM;
-  if (object != nullptr || metric != ACM_METRIC_MAX_SIZE_FORMAT) return MMSYSERR_NOTSUPPORTED;
+  if (metric != ACM_METRIC_MAX_SIZE_FORMAT) return MMSYSERR_NOTSUPPORTED;
   *static_cast<DWORD*>(value) = sizeof(MPEGLAYER3WAVEFORMAT);
   return MMSYSERR_NOERROR;
 }
 
 MMRESULT acmFormatSuggest(HACMDRIVER driver, LPWAVEFORMATEX source, LPWAVEFORMATEX dest,
                           DWORD dest_size, DWORD flags) {
-  assert(driver == nullptr && "acmFormatSuggest: drivers are not emulated");
+  RequireEmulated(driver == nullptr, "acmFormatSuggest", "drivers are not emulated", driver);
   if (source == nullptr || dest == nullptr || dest_size < sizeof(WAVEFORMATEX)) {
     return MMSYSERR_INVALPARAM;
   }
-  if (driver != nullptr) return MMSYSERR_INVALHANDLE;
   if ((flags & ACM_FORMATSUGGESTF_WFORMATTAG) != 0 && dest->wFormatTag != WAVE_FORMAT_PCM) {
     return ACMERR_NOTPOSSIBLE;
   }
@@ -169,13 +168,13 @@ MMRESULT acmFormatSuggest(HACMDRIVER driver, LPWAVEFORMATEX source, LPWAVEFORMAT
 MMRESULT acmStreamOpen(HACMSTREAM* stream, HACMDRIVER driver, LPWAVEFORMATEX source,
                        LPWAVEFORMATEX dest, LPVOID filter, DWORD_PTR callback,
                        DWORD_PTR instance, DWORD flags) {
-  assert(driver == nullptr && filter == nullptr && callback == 0 &&
-         "acmStreamOpen: drivers, filters and callbacks are not emulated");
+  RequireEmulated(driver == nullptr, "acmStreamOpen", "drivers are not emulated", driver);
+  RequireEmulated(filter == nullptr, "acmStreamOpen", "filters are not emulated", filter);
+  RequireEmulated(callback == 0, "acmStreamOpen", "callbacks are not emulated", callback);
   (void)instance;
   (void)flags;
   if (stream == nullptr || source == nullptr || dest == nullptr) return MMSYSERR_INVALPARAM;
   *stream = nullptr;
-  if (driver != nullptr || filter != nullptr || callback != 0) return MMSYSERR_INVALPARAM;
   if (!ConvertibleSource(source)) return ACMERR_NOTPOSSIBLE;
   if (dest->wFormatTag != WAVE_FORMAT_PCM || dest->nChannels != source->nChannels ||
       dest->nSamplesPerSec != source->nSamplesPerSec || dest->wBitsPerSample != 16 ||

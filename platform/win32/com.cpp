@@ -1,6 +1,6 @@
+#include "platform/host/not_emulated.h"
 #include "platform/win32/com.h"
 
-#include <cassert>
 #include <cstring>
 #include <mutex>
 #include <vector>
@@ -35,8 +35,8 @@ FactoryTable& Table() {
 }  // namespace
 
 HRESULT CoInitialize(LPVOID reserved) {
-  assert(reserved == nullptr);
-  (void)reserved;
+  RequireEmulated(reserved == nullptr, "CoInitialize", "the reserved argument must be null",
+                  reserved);
   return S_OK;
 }
 
@@ -47,8 +47,7 @@ HRESULT CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID 
   (void)context;
   if (object == nullptr) return E_POINTER;
   *object = nullptr;
-  assert(outer == nullptr && "CoCreateInstance: aggregation is not emulated");
-  if (outer != nullptr) return CLASS_E_NOAGGREGATION;
+  RequireEmulated(outer == nullptr, "CoCreateInstance", "aggregation is not emulated", outer);
   ComFactory factory = FindComFactory(clsid);
   if (!factory) return REGDB_E_CLASSNOTREG;
   const HRESULT result = factory(riid, object);

@@ -1,9 +1,9 @@
 // DirectDraw stand-in: objects, surfaces in system memory, clippers and
 // palettes over the display of display.h.
+#include "platform/host/not_emulated.h"
 #include "platform/win32/ddraw.h"
 
 #include <algorithm>
-#include <cassert>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -224,8 +224,9 @@ class Surface : public IDirectDrawSurface7 {
 
   HRESULT Lock(RECT* rect, DDSURFACEDESC2* description, DWORD flags, HANDLE) override {
     DISPLAY_FAULT("IDirectDrawSurface7::Lock");
-    assert((flags & ~(DDLOCK_WAIT | DDLOCK_READONLY | DDLOCK_WRITEONLY | DDLOCK_NOSYSLOCK)) == 0 &&
-           "Lock: flags not emulated");
+    RequireEmulated(
+        (flags & ~(DDLOCK_WAIT | DDLOCK_READONLY | DDLOCK_WRITEONLY | DDLOCK_NOSYSLOCK)) == 0,
+        "IDirectDrawSurface7::Lock", "flags not emulated", flags);
     if (description == nullptr) return DDERR_INVALIDPARAMS;
     if (lost_) return DDERR_SURFACELOST;
     const RECT area = rect != nullptr ? *rect : Whole();
@@ -263,9 +264,9 @@ class Surface : public IDirectDrawSurface7 {
 
   HRESULT BltCore(RECT* dest_rect, IDirectDrawSurface7* source_interface, RECT* source_rect,
                   DWORD flags, DDBLTFX* fx) {
-    assert((flags & ~(DDBLT_ASYNC | DDBLT_COLORFILL | DDBLT_KEYSRC | DDBLT_KEYSRCOVERRIDE |
-                      DDBLT_WAIT | DDBLT_DEPTHFILL)) == 0 &&
-           "Blt: flags not emulated");
+    RequireEmulated((flags & ~(DDBLT_ASYNC | DDBLT_COLORFILL | DDBLT_KEYSRC |
+                               DDBLT_KEYSRCOVERRIDE | DDBLT_WAIT | DDBLT_DEPTHFILL)) == 0,
+                    "IDirectDrawSurface7::Blt", "flags not emulated", flags);
     if (lost_) return DDERR_SURFACELOST;
     const RECT dest = dest_rect != nullptr ? *dest_rect : Whole();
     if (dest.left > dest.right || dest.top > dest.bottom) return DDERR_INVALIDRECT;
@@ -330,8 +331,8 @@ class Surface : public IDirectDrawSurface7 {
   HRESULT BltFast(DWORD x, DWORD y, IDirectDrawSurface7* source_interface, RECT* source_rect,
                   DWORD flags) override {
     DISPLAY_FAULT("IDirectDrawSurface7::BltFast");
-    assert((flags & ~(DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT)) == 0 &&
-           "BltFast: flags not emulated");
+    RequireEmulated((flags & ~(DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT)) == 0,
+                    "IDirectDrawSurface7::BltFast", "flags not emulated", flags);
     if (lost_) return DDERR_SURFACELOST;
     if (clipper_ != nullptr) return DDERR_INVALIDPARAMS;  // BltFast cannot clip
     Surface* source = dynamic_cast<Surface*>(source_interface);
@@ -358,10 +359,12 @@ class Surface : public IDirectDrawSurface7 {
 
   HRESULT Flip(IDirectDrawSurface7* override_surface, DWORD flags) override {
     DISPLAY_FAULT("IDirectDrawSurface7::Flip");
-    assert(override_surface == nullptr && "Flip: no override surface");
-    assert((flags & ~(DDFLIP_WAIT | DDFLIP_NOVSYNC)) == 0 && "Flip: flags not emulated");
+    RequireEmulated(override_surface == nullptr, "IDirectDrawSurface7::Flip",
+                    "override surfaces are not emulated", override_surface);
+    RequireEmulated((flags & ~(DDFLIP_WAIT | DDFLIP_NOVSYNC)) == 0, "IDirectDrawSurface7::Flip",
+                    "flags not emulated", flags);
     std::vector<Surface*> chain = FlipChain();
-    if (!is_primary_ || chain.size() < 2 || override_surface != nullptr) return DDERR_NOTFLIPPABLE;
+    if (!is_primary_ || chain.size() < 2) return DDERR_NOTFLIPPABLE;
     for (Surface* surface : chain) {
       if (surface->lost_) return DDERR_SURFACELOST;
     }
@@ -453,8 +456,8 @@ class Surface : public IDirectDrawSurface7 {
 
   HRESULT SetColorKey(DWORD flags, DDCOLORKEY* key) override {
     DISPLAY_FAULT("IDirectDrawSurface7::SetColorKey");
-    assert(flags == DDCKEY_SRCBLT && "SetColorKey: only the source blit key");
-    if (flags != DDCKEY_SRCBLT) return DDERR_INVALIDPARAMS;
+    RequireEmulated(flags == DDCKEY_SRCBLT, "IDirectDrawSurface7::SetColorKey",
+                    "only the source blit key is emulated", flags);
     has_key_ = key != nullptr;
     if (key != nullptr) key_ = *key;
     return DD_OK;
@@ -796,8 +799,8 @@ class DirectDraw : public IDirectDraw7 {
 
   HRESULT Initialize(GUID* driver) override {
     DISPLAY_FAULT("IDirectDraw7::Initialize");
-    assert(driver == nullptr && "Initialize: only the default display");
-    if (driver != nullptr) return DDERR_INVALIDPARAMS;
+    RequireEmulated(driver == nullptr, "IDirectDraw7::Initialize",
+                    "only the default display is emulated", driver);
     if (initialized_) return DDERR_ALREADYINITIALIZED;
     initialized_ = true;
     return DD_OK;
@@ -808,8 +811,9 @@ class DirectDraw : public IDirectDraw7 {
     if (!initialized_) return DDERR_NOTINITIALIZED;
     const DWORD extras = DDSCL_ALLOWREBOOT | DDSCL_FPUSETUP | DDSCL_MULTITHREADED;
     const DWORD level = flags & ~extras;
-    assert((level == DDSCL_NORMAL || level == (DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN)) &&
-           "SetCooperativeLevel: only normal or exclusive full screen");
+    RequireEmulated(level == DDSCL_NORMAL || level == (DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN),
+                    "IDirectDraw7::SetCooperativeLevel",
+                    "only the normal or the exclusive full-screen level is emulated", flags);
     std::lock_guard<std::mutex> lock(exclusive_mutex);
     if (level == (DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN)) {
       if (window == nullptr || !IsWindow(window)) return DDERR_INVALIDPARAMS;
@@ -965,9 +969,9 @@ class DirectDraw : public IDirectDraw7 {
                         IUnknown* outer) override {
     DISPLAY_FAULT("IDirectDraw7::CreatePalette");
     if (!initialized_) return DDERR_NOTINITIALIZED;
-    assert((flags & DDPCAPS_8BIT) != 0 && "CreatePalette: only 256-colour palettes");
-    if (palette == nullptr || entries == nullptr || outer != nullptr ||
-        (flags & DDPCAPS_8BIT) == 0) {
+    RequireEmulated((flags & DDPCAPS_8BIT) != 0, "IDirectDraw7::CreatePalette",
+                    "only 256-colour palettes are emulated", flags);
+    if (palette == nullptr || entries == nullptr || outer != nullptr) {
       return DDERR_INVALIDPARAMS;
     }
     *palette = new Palette(entries);
@@ -997,8 +1001,8 @@ class DirectDraw : public IDirectDraw7 {
   HRESULT WaitForVerticalBlank(DWORD flags, HANDLE) override {
     DISPLAY_FAULT("IDirectDraw7::WaitForVerticalBlank");
     if (!initialized_) return DDERR_NOTINITIALIZED;
-    assert(flags == DDWAITVB_BLOCKBEGIN && "WaitForVerticalBlank: only DDWAITVB_BLOCKBEGIN");
-    if (flags != DDWAITVB_BLOCKBEGIN) return DDERR_INVALIDPARAMS;
+    RequireEmulated(flags == DDWAITVB_BLOCKBEGIN, "IDirectDraw7::WaitForVerticalBlank",
+                    "only DDWAITVB_BLOCKBEGIN is emulated", flags);
     CurrentHost().Clock().WaitVerticalBlank();
     return DD_OK;
   }

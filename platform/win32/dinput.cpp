@@ -1,9 +1,9 @@
 // The DirectInput stand-in over the host's key and pad tables.
+#include "platform/host/not_emulated.h"
 #include "platform/win32/dinput.h"
 
 #include <algorithm>
 #include <array>
-#include <cassert>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -188,10 +188,9 @@ class Device final : public IDirectInputDevice8 {
       if (header->dwHow != DIPH_DEVICE) return DIERR_INVALIDPARAM;
       return DI_OK;  // no buffered data is kept; the size is accepted
     }
-    if (property != DIPROP_RANGE && property != DIPROP_DEADZONE) {
-      assert(false && "SetProperty: property not emulated");
-      return DIERR_UNSUPPORTED;
-    }
+    RequireEmulated(property == DIPROP_RANGE || property == DIPROP_DEADZONE,
+                    "IDirectInputDevice::SetProperty", "property not emulated",
+                    property);
     if (kind_ != DeviceKind::kPad) return DIERR_UNSUPPORTED;
     int first = 0, last = kAxisCount - 1;
     if (header->dwHow == DIPH_BYOFFSET) {
@@ -334,10 +333,12 @@ class Device final : public IDirectInputDevice8 {
 HRESULT EnumerateDevices(bool initialized, DWORD device_type, LPDIENUMDEVICESCALLBACKA callback,
                          LPVOID context, DWORD flags) {
   if (!initialized) return DIERR_NOTINITIALIZED;
-  assert(device_type == DIDEVTYPE_JOYSTICK && "EnumDevices: only game controllers are emulated");
-  assert((flags & ~DIEDFL_ATTACHEDONLY) == 0 && "EnumDevices: flags not emulated");
+  RequireEmulated(device_type == DIDEVTYPE_JOYSTICK, "IDirectInput::EnumDevices",
+                  "only game controllers are emulated", device_type);
+  RequireEmulated((flags & ~DIEDFL_ATTACHEDONLY) == 0, "IDirectInput::EnumDevices",
+                  "flags not emulated", flags);
   if (callback == nullptr) return DIERR_INVALIDPARAM;
-  if (device_type != DIDEVTYPE_JOYSTICK || !HostInstalled()) return DI_OK;
+  if (!HostInstalled()) return DI_OK;
   for (int pad = 0; pad < InputState::kPadCount; ++pad) {
     if (!CurrentHost().Input().Pad(pad).connected) continue;
     DIDEVICEINSTANCEA instance;

@@ -1,6 +1,6 @@
+#include "platform/host/not_emulated.h"
 #include "platform/win32/dshow.h"
 
-#include <cassert>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -153,8 +153,8 @@ class MultiMediaStream : public IAMMultiMediaStream {
   ULONG Release() override { return refs_.ReleaseImpl(this); }
 
   HRESULT Initialize(STREAM_TYPE type, DWORD, IGraphBuilder* graph) override {
-    assert(type == STREAMTYPE_READ && "Initialize: only reading streams are emulated");
-    if (type != STREAMTYPE_READ) return E_INVALIDARG;
+    RequireEmulated(type == STREAMTYPE_READ, "IAMMultiMediaStream::Initialize",
+                    "only reading streams are emulated", type);
     if (initialized_) return E_FAIL;
     if (graph != nullptr) {
       graph->AddRef();
@@ -172,13 +172,15 @@ class MultiMediaStream : public IAMMultiMediaStream {
     if (!initialized_) return MS_E_NOTINIT;
     if (purpose == nullptr) return E_POINTER;
     if (*purpose == MSPID_PrimaryVideo) {
-      assert(object != nullptr && "AddMediaStream: a video stream renders with DirectDraw");
-      if (object == nullptr) return E_INVALIDARG;
+      RequireEmulated(object != nullptr, "IAMMultiMediaStream::AddMediaStream",
+                      "a video stream renders with DirectDraw", object);
       return S_OK;
     }
     if (*purpose == MSPID_PrimaryAudio) {
-      assert(object == nullptr && (flags & AMMSF_ADDDEFAULTRENDERER) != 0 &&
-             "AddMediaStream: sound only through the default renderer");
+      RequireEmulated(object == nullptr, "IAMMultiMediaStream::AddMediaStream",
+                      "sound only through the default renderer", object);
+      RequireEmulated((flags & AMMSF_ADDDEFAULTRENDERER) != 0, "IAMMultiMediaStream::AddMediaStream",
+                      "sound only through the default renderer", flags);
       return S_OK;
     }
     return E_INVALIDARG;
@@ -186,10 +188,9 @@ class MultiMediaStream : public IAMMultiMediaStream {
 
   // No decoder: a file that exists cannot be read as a movie.
   HRESULT OpenFile(const char16_t* path, DWORD flags) override {
-    assert(flags == 0 && "OpenFile: flags not emulated");
+    RequireEmulated(flags == 0, "IAMMultiMediaStream::OpenFile", "flags not emulated", flags);
     if (path == nullptr) return E_POINTER;
     if (!initialized_) return MS_E_NOTINIT;
-    (void)flags;
     const std::string name = Utf8ToCp932(Utf16ToUtf8(path));
     const DWORD attributes = GetFileAttributesA(name.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
@@ -246,10 +247,9 @@ const ComFactoryRegistration multi_media_stream_factory(
 
 int MultiByteToWideChar(UINT code_page, DWORD flags, LPCSTR text, int length, char16_t* out,
                         int out_size) {
-  assert((code_page == CP_ACP || code_page == 932) && flags == 0 &&
-         "MultiByteToWideChar: only code page 932 without flags");
-  (void)code_page;
-  (void)flags;
+  RequireEmulated(code_page == CP_ACP || code_page == 932, "MultiByteToWideChar",
+                  "only code page 932", code_page);
+  RequireEmulated(flags == 0, "MultiByteToWideChar", "flags not emulated", flags);
   if (text == nullptr || out_size < 0) return 0;
   const size_t bytes = length < 0 ? std::strlen(text) + 1 : static_cast<size_t>(length);
   const std::u16string wide = Utf8ToUtf16(Cp932ToUtf8(std::string_view(text, bytes)));

@@ -1,8 +1,8 @@
 // The DirectSound stand-in and its mixer, over the host's audio output.
+#include "platform/host/not_emulated.h"
 #include "platform/win32/dsound.h"
 
 #include <algorithm>
-#include <cassert>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -142,8 +142,8 @@ class SoundBuffer final : public IDirectSoundBuffer {
 
   HRESULT Lock(DWORD offset, DWORD bytes, LPVOID* region1, DWORD* bytes1, LPVOID* region2,
                DWORD* bytes2, DWORD flags) override {
-    assert(!primary_ && "Lock: the primary buffer cannot be written");
-    if (primary_) return DSERR_PRIOLEVELNEEDED;
+    RequireEmulated(!primary_, "IDirectSoundBuffer::Lock", "the primary buffer cannot be written",
+                    primary_);
     if (region1 == nullptr || bytes1 == nullptr) return DSERR_INVALIDPARAM;
     const DWORD size = static_cast<DWORD>(data_->size());
     if ((flags & DSBLOCK_FROMWRITECURSOR) != 0) GetCurrentPosition(nullptr, &offset);
@@ -306,8 +306,8 @@ class DirectSoundObject final : public IDirectSound {
   ULONG Release() override { return refs_.ReleaseImpl(this); }
 
   HRESULT Initialize(const GUID* device) override {
-    assert(device == nullptr && "DirectSound: only the default device is emulated");
-    if (device != nullptr) return DSERR_INVALIDPARAM;
+    RequireEmulated(device == nullptr, "IDirectSound::Initialize",
+                    "only the default device is emulated", device);
     if (initialized_) return DSERR_ALREADYINITIALIZED;
     initialized_ = true;
     OpenOutput();
@@ -317,7 +317,8 @@ class DirectSoundObject final : public IDirectSound {
   HRESULT SetCooperativeLevel(HWND, DWORD level) override {
     if (!initialized_) return DSERR_UNINITIALIZED;
     if (level < DSSCL_NORMAL || level > DSSCL_WRITEPRIMARY) return DSERR_INVALIDPARAM;
-    assert(level != DSSCL_WRITEPRIMARY && "DirectSound: writing the primary buffer is not emulated");
+    RequireEmulated(level != DSSCL_WRITEPRIMARY, "IDirectSound::SetCooperativeLevel",
+                    "writing the primary buffer is not emulated", level);
     std::lock_guard<std::mutex> lock(state_->mutex);
     state_->level = level;
     return DS_OK;

@@ -14,7 +14,6 @@
 // file cannot be deleted.
 #include <algorithm>
 #include <atomic>
-#include <cassert>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -26,6 +25,7 @@
 
 #include "platform/host/cp932.h"
 #include "platform/win32/file_names.h"
+#include "platform/host/not_emulated.h"
 #include "platform/win32/file_time.h"
 #include "platform/win32/files_posix.h"
 #include "platform/win32/folder_listings.h"
@@ -461,10 +461,38 @@ HANDLE OpenFileAt(LPCSTR path, DWORD access, DWORD share_mode, DWORD disposition
   return AddHandle(std::move(file));
 }
 
-std::shared_ptr<OpenFile> FindFile(HANDLE file) {
+// The open file of a handle; null for a handle that is not open. A handle of
+// another kind (an event, a thread, a folder search) is a caller's fault.
+std::shared_ptr<OpenFile> FindFile(HANDLE file, const char* call) {
   std::shared_ptr<OpenFile> open = FindHandleAs<OpenFile>(file);
-  assert((open || !FindHandle(file)) && "not a file handle");
+  RequireEmulated(open || !FindHandle(file), call, "not a file handle", file);
   return open;
+}
+
+// ---- Test seam ------------------------------------------------------------------
+
+struct FileCallSeam {
+  std::mutex mutex;
+  FileCallHook hook = nullptr;
+  void* context = nullptr;
+};
+
+FileCallSeam& Seam() {
+  static auto* seam = new FileCallSeam;
+  return *seam;
+}
+
+// Whether the installed hook lets `call` through.
+bool FileCallAllowed(const char* call) {
+  FileCallHook hook;
+  void* context;
+  {
+    FileCallSeam& seam = Seam();
+    std::lock_guard<std::mutex> lock(seam.mutex);
+    hook = seam.hook;
+    context = seam.context;
+  }
+  return hook == nullptr || hook(context, call);
 }
 
 // ---- Folder searches ------------------------------------------------------------
@@ -504,33 +532,32 @@ bool IsRoot(int folder) {
 
 HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share_mode, void* security,
                    DWORD creation_disposition, DWORD flags_and_attributes, HANDLE template_file) {
-  assert(security == nullptr && "file security attributes are not emulated");
-  assert(template_file == nullptr && "template files are not emulated");
-  assert((flags_and_attributes == 0 || flags_and_attributes == FILE_ATTRIBUTE_NORMAL) &&
-         "file flags and attributes other than FILE_ATTRIBUTE_NORMAL are not emulated");
-  assert(access != 0 && (access & ~(GENERIC_READ | GENERIC_WRITE)) == 0 &&
-         "access other than GENERIC_READ and GENERIC_WRITE is not emulated");
-  assert((share_mode & ~(FILE_SHARE_READ | FILE_SHARE_WRITE)) == 0 &&
-         "share modes other than FILE_SHARE_READ and FILE_SHARE_WRITE are not emulated");
-  assert(creation_disposition >= CREATE_NEW && creation_disposition <= TRUNCATE_EXISTING &&
-         "unknown creation disposition");
-  if (security != nullptr || template_file != nullptr ||
-      (flags_and_attributes != 0 && flags_and_attributes != FILE_ATTRIBUTE_NORMAL) ||
-      access == 0 || (access & ~(GENERIC_READ | GENERIC_WRITE)) != 0 ||
-      (share_mode & ~(FILE_SHARE_READ | FILE_SHARE_WRITE)) != 0 ||
-      creation_disposition < CREATE_NEW || creation_disposition > TRUNCATE_EXISTING) {
-    return INVALID_HANDLE_VALUE;
-  }
+  RequireEmulated(security == nullptr, "CreateFileA", "file security attributes are not emulated",
+                  security);
+  RequireEmulated(template_file == nullptr, "CreateFileA", "template files are not emulated",
+                  template_file);
+  RequireEmulated(flags_and_attributes == 0 || flags_and_attributes == FILE_ATTRIBUTE_NORMAL,
+                  "CreateFileA",
+                  "file flags and attributes other than FILE_ATTRIBUTE_NORMAL are not emulated",
+                  flags_and_attributes);
+  RequireEmulated(access != 0 && (access & ~(GENERIC_READ | GENERIC_WRITE)) == 0, "CreateFileA",
+                  "access other than GENERIC_READ and GENERIC_WRITE is not emulated", access);
+  RequireEmulated((share_mode & ~(FILE_SHARE_READ | FILE_SHARE_WRITE)) == 0, "CreateFileA",
+                  "share modes other than FILE_SHARE_READ and FILE_SHARE_WRITE are not emulated",
+                  share_mode);
+  RequireEmulated(creation_disposition >= CREATE_NEW && creation_disposition <= TRUNCATE_EXISTING,
+                  "CreateFileA", "unknown creation disposition", creation_disposition);
   OpenFailure failure;
   return OpenFileAt(path, access, share_mode, creation_disposition, &failure);
 }
 
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytes_to_read, LPDWORD bytes_read,
               void* overlapped) {
-  assert(overlapped == nullptr && "overlapped reads are not emulated");
+  RequireEmulated(overlapped == nullptr, "ReadFile", "overlapped reads are not emulated",
+                  overlapped);
   if (bytes_read != nullptr) *bytes_read = 0;
-  std::shared_ptr<OpenFile> open = FindFile(file);
-  if (!open || overlapped != nullptr || !(open->access & GENERIC_READ)) return FALSE;
+  std::shared_ptr<OpenFile> open = FindFile(file, "ReadFile");
+  if (!open || !(open->access & GENERIC_READ)) return FALSE;
   if (bytes_to_read == 0) return TRUE;
   if (buffer == nullptr) return FALSE;
   const int64_t read = PosixRead(open->descriptor, buffer, bytes_to_read);
@@ -541,10 +568,12 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytes_to_read, LPDWORD bytes_rea
 
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytes_to_write, LPDWORD bytes_written,
                void* overlapped) {
-  assert(overlapped == nullptr && "overlapped writes are not emulated");
+  RequireEmulated(overlapped == nullptr, "WriteFile", "overlapped writes are not emulated",
+                  overlapped);
   if (bytes_written != nullptr) *bytes_written = 0;
-  std::shared_ptr<OpenFile> open = FindFile(file);
-  if (!open || overlapped != nullptr || !(open->access & GENERIC_WRITE)) return FALSE;
+  std::shared_ptr<OpenFile> open = FindFile(file, "WriteFile");
+  if (!open || !(open->access & GENERIC_WRITE)) return FALSE;
+  if (!FileCallAllowed("WriteFile")) return FALSE;
   if (bytes_to_write == 0) return TRUE;
   if (buffer == nullptr) return FALSE;
   const int64_t written = PosixWrite(open->descriptor, buffer, bytes_to_write);
@@ -558,9 +587,9 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytes_to_write, LPDWORD bytes_
 // goes back through it. A position before the start fails and leaves the
 // position; one past the end is allowed.
 DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distance_high, DWORD move_method) {
-  assert(move_method <= FILE_END && "unknown move method");
-  std::shared_ptr<OpenFile> open = FindFile(file);
-  if (!open || move_method > FILE_END) return INVALID_SET_FILE_POINTER;
+  RequireEmulated(move_method <= FILE_END, "SetFilePointer", "unknown move method", move_method);
+  std::shared_ptr<OpenFile> open = FindFile(file, "SetFilePointer");
+  if (!open) return INVALID_SET_FILE_POINTER;
   const int64_t offset =
       distance_high == nullptr
           ? static_cast<int64_t>(distance)
@@ -578,7 +607,7 @@ DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distance_high, DWORD move
 }
 
 DWORD GetFileSize(HANDLE file, LPDWORD size_high) {
-  std::shared_ptr<OpenFile> open = FindFile(file);
+  std::shared_ptr<OpenFile> open = FindFile(file, "GetFileSize");
   PosixEntryInfo info;
   if (!open || !PosixInfoOf(open->descriptor, &info)) return INVALID_FILE_SIZE;
   if (size_high != nullptr) *size_high = static_cast<DWORD>(info.size >> 32);
@@ -594,6 +623,45 @@ BOOL DeleteFileA(LPCSTR path) {
   if (IsOpen(location.info)) return FALSE;  // no handle shares deletion
   if (!PosixRemoveFileAt(location.folder.get(), location.name)) return FALSE;
   ForgetFolderListing(location.folder.get());
+  return TRUE;
+}
+
+BOOL FlushFileBuffers(HANDLE file) {
+  std::shared_ptr<OpenFile> open = FindFile(file, "FlushFileBuffers");
+  if (!open || !(open->access & GENERIC_WRITE)) return FALSE;
+  if (!FileCallAllowed("FlushFileBuffers")) return FALSE;
+  return PosixSyncFile(open->descriptor) ? TRUE : FALSE;
+}
+
+BOOL MoveFileExA(LPCSTR existing, LPCSTR new_name, DWORD flags) {
+  RequireEmulated((flags & ~(MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) == 0,
+                  "MoveFileExA", "flags not emulated", flags);
+  Location from, to;
+  if (!Locate(existing, &from) || !from.exists || from.info.directory || from.trailing_separator) {
+    return FALSE;
+  }
+  if (!Locate(new_name, &to) || to.name == "." || to.trailing_separator) return FALSE;
+  if (to.exists) {
+    const bool same = to.info.device == from.info.device && to.info.inode == from.info.inode;
+    if (to.info.directory || (flags & MOVEFILE_REPLACE_EXISTING) == 0 || same) return FALSE;
+    if (IsOpen(to.info)) return FALSE;
+  }
+  if (IsOpen(from.info)) return FALSE;
+  if (!FileCallAllowed("MoveFileExA")) return FALSE;
+  if (!PosixRenameAt(from.folder.get(), from.name, to.folder.get(), to.name)) return FALSE;
+  ForgetFolderListing(from.folder.get());
+  ForgetFolderListing(to.folder.get());
+  if ((flags & MOVEFILE_WRITE_THROUGH) != 0) {
+    // Both folders' lists of names: the new name in one, the old one gone
+    // from the other.
+    PosixEntryInfo to_folder, from_folder;
+    const bool one_folder = PosixInfoOf(to.folder.get(), &to_folder) &&
+                            PosixInfoOf(from.folder.get(), &from_folder) &&
+                            to_folder.device == from_folder.device &&
+                            to_folder.inode == from_folder.inode;
+    if (!PosixSyncFolder(to.folder.get())) return FALSE;
+    if (!one_folder && !PosixSyncFolder(from.folder.get())) return FALSE;
+  }
   return TRUE;
 }
 
@@ -660,7 +728,8 @@ HANDLE FindFirstFileA(LPCSTR pattern, WIN32_FIND_DATAA* data) {
 
 BOOL FindNextFileA(HANDLE search, WIN32_FIND_DATAA* data) {
   std::shared_ptr<FolderSearch> found = FindHandleAs<FolderSearch>(search);
-  assert((found || !FindHandle(search)) && "not a folder search handle");
+  RequireEmulated(found || !FindHandle(search), "FindNextFileA", "not a folder search handle",
+                  search);
   if (!found) return FALSE;
   std::lock_guard<std::mutex> lock(found->mutex);
   if (found->next >= found->found.size()) return FALSE;
@@ -673,8 +742,16 @@ BOOL FindClose(HANDLE search) {
   const bool closed = RemoveHandle(search, [](const HandleObject& object) {
     return dynamic_cast<const FolderSearch*>(&object) != nullptr;
   });
-  assert((closed || !FindHandle(search)) && "FindClose takes a folder search handle");
+  RequireEmulated(closed || !FindHandle(search), "FindClose", "FindClose takes a folder search handle",
+                  search);
   return closed ? TRUE : FALSE;
+}
+
+void SetFileCallHook(FileCallHook hook, void* context) {
+  FileCallSeam& seam = Seam();
+  std::lock_guard<std::mutex> lock(seam.mutex);
+  seam.hook = hook;
+  seam.context = context;
 }
 
 // ---- Folders --------------------------------------------------------------------------
@@ -701,8 +778,9 @@ DWORD GetTempPathA(DWORD buffer_length, LPSTR buffer) {
 // Numbers are tried from a per-process starting point onwards, skipping
 // names in use. A name that would not fit MAX_PATH bytes fails.
 UINT GetTempFileNameA(LPCSTR folder, LPCSTR prefix, UINT unique, LPSTR temp_file_name) {
-  assert(folder != nullptr && temp_file_name != nullptr && "folder and name buffer are needed");
-  if (folder == nullptr || temp_file_name == nullptr) return 0;
+  RequireEmulated(folder != nullptr, "GetTempFileNameA", "a folder is needed", folder);
+  RequireEmulated(temp_file_name != nullptr, "GetTempFileNameA", "a name buffer is needed",
+                  temp_file_name);
   std::string base = folder;
   // Ends with a separator unless its last character is a two-byte one
   // whose trail byte happens to be 0x5C.

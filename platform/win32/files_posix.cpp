@@ -192,6 +192,32 @@ bool PosixRemoveFileAt(int folder, const std::string& name) {
   return unlinkat(folder, name.c_str(), 0) == 0;
 }
 
+bool PosixRenameAt(int from_folder, const std::string& from, int to_folder, const std::string& to) {
+  return renameat(from_folder, from.c_str(), to_folder, to.c_str()) == 0;
+}
+
+bool PosixSyncFile(int file) {
+  while (fsync(file) != 0) {
+    if (errno != EINTR) return false;
+  }
+  return true;
+}
+
+bool PosixSyncFolder(int folder) {
+  // The descriptor a walk keeps may be one that cannot be synced (opened
+  // only to pass through): the folder is opened again for reading.
+  const int descriptor = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (descriptor < 0) return false;
+  bool synced = true;
+  while (fsync(descriptor) != 0) {
+    if (errno == EINTR) continue;
+    synced = errno == EINVAL;  // folders this file system does not sync
+    break;
+  }
+  close(descriptor);
+  return synced;
+}
+
 bool PosixChangeFolder(int folder) { return fchdir(folder) == 0; }
 
 bool PosixCurrentFolderPath(std::string* path) {

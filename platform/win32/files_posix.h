@@ -74,6 +74,13 @@ int64_t PosixWrite(int file, const void* buffer, size_t size);
 int64_t PosixSeek(int file, int64_t offset, int origin);
 // Removes the file (not a folder) `name` inside `folder`.
 bool PosixRemoveFileAt(int folder, const std::string& name);
+// Renames `from` in `from_folder` to `to` in `to_folder`, replacing a file of
+// that name in one step.
+bool PosixRenameAt(int from_folder, const std::string& from, int to_folder, const std::string& to);
+// Writes a file's data, or a folder's list of names, to the disk. A file
+// system that cannot sync a folder counts as done.
+bool PosixSyncFile(int file);
+bool PosixSyncFolder(int folder);
 
 // The process's current folder.
 bool PosixChangeFolder(int folder);

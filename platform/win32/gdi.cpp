@@ -1,8 +1,8 @@
 // GDI stand-ins over the host's window image.
+#include "platform/host/not_emulated.h"
 #include "platform/win32/gdi.h"
 
 #include <algorithm>
-#include <cassert>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -183,14 +183,15 @@ struct DibLayout {
   int pitch = 0;  // bytes, rows padded to 4
 };
 
-bool ReadDibLayout(const BITMAPINFO* info, DibLayout* dib) {
+bool ReadDibLayout(const BITMAPINFO* info, DibLayout* dib, const char* call) {
   if (info == nullptr) return false;
   const BITMAPINFOHEADER& header = info->bmiHeader;
-  assert(header.biPlanes == 1 && "device-independent image: one plane only");
-  assert((header.biCompression == BI_RGB || header.biCompression == BI_BITFIELDS) &&
-         "device-independent image: BI_RGB or BI_BITFIELDS only");
-  assert((header.biBitCount == 16 || header.biBitCount == 24 || header.biBitCount == 32) &&
-         "device-independent image: 16, 24 or 32 bits only");
+  RequireEmulated(header.biPlanes == 1, call, "device-independent images have one plane only",
+                  header.biPlanes);
+  RequireEmulated(header.biCompression == BI_RGB || header.biCompression == BI_BITFIELDS, call,
+                  "device-independent images: BI_RGB or BI_BITFIELDS only", header.biCompression);
+  RequireEmulated(header.biBitCount == 16 || header.biBitCount == 24 || header.biBitCount == 32,
+                  call, "device-independent images: 16, 24 or 32 bits only", header.biBitCount);
   if (header.biWidth <= 0 || header.biHeight == 0) return false;
   dib->width = header.biWidth;
   dib->height = header.biHeight < 0 ? -header.biHeight : header.biHeight;
@@ -198,8 +199,7 @@ bool ReadDibLayout(const BITMAPINFO* info, DibLayout* dib) {
   const int bits = header.biBitCount;
   dib->pitch = (dib->width * bits + 31) / 32 * 4;
   if (header.biCompression == BI_BITFIELDS) {
-    assert(bits != 24 && "device-independent image: no bit fields at 24 bits");
-    if (bits == 24) return false;
+    RequireEmulated(bits != 24, call, "device-independent images: no bit fields at 24 bits", bits);
     DWORD masks[3];
     std::memcpy(masks, reinterpret_cast<const uint8_t*>(info) + header.biSize, sizeof(masks));
     dib->layout = PixelLayout{bits, masks[0], masks[1], masks[2]};
@@ -452,8 +452,8 @@ HFONT SelectedFontOf(HDC dc) {
 
 BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int x_source, int y_source,
             DWORD rop) {
-  assert(rop == SRCCOPY && "BitBlt: only SRCCOPY");
-  if (rop != SRCCOPY || width < 0 || height < 0) return FALSE;
+  RequireEmulated(rop == SRCCOPY, "BitBlt", "only SRCCOPY is emulated", rop);
+  if (width < 0 || height < 0) return FALSE;
   const std::shared_ptr<GdiTarget> to = TargetOf(dest);
   const std::shared_ptr<GdiTarget> from = TargetOf(source);
   if (!to || !from) return FALSE;
@@ -473,13 +473,14 @@ BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int x_sou
 int SetDIBitsToDevice(HDC dc, int x_dest, int y_dest, DWORD width, DWORD height, int x_source,
                       int y_source, UINT start_scan, UINT lines, const void* bits,
                       const BITMAPINFO* info, UINT usage) {
-  assert(usage == DIB_RGB_COLORS && "SetDIBitsToDevice: only DIB_RGB_COLORS");
-  (void)usage;
+  RequireEmulated(usage == DIB_RGB_COLORS, "SetDIBitsToDevice", "only DIB_RGB_COLORS is emulated",
+                  usage);
   DibLayout dib;
-  if (bits == nullptr || !ReadDibLayout(info, &dib)) return 0;
-  assert(start_scan == 0 && lines == static_cast<UINT>(dib.height) &&
-         "SetDIBitsToDevice: only whole images");
-  if (start_scan != 0 || lines != static_cast<UINT>(dib.height)) return 0;
+  if (bits == nullptr || !ReadDibLayout(info, &dib, "SetDIBitsToDevice")) return 0;
+  RequireEmulated(start_scan == 0, "SetDIBitsToDevice", "only whole images: the first scan line",
+                  start_scan);
+  RequireEmulated(lines == static_cast<UINT>(dib.height), "SetDIBitsToDevice",
+                  "only whole images: the scan line count", lines);
   const std::shared_ptr<GdiTarget> target = TargetOf(dc);
   if (!target) return 0;
   // Only the part of the source rectangle inside the image is written.
@@ -498,12 +499,16 @@ int SetDIBitsToDevice(HDC dc, int x_dest, int y_dest, DWORD width, DWORD height,
 int StretchDIBits(HDC dc, int x_dest, int y_dest, int width_dest, int height_dest, int x_source,
                   int y_source, int width_source, int height_source, const void* bits,
                   const BITMAPINFO* info, UINT usage, DWORD rop) {
-  assert(usage == DIB_RGB_COLORS && rop == SRCCOPY && "StretchDIBits: only SRCCOPY of RGB images");
-  (void)usage;
-  assert(width_dest > 0 && height_dest > 0 && width_source > 0 && height_source > 0 &&
-         "StretchDIBits: no mirroring");
+  RequireEmulated(usage == DIB_RGB_COLORS, "StretchDIBits", "only DIB_RGB_COLORS is emulated",
+                  usage);
+  RequireEmulated(rop == SRCCOPY, "StretchDIBits", "only SRCCOPY is emulated", rop);
+  RequireEmulated(width_dest > 0 && width_source > 0, "StretchDIBits",
+                  "no mirroring: widths must be positive", width_dest > 0 ? width_source : width_dest);
+  RequireEmulated(height_dest > 0 && height_source > 0, "StretchDIBits",
+                  "no mirroring: heights must be positive",
+                  height_dest > 0 ? height_source : height_dest);
   DibLayout dib;
-  if (bits == nullptr || !ReadDibLayout(info, &dib) || rop != SRCCOPY) return 0;
+  if (bits == nullptr || !ReadDibLayout(info, &dib, "StretchDIBits")) return 0;
   if (width_dest <= 0 || height_dest <= 0 || width_source <= 0 || height_source <= 0) return 0;
   if (x_source < 0 || y_source < 0 || x_source + width_source > dib.width ||
       y_source + height_source > dib.height) {
@@ -520,10 +525,10 @@ int StretchDIBits(HDC dc, int x_dest, int y_dest, int width_dest, int height_des
 
 int GetDIBits(HDC dc, HBITMAP bitmap_handle, UINT start_scan, UINT lines, void* bits,
               BITMAPINFO* info, UINT usage) {
-  assert(usage == DIB_RGB_COLORS && bits != nullptr && "GetDIBits: only reading RGB pixels");
-  (void)usage;
+  RequireEmulated(usage == DIB_RGB_COLORS, "GetDIBits", "only DIB_RGB_COLORS is emulated", usage);
+  RequireEmulated(bits != nullptr, "GetDIBits", "only reading pixels is emulated", bits);
   DibLayout dib;
-  if (bits == nullptr || !ReadDibLayout(info, &dib)) return 0;
+  if (!ReadDibLayout(info, &dib, "GetDIBits")) return 0;
   std::shared_ptr<Bitmap> bitmap;
   {
     GdiState& state = State();
@@ -563,8 +568,7 @@ int GetDeviceCaps(HDC, int index) {
     case VREFRESH:
       return mode.refresh;
     default:
-      assert(false && "GetDeviceCaps: index not emulated");
-      return 0;
+      FailNotEmulated("GetDeviceCaps", "index not emulated", NotEmulatedValue(index));
   }
 }
 
@@ -574,8 +578,8 @@ LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) {
     RestoreDesktopDisplayMode();
     return DISP_CHANGE_SUCCESSFUL;
   }
-  assert((flags == 0 || flags == CDS_FULLSCREEN) && "ChangeDisplaySettingsA: flags not emulated");
-  (void)flags;
+  RequireEmulated(flags == 0 || flags == CDS_FULLSCREEN, "ChangeDisplaySettingsA",
+                  "flags not emulated", flags);
   const DisplayMode wanted{static_cast<int>(mode->dmPelsWidth), static_cast<int>(mode->dmPelsHeight),
                            static_cast<int>(mode->dmBitsPerPel),
                            static_cast<int>(mode->dmDisplayFrequency)};

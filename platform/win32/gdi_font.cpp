@@ -1,8 +1,8 @@
 // GDI font stand-in: font objects over the faces of gdi_font.h, the text
 // metrics of a context's font and glyph bitmaps in GDI's layouts.
+#include "platform/host/not_emulated.h"
 #include "platform/win32/gdi_font.h"
 
-#include <cassert>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -151,15 +151,18 @@ HFONT CreateFontA(int height, int width, int escapement, int orientation, int we
                   DWORD pitch_and_family, LPCSTR face_name) {
   (void)quality;
   (void)pitch_and_family;
-  assert(width == 0 && escapement == 0 && orientation == 0 && "CreateFontA: not emulated");
-  assert(underline == 0 && strike_out == 0 && "CreateFontA: not emulated");
-  assert(output_precision == 0 && clip_precision == 0 && "CreateFontA: not emulated");
-  assert((char_set == DEFAULT_CHARSET || char_set == SHIFTJIS_CHARSET ||
-          char_set == HANGEUL_CHARSET) &&
-         "CreateFontA: character set not emulated");
-  if (width != 0 || escapement != 0 || orientation != 0 || underline != 0 || strike_out != 0) {
-    return nullptr;
-  }
+  RequireEmulated(width == 0, "CreateFontA", "a width is not emulated", width);
+  RequireEmulated(escapement == 0, "CreateFontA", "an escapement is not emulated", escapement);
+  RequireEmulated(orientation == 0, "CreateFontA", "an orientation is not emulated", orientation);
+  RequireEmulated(underline == 0, "CreateFontA", "underlined fonts are not emulated", underline);
+  RequireEmulated(strike_out == 0, "CreateFontA", "struck-out fonts are not emulated", strike_out);
+  RequireEmulated(output_precision == 0, "CreateFontA", "an output precision is not emulated",
+                  output_precision);
+  RequireEmulated(clip_precision == 0, "CreateFontA", "a clip precision is not emulated",
+                  clip_precision);
+  RequireEmulated(
+      char_set == DEFAULT_CHARSET || char_set == SHIFTJIS_CHARSET || char_set == HANGEUL_CHARSET,
+      "CreateFontA", "character set not emulated", char_set);
   auto font = std::make_unique<FontObject>();
   font->request.height = height == 0 ? 16 : height;
   font->request.weight = weight == 0 ? FW_NORMAL : weight;
@@ -207,16 +210,15 @@ BOOL GetTextMetricsA(HDC dc, TEXTMETRICA* metrics) {
 
 DWORD GetGlyphOutlineA(HDC dc, UINT code, UINT format, GLYPHMETRICS* metrics, DWORD size,
                        void* buffer, const MAT2* transform) {
-  assert((format == GGO_BITMAP || format == GGO_GRAY4_BITMAP) &&
-         "GetGlyphOutlineA: format not emulated");
-  if (format != GGO_BITMAP && format != GGO_GRAY4_BITMAP) return GDI_ERROR;
+  RequireEmulated(format == GGO_BITMAP || format == GGO_GRAY4_BITMAP, "GetGlyphOutlineA",
+                  "format not emulated", format);
   if (metrics == nullptr || transform == nullptr) return GDI_ERROR;
   const bool identity = transform->eM11.value == 1 && transform->eM11.fract == 0 &&
                         transform->eM12.value == 0 && transform->eM12.fract == 0 &&
                         transform->eM21.value == 0 && transform->eM21.fract == 0 &&
                         transform->eM22.value == 1 && transform->eM22.fract == 0;
-  assert(identity && "GetGlyphOutlineA: only the identity transformation");
-  if (!identity) return GDI_ERROR;
+  RequireEmulated(identity, "GetGlyphOutlineA", "only the identity transformation is emulated",
+                  transform->eM12.value);
 
   const HFONT selected = SelectedFontOf(dc);
   FontTable& table = Table();

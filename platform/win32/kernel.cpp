@@ -1,6 +1,5 @@
 #include "platform/win32/kernel.h"
 
-#include <cassert>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -8,6 +7,7 @@
 #include <unordered_map>
 
 #include "platform/host/host.h"
+#include "platform/host/not_emulated.h"
 #include "platform/host/thread_id.h"
 #include "platform/win32/handle_table.h"
 
@@ -108,8 +108,9 @@ struct CriticalSectionImpl {
   int waiting = 0;  // threads blocked in EnterCriticalSection
 };
 
-CriticalSectionImpl* Impl(CRITICAL_SECTION* section) {
-  assert(section != nullptr && section->impl != nullptr && "critical section not initialised");
+CriticalSectionImpl* Impl(CRITICAL_SECTION* section, const char* call) {
+  RequireEmulated(section != nullptr && section->impl != nullptr, call,
+                  "the critical section is not initialised", section);
   return static_cast<CriticalSectionImpl*>(section->impl);
 }
 
@@ -139,14 +140,15 @@ void InitializeCriticalSection(CRITICAL_SECTION* section) {
 }
 
 void DeleteCriticalSection(CRITICAL_SECTION* section) {
-  CriticalSectionImpl* impl = Impl(section);
-  assert(impl->count == 0 && "critical section deleted while held");
+  CriticalSectionImpl* impl = Impl(section, "DeleteCriticalSection");
+  RequireEmulated(impl->count == 0, "DeleteCriticalSection", "the critical section is held",
+                  impl->count);
   delete impl;
   section->impl = nullptr;
 }
 
 void EnterCriticalSection(CRITICAL_SECTION* section) {
-  CriticalSectionImpl* impl = Impl(section);
+  CriticalSectionImpl* impl = Impl(section, "EnterCriticalSection");
   const uint32_t me = HostThreadId();
   std::unique_lock<std::mutex> lock(impl->mutex);
   if (impl->owner == me) {
@@ -163,10 +165,10 @@ void EnterCriticalSection(CRITICAL_SECTION* section) {
 }
 
 void LeaveCriticalSection(CRITICAL_SECTION* section) {
-  CriticalSectionImpl* impl = Impl(section);
+  CriticalSectionImpl* impl = Impl(section, "LeaveCriticalSection");
   std::unique_lock<std::mutex> lock(impl->mutex);
-  assert(impl->owner == HostThreadId() && "critical section left by a thread that does not hold it");
-  if (impl->owner != HostThreadId()) return;
+  RequireEmulated(impl->owner == HostThreadId(), "LeaveCriticalSection",
+                  "left by a thread that does not hold it; its holder is thread", impl->owner);
   if (--impl->count == 0) {
     impl->owner = 0;
     if (impl->waiting > 0) HostClock().Notify(impl->cv);
@@ -176,9 +178,9 @@ void LeaveCriticalSection(CRITICAL_SECTION* section) {
 // ---- Events -------------------------------------------------------------------
 
 HANDLE CreateEventA(void* security, BOOL manual_reset, BOOL initial_state, LPCSTR name) {
-  assert(security == nullptr && "event security attributes are not emulated");
-  assert(name == nullptr && "named events are not emulated");
-  if (security != nullptr || name != nullptr) return nullptr;
+  RequireEmulated(security == nullptr, "CreateEventA", "event security attributes are not emulated",
+                  security);
+  RequireEmulated(name == nullptr, "CreateEventA", "named events are not emulated", name);
   return AddHandle(std::make_shared<EventObject>(manual_reset != 0, initial_state != 0));
 }
 
@@ -204,9 +206,11 @@ BOOL ResetEvent(HANDLE event) {
 HANDLE CreateThread(void* security, SIZE_T stack_size, LPTHREAD_START_ROUTINE start,
                     LPVOID parameter, DWORD creation_flags, LPDWORD thread_id) {
   (void)stack_size;  // the platform's default stack is large enough
-  assert(security == nullptr && "thread security attributes are not emulated");
-  assert(creation_flags == 0 && "thread creation flags are not emulated");
-  if (security != nullptr || creation_flags != 0 || start == nullptr) return nullptr;
+  RequireEmulated(security == nullptr, "CreateThread", "thread security attributes are not emulated",
+                  security);
+  RequireEmulated(creation_flags == 0, "CreateThread", "thread creation flags are not emulated",
+                  creation_flags);
+  if (start == nullptr) return nullptr;
 
   auto object = std::make_shared<ThreadObject>();
   const uint32_t id = ReserveHostThreadId();
@@ -253,7 +257,8 @@ void ExitThread(DWORD exit_code) { throw ThreadExit{exit_code}; }
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
   std::shared_ptr<KernelObject> object = FindHandleAs<KernelObject>(handle);
   if (!object) {
-    assert(FindHandle(handle) == nullptr && "only events and threads can be waited for");
+    RequireEmulated(FindHandle(handle) == nullptr, "WaitForSingleObject",
+                    "only events and threads can be waited for", handle);
     return WAIT_FAILED;
   }
   std::unique_lock<std::mutex> lock(object->mutex);
@@ -268,7 +273,8 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
 BOOL CloseHandle(HANDLE object) {
   const bool closed =
       RemoveHandle(object, [](const HandleObject& named) { return named.ClosedByCloseHandle(); });
-  assert((closed || !FindHandle(object)) && "a folder search is closed by FindClose");
+  RequireEmulated(closed || !FindHandle(object), "CloseHandle",
+                  "a folder search is closed by FindClose", object);
   return closed ? TRUE : FALSE;
 }
 

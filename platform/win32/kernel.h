@@ -133,6 +133,18 @@ DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distance_high, DWORD move
 DWORD GetFileSize(HANDLE file, LPDWORD size_high);
 BOOL DeleteFileA(LPCSTR path);
 DWORD GetFileAttributesA(LPCSTR path);
+// Writes what was written to the file through to the disk.
+BOOL FlushFileBuffers(HANDLE file);
+
+constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x00000001u;
+constexpr DWORD MOVEFILE_WRITE_THROUGH = 0x00000008u;
+// Renames a file (not a folder), also into another folder. An existing file
+// of the new name fails the move unless MOVEFILE_REPLACE_EXISTING is given;
+// then it is replaced in one step, so the name always holds the old file or
+// the new one. With MOVEFILE_WRITE_THROUGH the move reaches the disk before
+// the call returns. A file with an open handle is neither moved nor
+// replaced. Other flags are not emulated.
+BOOL MoveFileExA(LPCSTR existing, LPCSTR new_name, DWORD flags);
 
 // Folder search: the pattern's last component may hold * and ? wildcards.
 HANDLE FindFirstFileA(LPCSTR pattern, WIN32_FIND_DATAA* data);
@@ -149,6 +161,14 @@ DWORD GetTempPathA(DWORD buffer_length, LPSTR buffer);
 // (when `unique` is 0) and writes its path to `temp_file_name` (MAX_PATH
 // bytes); returns the number used, 0 on failure.
 UINT GetTempFileNameA(LPCSTR folder, LPCSTR prefix, UINT unique, LPSTR temp_file_name);
+
+// Test seam: asked at the start of every WriteFile, FlushFileBuffers and
+// MoveFileExA with the call's name and the `context` given at installation.
+// When it answers false the call fails as a failing disk would: FALSE, and
+// nothing is written, flushed or moved. Null (the default) lets every call
+// through.
+using FileCallHook = bool (*)(void* context, LPCSTR call);
+void SetFileCallHook(FileCallHook hook, void* context);
 
 void GetLocalTime(SYSTEMTIME* time);
 BOOL FileTimeToLocalFileTime(const FILETIME* file_time, FILETIME* local_file_time);

@@ -1,6 +1,6 @@
+#include "platform/host/not_emulated.h"
 #include "platform/win32/mmsystem.h"
 
-#include <cassert>
 #include <cstring>
 
 #include "platform/host/host.h"
@@ -46,9 +46,9 @@ MMRESULT joyGetDevCapsA(UINT_PTR joystick_id, JOYCAPSA* caps, UINT size) {
 }
 
 MMRESULT joyGetPosEx(UINT joystick_id, JOYINFOEX* info) {
-  assert(info != nullptr && info->dwFlags == JOY_RETURNALL &&
-         "joyGetPosEx: only JOY_RETURNALL is emulated");
   if (info == nullptr) return JOYERR_PARMS;
+  RequireEmulated(info->dwFlags == JOY_RETURNALL, "joyGetPosEx", "only JOY_RETURNALL is emulated",
+                  info->dwFlags);
   if (joystick_id >= kJoystickIds) return JOYERR_PARMS;
   const HostPadState pad = CurrentHost().Input().Pad(static_cast<int>(joystick_id));
   if (!pad.connected) return JOYERR_UNPLUGGED;
@@ -71,11 +71,12 @@ MCIERROR mciSendCommandA(MCIDEVICEID device, UINT command, DWORD_PTR flags, DWOR
   switch (command) {
     case MCI_OPEN: {
       const auto* open = reinterpret_cast<const MCI_OPEN_PARMSA*>(parameters);
-      assert(open != nullptr && (flags & MCI_OPEN_TYPE) != 0 && open->lpstrDeviceType != nullptr &&
-             std::strcmp(open->lpstrDeviceType, "sequencer") == 0 &&
-             "mciSendCommandA: only the MIDI sequencer is emulated");
-      (void)open;
-      (void)flags;
+      RequireEmulated(open != nullptr && (flags & MCI_OPEN_TYPE) != 0, "mciSendCommandA",
+                      "MCI_OPEN without a device type is not emulated", flags);
+      RequireEmulated(open->lpstrDeviceType != nullptr &&
+                          std::strcmp(open->lpstrDeviceType, "sequencer") == 0,
+                      "mciSendCommandA", "only the MIDI sequencer is emulated",
+                      open->lpstrDeviceType);
       // There is no MIDI synthesiser: the sequencer is not installed.
       return MCIERR_DEVICE_NOT_INSTALLED;
     }
@@ -86,7 +87,6 @@ MCIERROR mciSendCommandA(MCIDEVICEID device, UINT command, DWORD_PTR flags, DWOR
       (void)device;
       return MCIERR_INVALID_DEVICE_ID;
     default:
-      assert(false && "mciSendCommandA: command not emulated");
-      return MCIERR_INVALID_DEVICE_ID;
+      FailNotEmulated("mciSendCommandA", "command not emulated", NotEmulatedValue(command));
   }
 }

@@ -83,7 +83,7 @@ MMRESULT joyGetPosEx(UINT joystick_id, JOYINFOEX* info);
 // Only the MIDI sequencer is ever asked for, and there is none: opening it is
 // refused, so music files are played as stream sounds. Commands to a device
 // that is not open are refused with MCIERR_INVALID_DEVICE_ID. Any other
-// device type or command is not emulated (an assertion in debug builds).
+// device type or command is not emulated and ends the program.
 
 using MCIDEVICEID = UINT;
 using MCIERROR = DWORD;

@@ -1,13 +1,13 @@
 // What the program learns of the system it runs on: its instance, the code
 // page, the memory, the system version and the processor.
-#include <cassert>
 #include <cstring>
 
+#include "platform/host/not_emulated.h"
 #include "platform/win32/kernel.h"
 
 HINSTANCE GetModuleHandleA(LPCSTR module_name) {
-  assert(module_name == nullptr && "GetModuleHandleA: named modules are not emulated");
-  if (module_name != nullptr) return nullptr;
+  RequireEmulated(module_name == nullptr, "GetModuleHandleA", "named modules are not emulated",
+                  module_name);
   return reinterpret_cast<HINSTANCE>(static_cast<uintptr_t>(0x400000));
 }
 

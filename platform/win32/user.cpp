@@ -1,6 +1,6 @@
+#include "platform/host/not_emulated.h"
 #include "platform/win32/user.h"
 
-#include <cassert>
 
 #include "platform/host/cp932.h"
 #include "platform/host/host.h"
@@ -19,8 +19,8 @@ int MessageBoxA(HWND parent, LPCSTR text, LPCSTR caption, UINT type) {
   const UINT buttons = type & kButtonMask;
   const bool emulated = (buttons == MB_OK || buttons == MB_YESNO) && KnownIcon(type & kIconMask) &&
                         (type & ~(kButtonMask | kIconMask)) == 0;
-  assert(emulated && "MessageBoxA: only MB_OK and MB_YESNO boxes with an icon are emulated");
-  if (!emulated) return 0;
+  RequireEmulated(emulated, "MessageBoxA", "only MB_OK and MB_YESNO boxes with an icon are emulated",
+                  type);
 
   const std::string utf8_text = Cp932ToUtf8(text != nullptr ? text : "");
   // A missing caption reads "Error", as the system's boxes do.

@@ -1,6 +1,5 @@
 // Windows, their classes and message queues over the host's one window.
 #include <algorithm>
-#include <cassert>
 #include <cctype>
 #include <cstring>
 #include <deque>
@@ -9,13 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/host/not_emulated.h"
 #include "platform/host/cp932.h"
 #include "platform/host/host.h"
 #include "platform/host/thread_id.h"
 #include "platform/win32/dinput.h"
 #include "platform/win32/key_codes.h"
 #include "platform/win32/queued_messages.h"
-#include "platform/win32/unemulated.h"
 #include "platform/win32/user.h"
 #include "platform/win32/window_icons.h"
 
@@ -253,8 +252,11 @@ void Notify(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
 }  // namespace
 
 ATOM RegisterClassA(const WNDCLASSA* window_class) {
-  assert(window_class != nullptr && window_class->lpszClassName != nullptr &&
-         !IsNumberName(window_class->lpszClassName) && "RegisterClassA: a class name is needed");
+  RequireEmulated(window_class != nullptr, "RegisterClassA", "a window class is needed",
+                  window_class);
+  RequireEmulated(window_class->lpszClassName != nullptr &&
+                      !IsNumberName(window_class->lpszClassName),
+                  "RegisterClassA", "a class name is needed", window_class->lpszClassName);
   if (window_class == nullptr || window_class->lpszClassName == nullptr ||
       IsNumberName(window_class->lpszClassName) || window_class->lpfnWndProc == nullptr) {
     return 0;
@@ -292,10 +294,12 @@ HWND CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_name, DWOR
   // Top-level and message-only windows only: child windows and menus are not
   // emulated.
   const bool message_only = parent == HWND_MESSAGE();
-  RequireEmulated(parent == nullptr || message_only, "CreateWindowExA", "parent",
-                  reinterpret_cast<intptr_t>(parent));
-  RequireEmulated(menu == nullptr, "CreateWindowExA", "menu", reinterpret_cast<intptr_t>(menu));
-  if (class_name == nullptr || IsNumberName(class_name)) return nullptr;
+  RequireEmulated(parent == nullptr || message_only, "CreateWindowExA",
+                  "child windows are not emulated", parent);
+  RequireEmulated(menu == nullptr, "CreateWindowExA", "menus are not emulated", menu);
+  if (class_name == nullptr || IsNumberName(class_name)) {
+    return nullptr;
+  }
   HWND handle;
   CREATESTRUCTA create{};
   {
@@ -348,7 +352,8 @@ HWND CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_name, DWOR
 BOOL DestroyWindow(HWND window) {
   DWORD thread = 0;
   if (ProcOf(window, &thread) == nullptr) return FALSE;
-  assert(thread == HostThreadId() && "DestroyWindow: only the window's own thread may destroy it");
+  RequireEmulated(thread == HostThreadId(), "DestroyWindow",
+                  "only the window's own thread may destroy it; the window's thread is", thread);
   SendMessageA(window, WM_DESTROY, 0, 0);
   std::lock_guard<std::recursive_mutex> lock(System().mutex);
   WindowSystem& system = System();
@@ -402,8 +407,7 @@ BOOL ShowWindow(HWND window, int command) {
       if (command != SW_SHOW) entry->maximized = false;
       break;
     default:
-      assert(false && "ShowWindow: this command is not emulated");
-      return was_visible;
+      FailNotEmulated("ShowWindow", "this command is not emulated", NotEmulatedValue(command));
   }
   if (entry->visible && !was_visible) entry->needs_paint = true;
   SyncHostLocked();
@@ -473,7 +477,8 @@ int GetWindowTextA(HWND window, LPSTR text, int size) {
 }
 
 LONG SetWindowLongA(HWND window, int index, LONG value) {
-  assert((index == GWL_STYLE || index == GWL_EXSTYLE) && "SetWindowLongA: index not emulated");
+  RequireEmulated(index == GWL_STYLE || index == GWL_EXSTYLE, "SetWindowLongA", "index not emulated",
+                  index);
   std::lock_guard<std::recursive_mutex> lock(System().mutex);
   WindowEntry* entry = FindLocked(window);
   if (entry == nullptr) return 0;
@@ -493,7 +498,8 @@ LONG SetWindowLongA(HWND window, int index, LONG value) {
 }
 
 LONG GetWindowLongA(HWND window, int index) {
-  assert((index == GWL_STYLE || index == GWL_EXSTYLE) && "GetWindowLongA: index not emulated");
+  RequireEmulated(index == GWL_STYLE || index == GWL_EXSTYLE, "GetWindowLongA", "index not emulated",
+                  index);
   std::lock_guard<std::recursive_mutex> lock(System().mutex);
   const WindowEntry* entry = FindLocked(window);
   if (entry == nullptr) return 0;
@@ -506,7 +512,7 @@ LONG GetWindowLongA(HWND window, int index) {
 }
 
 uintptr_t SetClassLongPtrA(HWND window, int index, intptr_t value) {
-  assert(index == GCLP_HICON && "SetClassLongPtrA: index not emulated");
+  RequireEmulated(index == GCLP_HICON, "SetClassLongPtrA", "index not emulated", index);
   std::lock_guard<std::recursive_mutex> lock(System().mutex);
   const WindowEntry* entry = FindLocked(window);
   if (entry == nullptr || index != GCLP_HICON) return 0;
@@ -659,8 +665,9 @@ BOOL GetCursorPos(POINT* point) {
 }
 
 BOOL PeekMessageA(MSG* message, HWND window, UINT first, UINT last, UINT remove) {
-  assert(first == 0 && last == 0 && "PeekMessageA: message ranges are not emulated");
-  assert((remove & ~PM_REMOVE) == 0 && "PeekMessageA: only PM_REMOVE is emulated");
+  RequireEmulated(first == 0 && last == 0, "PeekMessageA", "message ranges are not emulated",
+                  first != 0 ? first : last);
+  RequireEmulated((remove & ~PM_REMOVE) == 0, "PeekMessageA", "only PM_REMOVE is emulated", remove);
   PumpHostEvents();
   const DWORD me = HostThreadId();
   const HWND thread_only = reinterpret_cast<HWND>(static_cast<intptr_t>(-1));
@@ -754,7 +761,8 @@ LRESULT SendMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   DWORD thread = 0;
   const WNDPROC proc = ProcOf(window, &thread);
   if (proc == nullptr) return 0;
-  assert(thread == HostThreadId() && "SendMessageA: sending to another thread is not emulated");
+  RequireEmulated(thread == HostThreadId(), "SendMessageA",
+                  "sending to another thread is not emulated; the window's thread is", thread);
   return proc(window, message, wparam, lparam);
 }
 
@@ -817,16 +825,19 @@ BOOL GetKeyboardState(BYTE* key_state) {
 }
 
 int GetSystemMetrics(int index) {
-  assert((index == SM_CXSCREEN || index == SM_CYSCREEN) && "GetSystemMetrics: index not emulated");
+  RequireEmulated(index == SM_CXSCREEN || index == SM_CYSCREEN, "GetSystemMetrics",
+                  "index not emulated", index);
   int width = 0, height = 0, depth = 0;
   if (HostInstalled()) CurrentHost().Video().GetDesktopMode(&width, &height, &depth);
   return index == SM_CXSCREEN ? width : index == SM_CYSCREEN ? height : 0;
 }
 
 BOOL EnumDisplaySettingsA(LPCSTR device_name, DWORD mode_number, DEVMODEA* mode) {
-  assert(device_name == nullptr && mode_number == ENUM_CURRENT_SETTINGS &&
-         "EnumDisplaySettingsA: only the current mode of the primary display is emulated");
-  if (device_name != nullptr || mode_number != ENUM_CURRENT_SETTINGS || mode == nullptr) {
+  RequireEmulated(device_name == nullptr, "EnumDisplaySettingsA",
+                  "only the primary display is emulated", device_name);
+  RequireEmulated(mode_number == ENUM_CURRENT_SETTINGS, "EnumDisplaySettingsA",
+                  "only the current mode is emulated", mode_number);
+  if (mode == nullptr) {
     return FALSE;
   }
   int width = 0, height = 0, depth = 0;
@@ -857,8 +868,7 @@ BOOL SystemParametersInfoA(UINT action, UINT ui, LPVOID pv, UINT) {
       system.foreground_lock_timeout = static_cast<DWORD>(reinterpret_cast<uintptr_t>(pv));
       return TRUE;
     default:
-      assert(false && "SystemParametersInfoA: action not emulated");
-      return FALSE;
+      FailNotEmulated("SystemParametersInfoA", "action not emulated", NotEmulatedValue(action));
   }
 }
 

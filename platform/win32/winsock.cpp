@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "platform/win32/queued_messages.h"
-#include "platform/win32/unemulated.h"
+#include "platform/host/not_emulated.h"
 #include "platform/win32/user.h"
 #include "platform/win32/winsock_posix.h"
 

@@ -217,16 +217,18 @@ void ReleaseLock(bool yield) {
   }
   g_lock.nesting_count -= 1;
   LeaveCriticalSection(&g_lock.guard);
+  // This thread stops counting as a user before it wakes the head: the woken
+  // thread may end the library and destroy the lock at once, which it can do
+  // only once nobody else counts. The event outlives this gap: the head still
+  // counts as a user until it has been woken and has taken the lock.
+  EndLockUse();
   if (head_event != nullptr) {
     // The event is set after the guard is left; being manual-reset, it stays
     // set even if the head has not begun to wait yet.
     SetEvent(head_event);
-    EndLockUse();
     // Let the woken thread run at once.
     if (yield) Sleep(0);
-    return;
   }
-  EndLockUse();
 }
 
 }  // namespace
@@ -262,8 +264,9 @@ void LeaveLibraryLockQueue() {
     break;
   }
   LeaveCriticalSection(&g_lock.guard);
-  if (wake != nullptr) SetEvent(wake);
+  // As in a release: stop counting before waking the new head.
   EndLockUse();
+  if (wake != nullptr) SetEvent(wake);
 }
 
 bool DestroyLibraryLock() {

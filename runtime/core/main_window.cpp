@@ -2,6 +2,7 @@
 // switch between the two, caption, icon, cursor and the end.
 #include "runtime/core/main_window.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/win32/imm.h"
@@ -180,7 +181,10 @@ int CreateMainWindow() {
 
   if (WindowSettings.class_name[0] == '\0') {
     const char* name = WindowSettings.text[0] != '\0' ? WindowSettings.text : "D123987X";
-    std::strncpy(WindowSettings.class_name, name, sizeof(WindowSettings.class_name) - 1);
+    // Cut to the room the class name has, always ended.
+    const size_t length = std::min(std::strlen(name), sizeof(WindowSettings.class_name) - 1);
+    std::memcpy(WindowSettings.class_name, name, length);
+    WindowSettings.class_name[length] = '\0';
   }
   MainWindow.instance = GetModuleHandleA(nullptr);
   WindowThreadId = GetCurrentThreadId();

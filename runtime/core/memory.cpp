@@ -34,6 +34,7 @@ int32_t MemoryTraceSize = 0;
 static MemoryBlockHeader g_sentinel;
 static MemoryBlockHeader* g_head = nullptr;
 static int64_t g_total_bytes = 0;
+static int64_t g_peak_bytes = 0;
 static int32_t g_block_count = 0;
 static uint16_t g_next_serial = 0;
 
@@ -69,6 +70,8 @@ MemoryBlockHeader* MemoryBlockHeaderOf(void* block) {
 const MemoryBlockHeader* TrackedListHead() { return g_head; }
 const MemoryBlockHeader* TrackedListSentinel() { return &g_sentinel; }
 int64_t TrackedTotalBytes() { return g_total_bytes; }
+int64_t TrackedPeakBytes() { return g_peak_bytes; }
+void ResetTrackedPeakBytes() { g_peak_bytes = g_total_bytes; }
 int32_t TrackedBlockCount() { return g_block_count; }
 
 void* AllocTracked(size_t size, const char* source_name, int source_line) {
@@ -102,6 +105,7 @@ void* AllocTracked(size_t size, const char* source_name, int source_line) {
 
   g_total_bytes += header->size;
   g_block_count += 1;
+  if (g_total_bytes > g_peak_bytes) g_peak_bytes = g_total_bytes;
 
   if (Traced(header->size)) {
     LogAdd("mem alloc  ");

@@ -53,6 +53,10 @@ void FormatMemoryBlockLine(const MemoryBlockHeader* header);
 // blocks of up to 2 GB each may together pass what 32 bits hold.
 int64_t TrackedTotalBytes();
 int32_t TrackedBlockCount();
+// The most bytes live at once since the last reset (diagnostics and tests:
+// how much an operation reserved on its way).
+int64_t TrackedPeakBytes();
+void ResetTrackedPeakBytes();
 // The header of the block at `block` (an address AllocTracked returned).
 MemoryBlockHeader* MemoryBlockHeaderOf(void* block);
 // The newest block's header (the sentinel when no block is live, nullptr

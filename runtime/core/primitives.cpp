@@ -150,8 +150,10 @@ int AbsInt(int value) {
 
 double AbsFloat(float value) { return std::fabs(static_cast<double>(value)); }
 
+bool FloatFitsInt(float value) { return value >= -2147483648.0f && value < 2147483648.0f; }
+
 int FloatToInt(float value) {
-  if (!(value >= -2147483648.0f && value < 2147483648.0f)) return INT32_MIN;
+  if (!FloatFitsInt(value)) return INT32_MIN;
   return static_cast<int>(value);
 }
 

@@ -85,6 +85,9 @@ double AbsFloat(float value);
 // as the processor's conversion does.
 int FloatToInt(float value);
 int DoubleToInt(double value);
+// Whether truncating `value` gives an int: false for NaN, infinities and
+// values outside the int range.
+bool FloatFitsInt(float value);
 float SqrtFloat(float value);
 
 // Skips bytes up to the first digit or minus sign (-1 when the text ends

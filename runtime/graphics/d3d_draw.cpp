@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "runtime/core/main_window.h"
+#include "runtime/core/primitives.h"
 #include "runtime/graphics/d3d_device.h"
 #include "runtime/graphics/ddraw_screen.h"
 #include "runtime/graphics/draw_settings.h"
@@ -332,6 +333,11 @@ int DrawGraphicFourCornersD3D(float x0, float y0, float x1, float y1, float x2, 
     return -1;
   }
   if (BlendGraphicSet()) {
+    // The blend drawing takes integer corners; one that no integer holds
+    // draws nothing.
+    for (const float corner : {x0, y0, x1, y1, x2, y2, x3, y3}) {
+      if (!FloatFitsInt(corner)) return -1;
+    }
     return DrawGraphicWithBlendD3D(
         static_cast<int32_t>(x0), static_cast<int32_t>(y0), static_cast<int32_t>(x1),
         static_cast<int32_t>(y1), static_cast<int32_t>(x2), static_cast<int32_t>(y2),

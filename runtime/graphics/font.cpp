@@ -8,6 +8,7 @@
 #include "runtime/core/log.h"
 #include "runtime/core/memory.h"
 #include "runtime/graphics/draw_settings.h"
+#include "runtime/graphics/font_texture.h"
 #include "runtime/graphics/glyph_cache.h"
 #include "runtime/graphics/graphic.h"
 #include "runtime/graphics/graphics_system.h"
@@ -224,6 +225,9 @@ int32_t CreateFontToHandle(const char* face_name, int32_t size, int32_t thicknes
       record->texture_cache = 0;
       record->texture_cache_rebuild = 0;
       made = MakeSoftwareCache(record, handle);
+    } else {
+      // One character is rendered here before it goes into its cell.
+      made = MakeFontWorkImage(record) == 0;
     }
   } else if (made) {
     made = MakeSoftwareCache(record, handle);

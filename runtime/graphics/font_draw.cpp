@@ -2,6 +2,7 @@
 #include "runtime/graphics/font_draw.h"
 
 #include <cstring>
+#include <optional>
 
 #include "runtime/core/library.h"
 #include "runtime/core/log.h"
@@ -14,12 +15,14 @@
 #include "runtime/graphics/ddraw_screen.h"
 #include "runtime/graphics/draw_settings.h"
 #include "runtime/graphics/font.h"
+#include "runtime/graphics/font_texture.h"
 #include "runtime/graphics/glyph_cache.h"
 #include "runtime/graphics/graphics_system.h"
 #include "runtime/graphics/mem_image.h"
 #include "runtime/graphics/present.h"
 #include "runtime/graphics/screen_state.h"
 #include "runtime/graphics/software_draw.h"
+#include "runtime/graphics/subtractive_blend.h"
 #include "runtime/graphics/surface_2d.h"
 #include "runtime/graphics/surface_data.h"
 
@@ -45,6 +48,11 @@ Rgb Brightened(uint32_t color) {
   return Rgb{br * static_cast<int32_t>((color >> 16) & 0xFF) / 255,
              bg * static_cast<int32_t>((color >> 8) & 0xFF) / 255,
              bb * static_cast<int32_t>(color & 0xFF) / 255};
+}
+
+uint32_t PackedRgb(const Rgb& rgb) {
+  return (static_cast<uint32_t>(rgb.r) << 16) | (static_cast<uint32_t>(rgb.g) << 8) |
+         static_cast<uint32_t>(rgb.b);
 }
 
 // The colour a screen pixel value stands for, as 0xRRGGBB.
@@ -231,6 +239,12 @@ int32_t DrawStringWithCache(int32_t draw, int32_t x, int32_t y, const char* text
 
   const GlyphPainter paint(draw != 0 ? dest : nullptr, record->font_type, Brightened(color),
                            Brightened(edge_color));
+  // Without a destination image a font with a texture cache draws its
+  // glyphs through the graphic drawing.
+  std::optional<TextureGlyphDrawer> texture;
+  if (draw != 0 && dest == nullptr && record->texture_cache == 1) {
+    texture.emplace(record, PackedRgb(Brightened(color)), PackedRgb(Brightened(edge_color)));
+  }
   // Glyphs are written only inside the clip rectangle and the destination.
   RECT area{0, 0, 0, 0};
   if (paint.usable()) {
@@ -266,9 +280,9 @@ int32_t DrawStringWithCache(int32_t draw, int32_t x, int32_t y, const char* text
       if (slot == nullptr) slot = RenderGlyphsToCache(font, 1, &list[i]);
       if (slot == nullptr) FatalExit("テキストキャッシュの作成に失敗しました");
       const bool space = list[i].first == 0x20 || (list[i].first == 0x81 && list[i].second == 0x40);
-      if (paint.usable() && !space && (slot->bitmap_width != 0 || slot->bitmap_height != 0)) {
-        DrawCachedGlyph(record, slot, paint, x, y, pen, vertical, area);
-      }
+      const bool inked = !space && (slot->bitmap_width != 0 || slot->bitmap_height != 0);
+      if (paint.usable() && inked) DrawCachedGlyph(record, slot, paint, x, y, pen, vertical, area);
+      if (texture && inked) texture->Draw(slot, x, y, pen, vertical);
       pen += slot->advance + record->char_spacing;
     }
     // Marks of the image that the new pixels make stale.
@@ -403,7 +417,12 @@ int RenderTextWithFont(int32_t x, int32_t y, const char* text, uint32_t color, i
   const uint32_t rgb = RgbOfScreenValue(color);
   const uint32_t edge_rgb = RgbOfScreenValue(edge_color);
   int result;
-  if (direct3d && record->texture_cache == 1) {
+  if (BlendMode == 3 && direct3d) {
+    // Subtracted as invert, add, invert over the string's rectangle.
+    InvertBoxThenAddMode(rect.left, rect.top, rect.right, rect.bottom);
+    result = DrawStringWithFontCache(x, y, text, rgb, font, edge_rgb, vertical);
+    InvertBoxThenSubMode(rect.left, rect.top, rect.right, rect.bottom);
+  } else if (direct3d) {
     result = DrawStringWithFontCache(x, y, text, rgb, font, edge_rgb, vertical);
   } else {
     result = RenderTextSoftware2D(x, y, text, rgb, font, edge_rgb, -1, vertical);

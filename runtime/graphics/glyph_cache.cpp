@@ -8,6 +8,7 @@
 #include "runtime/core/library.h"
 #include "runtime/core/memory.h"
 #include "runtime/graphics/draw_settings.h"
+#include "runtime/graphics/font_texture.h"
 #include "runtime/graphics/lead_byte.h"
 #include "runtime/graphics/screen_state.h"
 
@@ -61,15 +62,6 @@ bool DirectDrawMissing() {
 uint8_t* CellRows(FontRecord* record, const GlyphCacheSlot* slot) {
   return record->soft_cache_pixels + static_cast<size_t>(slot->slot_number) *
                                          record->cell_width * record->soft_cache_pitch;
-}
-
-// Whether (dx, dy) from a glyph pixel belongs to the edge of size `edge`
-// (none for size 0).
-bool InEdge(int32_t edge, int32_t dx, int32_t dy) {
-  if (edge <= 0) return false;
-  if (edge == 1) return (dx == 0) != (dy == 0) && dx >= -1 && dx <= 1 && dy >= -1 && dy <= 1;
-  if (edge <= 4) return EdgePatternTable[edge - 1][dy + edge][dx + edge] != 0;
-  return true;
 }
 
 // Writes one GDI glyph bitmap (rows of `pitch` bytes; 1 bit per pixel for
@@ -128,7 +120,7 @@ void WriteGlyphToSoftwareCache(FontRecord* record, const GlyphCacheSlot* slot,
       const int32_t reach = edge;
       for (int32_t dy = -reach; dy <= reach; ++dy) {
         for (int32_t dx = -reach; dx <= reach; ++dx) {
-          if (!InEdge(edge, dx, dy) || !inside(cx + dx, cy + dy)) continue;
+          if (!GlyphEdgeCovers(edge, dx, dy) || !inside(cx + dx, cy + dy)) continue;
           uint8_t* p = at(cx + dx, cy + dy);
           if (type == 1) {
             if (*p != 1) *p = 2;
@@ -142,6 +134,14 @@ void WriteGlyphToSoftwareCache(FontRecord* record, const GlyphCacheSlot* slot,
 }
 
 }  // namespace
+
+bool GlyphEdgeCovers(int32_t edge, int32_t dx, int32_t dy) {
+  if (edge <= 0) return false;
+  if (dx < -edge || dx > edge || dy < -edge || dy > edge) return false;
+  if (edge == 1) return (dx == 0) != (dy == 0);
+  if (edge <= 4) return EdgePatternTable[edge - 1][dy + edge][dx + edge] != 0;
+  return true;
+}
 
 int32_t GlyphCharBytes(const char* text, int32_t char_set_index) {
   return IsLeadByte(text, char_set_index) != 0 ? 2 : 1;
@@ -229,8 +229,17 @@ GlyphCacheSlot* RenderGlyphsToCache(int32_t handle, int32_t count, const GlyphCo
     entry->slot = slot;
     slot->code_entry = entry;
     slot->in_use = 1;
-    std::memset(CellRows(record, slot), 0,
-                static_cast<size_t>(record->soft_cache_pitch) * record->cell_width);
+    // The staging area: the work image of the texture cache, or the cell of
+    // the software cache.
+    if (record->texture_cache == 1) {
+      if (record->work_image.pixels != nullptr) {
+        std::memset(record->work_image.pixels, 0,
+                    static_cast<size_t>(record->work_image.pitch) * record->work_image.height);
+      }
+    } else {
+      std::memset(CellRows(record, slot), 0,
+                  static_cast<size_t>(record->soft_cache_pitch) * record->cell_width);
+    }
 
     const UINT gdi_code = code.second != 0 ? code.first * 256u + code.second : code.first;
     GLYPHMETRICS glyph{};
@@ -262,14 +271,18 @@ GlyphCacheSlot* RenderGlyphsToCache(int32_t handle, int32_t count, const GlyphCo
       // A row holds at most pitch bytes of pixels.
       const int32_t row_pixels = format == GGO_BITMAP ? pitch * 8 : pitch;
       if (width > row_pixels) width = row_pixels;
-      WriteGlyphToSoftwareCache(record, slot, buffer + pitch, pitch, width, height);
-      FreeTracked(buffer);
       // What is drawn from the cell never reaches past it.
       int32_t drawn_width = width + edge2, drawn_height = height + edge2;
       if (drawn_width > record->cell_width) drawn_width = record->cell_width;
       if (drawn_height > record->cell_width) drawn_height = record->cell_width;
       slot->bitmap_width = static_cast<uint16_t>(drawn_width);
       slot->bitmap_height = static_cast<uint16_t>(drawn_height);
+      if (record->texture_cache == 1) {
+        WriteGlyphToTextureCache(record, slot, buffer + pitch, pitch, width, height);
+      } else {
+        WriteGlyphToSoftwareCache(record, slot, buffer + pitch, pitch, width, height);
+      }
+      FreeTracked(buffer);
     }
     if (edged) slot->advance = static_cast<int16_t>(slot->advance + edge2);
     if (++record->next_slot >= record->slot_count) record->next_slot = 0;

@@ -28,6 +28,12 @@ constexpr int32_t kGlyphCodeListMax = 256;
 // (2e + 1) x (2e + 1) corner of row set e - 1, rows of 9 bytes.
 extern const uint8_t EdgePatternTable[4][9][9];
 
+// Whether (dx, dy) from a glyph pixel belongs to the edge of size `edge`: the
+// four direct neighbours (not the pixel itself) for 1, the pattern of
+// EdgePatternTable centred on the pixel for 2 to 4, the whole
+// (2 x edge + 1) square above; nothing for size 0.
+bool GlyphEdgeCovers(int32_t edge, int32_t dx, int32_t dy);
+
 // The table index of a character: first byte + 256 x second byte.
 inline int32_t GlyphCodeIndex(const GlyphCode& code) {
   return code.first | (code.second << 8);

@@ -6,6 +6,7 @@
 
 #include "platform/win32/ddraw.h"
 #include "runtime/core/message.h"
+#include "runtime/core/primitives.h"
 #include "runtime/graphics/clip_rect.h"
 #include "runtime/graphics/color_format.h"
 #include "runtime/graphics/convert_blit.h"
@@ -168,6 +169,12 @@ int RenderGraphicPart(int32_t x, int32_t y, int32_t source_x, int32_t source_y, 
 
 int RenderGraphicQuad(float x1, float y1, float x2, float y2, float x3, float y3, float x4,
                       float y4, int32_t handle, int32_t transparent) {
+  // The corners are made integers below (the rectangle the drawing touches);
+  // a corner that no integer holds (huge, infinite or not a number) draws
+  // nothing.
+  for (const float corner : {x1, y1, x2, y2, x3, y3, x4, y4}) {
+    if (!FloatFitsInt(corner)) return -1;
+  }
   int result = 0;
   GraphicRecord* graphic = BeginGraphicDraw(handle, &result);
   if (graphic == nullptr) return result;

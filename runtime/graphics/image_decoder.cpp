@@ -124,17 +124,25 @@ struct FieldChannel {
 };
 
 // The run-length coded pixel data of an 8-bit or 4-bit bitmap into one index
-// byte per pixel. False for data that ends before the end-of-bitmap code,
-// writes or moves outside the image, or names an index past the palette.
-bool DecodeBmpRle(const uint8_t* data, size_t size, int32_t width, int32_t height, bool bottom_up,
-                  bool four_bit, uint32_t entries, uint8_t* out, int32_t pitch) {
+// byte per pixel (rows `pitch` bytes apart); with `out` null the data is only
+// checked. A line holds `padded_width` pixels, the pixels of a row of the
+// uncompressed file, as encoders pad their runs: pixels past the width are
+// dropped. False for data that ends before the end-of-bitmap code, writes or
+// moves past a padded line or the last line, or names an index past the
+// palette.
+bool DecodeBmpRle(const uint8_t* data, size_t size, int32_t width, int64_t padded_width,
+                  int32_t height, bool bottom_up, bool four_bit, uint32_t entries, uint8_t* out,
+                  int32_t pitch) {
   size_t i = 0;
   int64_t x = 0;
   int64_t line = 0;
   auto put = [&](uint32_t index) {
-    if (x >= width || line >= height || index >= entries) return false;
-    const int64_t row = bottom_up ? height - 1 - line : line;
-    out[row * pitch + x] = static_cast<uint8_t>(index);
+    if (x >= padded_width || line >= height) return false;
+    if (x < width) {
+      if (index >= entries) return false;
+      const int64_t row = bottom_up ? height - 1 - line : line;
+      if (out != nullptr) out[row * pitch + x] = static_cast<uint8_t>(index);
+    }
     ++x;
     return true;
   };
@@ -159,7 +167,7 @@ bool DecodeBmpRle(const uint8_t* data, size_t size, int32_t width, int32_t heigh
       x += static_cast<int8_t>(data[i]);
       line += static_cast<int8_t>(data[i + 1]);
       i += 2;
-      if (x < 0 || x > width || line < 0 || line > height) return false;
+      if (x < 0 || x > padded_width || line < 0 || line > height) return false;
     } else {  // `code` pixels given one by one
       const size_t bytes = four_bit ? (code + 1u) / 2u : code;
       if (size - i < bytes) return false;
@@ -253,12 +261,17 @@ int LoadBmpImage(StreamSource* source, GraphImage* image) {
   ColorFormat format{};
   if (run_length || bits == 4) {
     const int32_t pitch = (width + 3) & ~3;
+    // Run-length data is checked whole before the picture is reserved.
+    const int64_t padded_width = row_size * 8 / bits;
+    if (run_length && !DecodeBmpRle(rows, static_cast<size_t>(wanted), width, padded_width,
+                                    height, bottom_up, compression == kBiRle4, entries, nullptr,
+                                    pitch))
+      return -1;
     TrackedBytes pixels = AllocImageBytes(int64_t{pitch} * height, true);
     if (!pixels) return -1;
     if (run_length) {
-      if (!DecodeBmpRle(rows, static_cast<size_t>(wanted), width, height, bottom_up,
-                        compression == kBiRle4, entries, pixels.get(), pitch))
-        return -1;
+      DecodeBmpRle(rows, static_cast<size_t>(wanted), width, padded_width, height, bottom_up,
+                   compression == kBiRle4, entries, pixels.get(), pitch);
     } else {
       for (int64_t y = 0; y < height; ++y) {
         const uint8_t* in = file_row(y);
@@ -333,8 +346,9 @@ int LoadBmpImage(StreamSource* source, GraphImage* image) {
 
 int LoadBgraImage(StreamSource* source, GraphImage* image) {
   ImageStream stream{source};
+  const int64_t size = stream.Size();
   uint8_t header[16];
-  if (!stream.ReadExact(header, sizeof(header))) return -1;
+  if (size < 0 || !stream.ReadExact(header, sizeof(header))) return -1;
   if (std::memcmp(header, "BGRA", 4) != 0) return -1;
   const uint32_t depth = U32(header + 4);
   const int64_t width = U32(header + 8);
@@ -343,6 +357,9 @@ int LoadBgraImage(StreamSource* source, GraphImage* image) {
     return -1;
 
   const int64_t pitch = width * 4;
+  // The file must hold every pixel before the picture is reserved.
+  const int64_t file_pitch = depth == 0x08080808u ? pitch : width * 8;
+  if (file_pitch * height > size - 16) return -1;
   TrackedBytes pixels = AllocImageBytes(pitch * height, false);
   if (!pixels) return -1;
   if (depth == 0x08080808u) {
@@ -429,6 +446,13 @@ int LoadTgaImage(StreamSource* source, GraphImage* image) {
 
   const int64_t pixel_count = int64_t{width} * height;
   const int32_t value_bytes = mapped ? 1 : bytes_per_pixel;
+  // The data must be able to give every pixel before the picture is
+  // reserved: raw data a value each, run-length data at least a packet
+  // (header and one value) for every 128.
+  const int64_t data_end = run_length && footer ? size - 26 : size;
+  const int64_t least_data = run_length ? (pixel_count + 127) / 128 * (1 + value_bytes)
+                                        : pixel_count * value_bytes;
+  if (least_data > data_end - position) return -1;
   TrackedBytes pixels = AllocImageBytes(pixel_count * bytes_per_pixel, false);
   if (!pixels) return -1;
   // One stored value (a map index or a pixel) into pixel `n`.
@@ -451,8 +475,7 @@ int LoadTgaImage(StreamSource* source, GraphImage* image) {
       return -1;
     }
   } else {
-    const int64_t end = footer ? size - 26 : size;
-    const int64_t data_size = end - position;
+    const int64_t data_size = data_end - position;
     if (data_size < 1) return -1;
     TrackedBytes data = AllocImageBytes(data_size, false);
     if (!data || !stream.ReadExact(data.get(), data_size)) return -1;
@@ -505,9 +528,11 @@ int LoadTgaImage(StreamSource* source, GraphImage* image) {
 
 int LoadDdsImage(StreamSource* source, GraphImage* image) {
   ImageStream stream{source};
+  const int64_t size = stream.Size();
   uint8_t magic[4];
   uint8_t header[124];
-  if (!stream.ReadExact(magic, sizeof(magic)) || std::memcmp(magic, "DDS", 3) != 0) return -1;
+  if (size < 0 || !stream.ReadExact(magic, sizeof(magic)) || std::memcmp(magic, "DDS", 3) != 0)
+    return -1;
   if (!stream.ReadExact(header, sizeof(header))) return -1;
   const uint32_t flags = U32(header + 4);
   const int64_t height = U32(header + 8);
@@ -537,6 +562,8 @@ int LoadDdsImage(StreamSource* source, GraphImage* image) {
   // Without a pitch in the header the rows are packed.
   const int64_t pitch = (flags & 0x8) ? header_pitch : bytes_per_pixel * width;
   if (pitch < bytes_per_pixel * width || pitch * height > INT32_MAX) return -1;
+  // The file must hold the rows before they are reserved.
+  if (pitch * height > size - 128) return -1;
 
   TrackedBytes pixels = AllocImageBytes(pitch * height, false);
   if (!pixels || !stream.ReadExact(pixels.get(), pitch * height)) return -1;

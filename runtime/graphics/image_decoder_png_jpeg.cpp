@@ -101,6 +101,13 @@ int LoadPngImage(StreamSource* stream, GraphImage* image) {
   int interlace = 0;
   png_get_IHDR(png, info, &width, &height, &bit_depth, &color_type, &interlace, nullptr, nullptr);
   if (!ImageSizeAccepted(width, height)) return EndPngLoad(load, -1);
+  // The compressed data left in the file must be able to give the picture's
+  // rows (each with its filter byte) before they are reserved: deflate packs
+  // at most 1032 bytes into one.
+  constexpr int64_t kDeflateMostPerByte = 1032;
+  const int64_t raw_bytes = (static_cast<int64_t>(png_get_rowbytes(png, info)) + 1) * height;
+  const int64_t left = load->reader.end - stream->functions.Tell(stream->handle);
+  if (raw_bytes > kDeflateMostPerByte * left) return EndPngLoad(load, -1);
 
   png_set_strip_16(png);
   png_set_packing(png);
@@ -186,9 +193,6 @@ struct JpegStreamSource {
   StreamSource* stream;
   int64_t end;  // the stream's length when the source was set
   boolean start_of_file;
-  // Set when the data ended before the end-of-image marker and a made-up
-  // marker was handed over.
-  boolean ran_out;
   JOCTET* buffer;
 };
 
@@ -212,7 +216,6 @@ boolean JpegFillInputBuffer(j_decompress_ptr cinfo) {
   if (bytes == 0) {
     if (source->start_of_file) ERREXIT(cinfo, JERR_INPUT_EMPTY);
     WARNMS(cinfo, JWRN_JPEG_EOF);
-    source->ran_out = TRUE;
     source->buffer[0] = 0xFF;
     source->buffer[1] = JPEG_EOI;
     bytes = 2;
@@ -276,7 +279,6 @@ void SetJpegStreamSource(j_decompress_ptr cinfo, StreamSource* stream) {
   stream->functions.Seek(stream->handle, 0, 2);
   source->end = stream->functions.Tell(stream->handle);
   stream->functions.Seek(stream->handle, start, 0);
-  source->ran_out = FALSE;
   source->pub.bytes_in_buffer = 0;
   source->pub.next_input_byte = nullptr;
 }
@@ -300,6 +302,17 @@ int LoadJpegImage(StreamSource* stream, GraphImage* image) {
   if ((cinfo->out_color_space != JCS_GRAYSCALE && cinfo->out_color_space != JCS_RGB) ||
       !ImageSizeAccepted(cinfo->image_width, cinfo->image_height))
     return EndJpegLoad(load, -1);
+  // Arithmetic coding is not a coding the library of this format reads.
+  if (cinfo->arith_code) return EndJpegLoad(load, -1);
+  // Every 8 x 8 block of the sharpest component costs at least one bit of
+  // the data left in the file: a file that cannot hold them is not decoded
+  // (nor is the picture reserved). A file cut short that can is decoded as
+  // far as its data goes.
+  const auto* source = reinterpret_cast<const JpegStreamSource*>(cinfo->src);
+  const int64_t consumed =
+      stream->functions.Tell(stream->handle) - static_cast<int64_t>(source->pub.bytes_in_buffer);
+  const int64_t blocks = (int64_t{cinfo->image_width} + 7) / 8 * ((int64_t{cinfo->image_height} + 7) / 8);
+  if (blocks > 8 * (source->end - consumed)) return EndJpegLoad(load, -1);
   jpeg_start_decompress(cinfo);
 
   const int components = cinfo->output_components;
@@ -326,8 +339,6 @@ int LoadJpegImage(StreamSource* stream, GraphImage* image) {
     }
   }
   jpeg_finish_decompress(cinfo);
-  // Data that ended before its end-of-image marker is a damaged file.
-  if (reinterpret_cast<JpegStreamSource*>(cinfo->src)->ran_out) return EndJpegLoad(load, -1);
 
   ColorFormat format{};
   if (components == 3) {

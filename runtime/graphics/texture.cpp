@@ -495,27 +495,42 @@ int TransferWorkTexture(const GraphImage* image, const GraphImage* alpha, const 
   return 0;
 }
 
-// Uploads the part of one piece that meets `area` (graphic coordinates).
-static int UploadPiecePart(const GraphicRecord* record, const Surface3DData* piece,
-                           int32_t piece_handle, const GraphImage* image, const GraphImage* alpha,
-                           RECT area) {
+// Uploads the part of one piece that meets `area` (graphic coordinates); the
+// image holds graphic pixel (x, y) at (origin_x + x, origin_y + y).
+static int UploadPiecePart(const Surface3DData* piece, int32_t piece_handle,
+                           const GraphImage* image, const GraphImage* alpha, RECT area,
+                           int32_t origin_x, int32_t origin_y) {
   RECT part = {std::max<int32_t>(area.left, piece->x), std::max<int32_t>(area.top, piece->y),
                std::min<int32_t>(area.right, piece->x + piece->width),
                std::min<int32_t>(area.bottom, piece->y + piece->height)};
-  // The image holds the graphic at its offset; only pixels inside it are read.
-  part.left = std::max<int32_t>(part.left, -record->offset_x);
-  part.top = std::max<int32_t>(part.top, -record->offset_y);
-  part.right = std::min<int32_t>(part.right, image->width - record->offset_x);
-  part.bottom = std::min<int32_t>(part.bottom, image->height - record->offset_y);
+  // Only pixels inside the image are read.
+  part.left = std::max<int32_t>(part.left, -origin_x);
+  part.top = std::max<int32_t>(part.top, -origin_y);
+  part.right = std::min<int32_t>(part.right, image->width - origin_x);
+  part.bottom = std::min<int32_t>(part.bottom, image->height - origin_y);
   if (alpha != nullptr) {
-    part.right = std::min<int32_t>(part.right, alpha->width - record->offset_x);
-    part.bottom = std::min<int32_t>(part.bottom, alpha->height - record->offset_y);
+    part.right = std::min<int32_t>(part.right, alpha->width - origin_x);
+    part.bottom = std::min<int32_t>(part.bottom, alpha->height - origin_y);
   }
   if (part.left >= part.right || part.top >= part.bottom) return 0;
-  const RECT source = {record->offset_x + part.left, record->offset_y + part.top,
-                       record->offset_x + part.right, record->offset_y + part.bottom};
+  const RECT source = {origin_x + part.left, origin_y + part.top, origin_x + part.right,
+                       origin_y + part.bottom};
   return TransferWorkTexture(image, alpha, &source, piece->texture_x + (part.left - piece->x),
                              piece->texture_y + (part.top - piece->y), piece_handle);
+}
+
+// Uploads `area` (graphic coordinates) of every piece of the graphic.
+static int UploadAreaToPieces(const GraphicRecord* record, const GraphImage* image,
+                              const GraphImage* alpha, const RECT& area, int32_t origin_x,
+                              int32_t origin_y) {
+  for (int32_t i = 0; i < record->surface_count; ++i) {
+    const Surface3DData* const piece = GetSurface3DData(record->surfaces[i]);
+    if (piece == nullptr) return -1;
+    if (UploadPiecePart(piece, record->surfaces[i], image, alpha, area, origin_x, origin_y) < 0) {
+      return -1;
+    }
+  }
+  return 0;
 }
 
 int UploadRectToTextures(int32_t graphic, const GraphImage* image, const GraphImage* alpha,
@@ -525,12 +540,17 @@ int UploadRectToTextures(int32_t graphic, const GraphImage* image, const GraphIm
   if (record == nullptr) return -1;
   const RECT area = {rect->left - record->offset_x, rect->top - record->offset_y,
                      rect->right - record->offset_x, rect->bottom - record->offset_y};
-  for (int32_t i = 0; i < record->surface_count; ++i) {
-    const Surface3DData* const piece = GetSurface3DData(record->surfaces[i]);
-    if (piece == nullptr) return -1;
-    if (UploadPiecePart(record, piece, record->surfaces[i], image, alpha, area) < 0) return -1;
-  }
-  return 0;
+  // The image holds the graphic at its offset.
+  return UploadAreaToPieces(record, image, alpha, area, record->offset_x, record->offset_y);
+}
+
+int UploadImageRectToTexturesAt(int32_t graphic, const GraphImage* image, const RECT* source,
+                                int32_t x, int32_t y) {
+  if (Direct3DObject == nullptr) return -1;
+  const GraphicRecord* const record = GetGraphicRecord(graphic);
+  if (record == nullptr) return -1;
+  const RECT area = {x, y, x + (source->right - source->left), y + (source->bottom - source->top)};
+  return UploadAreaToPieces(record, image, nullptr, area, source->left - x, source->top - y);
 }
 
 int UploadImageToTextures(int32_t graphic, const GraphImage* image, const GraphImage* alpha) {

@@ -125,6 +125,10 @@ int UploadImageToTextures(int32_t graphic, const GraphImage* image, const GraphI
 // of the graphic's offset). 0 or -1.
 int UploadRectToTextures(int32_t graphic, const GraphImage* image, const GraphImage* alpha,
                          const RECT* rect);
+// Writes the rectangle `source` of the image into the graphic's pieces with
+// its top-left corner at (x, y) of the graphic. 0 or -1.
+int UploadImageRectToTexturesAt(int32_t graphic, const GraphImage* image, const RECT* source,
+                                int32_t x, int32_t y);
 // Converts `rect` of the image into the piece's texture at
 // (texture_x, texture_y), through a system-memory texture when the texture
 // cannot be locked. 0 or -1.

@@ -81,6 +81,13 @@ const ScriptedRun kContinueAtFigure = {"continue",
                                "320 key=1\n",
                                320,
                                {150, 200, 220, 231, 235, 244, 250, 305, 320}};
+// Z on START, on one player and on the first character: the new game starts
+// with its opening scene.
+const ScriptedRun kStartGame = {"start_game",
+                        "100 key=44\n104 key=\n130 key=44\n134 key=\n160 key=44\n164 key=\n"
+                        "240 key=1\n",
+                        240,
+                        {99, 120, 150, 165, 240}};
 const ScriptedRun kConfig = {"config",
                      "100 key=208\n104 key=\n130 key=208\n134 key=\n160 key=44\n164 key=\n"
                      "220 key=1\n",
@@ -239,6 +246,28 @@ TEST_F(WholeProgramTest, NewGameThroughPlayerCountAndCharacterChoice) {
   EXPECT_NE(h[170], h[99]) << "player count screen";
   EXPECT_NE(h[210], h[170]) << "character choice screen";
   CompareWithGolden(kNewGame, h);
+}
+
+// Without "config_data.dat" and "pad.dat" every action keeps its own button
+// and player 1 the keyboard: the same keys start the same game, frame for
+// frame.
+TEST_F(WholeProgramTest, ANewGameStartsWithTheSettingsFilesRemoved) {
+  std::map<int32_t, std::string> with_files;
+  ASSERT_EQ(RunProgram(kStartGame, &with_files), 0);
+  ASSERT_EQ(with_files.rbegin()->first, kStartGame.escape_frame);
+  EXPECT_NE(with_files[120], with_files[99]) << "player count screen";
+  EXPECT_NE(with_files[150], with_files[120]) << "character choice screen";
+  EXPECT_NE(with_files[165], with_files[150]) << "the character is taken and the game begins";
+  CompareWithGolden(kStartGame, with_files);
+
+  const fs::path bare = *folder_ / "no-settings";
+  std::string error;
+  ASSERT_TRUE(CopyDataSet(*folder_ / "data-set", bare, &error)) << error;
+  fs::remove(bare / "config_data.dat");
+  fs::remove(bare / "pad.dat");
+  std::map<int32_t, std::string> without_files;
+  ASSERT_EQ(RunProgram(kStartGame, &without_files, bare), 0);
+  EXPECT_EQ(without_files, with_files);
 }
 
 TEST_F(WholeProgramTest, ConfigurationScreenFromTheTitle) {

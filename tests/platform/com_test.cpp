@@ -107,7 +107,8 @@ TEST(ComDeathTest, AggregationIsNotEmulated) {
   ScopedComFactory factory(kClass, TaggedFactory(4));
   Tagged outer(0);
   void* object = nullptr;
-  EXPECT_DEATH(CoCreateInstance(kClass, &outer, CLSCTX_ALL, kInterface, &object), "aggregation");
+  EXPECT_DEATH(CoCreateInstance(kClass, &outer, CLSCTX_ALL, kInterface, &object),
+               "CoCreateInstance: aggregation is not emulated \\(got 0x");
 }
 
 }  // namespace

@@ -502,6 +502,90 @@ TEST_F(FilesTest, DeleteFileRemovesOnlyClosedFiles) {
   EXPECT_TRUE(DeleteFileA("Victim.txt"));
 }
 
+TEST_F(FilesTest, MoveFileRenamesAndReplacesOnlyWhereAsked) {
+  constexpr DWORD kReplace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+  struct Case {
+    const char* name;
+    const char* from;
+    const char* to;
+    DWORD flags;
+    bool moved;
+    const char* new_file;  // the file that holds the moved text afterwards
+  };
+  const Case cases[] = {
+      {"to a new name", "new.tmp", "fresh.dat", MOVEFILE_WRITE_THROUGH, true, "fresh.dat"},
+      {"over an old file", "new.tmp", "old.dat", kReplace, true, "old.dat"},
+      {"over an old file in another case", "new.tmp", "OLD.DAT", kReplace, true, "old.dat"},
+      {"into another folder", "new.tmp", "sub\\moved.dat", kReplace, true, "sub/moved.dat"},
+      {"over an old file without the replace flag", "new.tmp", "old.dat", MOVEFILE_WRITE_THROUGH, false, ""},
+      {"from a missing file", "missing.tmp", "old.dat", kReplace, false, ""},
+      {"from a folder", "sub", "old.dat", kReplace, false, ""},
+      {"over a folder", "new.tmp", "sub", kReplace, false, ""},
+      {"into a missing folder", "new.tmp", "nowhere\\x.dat", kReplace, false, ""},
+      {"onto itself", "new.tmp", "NEW.TMP", kReplace, false, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (const char* name : {"fresh.dat", "sub/moved.dat", "new.tmp"}) fs::remove(name);
+    fs::create_directory("sub");
+    Put("old.dat", "old");
+    Put("new.tmp", "new");
+    EXPECT_EQ(MoveFileExA(c.from, c.to, c.flags) != FALSE, c.moved);
+    if (c.moved) {
+      EXPECT_EQ(Contents(c.new_file), "new");
+      EXPECT_FALSE(fs::exists("new.tmp"));
+    } else {
+      EXPECT_EQ(Contents("old.dat"), "old");
+      EXPECT_EQ(Contents("new.tmp"), "new");
+    }
+  }
+  // No file with an open handle is moved or replaced.
+  Put("new.tmp", "new");
+  HANDLE open = Open("old.dat", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+  EXPECT_FALSE(MoveFileExA("new.tmp", "old.dat", kReplace));
+  CloseHandle(open);
+  open = Open("new.tmp", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+  EXPECT_FALSE(MoveFileExA("new.tmp", "old.dat", kReplace));
+  CloseHandle(open);
+  EXPECT_TRUE(MoveFileExA("new.tmp", "old.dat", kReplace));
+  EXPECT_EQ(Contents("old.dat"), "new");
+}
+
+TEST_F(FilesTest, FlushFileBuffersTakesFilesOpenForWriting) {
+  HANDLE file = Open("flushed.txt", GENERIC_WRITE, 0, CREATE_ALWAYS);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  ASSERT_TRUE(Write(file, "kept"));
+  EXPECT_TRUE(FlushFileBuffers(file));
+  CloseHandle(file);
+  EXPECT_EQ(Contents("flushed.txt"), "kept");
+  file = Open("flushed.txt");
+  EXPECT_FALSE(FlushFileBuffers(file));  // opened only for reading
+  CloseHandle(file);
+  EXPECT_FALSE(FlushFileBuffers(file));  // closed
+}
+
+// The test seam fails the writing calls it is asked about, and only those.
+TEST_F(FilesTest, TheFileCallHookFailsTheCallsItRefuses) {
+  static std::vector<std::string> asked;
+  asked.clear();
+  SetFileCallHook(
+      [](void*, LPCSTR call) {
+        asked.push_back(call);
+        return std::string(call) != "MoveFileExA";
+      },
+      nullptr);
+  HANDLE file = Open("hooked.tmp", GENERIC_WRITE, 0, CREATE_ALWAYS);
+  EXPECT_TRUE(Write(file, "text"));
+  EXPECT_TRUE(FlushFileBuffers(file));
+  CloseHandle(file);
+  EXPECT_FALSE(MoveFileExA("hooked.tmp", "hooked.dat", MOVEFILE_REPLACE_EXISTING));
+  SetFileCallHook(nullptr, nullptr);
+  EXPECT_EQ(asked, (std::vector<std::string>{"WriteFile", "FlushFileBuffers", "MoveFileExA"}));
+  EXPECT_EQ(Contents("hooked.tmp"), "text");
+  EXPECT_FALSE(fs::exists("hooked.dat"));
+  EXPECT_TRUE(MoveFileExA("hooked.tmp", "hooked.dat", MOVEFILE_REPLACE_EXISTING));
+}
+
 TEST_F(FilesTest, AttributesTellFoldersFilesAndReadOnlyFiles) {
   Put("Folder/file.txt", "f");
   Put("locked.txt", "l");
@@ -877,30 +961,56 @@ TEST(DebugOutputTest, TextReachesTheInstalledSinkUnchanged) {
 // ---- Arguments that are not emulated ------------------------------------------------
 
 // Death tests run again in a child process: they use a file that always
-// exists rather than a temporary folder the child would leave behind.
+// exists rather than a temporary folder the child would leave behind. Every
+// build aborts, with the call and the refused value in the message.
 TEST(FileArgumentsTest, ArgumentsThatAreNotEmulatedFailLoudly) {
-  const char* kAlways = "/proc/self/exe";
-  int dummy = 0;
-  EXPECT_DEBUG_DEATH(CreateFileA(kAlways, GENERIC_READ, 0, &dummy, OPEN_EXISTING, 0, nullptr),
-                     "security");
-  EXPECT_DEBUG_DEATH(CreateFileA(kAlways, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0x40000000u,
-                                 nullptr),
-                     "flags");
-  EXPECT_DEBUG_DEATH(CreateFileA(kAlways, 0x10000000u, 0, nullptr, OPEN_EXISTING, 0, nullptr),
-                     "access");
-  EXPECT_DEBUG_DEATH(CreateFileA(kAlways, GENERIC_READ, 4, nullptr, OPEN_EXISTING, 0, nullptr),
-                     "share");
-  EXPECT_DEBUG_DEATH(CreateFileA(kAlways, GENERIC_READ, 0, nullptr, 9, 0, nullptr),
-                     "disposition");
-  HANDLE file = Open(kAlways);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE);
-  char buffer[1];
-  DWORD got;
-  EXPECT_DEBUG_DEATH(ReadFile(file, buffer, 1, &got, &dummy), "overlapped");
-  EXPECT_DEBUG_DEATH(SetFilePointer(file, 0, nullptr, 7), "move method");
-  EXPECT_DEBUG_DEATH(FindClose(file), "FindClose");
-  EXPECT_DEBUG_DEATH(WaitForSingleObject(file, 0), "waited");
-  CloseHandle(file);
+  static const char* const kAlways = "/proc/self/exe";
+  static int dummy = 0;
+  struct Case {
+    const char* label;
+    void (*call)();
+    const char* message;
+  };
+  const Case cases[] = {
+      {"security", [] { CreateFileA(kAlways, GENERIC_READ, 0, &dummy, OPEN_EXISTING, 0, nullptr); },
+       "CreateFileA: file security attributes are not emulated \\(got 0x"},
+      {"flags",
+       [] { CreateFileA(kAlways, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0x40000000u, nullptr); },
+       "CreateFileA: file flags .* \\(got 1073741824 = 0x40000000\\)"},
+      {"access", [] { CreateFileA(kAlways, 0x10000000u, 0, nullptr, OPEN_EXISTING, 0, nullptr); },
+       "CreateFileA: access .* \\(got 268435456 = 0x10000000\\)"},
+      {"share", [] { CreateFileA(kAlways, GENERIC_READ, 4, nullptr, OPEN_EXISTING, 0, nullptr); },
+       "CreateFileA: share modes .* \\(got 4\\)"},
+      {"disposition", [] { CreateFileA(kAlways, GENERIC_READ, 0, nullptr, 9, 0, nullptr); },
+       "CreateFileA: unknown creation disposition \\(got 9\\)"},
+      {"overlapped",
+       [] {
+         char buffer[1];
+         DWORD got;
+         ReadFile(Open(kAlways), buffer, 1, &got, &dummy);
+       },
+       "ReadFile: overlapped reads are not emulated"},
+      {"move method", [] { SetFilePointer(Open(kAlways), 0, nullptr, 7); },
+       "SetFilePointer: unknown move method \\(got 7\\)"},
+      {"FindClose of a file", [] { FindClose(Open(kAlways)); },
+       "FindClose: FindClose takes a folder search handle"},
+      {"move flags", [] { MoveFileExA(kAlways, "copy", 2 /* copy allowed */); },
+       "MoveFileExA: flags not emulated \\(got 2\\)"},
+      {"waiting for a file", [] { WaitForSingleObject(Open(kAlways), 0); },
+       "WaitForSingleObject: only events and threads can be waited for"},
+      {"reading a folder search",
+       [] {
+         char buffer[1];
+         DWORD got;
+         WIN32_FIND_DATAA data;
+         ReadFile(FindFirstFileA("/proc/self/*", &data), buffer, 1, &got, nullptr);
+       },
+       "ReadFile: not a file handle"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    EXPECT_DEATH(c.call(), c.message);
+  }
 }
 
 }  // namespace

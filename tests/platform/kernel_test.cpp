@@ -238,8 +238,10 @@ TEST(KernelTimeTest, CountersReadTheHostClock) {
 }
 
 TEST(KernelDeathTest, ArgumentsThatAreNotEmulatedFailLoudly) {
-  EXPECT_DEATH(CreateEventA(nullptr, TRUE, FALSE, "named"), "named events");
-  EXPECT_DEATH(CreateThread(nullptr, 0, ReportIdThread, nullptr, 4, nullptr), "creation flags");
+  EXPECT_DEATH(CreateEventA(nullptr, TRUE, FALSE, "named"),
+               "CreateEventA: named events are not emulated \\(got \"named\"\\)");
+  EXPECT_DEATH(CreateThread(nullptr, 0, ReportIdThread, nullptr, 4, nullptr),
+               "CreateThread: thread creation flags are not emulated \\(got 4\\)");
 }
 
 }  // namespace

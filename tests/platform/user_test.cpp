@@ -2,6 +2,8 @@
 // answer comes back as the box's result.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "platform/win32/user.h"
 #include "tests/platform/test_support.h"
 
@@ -81,9 +83,17 @@ TEST(MessageBoxTest, TextAndCaptionReachTheHostAsUtf8) {
 }
 
 TEST(MessageBoxDeathTest, StylesThatAreNotEmulatedFailLoudly) {
-  for (UINT style : {1u /* OK and Cancel */, 3u /* Yes, No and Cancel */, 0x1004u /* system modal */}) {
-    SCOPED_TRACE(style);
-    EXPECT_DEATH(MessageBoxA(nullptr, "text", "caption", style), "only MB_OK and MB_YESNO");
+  struct Case {
+    UINT style;
+    const char* value;
+  };
+  const Case cases[] = {{1u /* OK and Cancel */, "1"},
+                        {3u /* Yes, No and Cancel */, "3"},
+                        {0x1004u /* system modal */, "4100 = 0x1004"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.style);
+    EXPECT_DEATH(MessageBoxA(nullptr, "text", "caption", c.style),
+                 std::string("MessageBoxA: only MB_OK and MB_YESNO .* \\(got ") + c.value + "\\)");
   }
 }
 

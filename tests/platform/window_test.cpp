@@ -178,7 +178,7 @@ TEST(MessageOnlyWindowTest, TakesMessagesButIsNeitherShownNorTheHostsWindow) {
   // Child windows are not emulated.
   EXPECT_DEATH(CreateWindowExA(0, "MessageOnlyTest", "", 0, 0, 0, 8, 8,
                                reinterpret_cast<HWND>(0x10000), nullptr, nullptr, nullptr),
-               "CreateWindowExA: parent 65536 is not emulated");
+               "CreateWindowExA: child windows are not emulated \\(got 0x10000\\)");
 }
 
 TEST(KeyCodeTest, KeyStatesPairTheCodesAndShareTheModifiers) {

@@ -11,6 +11,7 @@
 #include <set>
 
 #include "game/scenes/scenes.h"
+#include "game/shell/settings_table.h"
 #include "game/shell/sound_table.h"
 #include "tools/archive_writer/archive_writer.h"
 #include "tools/sample_data/encoders.h"
@@ -199,21 +200,22 @@ bool BuildDataArchive(const std::map<std::string, std::vector<uint8_t>>& content
 
 }  // namespace
 
+// The settings files hold the game's defaults (settings_table.h): every
+// player with shot and decide on Z, the special attacks on X and C, pause on
+// A and skip on S, a stock of three revivals; player 1 on the keyboard and
+// pad 1, players 2 to 4 on pads 2 to 4.
 std::string SampleConfigText() {
-  // Every player: shot and decide on button 0 (Z), the two special attacks
-  // on buttons 1 and 2 (X, C), pause on 3 (A), skip on 4 (S); then a stock
-  // of three revivals.
   std::string text;
-  for (int player = 0; player < 4; ++player)
-    for (int action = 0; action < 5; ++action) text += std::to_string(action) + "\n";
-  text += "3\n";
+  for (const auto& buttons : default_action_buttons)
+    for (const int32_t button : buttons) text += std::to_string(button) + "\n";
+  text += std::to_string(default_revive_stock) + "\n";
   return text;
 }
 
 std::string SamplePadText() {
-  // Player 1 plays on the keyboard together with pad 1; players 2 to 4 on
-  // pads 2 to 4.
-  return "0\n2\n3\n4\n";
+  std::string text;
+  for (const int32_t device : default_pad_devices) text += std::to_string(device) + "\n";
+  return text;
 }
 
 bool GenerateSampleData(const std::string& folder, const SampleDataOptions& options,

@@ -3,11 +3,16 @@
 // save menus.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -16,6 +21,7 @@
 #include "game/world/world.h"
 #include "tests/game/shell/menu_test_support.h"
 #include "tests/support/api_fake/api_fake.h"
+#include "tests/support/files/file_call_script.h"
 
 namespace {
 
@@ -100,10 +106,10 @@ class SaveSlotsTest : public ::testing::Test {
       r.level = 2 + p;
       r.hp = 10 + p;
       r.hp_max = 20 + p;
-      r.agility_base = 2.2f + static_cast<float>(p);
-      r.attack_base = 30 + p;
-      r.vitality_base = 40 + p;
-      r.intelligence_base = 50 + p;
+      r.agility_base = 2.2f + 0.4f * static_cast<float>(p);
+      r.attack_base = 10 + p;
+      r.vitality_base = 12 + p;
+      r.intelligence_base = 15 + p;
       r.spell1_stock = p;
       r.spell2_stock = 9 - p;
       r.attack_bonus = 5;  // not saved
@@ -144,9 +150,9 @@ TEST_F(SaveSlotsTest, SlotFileHoldsEachFieldAtItsOffset) {
       {"player 2 level", 6040 + 2 * 44 + 8, 4},
       {"player 1 hp", 6040 + 44 + 12, 11},
       {"player 1 hp_max", 6040 + 44 + 16, 21},
-      {"player 3 agility bits", 6040 + 3 * 44 + 20, std::bit_cast<int32_t>(5.2f)},
-      {"player 3 attack_base", 6040 + 3 * 44 + 24, 33},
-      {"player 3 intelligence_base", 6040 + 3 * 44 + 32, 53},
+      {"player 3 agility bits", 6040 + 3 * 44 + 20, std::bit_cast<int32_t>(2.2f + 0.4f * 3.0f)},
+      {"player 3 attack_base", 6040 + 3 * 44 + 24, 13},
+      {"player 3 intelligence_base", 6040 + 3 * 44 + 32, 18},
       {"player 3 spell2_stock", 6040 + 3 * 44 + 40, 6},
   };
   for (const Field& f : fields) EXPECT_EQ(WordAt(bytes, f.offset), f.value) << f.name;
@@ -180,7 +186,7 @@ TEST_F(SaveSlotsTest, SaveLoadRoundTripGivesTheSameFile) {
   EXPECT_EQ(item_table_dansion09[9][15].present, 1);
   EXPECT_EQ(item_table_field01[0][0].present, 0);
   EXPECT_EQ(boss_data_rows[8].active, 0);
-  EXPECT_EQ(player[3].agility_base, 5.2f);
+  EXPECT_EQ(player[3].agility_base, 2.2f + 0.4f * 3.0f);
   EXPECT_EQ(player[2].spell2_stock, 7);
   EXPECT_EQ(player[1].shot_width, 6);
   EXPECT_EQ(player[3].shot_height, 6);
@@ -302,6 +308,163 @@ TEST_F(SaveSlotsTest, FailedWriteKeepsTheSlotAndItsFile) {
   EXPECT_EQ(write_save_slot(0), 0);
   EXPECT_EQ(save_slots[0].used, 0);
   EXPECT_FALSE(ScratchFolder::Exists("patch/save_data0.dat"));
+}
+
+// The byte offset of field `field` (0 character ... 10 spell2_stock) of
+// player `p` in a slot file.
+constexpr size_t PlayerField(int p, int field) { return 6040 + p * 44 + field * 4; }
+enum : int { kAlive = 1, kLevel, kHp, kHpMax, kAgility, kAttack, kVitality, kIntelligence,
+             kSpell1, kSpell2 };
+
+// The values of a slot that the game would show or count are brought into
+// the ranges play can reach; flags and values in range stay as they are.
+TEST_F(SaveSlotsTest, SlotValuesAreClampedToWhatPlayCanReach) {
+  using Words = std::vector<std::pair<size_t, int32_t>>;
+  struct Case {
+    const char* label;
+    Words written;
+    Words read;      // defaults to `written`
+    int life_ups;    // life-up rows in the item tables
+  };
+  const int32_t nan = std::bit_cast<int32_t>(std::numeric_limits<float>::quiet_NaN());
+  const Case cases[] = {
+      {"values in range", {{8, 9}, {PlayerField(1, kHp), 24}, {PlayerField(1, kHpMax), 24},
+                           {PlayerField(1, kAgility), std::bit_cast<int32_t>(3.8f)},
+                           {PlayerField(1, kSpell1), 9}, {PlayerField(1, kAttack), 20}}, {}, 0},
+      {"revival stock 1000", {{8, 1000}}, {{8, 9}}, 0},
+      {"revival stock of every life-up", {{8, 12}}, {}, 3},
+      {"revival stock past every life-up", {{8, 13}}, {{8, 12}}, 3},
+      {"negative revival stock", {{8, -4}}, {{8, 0}}, 0},
+      {"hit points below 0", {{PlayerField(0, kHp), -5}, {PlayerField(0, kHpMax), 15}},
+       {{PlayerField(0, kHp), 0}, {PlayerField(0, kHpMax), 15}}, 0},
+      {"hit points above their maximum", {{PlayerField(2, kHp), 50}, {PlayerField(2, kHpMax), 30}},
+       {{PlayerField(2, kHp), 30}, {PlayerField(2, kHpMax), 30}}, 0},
+      {"maximum beyond any crystal", {{PlayerField(0, kHp), 90000}, {PlayerField(0, kHpMax), 100000}},
+       {{PlayerField(0, kHp), 800}, {PlayerField(0, kHpMax), 800}}, 0},
+      {"level beyond every crystal", {{PlayerField(3, kLevel), 5000}},
+       {{PlayerField(3, kLevel), 10}}, 0},
+      {"negative level", {{PlayerField(3, kLevel), -1}}, {{PlayerField(3, kLevel), 0}}, 0},
+      {"alive flag 7", {{PlayerField(1, kAlive), 7}}, {{PlayerField(1, kAlive), 1}}, 0},
+      {"agility not a number", {{PlayerField(0, kAgility), nan}}, {{PlayerField(0, kAgility), 0}},
+       0},
+      {"negative agility", {{PlayerField(0, kAgility), std::bit_cast<int32_t>(-1.0f)}},
+       {{PlayerField(0, kAgility), 0}}, 0},
+      {"agility 9", {{PlayerField(0, kAgility), std::bit_cast<int32_t>(9.0f)}},
+       {{PlayerField(0, kAgility), std::bit_cast<int32_t>(4.2f)}}, 0},
+      {"statistics past 20 and below 0",
+       {{PlayerField(2, kAttack), 21}, {PlayerField(2, kVitality), -3},
+        {PlayerField(2, kIntelligence), 99}},
+       {{PlayerField(2, kAttack), 20}, {PlayerField(2, kVitality), 0},
+        {PlayerField(2, kIntelligence), 20}}, 0},
+      {"spell stocks", {{PlayerField(3, kSpell1), 10}, {PlayerField(3, kSpell2), -1}},
+       {{PlayerField(3, kSpell1), 9}, {PlayerField(3, kSpell2), 0}}, 0},
+      {"every value out of range at once",
+       {{8, -1}, {PlayerField(1, kAlive), -9}, {PlayerField(1, kLevel), INT32_MAX},
+        {PlayerField(1, kHp), INT32_MIN}, {PlayerField(1, kHpMax), -1},
+        {PlayerField(1, kAgility), std::bit_cast<int32_t>(std::numeric_limits<float>::infinity())},
+        {PlayerField(1, kAttack), INT32_MIN}, {PlayerField(1, kVitality), INT32_MAX},
+        {PlayerField(1, kIntelligence), -20}, {PlayerField(1, kSpell1), INT32_MAX},
+        {PlayerField(1, kSpell2), INT32_MIN}},
+       {{8, 0}, {PlayerField(1, kAlive), 0}, {PlayerField(1, kLevel), 10},
+        {PlayerField(1, kHp), 0}, {PlayerField(1, kHpMax), 0},
+        {PlayerField(1, kAgility), std::bit_cast<int32_t>(4.2f)}, {PlayerField(1, kAttack), 0},
+        {PlayerField(1, kVitality), 20}, {PlayerField(1, kIntelligence), 0},
+        {PlayerField(1, kSpell1), 9}, {PlayerField(1, kSpell2), 0}}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    for (int i = 0; i < 16; ++i) item_table_field01[2][i].kind = i < c.life_ups ? 9 : 0;
+    std::string bytes = SlotFile(4, 1, 2);
+    SetWord(bytes, 20 + 7 * 4, 5);    // a story word that is no flag stays
+    SetWord(bytes, 180 + 4 * 4, 3);   // so does an item word
+    for (const auto& [offset, value] : c.written) SetWord(bytes, offset, value);
+    ScratchFolder::Write("patch/save_data2.dat", bytes);
+    read_save_slots();
+
+    std::string expected = bytes;
+    for (const auto& [offset, value] : c.read) SetWord(expected, offset, value);
+    std::string got(kSlotBytes, '\0');
+    std::memcpy(got.data(), &save_slots[2], kSlotBytes);
+    for (size_t offset = 0; offset < kSlotBytes; offset += 4) {
+      EXPECT_EQ(WordAt(got, offset), WordAt(expected, offset)) << "offset " << offset;
+    }
+  }
+  for (item_data& row : item_table_field01[2]) row.kind = 0;
+}
+
+// A write that stops at any step before the rename leaves the old slot file
+// and image; nothing is renamed before the new bytes are on the disk, and no
+// temporary file is left.
+TEST_F(SaveSlotsTest, AnInterruptedWriteLeavesTheOldSlot) {
+  struct Case {
+    const char* failing;
+    std::vector<std::string> calls;
+  };
+  const Case cases[] = {
+      {"WriteFile", {"WriteFile"}},
+      {"FlushFileBuffers", {"WriteFile", "FlushFileBuffers"}},
+      {"MoveFileExA", {"WriteFile", "FlushFileBuffers", "MoveFileExA"}},
+  };
+  const std::string old_file = SlotFile(1, 2, 3);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.failing);
+    ScratchFolder::Write("patch/save_data1.dat", old_file);
+    read_save_slots();
+    PlayInProgress();
+    api_fake().calls.clear();
+    {
+      FileCallScript script;
+      script.FailOn(c.failing, 1);
+      EXPECT_EQ(write_save_slot(1), 0);
+      EXPECT_EQ(script.Calls(), c.calls);
+    }
+    EXPECT_EQ(ScratchFolder::Read("patch/save_data1.dat"), old_file);
+    EXPECT_FALSE(ScratchFolder::Exists("patch/save_data1.dat.tmp"));
+    EXPECT_EQ(std::memcmp(&save_slots[1], old_file.data(), kSlotBytes), 0);
+    EXPECT_EQ(api_fake().Count("ApiPrintToScreen"), 1);
+  }
+}
+
+// A game killed after the new slot reached its temporary file but before the
+// rename: the old slot still reads whole, and the next save ignores the
+// stale temporary file and replaces it.
+TEST_F(SaveSlotsTest, AGameKilledBeforeTheRenameLeavesTheOldSlot) {
+  const std::string old_file = SlotFile(2, 5, 1);
+  ScratchFolder::Write("patch/save_data0.dat", old_file);
+  read_save_slots();
+  PlayInProgress();
+
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    SetFileCallHook(
+        [](void*, LPCSTR call) {
+          if (std::string(call) == "MoveFileExA") raise(SIGKILL);
+          return true;
+        },
+        nullptr);
+    write_save_slot(0);
+    _exit(0);  // not reached
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  EXPECT_EQ(WTERMSIG(status), SIGKILL);
+
+  EXPECT_EQ(ScratchFolder::Read("patch/save_data0.dat"), old_file);
+  EXPECT_EQ(ScratchFolder::Read("patch/save_data0.dat.tmp").size(), kSlotBytes);
+  std::memset(&save_slots[0], 0, sizeof save_slots[0]);
+  read_save_slots();
+  EXPECT_EQ(std::memcmp(&save_slots[0], old_file.data(), kSlotBytes), 0);
+
+  // A stale temporary file longer than a slot leaves no tail in the new one.
+  ScratchFolder::Write("patch/save_data0.dat.tmp", std::string(kSlotBytes + 100, 'x'));
+  ASSERT_EQ(write_save_slot(0), 1);
+  EXPECT_FALSE(ScratchFolder::Exists("patch/save_data0.dat.tmp"));
+  const std::string saved = ScratchFolder::Read("patch/save_data0.dat");
+  ASSERT_EQ(saved.size(), kSlotBytes);
+  EXPECT_EQ(WordAt(saved, 4), 3);  // the party of the game in progress
+  EXPECT_EQ(std::memcmp(&save_slots[0], saved.data(), kSlotBytes), 0);
 }
 
 // ---- Load menu ------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 // table of files, the screen's rows and actions, and the file it writes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include "game/world/world.h"
 #include "tests/game/shell/menu_test_support.h"
 #include "tests/support/api_fake/api_fake.h"
+#include "tests/support/files/file_call_script.h"
 
 namespace {
 
@@ -47,6 +49,18 @@ Buttons KeptExcept(std::vector<std::pair<int, int32_t>> set) {
   return out;
 }
 
+// The default assignment, Z shot and decide, X and C the special attacks, A
+// pause, S skip (buttons 0 to 4) for every player, but for `set`; with
+// `kept_from`, the buttons from that index on keep their values.
+Buttons DefaultsExcept(std::vector<std::pair<int, int32_t>> set, int kept_from = 20) {
+  Buttons out;
+  for (int i = 0; i < 20; ++i) out[i] = i < kept_from ? i % 5 : kKept;
+  for (const auto& [index, value] : set) out[index] = value;
+  return out;
+}
+
+constexpr int32_t kDefaultRevive = 3;
+
 class SettingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -75,28 +89,39 @@ TEST_F(SettingsTest, ConfigReaderTakesTheFirstTokenOfEachLine) {
   std::string long_line = "5" + std::string(300, ' ') + "9\n6\n";
   const Case cases[] = {
       {"plain", true, PlainConfig(), PlainButtons(), 3},
-      {"line feeds after carriage returns", true, "4\r\n5\r\n", KeptExcept({{0, 4}, {1, 5}}),
-       kKept},
-      // '@' opening line 3: two buttons, then line 4 is the revival stock.
+      {"line feeds after carriage returns", true, "4\r\n5\r\n", DefaultsExcept({{0, 4}, {1, 5}}),
+       kDefaultRevive},
+      // '@' opening line 3: two buttons, then line 4 is the revival stock;
+      // the buttons after the '@' keep their values.
       {"at sign on line 3", true, "1\n2\n@\n8\n3\n", KeptExcept({{0, 1}, {1, 2}}), 8},
       {"at sign on line 1", true, "@ 4\n2\n", KeptExcept({}), 2},
-      {"at sign after blanks is no stop", true, " @\n6\n", KeptExcept({{0, 0}, {1, 6}}), kKept},
+      {"at sign with no line after it", true, "1\n@\n", KeptExcept({{0, 1}}), kDefaultRevive},
+      {"at sign after blanks is no stop", true, " @\n6\n", DefaultsExcept({{1, 6}}),
+       kDefaultRevive},
       {"blanks and commas separate", true, " 3, 4\n,,5\n7 8\n6,2\n",
-       KeptExcept({{0, 3}, {1, 5}, {2, 7}, {3, 6}}), kKept},
-      {"conversion stops at a non-digit", true, "4abc\nx9\n-2\n+3\n\t5\n",
-       KeptExcept({{0, 4}, {1, 0}, {2, -2}, {3, 3}, {4, 5}}), kKept},
+       DefaultsExcept({{0, 3}, {1, 5}, {2, 7}, {3, 6}}), kDefaultRevive},
+      // A number stops at the first non-digit; a token that is no number
+      // takes the default, as does one outside 0 to 7.
+      {"conversion stops at a non-digit", true, "4abc\nx9\n-2\n+6\n\t5\n8\n",
+       DefaultsExcept({{0, 4}, {3, 6}, {4, 5}}), kDefaultRevive},
       {"lines without a token keep their value", true, "\n  ,  \n\r\n2\n",
-       KeptExcept({{3, 2}}), kKept},
-      {"out-of-range number is clamped", true, "99999999999\n-99999999999\n",
-       KeptExcept({{0, 2147483647}, {1, -2147483647 - 1}}), kKept},
-      {"missing lines keep their values", true, "1\n2\n3", KeptExcept({{0, 1}, {1, 2}, {2, 3}}),
-       kKept},
+       DefaultsExcept({{0, kKept}, {1, kKept}, {2, kKept}, {3, 2}}), kDefaultRevive},
+      {"numbers beyond 32 bits", true, "99999999999\n-99999999999\n7\n", DefaultsExcept({{2, 7}}),
+       kDefaultRevive},
+      {"missing lines take the defaults", true, "1\n2\n3", DefaultsExcept({{0, 1}, {1, 2}, {2, 3}}),
+       kDefaultRevive},
       {"revival stock line missing", true, PlainConfig().substr(0, PlainConfig().size() - 2),
-       PlainButtons(), kKept},
-      {"only the rest of a long line is dropped", true, long_line, KeptExcept({{0, 5}, {1, 6}}),
-       kKept},
-      {"missing file", false, "", KeptExcept({}), kKept},
-      {"empty file", true, "", KeptExcept({}), kKept},
+       PlainButtons(), kDefaultRevive},
+      {"revival stock above 9", true, PlainConfig().substr(0, PlainConfig().size() - 2) + "10\n",
+       PlainButtons(), kDefaultRevive},
+      {"negative revival stock", true, PlainConfig().substr(0, PlainConfig().size() - 2) + "-1\n",
+       PlainButtons(), kDefaultRevive},
+      {"revival stock 0", true, PlainConfig().substr(0, PlainConfig().size() - 2) + "0\n",
+       PlainButtons(), 0},
+      {"only the rest of a long line is dropped", true, long_line,
+       DefaultsExcept({{0, 5}, {1, 6}}), kDefaultRevive},
+      {"missing file", false, "", DefaultsExcept({}), kDefaultRevive},
+      {"empty file", true, "", DefaultsExcept({}), kDefaultRevive},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -116,11 +141,14 @@ TEST_F(SettingsTest, PadFileGivesEachPlayersDevice) {
     std::string text;
     std::array<int32_t, 4> devices;
   };
+  // Player 1 on the keyboard and pad 1, players 2 to 4 on pads 2 to 4 for
+  // whatever the file does not give or gives outside 0 to 5.
   const Case cases[] = {
       {"four lines", true, "0\n1\n5\n4\n", {0, 1, 5, 4}},
-      {"tokens and blanks", true, " 2,3\n\n9\n-1\n", {2, kKept, 9, -1}},
-      {"short file", true, "3\n", {3, kKept, kKept, kKept}},
-      {"missing file", false, "", {kKept, kKept, kKept, kKept}},
+      {"tokens, blanks and numbers out of range", true, " 2,3\n\n9\n-1\n", {2, kKept, 3, 4}},
+      {"letters", true, "a\nb1\n\n1x\n", {0, 2, kKept, 1}},
+      {"short file", true, "3\n", {3, 2, 3, 4}},
+      {"missing file", false, "", {0, 2, 3, 4}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -130,6 +158,70 @@ TEST_F(SettingsTest, PadFileGivesEachPlayersDevice) {
     load_settings();
     EXPECT_EQ((std::array<int32_t, 4>{pad_device[0], pad_device[1], pad_device[2], pad_device[3]}),
               c.devices);
+  }
+}
+
+// Whatever the files hold, every player can play from the program's start:
+// each action on a button of its own, a revival stock and a device the game
+// has, and the configuration screen shows them all.
+TEST_F(SettingsTest, AnySettingsFilesGiveAPlayableAssignment) {
+  struct Case {
+    const char* label;
+    const char* config;  // null: no file
+    const char* pad;
+    const char* config_fixture = nullptr;  // a file of tests/fixtures/bad_input instead
+  };
+  const Case cases[] = {
+      {"missing", nullptr, nullptr},
+      {"empty", "", ""},
+      {"short", "1\n0\n", "5\n"},
+      {"huge numbers", "99999999999\n2147483647\n4294967296\n", "99999999999\n"},
+      {"negative numbers", "-1\n-2\n-2147483648\n-99999999999\n", "-1\n-5\n"},
+      {"letters", "Z\nX\nC\nA\nS\n", "keyboard\npad\n"},
+      {"at sign at once", "@\n", "0\n0\n0\n0\n"},
+      {"the largest int, a file that once overflowed the screen", nullptr, nullptr,
+       "config-data-largest-int.dat"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    // The state at program start: everything zero, then the defaults.
+    for (player_data& record : player)
+      for (int32_t& button : record.action_button) button = 0;
+    for (int32_t& device : pad_device) device = 0;
+    revive_stock = 0;
+    set_default_settings();
+    std::filesystem::remove("config_data.dat");
+    std::filesystem::remove("pad.dat");
+    if (c.config != nullptr) ScratchFolder::Write("config_data.dat", c.config);
+    if (c.config_fixture != nullptr) {
+      std::filesystem::copy_file(std::string(BRIMAL_BAD_INPUT_DIR) + "/" + c.config_fixture,
+                                 "config_data.dat");
+    }
+    if (c.pad != nullptr) ScratchFolder::Write("pad.dat", c.pad);
+    load_settings();
+
+    for (int p = 0; p < 4; ++p) {
+      SCOPED_TRACE(p);
+      std::vector<int32_t> buttons(std::begin(player[p].action_button),
+                                   std::end(player[p].action_button));
+      for (int32_t button : buttons) {
+        EXPECT_GE(button, 0);
+        EXPECT_LE(button, 7);
+      }
+      std::sort(buttons.begin(), buttons.end());
+      EXPECT_EQ(std::adjacent_find(buttons.begin(), buttons.end()), buttons.end());
+      EXPECT_GE(pad_device[p], 0);
+      EXPECT_LE(pad_device[p], 5);
+    }
+    EXPECT_GE(revive_stock, 0);
+    EXPECT_LE(revive_stock, 9);
+
+    api_fake().calls.clear();
+    game_status = kStatusButtonConfig;
+    menu_cursor = 1;
+    ClearInput();
+    run_button_config();
+    EXPECT_EQ(Draws().size(), 1u + 7u + 20u + 1u);  // every digit has its cell
   }
 }
 
@@ -264,6 +356,25 @@ TEST_F(ButtonConfigTest, FailedWriteKeepsTheScreenOpen) {
   EXPECT_EQ(api_fake().Count("ApiPrintToScreen"), 2);
 }
 
+// The file is flushed to the disk before it replaces the old one; a rename
+// that fails leaves the old file and no temporary one.
+TEST_F(ButtonConfigTest, AnInterruptedWriteKeepsTheOldFile) {
+  ScratchFolder::Write("config_data.dat", PlainConfig());
+  menu_cursor = 7;
+  player[0].actions[0] = 2;
+  {
+    FileCallScript script;
+    script.FailOn("MoveFileExA", 1);
+    run_button_config();
+    EXPECT_EQ(script.Calls(),
+              (std::vector<std::string>{"WriteFile", "FlushFileBuffers", "MoveFileExA"}));
+  }
+  EXPECT_EQ(game_status, kStatusButtonConfig);
+  EXPECT_EQ(ScratchFolder::Read("config_data.dat"), PlainConfig());
+  EXPECT_FALSE(ScratchFolder::Exists("config_data.dat.tmp"));
+  EXPECT_EQ(api_fake().Count("ApiPrintToScreen"), 1);
+}
+
 TEST_F(ButtonConfigTest, RowsShowEachPlayersButtonsAsDigitsOneToEight) {
   menu_cursor = 2;
   player[2].action_button[1] = 7;
@@ -291,7 +402,8 @@ TEST_F(ButtonConfigTest, NumbersOutsideTheDigitSheetsDrawNothing) {
     int32_t revive;
     size_t digits;  // digit cells drawn
   };
-  const Case cases[] = {{8, 9, 21}, {-1, 0, 21}, {9, 10, 19}, {-2, -1, 19}, {1000, 2000000, 19}};
+  const Case cases[] = {{8, 9, 21},  {-1, 0, 21},         {9, 10, 19},
+                        {-2, -1, 19}, {1000, 2000000, 19}, {INT32_MAX, INT32_MIN, 19}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.button);
     SetUp();

@@ -216,6 +216,28 @@ TEST_F(LibraryLockTest, EndLibraryDestroysTheLockAndALaterUseMakesItAnew) {
   }
 }
 
+// The thread a release wakes may destroy the lock as soon as it has given it
+// up: the releasing thread no longer counts as a user by then. Each round
+// hands over a fresh lock, so a gap between the wake-up and the end of the
+// release shows in some round.
+TEST_F(LibraryLockTest, AWokenThreadCanDestroyTheLockAtOnce) {
+  for (int round = 0; round < 200; ++round) {
+    SCOPED_TRACE(round);
+    AcquireLibraryLock();
+    bool destroyed = false;
+    std::thread waiter([&] {
+      AcquireLibraryLock();
+      ReleaseLibraryLock();
+      destroyed = DestroyLibraryLock();
+    });
+    ASSERT_TRUE(WaitUntil([] { return QueueLength() == 1; }));
+    ReleaseLibraryLock();
+    waiter.join();
+    ASSERT_TRUE(destroyed);
+    ASSERT_FALSE(ReadLibraryLockState().exists);
+  }
+}
+
 // Ending the library from inside locked work leaves the lock in place: the
 // caller still holds it and must be able to release it.
 TEST_F(LibraryLockTest, AHeldLockIsNotDestroyed) {

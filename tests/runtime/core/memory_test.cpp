@@ -155,6 +155,8 @@ TEST_F(TrackedMemoryTest, ListLinksNewestFirstAndUnlinksNewestMiddleAndOnly) {
 TEST_F(TrackedMemoryTest, TotalsFollowAllocationsAndFrees) {
   const int64_t bytes = TrackedTotalBytes();
   const int32_t blocks = TrackedBlockCount();
+  ResetTrackedPeakBytes();
+  EXPECT_EQ(TrackedPeakBytes(), bytes);
   void* a = AllocTracked(100, "a", 1);
   void* b = AllocTrackedCleared(28, "b", 2);
   EXPECT_EQ(TrackedTotalBytes(), bytes + 128);
@@ -168,6 +170,10 @@ TEST_F(TrackedMemoryTest, TotalsFollowAllocationsAndFrees) {
   FreeTracked(b);
   EXPECT_EQ(TrackedTotalBytes(), bytes);
   EXPECT_EQ(TrackedBlockCount(), blocks);
+  // The peak is the most live at once: both blocks.
+  EXPECT_EQ(TrackedPeakBytes(), bytes + 128);
+  ResetTrackedPeakBytes();
+  EXPECT_EQ(TrackedPeakBytes(), bytes);
   EXPECT_EQ(TakeLog(), "");
 }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -368,6 +369,15 @@ TEST_F(D3DDrawTest, TheBlendGraphicAddsSecondCoordinatesAndItsAffineCorners) {
     EXPECT_FLOAT_EQ(v[i].u2, u2s[i]) << i;
     EXPECT_FLOAT_EQ(v[i].v2, v2s[i]) << i;
   }
+
+  // The blend drawing takes integer corners: one that no integer holds
+  // draws nothing.
+  device().Clear();
+  EXPECT_EQ(DrawGraphicFourCornersD3D(50, 0, 100, std::numeric_limits<float>::quiet_NaN(), 0, 50,
+                                      50, 100, record, 0),
+            -1);
+  EXPECT_EQ(DrawGraphicFourCornersD3D(50, 0, 100, 50, 0, 50, 4e9f, 100, record, 0), -1);
+  EXPECT_TRUE(Draws().empty());
 
   // An axis-aligned rectangle goes the stretched way, with the blend
   // texture's coordinates all the same.

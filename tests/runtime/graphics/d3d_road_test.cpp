@@ -11,6 +11,8 @@
 #include "runtime/graphics/d3d_start.h"
 #include "runtime/graphics/ddraw_screen.h"
 #include "runtime/graphics/draw_settings.h"
+#include "runtime/graphics/font.h"
+#include "runtime/graphics/font_draw.h"
 #include "runtime/graphics/graphic.h"
 #include "runtime/graphics/graphic_draw.h"
 #include "runtime/graphics/graphics_system.h"
@@ -64,6 +66,16 @@ TEST_F(Direct3DRoadTest, TheRuntimeStartsDrawsAndEndsThroughDirect3D) {
   EXPECT_EQ(draws[1].VertexWord(0, 4, 20), 0xFFFF0000u) << "red on the screen's format";
   // The game draws on the back screen.
   EXPECT_EQ(D3DDeviceTable[CurrentD3DDevice & 0xFFFF].render_target, Screen.BackSurface);
+
+  // Text: the default font keeps its glyphs in a texture and draws them
+  // through the device.
+  const FontRecord* const font = GetFontRecord(GetDefaultFontHandle());
+  ASSERT_NE(font, nullptr);
+  EXPECT_EQ(font->texture_cache, 1);
+  device.Clear();
+  EXPECT_EQ(RenderTextDefaultFont(10, 40, "Text", GetScreenColorValue(255, 255, 255), 0), 0);
+  FlushCurrentD3DBatch();
+  EXPECT_GE(device.Count("DrawPrimitive"), 1);
 
   EXPECT_EQ(CopyScreenToGraphic(0, 0, 100, 20, graphic, 1), 0);
   EXPECT_EQ(PresentScreen(), 0);

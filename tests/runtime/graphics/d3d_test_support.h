@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "platform/win32/ddraw.h"
+#include "runtime/core/main_window.h"
 #include "runtime/core/handle.h"
 #include "runtime/core/memory.h"
 #include "runtime/graphics/d3d_device.h"
@@ -50,6 +51,8 @@ class Direct3DTest : public ::testing::Test {
     BuildColorFormatFromMasks(&Screen.ScreenColorFormat, 16, 0xF800, 0x07E0, 0x001F, 0);
     GraphicsReady = 1;
     Use3DDrawing = 1;
+    // A window closed by an earlier test would hold every batch back.
+    WindowClosedFlag = 0;
 
     NewGraphicUse3D = 1;
     NewGraphicDrawable = 0;

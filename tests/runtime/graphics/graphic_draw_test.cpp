@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -235,6 +236,35 @@ TEST_F(GraphicDrawTest, NothingIsDrawnWithAnEmptyAreaBadHandleOrUncoveringBlendG
   EXPECT_EQ(RenderGraphicAt(0, 0, graphic, 0), -1);
   ASSERT_EQ(SelectBlendImage(-1, 0, 0), 0);
   ExpectBackgroundOutside(RECT{0, 0, 0, 0});
+}
+
+// Corners are made integers only when an integer holds them: a huge,
+// infinite or undefined corner draws nothing and fails.
+TEST_F(GraphicDrawTest, FourCornersThatNoIntegerHoldsDrawNothing) {
+  const int32_t graphic = Load(MakePicture(16, 16));
+  ASSERT_NE(graphic, -1);
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  struct Case {
+    const char* label;
+    float corners[8];
+  };
+  const Case cases[] = {
+      {"not a number", {0, 0, 16, 0, 16, nan, 0, 16}},
+      {"infinite", {-inf, 0, 16, 0, 16, 16, 0, 16}},
+      {"beyond the int range", {0, 0, 3e9f, 0, 16, 16, 0, 16}},
+      {"at the int range's end", {0, 0, 16, 0, 16, 16, 0, 2147483648.0f}},
+      {"below the int range", {0, -3e9f, 16, 0, 16, 16, 0, 16}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    const float* k = c.corners;
+    EXPECT_EQ(RenderGraphicQuad(k[0], k[1], k[2], k[3], k[4], k[5], k[6], k[7], graphic, 0), -1);
+  }
+  ExpectBackgroundOutside(RECT{0, 0, 0, 0});
+  // The same quad in range is drawn.
+  EXPECT_EQ(RenderGraphicQuad(0, 0, 16, 0, 16, 16, 0, 16, graphic, 0), 0);
+  EXPECT_NE(BackPixel(8, 8), BackPixel(100, 100));
 }
 
 TEST_F(GraphicDrawTest, DrawingOnTheFrontScreenShowsAtOnce) {

@@ -158,6 +158,9 @@ struct BmpSpec {
   uint32_t colors_used = 0;       // entries in the colour table; 0: 1 << bits
   uint32_t header_size = 40;      // 40, or 108 / 124 for the later headers
   uint32_t masks[3] = {0, 0, 0};  // bit fields; 0: the defaults of the depth
+  // Run-length lines padded to a multiple of four pixels by repeating their
+  // last pixel, as common encoders write them.
+  bool padded_runs = false;
 };
 
 // Run-length codes of one line of indexes: runs of two or more as runs,
@@ -230,6 +233,7 @@ inline Bytes MakeBmp(const Picture& p, const BmpSpec& s, Picture* expected = nul
       const int32_t y = order[k];
       std::vector<uint8_t> line(indexed.index.begin() + y * p.width,
                                 indexed.index.begin() + (y + 1) * p.width);
+      if (s.padded_runs) line.resize((line.size() + 3) & ~size_t{3}, line.back());
       RleLine(pixels, line, s.compression == 2);
       pixels.push_back(0);
       pixels.push_back(k + 1 == order.size() ? 1 : 0);
