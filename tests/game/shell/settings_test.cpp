@@ -169,7 +169,7 @@ TEST_F(SettingsTest, AnySettingsFilesGiveAPlayableAssignment) {
     const char* label;
     const char* config;  // null: no file
     const char* pad;
-    const char* config_fixture = nullptr;  // a file of tests/fixtures/bad_input instead
+    const char* config_fixture = nullptr;  // a file of tests/fixtures/bad-input instead
   };
   const Case cases[] = {
       {"missing", nullptr, nullptr},
