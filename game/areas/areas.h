@@ -172,17 +172,86 @@ struct boss_data {
 // library, dansion05, dansion06, dansion07, dansion08, dansion09.
 extern boss_data boss_data_rows[kBossRowCount];
 
+// ---- Floor files -------------------------------------------------------------------------
+
+// The buffer of the separator line between two map layers: three characters
+// and the end of the line. A longer separator leaves its rest to the next
+// layer's first row.
+constexpr int32_t kMapSeparatorBuffer = 4;
+// The line buffer of every level reader: at most 511 characters a line.
+constexpr int32_t kLevelLineBuffer = 512;
+
+// Reads a map file (W and H, then the ground, cover and cell layers) into
+// map_width, map_height, the three layers, map_width_px and map_height_px.
+// W and H are held to 0 to 65; a short row, a missing line or a file that
+// does not open leaves the cells it does not reach as they were. The second
+// separator line is read with `second_separator_buffer` bytes. It never
+// writes map_status.
+void read_map_file(const char* path, int32_t second_separator_buffer = kMapSeparatorBuffer);
+
+// One column of a row table: each row's token goes to `ints`, or, stored as
+// a float, to `floats` and also to `floats_copy` when given.
+struct RowColumn {
+  int32_t* ints;
+  float* floats;
+  float* floats_copy;
+};
+
+// Reads a row file: the first token of line 1 into `*count` (held to 0 to
+// `slots`), then one row a line into slots 0, 1, ... of the columns until a
+// line that begins with '@' or the end of the file. Rows past `slots` are
+// read and dropped; a missing token leaves its slot as it was. A file that
+// does not open sets the count to 0.
+void read_row_file(const char* path, int32_t* count, int32_t slots, const RowColumn* columns,
+                   int32_t column_count);
+
 // ---- Procedures --------------------------------------------------------------------------
 
 // Clears the run-time state of the floor being left and runs the loader of
 // the current area for the current floor; the loader clears
-// area_entry_request.
+// area_entry_request. An area outside 0 to 14 or a floor it does not have
+// loads nothing: only the request is cleared.
 void enter_area();
+
+// The loaders of the 15 areas, by area number: each loads the current floor
+// (present_map_floor) of its area and clears area_entry_request.
+extern void (*const area_loaders[kAreaCount])();
+void load_area_pelune_house();
+void load_area_field01();
+void load_area_dansion01();
+void load_area_dansion02();
+void load_area_dansion02sub();
+void load_area_field02();
+void load_area_dansion03();
+void load_area_library();
+void load_area_dansion05();
+void load_area_dansion06();
+void load_area_field03();
+void load_area_dansion07();
+void load_area_dansion08();
+void load_area_dansion09();
+void load_area_ending();
+
 // Reads the item tables of the 15 areas and the nine boss rows.
 void load_item_data();
-// Reads a map file (its width and height, then the three layers) into the map
-// tables; never writes map_status.
-void read_map_file(const char* path);
-// Marks row i of the current area and floor's item table as gone, so the item
-// stays gone when the floor is entered again and in the save slots.
+// The item and boss files of one area each.
+void load_item_data_pelune_house();
+void load_item_data_field01();
+void load_item_data_field02();
+void load_item_data_field03();
+void load_item_data_dansion01();
+void load_item_data_dansion02();
+void load_item_data_dansion02sub();
+void load_item_data_dansion03();
+void load_item_data_library();
+void load_item_data_dansion05();
+void load_item_data_dansion06();
+void load_item_data_dansion07();
+void load_item_data_dansion08();
+void load_item_data_dansion09();
+void load_item_data_ending();
+
+// Marks row i of the current floor's item table taken (present 0), so the
+// item stays gone on the floor's next entry and in save slots. Areas 0 and
+// 14 use their one floor; another area number, floor or row changes nothing.
 void mark_floor_item_taken(int32_t i);

@@ -145,26 +145,6 @@ constexpr int32_t kAloneFirstForwardBelow = 835;
 constexpr int32_t kAloneSecondForwardBelow = 873;
 constexpr int32_t kBothForwardBelow = 1263;
 
-void walk(scene_actor& actor, float speed) {
-  switch (actor.direction) {
-    case kUp:
-      actor.y -= speed;
-      break;
-    case kRight:
-      actor.x += speed;
-      break;
-    case kDown:
-      actor.y += speed;
-      break;
-    case kLeft:
-      actor.x -= speed;
-      break;
-    default:
-      break;
-  }
-  actor.walk += 1;
-}
-
 // Runs the first stage of `chain` that holds the counter; `speed` is per actor.
 template <size_t N>
 void run_stages(const opening_stage (&chain)[N], int32_t& counter, const float speed[2],
@@ -178,7 +158,7 @@ void run_stages(const opening_stage (&chain)[N], int32_t& counter, const float s
         actor.y = kArrivalY;
       }
       if (stage.direction != kKeepDirection) actor.direction = stage.direction;
-      if (stage.walks) walk(actor, speed[stage.actor]);
+      if (stage.walks) walk_actor(actor, speed[stage.actor]);
     }
     if (stage.adds) counter += add;
     return;

@@ -1,38 +1,34 @@
 // The scene dispatcher: state 22 runs the routine of scene_number.
+#include "game/scenes/boss_scenes.h"
+#include "game/scenes/ending.h"
+#include "game/scenes/first_boss_scenes.h"
 #include "game/scenes/openings.h"
 #include "game/scenes/scene_machinery.h"
 #include "game/scenes/scenes.h"
-
-namespace {
-
-// Scenes whose routines are not written yet hand straight back to play,
-// drawing nothing.
-void scene_not_built() { hand_back_to_play(); }
-
-}  // namespace
+#include "game/scenes/short_scenes.h"
 
 void (*scene_table[kSceneSlots])() = {
     run_opening_alone_first,   // 100: runs as 101
     run_opening_alone_first,   // 101
     run_opening_alone_second,  // 102
     run_opening_both,          // 103
-    scene_not_built,           // 104
-    scene_not_built,           // 105
-    scene_not_built,           // 106
-    scene_not_built,           // 107
-    scene_not_built,           // 108
-    scene_not_built,           // 109
-    scene_not_built,           // 110
-    scene_not_built,           // 111
-    scene_not_built,           // 112
-    scene_not_built,           // 113
-    scene_not_built,           // 114
-    scene_not_built,           // 115
-    scene_not_built,           // 116
-    scene_not_built,           // 117
-    scene_not_built,           // 118
-    scene_not_built,           // 119
-    scene_not_built,           // 120
+    run_blocked_path_right,    // 104
+    run_first_boss_dialogue,   // 105
+    run_keep_exploring,        // 106
+    run_giant_toad_dialogue,   // 107
+    run_ice_boss_fall,         // 108
+    run_blocked_path_up,       // 109
+    scene_110_gorlan,          // 110
+    scene_111_bremonkal,       // 111
+    scene_112_ludera,          // 112
+    scene_113_orsenta,         // 113
+    scene_114_wendel,          // 114
+    scene_115_mobaki,          // 115
+    scene_116_thessa,          // 116
+    scene_117_nimbra,          // 117
+    run_ending,                // 118
+    run_trial_end,             // 119
+    run_save_point,            // 120
 };
 
 void run_scene() {

@@ -13,6 +13,8 @@ namespace {
 constexpr int32_t kDecide = 0;
 constexpr int32_t kFastForward = 4;
 
+constexpr int32_t kUp = 0, kRight = 2, kDown = 4, kLeft = 6;
+
 constexpr int32_t kHeld = 1;
 constexpr int32_t kNewlyPressed = 2;
 
@@ -85,7 +87,7 @@ int32_t players_passing_wait() {
   return count;
 }
 
-void draw_frozen_field(bool with_player_shots) {
+void draw_field_under_frame(bool with_player_shots) {
   update_camera();
   draw_map_chips();
   draw_field_objects();
@@ -93,8 +95,16 @@ void draw_frozen_field(bool with_player_shots) {
     draw_player_shots();
     draw_player_shot_fades();
   }
+}
+
+void draw_field_frame() {
   ApiDrawGraphicAt(0, 0, back_screen_img, 1);
   draw_status();
+}
+
+void draw_frozen_field(bool with_player_shots) {
+  draw_field_under_frame(with_player_shots);
+  draw_field_frame();
 }
 
 void draw_dialogue_frame(int32_t face, const scene_page_text& text, int32_t line_count) {
@@ -110,6 +120,26 @@ void draw_label_page(const char* label, const char* line) {
   draw_window_images();
   draw_line(kLabelX, kLabelY, label, ApiGetColorValue(255, 255, 255));
   draw_line(kLineX, kLineY[0], line, ApiGetColorValue(0, 0, 0));
+}
+
+void walk_actor(scene_actor& actor, float speed) {
+  switch (actor.direction) {
+    case kUp:
+      actor.y -= speed;
+      break;
+    case kRight:
+      actor.x += speed;
+      break;
+    case kDown:
+      actor.y += speed;
+      break;
+    case kLeft:
+      actor.x -= speed;
+      break;
+    default:
+      break;
+  }
+  actor.walk += 1;
 }
 
 void draw_actor(const int32_t* sheet, float x, float y, int32_t direction, int32_t walk) {
@@ -145,7 +175,52 @@ void scene_fade_out(int32_t& counter) {
 
 int32_t dialogue_wait(int32_t page) { return kFirstWait + kWaitSpacing * (page - 1); }
 
+int32_t dialogue_page_first(int32_t page) { return page == 1 ? 1 : dialogue_wait(page - 1) + 1; }
+
+int32_t dialogue_page_at(const scene_copy& copy, int32_t counter) {
+  for (int32_t page = 1; page <= copy.page_count; ++page) {
+    const int32_t first = page == 1 ? kFirstPageShownFrom : dialogue_page_first(page);
+    if (first <= counter && counter < dialogue_wait(page) + 1) return page;
+  }
+  return 0;
+}
+
 void hand_back_to_play() { game_status = kStatusPlay; }
+
+void draw_scene_page(const scene_copy& copy, int32_t page) {
+  const scene_page& shown = copy.pages[page - 1];
+  const scene_page_text& text = copy.text[page - 1];
+  switch (shown.window) {
+    case kFaceWindow:
+      draw_dialogue_frame(*shown.face, text, shown.line_count);
+      break;
+    case kLabelWindow:
+      draw_label_page(text.label, text.line[0]);
+      break;
+    case kNoWindow:
+      break;
+  }
+}
+
+namespace {
+
+void set_first_frame_facings(const dialogue_scene& scene) {
+  if (scene.first_frame_facing != kKeepFacing) {
+    for (int32_t p = 0; p < player_count; ++p) player[p].facing = scene.first_frame_facing;
+  }
+  if (scene.first_frame_boss_facing != kKeepFacing) boss_facing = scene.first_frame_boss_facing;
+}
+
+// The page's window, then what else it does on every frame it shows.
+void show_page(const dialogue_scene& scene, const scene_copy& copy, int32_t page) {
+  const scene_page& shown = copy.pages[page - 1];
+  draw_scene_page(copy, page);
+  if (shown.music != 0) music_request = shown.music;
+  if (shown.boss_anim != kKeepBossAnim) boss_anim = shown.boss_anim;
+  if (scene.page_shown != nullptr) scene.page_shown(page);
+}
+
+}  // namespace
 
 void run_dialogue_scene(const dialogue_scene& scene) {
   int32_t& word = scene_played_word(scene.id);
@@ -160,6 +235,7 @@ void run_dialogue_scene(const dialogue_scene& scene) {
   int32_t& counter = scene_counter(scene.id);
   if (counter == 0) {
     counter = 1;
+    set_first_frame_facings(scene);
     if (scene.first_frame != nullptr) scene.first_frame();
   }
 
@@ -167,9 +243,8 @@ void run_dialogue_scene(const dialogue_scene& scene) {
   // frame lets the next page's block add its step in the same frame.
   const int32_t step = scene_step();
   for (int32_t page = 1; page <= copy.page_count; ++page) {
-    const int32_t previous_wait = page == 1 ? 0 : dialogue_wait(page - 1);
     const int32_t wait = dialogue_wait(page);
-    if (previous_wait + 1 <= counter && counter < wait) {
+    if (dialogue_page_first(page) <= counter && counter < wait) {
       counter += step;
       if (page == 1 && scene.block1 != nullptr) scene.block1();
     } else if (counter == wait) {
@@ -177,20 +252,12 @@ void run_dialogue_scene(const dialogue_scene& scene) {
     }
   }
 
-  draw_frozen_field(false);
-
   // Drawn after every block, so two pages never show in one frame.
-  for (int32_t page = 1; page <= copy.page_count; ++page) {
-    const int32_t first = page == 1 ? kFirstPageShownFrom : dialogue_wait(page - 1) + 1;
-    if (counter < first || counter >= dialogue_wait(page) + 1) continue;
-    const scene_page& shown = copy.pages[page - 1];
-    if (shown.music != 0) music_request = shown.music;
-    if (scene.page_shown != nullptr) scene.page_shown(page);
-    if (shown.face != nullptr) {
-      draw_dialogue_frame(*shown.face, copy.text[page - 1], shown.line_count);
-    }
-    break;
-  }
+  const int32_t page = dialogue_page_at(copy, counter);
+  draw_field_under_frame(false);
+  if (scene.over_field_objects != nullptr) scene.over_field_objects(page);
+  draw_field_frame();
+  if (page != 0) show_page(scene, copy, page);
 
   // Tested after drawing: the end frame shows the field without a page.
   if (counter >= dialogue_wait(copy.page_count) + 1) {

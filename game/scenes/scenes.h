@@ -29,10 +29,23 @@ struct scene_variables {
   scene_actor actor[2];
   // The level of an opening's fade-in.
   int32_t fade_in_level;
-  // The two sound effects the musician's scene loads and deletes itself.
+  // The two sound effects the musician's scene loads and deletes itself
+  // (also called scene_114_sound_a and scene_114_sound_b).
   int32_t sound[2];
+  // The ending's brightness and flash levels, and the direction of the
+  // first character's standing figure.
+  int32_t ending_brightness;
+  int32_t ending_flash;
+  int32_t ending_figure_direction;
 };
 extern scene_variables scene_vars;
+
+// The sound files the musician's scene loads itself. No sound table lists
+// them; the sample data generator writes them from this list.
+constexpr int32_t kSceneSoundFileCount = 2;
+constexpr int32_t kSoundFileBrisca = 0;
+constexpr int32_t kSoundFileNingyo = 1;
+extern const char* const scene_sound_files[kSceneSoundFileCount];
 
 // Runs one frame of the scene scene_number.
 void run_scene();

@@ -113,7 +113,7 @@ void reset_floor_tables() {
   clear(movable_rock_push_vy);
   clear(movable_rock_pushed);
 
-  // The block records only: the count stays until an area loader sets it.
+  moving_block_count = 0;
   clear(moving_block);
 
   generator_count = 0;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "game/areas/area_table.h"
 #include "game/areas/areas.h"
 #include "game/shell/menu_common.h"
 #include "game/shell/shell.h"
@@ -33,49 +34,17 @@ constexpr const char* kSlotPaths[3] = {"patch/save_data0.dat", "patch/save_data1
 constexpr const char* kSlotTempPaths[3] = {"patch/save_data0.dat.tmp", "patch/save_data1.dat.tmp",
                                            "patch/save_data2.dat.tmp"};
 
-// The item table of one area and its number of floors.
-struct AreaItems {
-  item_data (*rows)[kItemRowsPerFloor];
-  int32_t floors;
-};
-
-template <size_t Floors>
-constexpr AreaItems area_items(item_data (&table)[Floors][kItemRowsPerFloor]) {
-  return AreaItems{table, static_cast<int32_t>(Floors)};
-}
-
-// The areas in the order of their blocks in a slot.
-const AreaItems kSlotAreas[] = {
-    area_items(item_table_pelune_house), area_items(item_table_field01),
-    area_items(item_table_field02),      area_items(item_table_field03),
-    area_items(item_table_dansion01),    area_items(item_table_dansion02),
-    area_items(item_table_dansion02sub), area_items(item_table_dansion03),
-    area_items(item_table_library),      area_items(item_table_dansion05),
-    area_items(item_table_dansion06),    area_items(item_table_dansion07),
-    area_items(item_table_dansion08),    area_items(item_table_dansion09),
-    area_items(item_table_ending),
-};
-
-// The areas by area number, the index of the area loaders.
-const AreaItems kAreasByNumber[kAreaCount] = {
-    area_items(item_table_pelune_house), area_items(item_table_field01),
-    area_items(item_table_dansion01),    area_items(item_table_dansion02),
-    area_items(item_table_dansion02sub), area_items(item_table_field02),
-    area_items(item_table_dansion03),    area_items(item_table_library),
-    area_items(item_table_dansion05),    area_items(item_table_dansion06),
-    area_items(item_table_field03),      area_items(item_table_dansion07),
-    area_items(item_table_dansion08),    area_items(item_table_dansion09),
-    area_items(item_table_ending),
-};
-
 // Calls `each`(row) for every item row of every floor of every area, in slot
 // order, with the index of the floor's block in the slot.
 template <typename Each>
 void for_each_item_row(Each each) {
   int32_t block = 0;
-  for (const AreaItems& area : kSlotAreas) {
+  for (const int32_t number : item_area_order) {
+    const AreaTableRow& area = area_table[number];
     for (int32_t floor = 0; floor < area.floors; ++floor, ++block) {
-      for (int32_t row = 0; row < kItemRowsPerFloor; ++row) each(block, row, area.rows[floor][row]);
+      for (int32_t row = 0; row < kItemRowsPerFloor; ++row) {
+        each(block, row, area.item_rows[floor][row]);
+      }
     }
   }
 }
@@ -85,7 +54,7 @@ void for_each_item_row(Each each) {
 bool slot_is_playable(const save_data& slot) {
   if (slot.player_count < 1 || slot.player_count > 4) return false;
   if (slot.present_map_number < 0 || slot.present_map_number >= kAreaCount) return false;
-  const int32_t floors = kAreasByNumber[slot.present_map_number].floors;
+  const int32_t floors = area_table[slot.present_map_number].floors;
   if (slot.present_map_floor < 0 || slot.present_map_floor >= floors) return false;
   for (const save_player_data& record : slot.players) {
     if (record.character < 0 || record.character > 3) return false;

@@ -2,8 +2,10 @@
 // generated sample data set with scripted keys, and the frame hashes show
 // the loading picture, the title menu, the selection moved by a key press,
 // the player count and character choice screens and the configuration
-// screen; the run ends with 0 on Escape (in the sanitizer build the program's
-// own leak check would end it otherwise).
+// screen; a new game and a continued one load their first floor from the
+// set's level files; every run ends with 0 on Escape (in the sanitizer build
+// the program's own leak check, or a fault found while a floor loads, would
+// end it otherwise).
 //
 // The hashes of chosen frames are compared with the golden files in
 // tests/fixtures/whole_program. They change only when the test runs with
@@ -20,11 +22,13 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/app/data_set_copy.h"
 #include "tools/sample_data/sample_data.h"
 
 extern char** environ;
@@ -48,6 +52,18 @@ const ScriptedRun kNewGame = {"new_game",
                       "160 key=44\n164 key=\n200 key=44\n204 key=\n280 key=1\n",
                       280,
                       {1, 99, 110, 140, 170, 210, 280}};
+// The first character chosen at 240: the game starts in the house.
+const ScriptedRun kFirstCharacter = {"first_character",
+                             "160 key=44\n164 key=\n200 key=44\n204 key=\n240 key=44\n244 key=\n"
+                             "320 key=1\n",
+                             320,
+                             {210, 260, 320}};
+// CONTINUE, then the first slot.
+const ScriptedRun kContinue = {"continue_at_save_point",
+                       "100 key=208\n104 key=\n130 key=44\n134 key=\n170 key=44\n174 key=\n"
+                       "260 key=1\n",
+                       260,
+                       {150, 200, 260}};
 const ScriptedRun kConfig = {"config",
                      "100 key=208\n104 key=\n130 key=208\n134 key=\n160 key=44\n164 key=\n"
                      "220 key=1\n",
@@ -71,14 +87,16 @@ class WholeProgramTest : public ::testing::Test {
     folder_ = nullptr;
   }
 
-  // Runs the program with `run`'s script; returns its exit status (-1 when
-  // it did not exit normally) and fills `hashes` from its hash file.
-  static int RunProgram(const ScriptedRun& run, std::map<int32_t, std::string>* hashes) {
+  // Runs the program with `run`'s script over `data_set` (by default the
+  // generated set); returns its exit status (-1 when it did not exit
+  // normally) and fills `hashes` from its hash file.
+  static int RunProgram(const ScriptedRun& run, std::map<int32_t, std::string>* hashes,
+                        const fs::path& data_set = fs::path()) {
     const fs::path script = *folder_ / (std::string(run.name) + ".input");
     const fs::path hash_file = *folder_ / (std::string(run.name) + ".hashes");
     std::ofstream(script) << run.script;
     std::vector<std::string> args = {BRIMAL_PROGRAM, "--host=null",
-                                     "--data=" + (*folder_ / "data-set").string(),
+                                     "--data=" + (data_set.empty() ? *folder_ / "data-set" : data_set).string(),
                                      "--input=" + script.string(),
                                      "--frame-hashes=" + hash_file.string()};
     std::vector<char*> argv;
@@ -154,6 +172,85 @@ TEST_F(WholeProgramTest, ConfigurationScreenFromTheTitle) {
   EXPECT_NE(h[140], h[110]) << "the third row lit";
   EXPECT_NE(h[180], h[140]) << "configuration screen";
   CompareWithGolden(kConfig, h);
+}
+
+// Choosing the first character starts play on the house's floor, read from
+// the set's level files; nothing of the field is drawn yet.
+TEST_F(WholeProgramTest, NewGameLoadsTheFirstFloor) {
+  std::map<int32_t, std::string> h;
+  ASSERT_EQ(RunProgram(kFirstCharacter, &h), 0) << "the run ends with 0 on Escape";
+  ASSERT_EQ(h.rbegin()->first, kFirstCharacter.escape_frame);
+  EXPECT_NE(h[260], h[210]) << "play follows the character choice";
+}
+
+// A 6216-byte save slot: one player of the first character, every item row
+// present and every boss row active, on floor `floor` of area `area`.
+std::vector<uint8_t> SlotImage(int32_t area, int32_t floor) {
+  std::vector<uint8_t> image(6216, 0);
+  auto word = [&image](size_t offset, int32_t value) {
+    for (int i = 0; i < 4; ++i) image[offset + i] = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
+  };
+  word(0, 1);  // used
+  word(4, 1);  // one player
+  word(8, 3);  // revival stock
+  word(12, area);
+  word(16, floor);
+  for (size_t row = 0; row < 92 * 16; ++row) word(116 + 4 * row, 1);
+  for (size_t boss = 0; boss < 9; ++boss) word(6004 + 4 * boss, 1);
+  const size_t player = 6040;
+  const float agility = 2.2f;
+  int32_t agility_bits = 0;
+  std::memcpy(&agility_bits, &agility, sizeof agility_bits);
+  const int32_t fields[11] = {0, 1, 1, 15, 15, agility_bits, 8, 5, 5, 0, 0};
+  for (size_t f = 0; f < 11; ++f) word(player + 4 * f, fields[f]);
+  return image;
+}
+
+// A copy of the set with a slot on dansion09's save floor: CONTINUE loads
+// that floor and its patch map.
+TEST_F(WholeProgramTest, ContinueLoadsTheSavedFloor) {
+  const fs::path copy = *folder_ / "continue-set";
+  std::string error;
+  ASSERT_TRUE(CopyDataSet(*folder_ / "data-set", copy, &error)) << error;
+  ASSERT_TRUE(WriteSaveSlot(copy, 0, SlotImage(13, 0), &error)) << error;
+  std::map<int32_t, std::string> h;
+  ASSERT_EQ(RunProgram(kContinue, &h, copy), 0);
+  ASSERT_EQ(h.rbegin()->first, kContinue.escape_frame);
+  EXPECT_NE(h[200], h[150]) << "play follows the load menu";
+}
+
+// The copy helper: a row of a copied level file changes and nothing else;
+// the generated set stays as it was.
+TEST_F(WholeProgramTest, CopiedSetTakesItsOwnRows) {
+  const fs::path copy = *folder_ / "edited-set";
+  std::string error;
+  ASSERT_TRUE(CopyDataSet(*folder_ / "data-set", copy, &error)) << error;
+  EXPECT_FALSE(CopyDataSet(*folder_ / "data-set", copy, &error)) << "a copy never overwrites";
+
+  auto read = [](const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  };
+  const std::string stairs = LevelFile(0, "stairs_data_", 0);
+  EXPECT_EQ(stairs, "data/mapdata/pelune_house/stairs_data_pelune_house.csv");
+  const std::string before = read(copy / stairs);
+  ASSERT_TRUE(ReplaceLevelRow(copy, stairs, 0, "400,304,2,5,240,432,0", &error)) << error;
+  const std::string after = read(copy / stairs);
+  EXPECT_EQ(after.substr(0, after.find("\r\n") + 2), before.substr(0, before.find("\r\n") + 2))
+      << "the count line stays";
+  EXPECT_NE(after.find("\r\n400,304,2,5,240,432,0\r\n"), std::string::npos);
+  EXPECT_EQ(after.substr(after.size() - 3), "@\r\n");
+  EXPECT_EQ(read(*folder_ / "data-set" / stairs), before);
+  EXPECT_FALSE(ReplaceLevelRow(copy, stairs, 5, "1,2", &error)) << "the file has no row 5";
+
+  const std::string boss = LevelFile(2, "boss_data_", 5);
+  EXPECT_EQ(boss, "data/mapdata/dansion01/boss_data_dansion015.csv");
+  ASSERT_TRUE(ReplaceLevelRow(copy, boss, -1, "0,1,256,128,1,6,20,32,6,6", &error)) << error;
+  EXPECT_EQ(read(copy / boss), "0,1,256,128,1,6,20,32,6,6\r\n");
+
+  ASSERT_TRUE(WriteSaveSlot(copy, 2, SlotImage(5, 1), &error)) << error;
+  EXPECT_EQ(fs::file_size(copy / "patch" / "save_data2.dat"), 6216u);
+  EXPECT_FALSE(WriteSaveSlot(copy, 3, SlotImage(5, 1), &error));
 }
 
 }  // namespace

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "game/shell/image_table.h"
+#include "game/scenes/scenes.h"
 #include "game/shell/sound_table.h"
 #include "runtime/core/archive_files.h"
 #include "runtime/core/file_access.h"
@@ -403,9 +404,11 @@ TEST_F(SampleDataTest, EveryEffectAndTrackDecodesThroughTheWaveReaders) {
   };
   const Kind effect{".wav", "RIFF", kWaveReaderPcm, 0.02, 2.0};
   const Kind track{".ogg", "OggS", kWaveReaderOgg, 3.0, 30.0};
+  const Kind scene_effect{".ogg", "OggS", kWaveReaderOgg, 0.2, 2.0};
   std::vector<std::pair<std::string, const Kind*>> files;
   for (const SoundEffectRow& row : sound_effect_table) files.emplace_back(row.path, &effect);
   for (const char* path : music_track_table) files.emplace_back(path, &track);
+  for (const char* path : scene_sound_files) files.emplace_back(path, &scene_effect);
 
   std::map<std::vector<int16_t>, std::string> seen;
   for (const auto& [path, kind] : files) {
@@ -502,10 +505,14 @@ TEST_F(SampleDataTest, GeneratingTwiceGivesTheSameBytesAndTimes) {
   // the game reads the new files.
   EXPECT_EQ(first, second);
   EXPECT_EQ(second.count("data.dat"), 0u);
-  // The tables' files, the loading picture and the two settings files, and
-  // nothing else.
+  // The tables' files, the loading picture, the two settings files and the
+  // level files, and nothing else.
   const auto files = std::count_if(first.begin(), first.end(), [](const auto& e) { return !e.second; });
-  EXPECT_EQ(files, kImageTableRows + 1 + kSoundEffectCount + kMusicTrackCount + 2);
+  EXPECT_EQ(files, kImageTableRows + 1 + kSoundEffectCount + kMusicTrackCount +
+                       kSceneSoundFileCount + 2 + static_cast<long>(SampleLevelFiles().size()));
+  for (const auto& [path, text] : SampleLevelFiles()) {
+    EXPECT_EQ(first.count(path), 1u) << path;
+  }
 
   EXPECT_EQ(ModificationTime(First()), kSampleFileTime);
   EXPECT_EQ(ModificationTime(Second()), kSampleFileTime);
@@ -521,8 +528,8 @@ TEST_F(SampleDataTest, GeneratingTwiceGivesTheSameBytesAndTimes) {
 
 // ---- The archive -----------------------------------------------------------------------
 
-// With the game's archive settings, every picture and sound under data/ is
-// served from "data.dat", byte for byte the loose file; the archive has the
+// With the game's archive settings, every picture, sound and level file
+// under data/ is served from "data.dat", byte for byte the loose file; the archive has the
 // fixed time, and generating it again gives the same bytes.
 TEST_F(SampleDataTest, TheArchiveServesEveryDataFile) {
   ASSERT_TRUE(Make("third")) << error_;
@@ -545,7 +552,10 @@ TEST_F(SampleDataTest, TheArchiveServesEveryDataFile) {
     if (std::string(row.path).rfind("data/", 0) == 0) paths.push_back(row.path);
   for (const SoundEffectRow& row : sound_effect_table) paths.push_back(row.path);
   for (const char* path : music_track_table) paths.push_back(path);
+  for (const char* path : scene_sound_files) paths.push_back(path);
   paths.push_back(kLoadingImagePath);
+  for (const auto& [path, text] : SampleLevelFiles())
+    if (path.rfind("data/", 0) == 0) paths.push_back(path);
   for (const std::string& path : paths) {
     SCOPED_TRACE(path);
     const intptr_t file = FileOpenThunk(path.c_str(), 0, 1, 0);

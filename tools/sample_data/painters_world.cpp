@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "tools/sample_data/painters.h"
+#include "tools/sample_data/sample_data.h"
 
 namespace {
 
@@ -360,13 +361,15 @@ const ChipSet& ChipSetOf(std::string_view stem) {
   return kChipSets[0];
 }
 
-void Stairs(Canvas& c, Rgb floor) {
+// Stairs down; the exit of a beaten boss room shows a gold arrow, ordinary
+// stairs a white one.
+void Stairs(Canvas& c, Rgb floor, bool exit) {
   c.FillRect(0, 0, 32, 32, Shade(floor, 50));
   for (int k = 0; k < 4; ++k) {
     c.FillRect(3 + k * 2, 4 + k * 7, 26 - k * 4, 5, Shade(floor, 115 - k * 20));
     c.FillRect(3 + k * 2, 9 + k * 7, 26 - k * 4, 1, Rgb{20, 20, 20});
   }
-  c.FillPolygon({{16, 30}, {11, 24}, {21, 24}}, Rgb{255, 235, 90});  // way down
+  c.FillPolygon({{16, 30}, {11, 24}, {21, 24}}, exit ? Rgb{255, 235, 90} : kWhite);  // way down
 }
 
 // Two small marks placed by the chip number, so that no two chips of a set
@@ -518,12 +521,12 @@ void PaintMapChipCell(Canvas& cell, const CellSpec& spec, std::string_view stem)
   // chips 112-127 and 240-255 are pieces with transparent backgrounds for
   // the cover layer. Chips the game draws on its own (exits of beaten boss
   // rooms, overlays, the bee and death generators, the moving blocks) have
-  // their own looks.
+  // their own looks, and every set has the stairs of the level files.
   const ChipSet& set = ChipSetOf(stem);
   const int n = spec.index;
   const int col = spec.column;
-  if (n == set.exit_chip) {
-    Stairs(cell, set.floor);
+  if (n == set.exit_chip || n == kStairsChip) {
+    Stairs(cell, set.floor, n == set.exit_chip);
     return;
   }
   const bool field = stem == "BRIMAL_map_chip_field01";

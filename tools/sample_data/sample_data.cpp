@@ -10,6 +10,7 @@
 #include <map>
 #include <set>
 
+#include "game/scenes/scenes.h"
 #include "game/shell/sound_table.h"
 #include "tools/archive_writer/archive_writer.h"
 #include "tools/sample_data/encoders.h"
@@ -21,6 +22,7 @@ namespace fs = std::filesystem;
 // Ogg stream serial numbers: fixed, one per file.
 constexpr int kEffectSerialBase = 0x42524d00;
 constexpr int kMusicSerialBase = 0x42524e00;
+constexpr int kSceneSoundSerialBase = 0x42524f00;
 // Vorbis quality of the sample files: small files are enough.
 constexpr float kOggQuality = 0.1f;
 
@@ -134,6 +136,15 @@ bool WriteSounds(Writer* writer, std::string* error) {
     if (!WriteSound(writer, sound_effect_table[i].path, kEffectSerialBase + i, error)) return false;
   for (int i = 0; i < kMusicTrackCount; ++i)
     if (!WriteSound(writer, music_track_table[i], kMusicSerialBase + i, error)) return false;
+  for (int i = 0; i < kSceneSoundFileCount; ++i)
+    if (!WriteSound(writer, scene_sound_files[i], kSceneSoundSerialBase + i, error)) return false;
+  return true;
+}
+
+bool WriteLevels(Writer* writer, std::string* error) {
+  for (const auto& [path, text] : SampleLevelFiles()) {
+    if (!writer->Write(path, text, error)) return false;
+  }
   return true;
 }
 
@@ -216,7 +227,8 @@ bool GenerateSampleData(const std::string& folder, const SampleDataOptions& opti
   Writer writer{fs::path(folder)};
   if (!WriteImages(&writer, error) || !WriteSounds(&writer, error) ||
       !writer.Write(kConfigFileName, SampleConfigText(), error) ||
-      !writer.Write(kPadFileName, SamplePadText(), error) || !writer.FixTimes(error))
+      !writer.Write(kPadFileName, SamplePadText(), error) || !WriteLevels(&writer, error) ||
+      !writer.FixTimes(error))
     return false;
   const std::string archive = (fs::path(folder) / "data.dat").string();
   if (!options.archive) {

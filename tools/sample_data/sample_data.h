@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -30,9 +31,17 @@ constexpr const char* kLoadingImagePath = "data/img/title/loading_img.png";
 constexpr ImageSize kLoadingImageSize{240, 40};
 Canvas PaintLoadingImage();
 
-// 16-bit samples of a sound file of the tables, by path; mono at
-// `*rate` Hz. Empty for a path the generator does not know.
+// 16-bit samples of a sound file of the tables or of the musician scene's
+// own list, by path; mono at `*rate` Hz. Empty for a path the generator does
+// not know.
 std::vector<int16_t> SynthesizeSound(const std::string& path, int* rate);
+
+// The level files of every floor of every area, the item and boss files
+// and the patch maps, by path relative to the set's folder ("data/mapdata/
+// ...", "patch/patch_data/..."). Every map draws its stairs with this chip
+// of its area's chip set.
+constexpr int kStairsChip = 110;
+std::map<std::string, std::string> SampleLevelFiles();
 
 // The settings files, as the game reads them.
 constexpr const char* kConfigFileName = "config_data.dat";

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "game/scenes/scenes.h"
 #include "game/shell/sound_table.h"
 #include "tools/sample_data/sample_data.h"
 
@@ -143,6 +144,25 @@ std::vector<int16_t> Effect(int index) {
   return s.Samples();
 }
 
+// The musician's own effects: a short plucked phrase (shorter than a page
+// takes to read, so it starts again while a page waits) and a longer,
+// wavering bowed tone.
+std::vector<int16_t> SceneEffect(int file) {
+  Synth s(kEffectRate);
+  if (file == kSoundFileBrisca) {
+    for (int k = 0; k < 4; ++k) {
+      const double f = NoteHz(-5 + k * 3);
+      s.Tone(k * 0.09, 0.16, f, f, Wave::kTriangle, 0.6, 2.0);
+    }
+  } else {
+    for (int k = 0; k < 12; ++k) {
+      const double f = NoteHz(-9 + (k % 2));
+      s.Tone(k * 0.1, 0.12, f, f * 1.01, Wave::kSaw, 0.5, 0.6);
+    }
+  }
+  return s.Samples();
+}
+
 // A looping piece for track `track` (1 to 21): a bass line and a melody over
 // four bars, its tempo, key, scale and timbres chosen from the track number.
 std::vector<int16_t> Music(int track) {
@@ -206,6 +226,12 @@ std::vector<int16_t> SynthesizeSound(const std::string& path, int* rate) {
     if (path == music_track_table[i]) {
       *rate = kMusicRate;
       return Music(i + 1);
+    }
+  }
+  for (int i = 0; i < kSceneSoundFileCount; ++i) {
+    if (path == scene_sound_files[i]) {
+      *rate = kEffectRate;
+      return SceneEffect(i);
     }
   }
   return {};

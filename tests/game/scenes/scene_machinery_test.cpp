@@ -147,7 +147,9 @@ TEST_F(DialogueTimelineTest, PagesShowFromSixtyAndWhileTheirWaitHolds) {
     Run();
     const std::vector<std::string> texts = TextsIn(0);
     EXPECT_EQ(static_cast<int>(texts.size()), c.page_lines);
-    if (c.first_line != nullptr && !texts.empty()) EXPECT_EQ(texts[0], c.first_line);
+    if (c.first_line != nullptr && !texts.empty()) {
+      EXPECT_EQ(texts[0], c.first_line);
+    }
     EXPECT_EQ(DrewIn(0, pelune_face), c.page_lines > 0);
   }
 }
@@ -280,12 +282,23 @@ TEST_F(DispatchTest, SceneNumbersWithoutASlotReturnToPlayDrawingNothing) {
   }
 }
 
-TEST_F(DispatchTest, ScenesNotYetWrittenHandStraightBackToPlay) {
-  SetParty({0});
-  StartScene(118);
-  Frame();
-  EXPECT_EQ(game_status, kStatusPlay);
-  EXPECT_EQ(CallCountIn(0), 1);
+TEST_F(DispatchTest, EverySlotRunsTheSceneOfItsId) {
+  // A first frame of each scene starts the counter of its own slot (scene
+  // 100 counts in 101's); the played word of 104 and 106's first boss word
+  // are set so that each one runs.
+  for (int32_t id = 100; id <= 120; ++id) {
+    SCOPED_TRACE(id);
+    SetUp();
+    SetParty({0});
+    progress_flags[4] = 1;  // the first boss is beaten: 106 plays, 104 does not
+    StartScene(id);
+    Frame();
+    const int32_t slot = id == 100 ? 1 : id - 100;
+    for (int32_t other = 0; other < kSceneSlots; ++other) {
+      const bool started = scene_vars.counter[other] != 0;
+      EXPECT_EQ(started, other == slot && id != 104) << "slot " << other;
+    }
+  }
 }
 
 }  // namespace

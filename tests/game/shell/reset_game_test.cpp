@@ -56,6 +56,7 @@ const std::vector<Global>& cleared_globals() {
       GLOBAL(movable_rock_count), GLOBAL(movable_rock_home_x), GLOBAL(movable_rock_home_y),
       GLOBAL(movable_rock_x), GLOBAL(movable_rock_y), GLOBAL(movable_rock_push_vx),
       GLOBAL(movable_rock_push_vy), GLOBAL(movable_rock_pushed), GLOBAL(moving_block),
+      GLOBAL(moving_block_count),
       // Generators.
       GLOBAL(generator_count), GLOBAL(generator_x), GLOBAL(generator_y),
       GLOBAL(generator_active), GLOBAL(generator_kind), GLOBAL(generator_hp),
@@ -105,8 +106,7 @@ const std::vector<Global>& cleared_globals() {
 }
 
 // What the reset must leave as it is: the item tables and boss rows (read
-// again from the level files where needed), the moving-block count, and the
-// handles made at start-up.
+// again from the level files where needed) and the handles made at start-up.
 const std::vector<Global>& kept_globals() {
   static const std::vector<Global> globals = {
       GLOBAL(item_table_pelune_house), GLOBAL(item_table_field01),
@@ -121,7 +121,7 @@ const std::vector<Global>& kept_globals() {
       GLOBAL(item_count_dansion03), GLOBAL(item_count_library), GLOBAL(item_count_dansion05),
       GLOBAL(item_count_dansion06), GLOBAL(item_count_field03), GLOBAL(item_count_dansion07),
       GLOBAL(item_count_dansion08), GLOBAL(item_count_dansion09), GLOBAL(item_count_ending),
-      GLOBAL(boss_data_rows), GLOBAL(moving_block_count),
+      GLOBAL(boss_data_rows),
       GLOBAL(message_font), GLOBAL(roll_font), GLOBAL(pad_device), GLOBAL(back_screen_img),
       GLOBAL(se_get_item), GLOBAL(se_win), GLOBAL(collectpowerup),
   };

@@ -137,6 +137,7 @@ int32_t ApiEndLibrary() { return api_fake().Record("ApiEndLibrary", {}); }
 
 intptr_t ApiOpenFileForRead(const char* path, int32_t async) {
   api_fake().Record("ApiOpenFileForRead", {async}, {Text(path)});
+  if (api_fake().on_open_file) api_fake().on_open_file(Text(path));
   return api_fake().OpenFile(Text(path));
 }
 

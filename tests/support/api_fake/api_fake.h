@@ -39,6 +39,8 @@ class ApiFake {
   std::function<int32_t(int32_t sound)> sound_playing;
   // Files served by ApiOpenFileForRead and ApiReadFileLine, by path.
   std::map<std::string, std::string> files;
+  // Called with the path at each ApiOpenFileForRead, before the file opens.
+  std::function<void(const std::string& path)> on_open_file;
   // Paths whose graphic or sound loads fail with -1.
   std::set<std::string> failing_paths;
 

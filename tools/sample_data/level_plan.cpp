@@ -1,0 +1,153 @@
+// Laying out one floor of the sample level data and writing its files.
+#include "tools/sample_data/level_plan.h"
+
+#include <algorithm>
+
+#include "tools/sample_data/sample_data.h"
+
+int PlanRandom::Below(int bound) {
+  state_ = state_ * 1664525u + 1013904223u;
+  return static_cast<int>((state_ >> 8) % static_cast<uint32_t>(bound));
+}
+
+FloorPlan::FloorPlan(int width, int height, const ChipStyle& style)
+    : width_(width), height_(height), style_(style) {
+  for (int r = 0; r < kPlanGrid; ++r) {
+    for (int c = 0; c < kPlanGrid; ++c) {
+      chip_[r][c] = style.walls[(c + r) % 2];
+      cover_[r][c] = kNoCover;
+      cell_[r][c] = kWallCell;
+      reserved_[r][c] = false;
+      taken_[r][c] = false;
+    }
+  }
+}
+
+void FloorPlan::Open(int c0, int r0, int c1, int r1) {
+  for (int r = r0; r <= r1; ++r) {
+    for (int c = c0; c <= c1; ++c) {
+      // A few floor patterns mixed by place, the first one most often.
+      const int pick = (c * 7 + r * 13) % 11;
+      chip_[r][c] = style_.floors[pick < 8 ? 0 : pick - 7];
+      cell_[r][c] = kOpenCell;
+    }
+  }
+}
+
+void FloorPlan::Wall(int c0, int r0, int c1, int r1) {
+  for (int r = r0; r <= r1; ++r) {
+    for (int c = c0; c <= c1; ++c) {
+      chip_[r][c] = style_.walls[(c + r) % 2];
+      cell_[r][c] = kWallCell;
+    }
+  }
+}
+
+void FloorPlan::OpenPit(int c0, int r0, int c1, int r1) {
+  for (int r = r0; r <= r1; ++r) {
+    for (int c = c0; c <= c1; ++c) {
+      chip_[r][c] = kPitChip;
+      cell_[r][c] = kOpenCell;
+      reserved_[r][c] = true;
+    }
+  }
+}
+
+void FloorPlan::Reserve(int c0, int r0, int c1, int r1) {
+  for (int r = std::max(r0, 0); r <= std::min(r1, kPlanGrid - 1); ++r) {
+    for (int c = std::max(c0, 0); c <= std::min(c1, kPlanGrid - 1); ++c) reserved_[r][c] = true;
+  }
+}
+
+bool FloorPlan::Free(int c, int r, int clearance) const {
+  if (!Inside(c, r) || cell_[r][c] != kOpenCell || reserved_[r][c]) return false;
+  for (int dr = -clearance; dr <= clearance; ++dr) {
+    for (int dc = -clearance; dc <= clearance; ++dc) {
+      if (Inside(c + dc, r + dr) && taken_[r + dr][c + dc]) return false;
+    }
+  }
+  return true;
+}
+
+void FloorPlan::SetPort(FloorPort& port, int sc, int sr, int ac, int ar, bool drawn) {
+  port.used = true;
+  port.has_stairs = sc >= 0;
+  port.drawn = drawn;
+  port.stairs_c = sc;
+  port.stairs_r = sr;
+  port.arrival_x = CellCentre(ac);
+  port.arrival_y = CellCentre(ar);
+  if (port.has_stairs) {
+    if (drawn) chip_[sr][sc] = kStairsChip;
+    Reserve(sc - 1, sr - 1, sc + 1, sr + 1);
+  }
+  // The party's 2 x 2 cells and a ring around them.
+  Reserve(ac - 1, ar - 1, ac + 2, ar + 2);
+}
+
+namespace {
+
+void AppendLayer(std::string& text, const int (&layer)[kPlanGrid][kPlanGrid], int width, int height) {
+  for (int r = 0; r < height; ++r) {
+    for (int c = 0; c < width; ++c) {
+      if (c > 0) text += ',';
+      text += std::to_string(layer[r][c]);
+    }
+    text += "\r\n";
+  }
+}
+
+// One row line of comma-separated values.
+std::string Row(std::initializer_list<int> values) {
+  std::string line;
+  for (int value : values) {
+    if (!line.empty()) line += ',';
+    line += std::to_string(value);
+  }
+  return line + "\r\n";
+}
+
+template <typename Rows, typename Format>
+std::string TableText(const Rows& rows, Format format) {
+  std::string text = std::to_string(rows.size()) + "\r\n";
+  for (const auto& row : rows) text += format(row);
+  return text + "@\r\n";
+}
+
+}  // namespace
+
+std::string FloorPlan::MapText() const {
+  std::string text = std::to_string(width_) + "," + std::to_string(height_) + "\r\n";
+  AppendLayer(text, chip_, width_, height_);
+  text += "\r\n";
+  AppendLayer(text, cover_, width_, height_);
+  text += "\r\n";
+  AppendLayer(text, cell_, width_, height_);
+  return text;
+}
+
+std::string StairsText(const std::vector<StairsPlan>& rows) {
+  return TableText(rows, [](const StairsPlan& s) {
+    return Row({s.x, s.y, s.to_area, s.to_floor, s.to_x, s.to_y, s.look});
+  });
+}
+
+std::string GeneratorText(const std::vector<GeneratorPlan>& rows, int columns) {
+  return TableText(rows, [columns](const GeneratorPlan& g) {
+    return columns == 6 ? Row({g.x, g.y, 1, g.kind, g.hp, g.interval}) : Row({g.x, g.y, 1, g.kind, g.hp});
+  });
+}
+
+std::string HazardText(const std::vector<HazardPlan>& rows) {
+  return TableText(rows, [](const HazardPlan& h) {
+    return Row({h.x, h.y, 1, h.kind, h.hp, h.width, h.height, h.variant, h.tick});
+  });
+}
+
+std::string RockText(const std::vector<RockPlan>& rows) {
+  return TableText(rows, [](const RockPlan& r) { return Row({r.x, r.y}); });
+}
+
+std::string ItemText(const std::vector<ItemPlan>& rows) {
+  return TableText(rows, [](const ItemPlan& i) { return Row({i.x, i.y, 1, i.kind, i.hp, 13, 13}); });
+}
