@@ -9,12 +9,9 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <string>
 
-#include "game/shell/shell.h"
-#include "platform/host/host.h"
-#include "platform/null/null_host.h"
+#include "bench/game_run.h"
 #include "tools/sample_data/sample_data.h"
 
 namespace {
@@ -25,13 +22,7 @@ constexpr int64_t kFirstTitleFrame = 2;
 
 void StartUpToFirstTitleFrame(benchmark::State& state) {
   for (auto _ : state) {
-    NullHostOptions options;
-    options.close_after_frame = kFirstTitleFrame;
-    InstallHost(std::make_unique<NullHost>(options));
-    CurrentHost().Clock().SetGameThread();
-    const int result = WinMain();
-    CurrentHost().Finish();
-    if (result != 0) state.SkipWithError("the run did not end with 0");
+    if (RunGameToFrame(kFirstTitleFrame) != 0) state.SkipWithError("the run did not end with 0");
   }
 }
 BENCHMARK(StartUpToFirstTitleFrame)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -10,6 +10,7 @@ packages=(
   libogg-dev libvorbis-dev libmpg123-dev libmp3lame-dev
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic
   libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev
+  libxxhash-dev
 )
 
 missing=()

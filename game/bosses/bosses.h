@@ -57,7 +57,7 @@ extern int32_t boss_shot_age[kBossShotSlots];   // frames since the start
 extern int32_t boss_shot_mode[kBossShotSlots];  // how the step is made
 extern float boss_shot_aim_x[kBossShotSlots];   // aim vector
 extern float boss_shot_aim_y[kBossShotSlots];
-extern int32_t boss_shot_kind[kBossShotSlots];  // image variant
+extern int32_t boss_shot_kind[kBossShotSlots];       // image variant
 extern int32_t boss_shot_box_width[kBossShotSlots];  // half-extents of the shot's own box
 extern int32_t boss_shot_box_height[kBossShotSlots];
 
@@ -71,8 +71,11 @@ extern int32_t boss_shot_fade_kind[kBossShotSlots];
 
 // ---- Procedures ---------------------------------------------------------------------------
 
-// Runs the behaviour and then the shot pattern of the current boss.
+constexpr int32_t kBossKinds = 9;
+
+// Runs the behaviour and then the shot pattern of the current boss; a boss_id
+// outside 0 to 8 runs neither.
 void update_boss();
 // The behaviour and the shot pattern of each boss, by boss_id.
-extern void (*boss_update_table[9])();
-extern void (*boss_shot_update_table[9])();
+extern void (*boss_update_table[kBossKinds])();
+extern void (*boss_shot_update_table[kBossKinds])();

@@ -2,48 +2,48 @@
 #include "game/scenes/scene_text.h"
 
 const scene_page_text scene104_pelune_text[1] = {
-    {{"シーン１０４　ペルネのみ　ページ１　行１", nullptr, nullptr}},
+    {{"この先は、いやな気配がする。まだやめておこう。", nullptr, nullptr}},
 };
 
 const scene_page_text scene104_orven_text[1] = {
-    {{"シーン１０４　オルベンのみ　ページ１　行１", nullptr, nullptr}},
+    {{"おっと、こっちはまだ早そうだな。ほかを当たろう。", nullptr, nullptr}},
 };
 
 const scene_page_text scene104_both_text[1] = {
-    {{"シーン１０４　二人　ページ１　行１", nullptr, nullptr}},
+    {{"この先は、いやな気配がするね。ほかの道から行こう。", nullptr, nullptr}},
 };
 
 const scene_page_text scene106_pelune_text[1] = {
-    {{"シーン１０６　ペルネのみ　ページ１　行１",
-      "シーン１０６　ペルネのみ　ページ１　行２",
+    {{"タルボも、じっとしていられないって言ってた。",
+      "この先で、何かが起きているのかも。",
       nullptr}},
 };
 
 const scene_page_text scene106_orven_text[1] = {
-    {{"シーン１０６　オルベンのみ　ページ１　行１",
-      "シーン１０６　オルベンのみ　ページ１　行２",
+    {{"よし、洞くつのぬしは片づいた。",
+      "この調子で、どんどん先へ行ってみるか！",
       nullptr}},
 };
 
 const scene_page_text scene106_both_text[2] = {
-    {{"シーン１０６　二人　ページ１　行１",
-      "シーン１０６　二人　ページ１　行２",
+    {{"タルボも、じっとしていられないって言ってたね。",
+      "この先を、もっと調べてみよう。",
       nullptr}},
-    {{"シーン１０６　二人　ページ２　行１", nullptr, nullptr}},
+    {{"ああ。……なんだか、いやな予感がするけどな。", nullptr, nullptr}},
 };
 
 const scene_page_text scene109_pelune_text[1] = {
-    {{"シーン１０９　ペルネのみ　ページ１　行１", nullptr, nullptr}},
+    {{"こっちの道は、今は用がないかな。", nullptr, nullptr}},
 };
 
 const scene_page_text scene109_orven_text[1] = {
-    {{"シーン１０９　オルベンのみ　ページ１　行１", nullptr, nullptr}},
+    {{"こっちに用はないな。引き返そう。", nullptr, nullptr}},
 };
 
 const scene_page_text scene109_both_text[1] = {
-    {{"シーン１０９　二人　ページ１　行１", nullptr, nullptr}},
+    {{"オルベン、そっちじゃないよ。こっちこっち！", nullptr, nullptr}},
 };
 
 const scene_page_text scene120_text[1] = {
-    {{"シーン１２０　セーブ　ページ１　行１", nullptr, nullptr}},
+    {{"やあ、旅の人。ここで冒険の記録をつけていくかい？", nullptr, nullptr}},
 };

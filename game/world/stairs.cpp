@@ -1,7 +1,6 @@
 // The stairs trigger: a player who walks onto a stairs row's box waits there
 // and makes the row's destination the party's.
-#include <iterator>
-
+#include "game/areas/area_table.h"
 #include "game/areas/areas.h"
 #include "game/bosses/bosses.h"
 #include "game/shell/shell.h"
@@ -11,29 +10,10 @@ namespace {
 
 constexpr int32_t kBossFloor = 2;
 
-// The floors of each area, by the size of its item table.
-constexpr int32_t kFloorsOfArea[kAreaCount] = {
-    static_cast<int32_t>(std::size(item_count_pelune_house)),
-    static_cast<int32_t>(std::size(item_count_field01)),
-    static_cast<int32_t>(std::size(item_count_dansion01)),
-    static_cast<int32_t>(std::size(item_count_dansion02)),
-    static_cast<int32_t>(std::size(item_count_dansion02sub)),
-    static_cast<int32_t>(std::size(item_count_field02)),
-    static_cast<int32_t>(std::size(item_count_dansion03)),
-    static_cast<int32_t>(std::size(item_count_library)),
-    static_cast<int32_t>(std::size(item_count_dansion05)),
-    static_cast<int32_t>(std::size(item_count_dansion06)),
-    static_cast<int32_t>(std::size(item_count_field03)),
-    static_cast<int32_t>(std::size(item_count_dansion07)),
-    static_cast<int32_t>(std::size(item_count_dansion08)),
-    static_cast<int32_t>(std::size(item_count_dansion09)),
-    static_cast<int32_t>(std::size(item_count_ending)),
-};
-
 // A row leading to an area or floor that does not exist would have the map
 // exit load through tables that have no such row.
 bool destination_exists(int32_t area, int32_t floor) {
-  return area >= 0 && area < kAreaCount && floor >= 0 && floor < kFloorsOfArea[area];
+  return area >= 0 && area < kAreaCount && floor >= 0 && floor < area_table[area].floors;
 }
 
 }  // namespace

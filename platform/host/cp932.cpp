@@ -67,14 +67,24 @@ size_t Utf8CharLength(std::string_view rest) {
   return length;
 }
 
+// ASCII text is the same in both: it is handed back as it is.
+bool IsAsciiText(std::string_view text) {
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string Cp932ToUtf8(std::string_view cp932) {
+  if (IsAsciiText(cp932)) return std::string(cp932);
   thread_local Converter converter("UTF-8", "CP932");
   return converter.Run(cp932, "\xEF\xBF\xBD", [](std::string_view) -> size_t { return 1; });
 }
 
 std::string Utf8ToCp932(std::string_view utf8) {
+  if (IsAsciiText(utf8)) return std::string(utf8);
   thread_local Converter converter("CP932", "UTF-8");
   return converter.Run(utf8, "?", Utf8CharLength);
 }

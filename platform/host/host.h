@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/host/input_state.h"
+#include "platform/host/pixel.h"
 
 // What the window layer learns from the host.
 enum class HostEventType {
@@ -46,12 +47,17 @@ class VideoHost {
   virtual void SetWindowImageSize(int width, int height) = 0;
   virtual void GetWindowImageSize(int* width, int* height) const = 0;
 
-  // Writes `src` (XRGB, src_width x src_height, `src_pitch` pixels a row) onto
-  // the rectangle (x, y, width, height) of the window image, scaled to fit it
-  // (nearest pixel), clipped to the image. A write that covers the whole window
-  // image is a whole-window transfer.
-  virtual void WriteImage(int x, int y, int width, int height, const uint32_t* src, int src_width,
-                          int src_height, int src_pitch) = 0;
+  // Writes `src` onto the rectangle (x, y, width, height) of the window
+  // image, scaled to fit it (nearest pixel), clipped to the image; only that
+  // rectangle is touched. A write that covers the whole window image is a
+  // whole-window transfer.
+  virtual void WritePixels(int x, int y, int width, int height, const HostPixels& src) = 0;
+  // The same for an XRGB image (src_width x src_height, `src_pitch` pixels a
+  // row).
+  void WriteImage(int x, int y, int width, int height, const uint32_t* src, int src_width,
+                  int src_height, int src_pitch) {
+    WritePixels(x, y, width, height, HostPixels::Xrgb(src, src_width, src_height, src_pitch));
+  }
   // Reads the rectangle back (clipped parts are left untouched in `dst`).
   virtual void ReadImage(int x, int y, int width, int height, uint32_t* dst,
                          int dst_pitch) const = 0;

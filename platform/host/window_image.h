@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/host/pixel.h"
+
 class WindowImage {
  public:
   // Keeps the pixels that still fit; new ones are black.
@@ -14,13 +16,18 @@ class WindowImage {
   const uint32_t* pixels() const { return pixels_.data(); }
   const std::vector<uint32_t>& pixel_vector() const { return pixels_; }
 
-  // Writes `src` (src_width x src_height XRGB, `src_pitch` pixels a row)
-  // scaled by nearest pixel onto the rectangle (x, y, width, height), clipped
-  // to the image. Returns true when the rectangle covers the whole image.
-  bool Write(int x, int y, int width, int height, const uint32_t* src, int src_width,
-             int src_height, int src_pitch);
+  // Whether the rectangle covers the whole image.
+  bool Covers(int x, int y, int width, int height) const;
+  // Writes `src` scaled by nearest pixel onto the rectangle (x, y, width,
+  // height), clipped to the image (see WriteScaledPixels). Returns true when
+  // the rectangle covers the whole image, every pixel of which it then wrote.
+  bool Write(int x, int y, int width, int height, const HostPixels& src);
   // Copies the rectangle into `dst`; parts outside the image stay untouched.
   void Read(int x, int y, int width, int height, uint32_t* dst, int dst_pitch) const;
+
+  // Exchanges the pixels with `other`, which is first sized to the image:
+  // the image's pixels are then undefined until a whole write.
+  void SwapPixels(std::vector<uint32_t>* other);
 
  private:
   int width_ = 0;

@@ -1,14 +1,22 @@
 #include "platform/null/null_host.h"
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <mutex>
+#include <new>
 #include <set>
 #include <stdexcept>
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+#include <xxhash.h>
 
 #include "platform/host/window_image.h"
 #include "platform/null/null_clock.h"
@@ -144,16 +152,71 @@ HostPadState PadStateFromBits(uint32_t bits) {
 
 // ---- Frame hashes -------------------------------------------------------------
 
-uint64_t FrameHash(const uint32_t* xrgb, int width, int height) {
-  uint64_t hash = 0xcbf29ce484222325ull;
-  const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
-  for (size_t i = 0; i < count; ++i) {
-    const uint32_t pixel = xrgb[i];
-    for (int shift : {16, 8, 0}) {
-      hash ^= (pixel >> shift) & 0xFF;
-      hash *= 0x100000001b3ull;
-    }
+namespace {
+
+// The R, G, B bytes of `count` XRGB pixels into `bytes`; where the machine
+// keeps its low byte first, four pixels at a time as three words: R0 G0 B0 R1
+// | G1 B1 R2 G2 | B2 R3 G3 B3.
+void PackRgb(const uint32_t* xrgb, size_t count, uint8_t* bytes) {
+  size_t i = 0;
+  for (; std::endian::native == std::endian::little && i + 4 <= count; i += 4) {
+    // Each pixel as the word 0x00BBGGRR: its bytes R, G, B, 0 in memory.
+    uint32_t p[4];
+    for (int k = 0; k < 4; ++k) p[k] = __builtin_bswap32(xrgb[i + k]) >> 8;
+    const uint32_t words[3] = {p[0] | p[1] << 24, p[1] >> 8 | p[2] << 16, p[2] >> 16 | p[3] << 8};
+    std::memcpy(bytes + i * 3, words, sizeof(words));
   }
+  for (; i < count; ++i) {
+    bytes[i * 3 + 0] = static_cast<uint8_t>(xrgb[i] >> 16);
+    bytes[i * 3 + 1] = static_cast<uint8_t>(xrgb[i] >> 8);
+    bytes[i * 3 + 2] = static_cast<uint8_t>(xrgb[i]);
+  }
+}
+
+#if defined(__x86_64__)
+#define BRIMAL_PACK_WITH_SHUFFLE 1
+// The same with one byte shuffle per four pixels, where the processor has it.
+// Each store writes four bytes past the twelve it fills: `bytes` has room for
+// them.
+__attribute__((target("ssse3"))) void PackRgbShuffled(const uint32_t* xrgb, size_t count,
+                                                      uint8_t* bytes) {
+  const __m128i order = _mm_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, -1, -1, -1, -1);
+  size_t i = 0;
+  for (; i + 4 <= count; i += 4) {
+    const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(xrgb + i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes + i * 3), _mm_shuffle_epi8(pixels, order));
+  }
+  PackRgb(xrgb + i, count - i, bytes + i * 3);
+}
+#endif
+
+// The packing this processor does best.
+using PackFunction = void (*)(const uint32_t*, size_t, uint8_t*);
+PackFunction ChoosePack() {
+#ifdef BRIMAL_PACK_WITH_SHUFFLE
+  if (__builtin_cpu_supports("ssse3")) return PackRgbShuffled;
+#endif
+  return PackRgb;
+}
+
+}  // namespace
+
+uint64_t FrameHash(const uint32_t* xrgb, int width, int height) {
+  static const PackFunction pack = ChoosePack();
+  const size_t count = static_cast<size_t>(std::max(width, 0)) * std::max(height, 0);
+  XXH3_state_t* state = XXH3_createState();
+  if (state == nullptr) throw std::bad_alloc();
+  XXH3_64bits_reset(state);
+  // A block of pixels at a time.
+  constexpr size_t kBlock = 2048;
+  uint8_t bytes[kBlock * 3 + 4];
+  for (size_t start = 0; start < count; start += kBlock) {
+    const size_t n = std::min(kBlock, count - start);
+    pack(xrgb + start, n, bytes);
+    XXH3_64bits_update(state, bytes, n * 3);
+  }
+  const uint64_t hash = XXH3_64bits_digest(state);
+  XXH3_freeState(state);
   return hash;
 }
 
@@ -190,6 +253,7 @@ class NullVideo : public VideoHost {
 
   void SetWindowImageSize(int width, int height) override {
     std::lock_guard<std::mutex> lock(mutex_);
+    KeepLastFrameLocked();
     image_.Resize(width, height);
   }
 
@@ -199,10 +263,20 @@ class NullVideo : public VideoHost {
     *height = image_.height();
   }
 
-  void WriteImage(int x, int y, int width, int height, const uint32_t* src, int src_width,
-                  int src_height, int src_pitch) override {
+  void WritePixels(int x, int y, int width, int height, const HostPixels& src) override {
     std::lock_guard<std::mutex> lock(mutex_);
-    const bool whole = image_.Write(x, y, width, height, src, src_width, src_height, src_pitch);
+    if (width <= 0 || height <= 0 || src.width <= 0 || src.height <= 0) return;
+    if (image_shows_last_frame_) {
+      // The last frame moves aside: by exchanging buffers when this write
+      // covers the whole image anew, else by a copy.
+      if (image_.Covers(x, y, width, height)) {
+        image_.SwapPixels(&last_frame_);
+        image_shows_last_frame_ = false;
+      } else {
+        KeepLastFrameLocked();
+      }
+    }
+    const bool whole = image_.Write(x, y, width, height, src);
     if (whole && blank_waited_) {
       blank_waited_ = false;
       RecordFrameLocked();
@@ -271,7 +345,7 @@ class NullVideo : public VideoHost {
   bool LastFrame(std::vector<uint32_t>* xrgb, int* width, int* height) const {
     std::lock_guard<std::mutex> lock(mutex_);
     if (frame_count_ == 0) return false;
-    *xrgb = last_frame_;
+    *xrgb = image_shows_last_frame_ ? image_.pixel_vector() : last_frame_;
     *width = last_width_;
     *height = last_height_;
     return true;
@@ -291,26 +365,39 @@ class NullVideo : public VideoHost {
     // The last frame is kept for this: with a save folder it is written too.
     if (!options_.save_frames_dir.empty() && frame_count_ > 0 &&
         saved_.count(frame_count_) == 0) {
-      SaveLocked(frame_count_, last_frame_.data(), last_width_, last_height_);
+      SaveLocked(frame_count_, image_shows_last_frame_ ? image_.pixels() : last_frame_.data(),
+                 last_width_, last_height_);
     }
   }
 
  private:
+  // The window image is the last frame until the next write or resize; it
+  // is hashed only when hashes are asked for, and copied nowhere.
   void RecordFrameLocked() {
     ++frame_count_;
-    const uint64_t hash = FrameHash(image_.pixels(), image_.width(), image_.height());
-    hashes_.push_back(hash);
-    if (hash_file_ != nullptr) {
-      std::fprintf(hash_file_, "%lld %s\n", static_cast<long long>(frame_count_),
-                   FrameHashText(hash).c_str());
-      std::fflush(hash_file_);
+    if (hash_file_ != nullptr || options_.keep_frame_hashes) {
+      const uint64_t hash = FrameHash(image_.pixels(), image_.width(), image_.height());
+      if (options_.keep_frame_hashes) hashes_.push_back(hash);
+      if (hash_file_ != nullptr) {
+        std::fprintf(hash_file_, "%lld %s\n", static_cast<long long>(frame_count_),
+                     FrameHashText(hash).c_str());
+        std::fflush(hash_file_);
+      }
     }
-    last_frame_ = image_.pixel_vector();
+    image_shows_last_frame_ = true;
     last_width_ = image_.width();
     last_height_ = image_.height();
     if (!options_.save_frames_dir.empty() && save_list_.count(frame_count_) != 0) {
       SaveLocked(frame_count_, image_.pixels(), image_.width(), image_.height());
     }
+  }
+
+  // Before the window image changes otherwise than by a whole write: the
+  // last frame is copied aside.
+  void KeepLastFrameLocked() {
+    if (!image_shows_last_frame_) return;
+    last_frame_ = image_.pixel_vector();
+    image_shows_last_frame_ = false;
   }
 
   void SaveLocked(int64_t frame, const uint32_t* pixels, int width, int height) {
@@ -333,8 +420,10 @@ class NullVideo : public VideoHost {
   bool close_reported_ = false;
   bool blank_waited_ = false;
   int64_t frame_count_ = 0;
-  std::vector<uint64_t> hashes_;
+  std::vector<uint64_t> hashes_;  // only with keep_frame_hashes
+  // The last frame's pixels, when the window image no longer shows it.
   std::vector<uint32_t> last_frame_;
+  bool image_shows_last_frame_ = false;
   int last_width_ = 0;
   int last_height_ = 0;
   std::set<int64_t> save_list_;

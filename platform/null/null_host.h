@@ -1,7 +1,8 @@
 // The null host: headless, repeatable, for tests and scripts. Its clock is
 // virtual (see null_clock.h), its window image lives in memory, frames are
-// hashed and optionally saved, input comes from a script and sound goes to an
-// optional WAV file.
+// counted and, when asked for, hashed or saved, input comes from a script and
+// sound goes to an optional WAV file. Of the frames' pixels only the last
+// frame's are kept.
 //
 // A frame is the window image right after the first whole-window transfer
 // that follows a vertical-blank wait (or a blank-status read that found the
@@ -43,7 +44,7 @@ bool ParseFrameList(std::string_view text, std::vector<int64_t>* frames);
 // axes (opposite directions together cancel) and those buttons.
 HostPadState PadStateFromBits(uint32_t bits);
 
-// FNV-1a 64-bit over the R, G, B bytes of every pixel, row by row, of an XRGB
+// XXH3-64 over the R, G, B bytes of every pixel, row by row, of an XRGB
 // image, and its text form (16 lower-case hex digits).
 uint64_t FrameHash(const uint32_t* xrgb, int width, int height);
 std::string FrameHashText(uint64_t hash);
@@ -56,6 +57,7 @@ struct NullHostOptions {
   std::vector<InputScriptLine> input;
   bool answer_yes = false;  // the answer to every yes/no question
   std::string frame_hashes_file;  // "N HASH" lines, written as frames happen
+  bool keep_frame_hashes = false;  // FrameHashes() answers (else nothing is kept)
   std::string save_frames_dir;  // PNG files frame_NNNNNN.png
   std::vector<int64_t> save_frame_list;
   std::string audio_out_file;  // 16-bit stereo WAV at 44,100 Hz
@@ -88,6 +90,7 @@ class NullHost : public Host {
   uint64_t PeekMicroseconds() const;  // the virtual clock, not counted as a read
   int BlockedThreadCount() const;     // threads blocked on the virtual clock
   int64_t FrameCount() const;
+  // Every frame's hash, with keep_frame_hashes; else empty.
   std::vector<uint64_t> FrameHashes() const;
   // The last frame's pixels; false before the first frame.
   bool LastFrame(std::vector<uint32_t>* xrgb, int* width, int* height) const;

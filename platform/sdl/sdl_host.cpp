@@ -121,7 +121,7 @@ class SdlVideo : public VideoHost {
       std::lock_guard<std::mutex> lock(mutex_);
       image_.Resize(width, height);
       size_changed_ = true;
-      image_changed_ = true;
+      MarkAllChangedLocked();
     }
     if (OnMainThread()) Update();
   }
@@ -132,14 +132,12 @@ class SdlVideo : public VideoHost {
     *height = image_.height();
   }
 
-  void WriteImage(int x, int y, int width, int height, const uint32_t* src, int src_width,
-                  int src_height, int src_pitch) override {
+  void WritePixels(int x, int y, int width, int height, const HostPixels& src) override {
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      if (width <= 0 || height <= 0 || src_width <= 0 || src_height <= 0) return;
-      const bool whole =
-          image_.Write(x, y, width, height, src, src_width, src_height, src_pitch);
-      image_changed_ = true;
+      if (width <= 0 || height <= 0 || src.width <= 0 || src.height <= 0) return;
+      const bool whole = image_.Write(x, y, width, height, src);
+      MarkChangedLocked(x, y, int64_t{x} + width, int64_t{y} + height);
       if (whole && blank_waited_) {
         blank_waited_ = false;
         ++frame_count_;
@@ -248,6 +246,33 @@ class SdlVideo : public VideoHost {
   // Hands what changed on to SDL and shows the window image (main thread).
   void Update();
 
+  // The part of the window image the texture lacks grows by the rectangle
+  // (x0, y0)-(x1, y1), clipped to the image.
+  void MarkChangedLocked(int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
+    x0 = std::max<int64_t>(x0, 0);
+    y0 = std::max<int64_t>(y0, 0);
+    x1 = std::min<int64_t>(x1, image_.width());
+    y1 = std::min<int64_t>(y1, image_.height());
+    if (x0 >= x1 || y0 >= y1) return;
+    if (changed_x0_ >= changed_x1_) {
+      changed_x0_ = static_cast<int>(x0);
+      changed_y0_ = static_cast<int>(y0);
+      changed_x1_ = static_cast<int>(x1);
+      changed_y1_ = static_cast<int>(y1);
+    } else {
+      changed_x0_ = std::min(changed_x0_, static_cast<int>(x0));
+      changed_y0_ = std::min(changed_y0_, static_cast<int>(y0));
+      changed_x1_ = std::max(changed_x1_, static_cast<int>(x1));
+      changed_y1_ = std::max(changed_y1_, static_cast<int>(y1));
+    }
+    image_changed_ = true;
+  }
+  void MarkAllChangedLocked() {
+    changed_x0_ = changed_y0_ = changed_x1_ = changed_y1_ = 0;
+    MarkChangedLocked(0, 0, image_.width(), image_.height());
+    image_changed_ = true;
+  }
+
   SdlHost::Impl& impl_;
   const SdlHostOptions& options_;
   mutable std::mutex mutex_;
@@ -258,7 +283,13 @@ class SdlVideo : public VideoHost {
   int icon_height_ = 0;
   bool full_screen_ = false;
   bool size_changed_ = false;
-  bool image_changed_ = false;
+  bool image_changed_ = false;  // the window is to be drawn again
+  // The rectangle of the window image not yet in the texture (empty when
+  // x0 >= x1).
+  int changed_x0_ = 0;
+  int changed_y0_ = 0;
+  int changed_x1_ = 0;
+  int changed_y1_ = 0;
   bool title_changed_ = false;
   bool icon_changed_ = false;
   bool full_screen_changed_ = false;
@@ -500,7 +531,15 @@ void SdlVideo::Update() {
   }
   if (image_changed_ && texture_ != nullptr) {
     image_changed_ = false;
-    SDL_UpdateTexture(texture_, nullptr, image_.pixels(), width * 4);
+    if (changed_x0_ < changed_x1_) {
+      // Only the rectangle that changed goes up, row by row from the image.
+      const SDL_Rect rect{changed_x0_, changed_y0_, changed_x1_ - changed_x0_,
+                          changed_y1_ - changed_y0_};
+      SDL_UpdateTexture(texture_, &rect,
+                        image_.pixels() + static_cast<size_t>(changed_y0_) * width + changed_x0_,
+                        width * 4);
+      changed_x0_ = changed_x1_ = 0;
+    }
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
     SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
@@ -550,7 +589,7 @@ void SdlVideo::PollEvents(std::vector<HostEvent>* out) {
           case SDL_WINDOWEVENT_SIZE_CHANGED:
           case SDL_WINDOWEVENT_EXPOSED: {
             std::lock_guard<std::mutex> lock(mutex_);
-            image_changed_ = true;
+            MarkAllChangedLocked();
             break;
           }
           default:

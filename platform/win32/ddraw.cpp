@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <set>
 #include <utility>
 #include <vector>
@@ -30,6 +32,30 @@ namespace {
 
 constexpr DWORD kVideoMemoryBytes = 32u * 1024u * 1024u;
 constexpr int kMaxSurfaceSide = 16384;
+
+// A surface's pixel memory, zeroed. It comes from calloc, which hands large
+// blocks out as fresh pages: a desktop-sized surface costs nothing until its
+// pixels are touched.
+class ZeroedPixels {
+ public:
+  ZeroedPixels() = default;
+  explicit ZeroedPixels(size_t size) : data_(static_cast<uint8_t*>(std::calloc(size + 1, 1))) {
+    if (data_ == nullptr) throw std::bad_alloc();
+  }
+  ~ZeroedPixels() { std::free(data_); }
+  ZeroedPixels(ZeroedPixels&& other) noexcept : data_(std::exchange(other.data_, nullptr)) {}
+  ZeroedPixels& operator=(ZeroedPixels&& other) noexcept {
+    std::swap(data_, other.data_);
+    return *this;
+  }
+  ZeroedPixels(const ZeroedPixels&) = delete;
+  ZeroedPixels& operator=(const ZeroedPixels&) = delete;
+  void swap(ZeroedPixels& other) noexcept { std::swap(data_, other.data_); }
+  uint8_t* data() const { return data_; }
+
+ private:
+  uint8_t* data_ = nullptr;
+};
 
 class Surface;
 class DirectDraw;
@@ -177,7 +203,7 @@ class Surface : public IDirectDrawSurface7 {
         shared_(std::move(shared)) {
     bytes_ = layout.bits / 8;
     pitch_ = (width * bytes_ + 3) / 4 * 4;
-    pixels_.assign(static_cast<size_t>(pitch_) * height, 0);
+    pixels_ = ZeroedPixels(static_cast<size_t>(pitch_) * height);
     SurfaceRegistry& registry = Registry();
     std::lock_guard<std::mutex> lock(registry.mutex);
     registry.live.insert(this);
@@ -686,7 +712,7 @@ class Surface : public IDirectDrawSurface7 {
   std::shared_ptr<ObjectShared> shared_;
   int bytes_ = 2;
   int pitch_ = 0;
-  std::vector<uint8_t> pixels_;
+  ZeroedPixels pixels_;
   std::vector<Surface*> attached_;  // each holds one reference
   std::vector<LockEntry> locks_;
   bool lost_ = false;

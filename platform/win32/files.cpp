@@ -21,11 +21,14 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/host/cp932.h"
+#include "platform/win32/file_names.h"
 #include "platform/win32/file_time.h"
 #include "platform/win32/files_posix.h"
+#include "platform/win32/folder_listings.h"
 #include "platform/win32/handle_table.h"
 #include "platform/win32/kernel.h"
 
@@ -33,17 +36,22 @@ namespace {
 
 // ---- Descriptors ----------------------------------------------------------------
 
+// A descriptor of its own, or one of a folder kept open (see
+// folder_listings.h) shared with other walks.
 class Descriptor {
  public:
   Descriptor() = default;
   explicit Descriptor(int value) : value_(value) {}
-  ~Descriptor() { PosixClose(value_); }
-  Descriptor(Descriptor&& other) noexcept : value_(other.value_) { other.value_ = -1; }
+  explicit Descriptor(std::shared_ptr<SharedFolder> shared)
+      : value_(shared ? shared->get() : -1), shared_(std::move(shared)) {}
+  ~Descriptor() { Release(); }
+  Descriptor(Descriptor&& other) noexcept
+      : value_(std::exchange(other.value_, -1)), shared_(std::move(other.shared_)) {}
   Descriptor& operator=(Descriptor&& other) noexcept {
     if (this != &other) {
-      PosixClose(value_);
-      value_ = other.value_;
-      other.value_ = -1;
+      Release();
+      value_ = std::exchange(other.value_, -1);
+      shared_ = std::move(other.shared_);
     }
     return *this;
   }
@@ -51,58 +59,22 @@ class Descriptor {
   Descriptor& operator=(const Descriptor&) = delete;
 
   int get() const { return value_; }
-  bool valid() const { return value_ >= 0; }
+  bool valid() const { return value_ >= 0 || value_ == PosixCurrentFolder(); }
 
  private:
+  void Release() {
+    if (!shared_) PosixClose(value_);
+    shared_.reset();
+    value_ = -1;
+  }
+
   int value_ = -1;
+  std::shared_ptr<SharedFolder> shared_;  // when set, it owns value_
 };
 
 // ---- Shift-JIS text -----------------------------------------------------------
 
-bool IsCp932Lead(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
-// Length of the character at `text[at]`: 2 for a lead byte with a trail byte
-// behind it, else 1.
-size_t CharLength(std::string_view text, size_t at) {
-  return IsCp932Lead(static_cast<unsigned char>(text[at])) && at + 1 < text.size() ? 2 : 1;
-}
-
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-char FoldAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-// Whether two Shift-JIS names are equal but for the case of ASCII letters.
-bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size();) {
-    const size_t length = CharLength(a, i);
-    if (length == 2) {
-      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
-    } else if (FoldAscii(a[i]) != FoldAscii(b[i])) {
-      return false;
-    }
-    i += length;
-  }
-  return true;
-}
-
-// The same name with ASCII letters upper-cased (trail bytes kept).
-std::string FoldedName(std::string_view name) {
-  std::string folded(name);
-  for (size_t i = 0; i < folded.size();) {
-    const size_t length = CharLength(folded, i);
-    if (length == 1) folded[i] = FoldAscii(folded[i]);
-    i += length;
-  }
-  return folded;
-}
-
-bool IsAscii(std::string_view text) {
-  return std::all_of(text.begin(), text.end(),
-                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
 
 // Windows refuses these in a file name; a Shift-JIS trail byte may be any of
 // them and is not checked.
@@ -224,44 +196,94 @@ std::vector<std::string> NormalisedParts(PathBase base, const std::vector<std::s
   return out;
 }
 
-// Finds the entry `wanted` (Shift-JIS) in `folder`: as written, else the
-// first name in byte order that equals it but for case. Fills the entry's
-// UTF-8 name and information; false when there is none.
-bool FindEntry(int folder, const std::string& wanted, std::string* name, PosixEntryInfo* info) {
-  *name = Cp932ToUtf8(wanted);
-  if (wanted == "." || wanted == "..") return PosixInfoAt(folder, *name, info);
-  if (PosixInfoAt(folder, *name, info)) return true;
-  std::vector<std::string> names;
-  if (!PosixListFolder(folder, &names)) return false;
-  const bool wanted_ascii = IsAscii(wanted);
-  const std::string* best = nullptr;
-  for (const std::string& candidate : names) {
-    // An ASCII name is its own Shift-JIS form; others are compared as the
-    // caller would see them.
-    const bool candidate_ascii = IsAscii(candidate);
-    if (candidate_ascii != wanted_ascii) continue;
-    const bool same = candidate_ascii ? SameNameIgnoringCase(candidate, wanted)
-                                      : SameNameIgnoringCase(Utf8ToCp932(candidate), wanted);
-    if (same && (best == nullptr || candidate < *best)) best = &candidate;
+// What trying one name in a folder found.
+enum class Tried { kFound, kAbsent, kUnusable };
+
+// Looks the entry `wanted` (Shift-JIS) up in `folder`, handing names to
+// `try_name(utf8_name, folder_info)` until one is found: the name as written,
+// else the first name in byte order that equals it but for case. A name that
+// exists but cannot be used ends the look-up. A folder with a kept listing
+// (see folder_listings.h) is asked no more than its modification time, and
+// only names it lists are tried; a name that exists as written in a folder
+// without one is found without listing it. `folder_info` is the folder's
+// information, or null where nothing may be kept of it.
+template <class TryName>
+bool LookUp(int folder, const std::string& wanted, TryName try_name) {
+  const std::string as_written = Cp932ToUtf8(wanted);
+  if (wanted == "." || wanted == "..") return try_name(as_written, nullptr) == Tried::kFound;
+  PosixEntryInfo folder_info;
+  const PosixEntryInfo* known = PosixInfoOf(folder, &folder_info) ? &folder_info : nullptr;
+  ListedName match;
+  bool tried_as_written = false;
+  auto try_as_written = [&] {
+    tried_as_written = true;
+    return try_name(as_written, known);
+  };
+  if (known != nullptr && MatchKeptListing(folder_info, wanted, as_written, &match)) {
+    if (match.exact) {
+      const Tried tried = try_as_written();
+      if (tried != Tried::kAbsent) return tried == Tried::kFound;
+    }
+  } else {
+    const Tried tried = try_as_written();
+    if (tried != Tried::kAbsent) return tried == Tried::kFound;
+    if (!MatchNewListing(folder, known, wanted, as_written, &match)) return false;
   }
-  if (best == nullptr) return false;
-  *name = *best;
-  return PosixInfoAt(folder, *name, info);
+  if (match.first_equal.empty() || (tried_as_written && match.first_equal == as_written)) {
+    return false;
+  }
+  return try_name(match.first_equal, known) == Tried::kFound;
 }
 
-// Opens the folder the walk starts from.
+// Finds the entry `wanted` (Shift-JIS) in `folder` (see LookUp). Fills the
+// entry's UTF-8 name and information; false when there is none, with the
+// name last tried, or as written.
+bool FindEntry(int folder, const std::string& wanted, std::string* name, PosixEntryInfo* info) {
+  *name = Cp932ToUtf8(wanted);
+  return LookUp(folder, wanted, [&](const std::string& candidate, const PosixEntryInfo*) {
+    *name = candidate;
+    return PosixInfoAt(folder, candidate, info) ? Tried::kFound : Tried::kAbsent;
+  });
+}
+
+// The folder the walk starts from. The root stays open once opened; the
+// current folder is taken as it is at each call.
 Descriptor OpenBase(PathBase base) {
-  return Descriptor(base == PathBase::kRoot ? PosixOpenRootFolder() : PosixOpenCurrentFolder());
+  if (base == PathBase::kRoot) {
+    static const std::shared_ptr<SharedFolder> root =
+        std::make_shared<SharedFolder>(PosixOpenRootFolder());
+    return root->get() >= 0 ? Descriptor(root) : Descriptor(PosixOpenRootFolder());
+  }
+  return Descriptor(PosixCurrentFolder());
+}
+
+// Opens the folder `name` inside `folder`, or takes the descriptor kept of it,
+// into `inside`.
+Tried OpenFolderInside(int folder, const PosixEntryInfo* folder_info, const std::string& name,
+                       Descriptor* inside) {
+  if (folder_info != nullptr) {
+    if (std::shared_ptr<SharedFolder> kept = KeptFolderInside(*folder_info, name)) {
+      *inside = Descriptor(std::move(kept));
+      return Tried::kFound;
+    }
+  }
+  bool missing = false;
+  const int descriptor = PosixOpenFolderAt(folder, name, &missing);
+  if (descriptor < 0) return missing ? Tried::kAbsent : Tried::kUnusable;
+  *inside = folder_info != nullptr ? Descriptor(KeepFolderInside(*folder_info, name, descriptor))
+                                   : Descriptor(descriptor);
+  return Tried::kFound;
 }
 
 // Walks `parts` from `folder`, each a folder; the folder reached, or an
 // invalid descriptor.
 Descriptor WalkFolders(Descriptor folder, const std::vector<std::string>& parts, size_t count) {
   for (size_t i = 0; i < count && folder.valid(); ++i) {
-    std::string name;
-    PosixEntryInfo info;
-    if (!FindEntry(folder.get(), parts[i], &name, &info) || !info.directory) return Descriptor();
-    folder = Descriptor(PosixOpenFolderAt(folder.get(), name));
+    Descriptor inside;
+    LookUp(folder.get(), parts[i], [&](const std::string& name, const PosixEntryInfo* info) {
+      return OpenFolderInside(folder.get(), info, name, &inside);
+    });
+    folder = std::move(inside);
   }
   return folder;
 }
@@ -420,19 +442,16 @@ HANDLE OpenFileAt(LPCSTR path, DWORD access, DWORD share_mode, DWORD disposition
   // An existing file is opened as it is and emptied only once the share
   // modes allow the open.
   PosixError error;
+  PosixEntryInfo info;
   const bool create = !location.exists;
-  const int descriptor =
-      PosixOpenFileAt(location.folder.get(), location.name, (access & GENERIC_READ) != 0,
-                      (access & GENERIC_WRITE) != 0, create, disposition == CREATE_NEW, &error);
+  const int descriptor = PosixOpenFileAt(location.folder.get(), location.name,
+                                         (access & GENERIC_READ) != 0, (access & GENERIC_WRITE) != 0,
+                                         create, disposition == CREATE_NEW, &error, &info);
   if (descriptor < 0) {
     if (error == PosixError::kExists) *failure = OpenFailure::kExists;
     return INVALID_HANDLE_VALUE;
   }
-  PosixEntryInfo info;
-  if (!PosixInfoOf(descriptor, &info)) {
-    PosixClose(descriptor);
-    return INVALID_HANDLE_VALUE;
-  }
+  if (create) ForgetFolderListing(location.folder.get());  // a new entry
   auto file = std::make_shared<OpenFile>(descriptor, access, share_mode, info);
   if (!EnterOpenFile(*file)) return INVALID_HANDLE_VALUE;
   const bool empty_it = location.exists &&
@@ -573,7 +592,9 @@ BOOL DeleteFileA(LPCSTR path) {
     return FALSE;
   }
   if (IsOpen(location.info)) return FALSE;  // no handle shares deletion
-  return PosixRemoveFileAt(location.folder.get(), location.name) ? TRUE : FALSE;
+  if (!PosixRemoveFileAt(location.folder.get(), location.name)) return FALSE;
+  ForgetFolderListing(location.folder.get());
+  return TRUE;
 }
 
 DWORD GetFileAttributesA(LPCSTR path) {

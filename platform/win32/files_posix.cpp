@@ -7,6 +7,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 
@@ -54,18 +55,46 @@ bool StatxInfo(int folder, const char* name, int flags, PosixEntryInfo* info) {
   return true;
 }
 
+struct Counts {
+  std::atomic<uint64_t> folder_listings{0};
+  std::atomic<uint64_t> folder_opens{0};
+  std::atomic<uint64_t> file_opens{0};
+  std::atomic<uint64_t> entry_infos{0};
+  std::atomic<uint64_t> descriptor_infos{0};
+};
+Counts counts;
+
+void Count(std::atomic<uint64_t> Counts::*counter) {
+  (counts.*counter).fetch_add(1, std::memory_order_relaxed);
+}
+
 }  // namespace
 
-int PosixOpenRootFolder() { return open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC); }
+PosixCallCounts PosixCallCountsSoFar() {
+  PosixCallCounts so_far;
+  so_far.folder_listings = counts.folder_listings.load();
+  so_far.folder_opens = counts.folder_opens.load();
+  so_far.file_opens = counts.file_opens.load();
+  so_far.entry_infos = counts.entry_infos.load();
+  so_far.descriptor_infos = counts.descriptor_infos.load();
+  return so_far;
+}
 
-int PosixOpenCurrentFolder() { return PosixOpenFolderAt(AT_FDCWD, "."); }
+int PosixOpenRootFolder() {
+  Count(&Counts::folder_opens);
+  return open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
 
-int PosixOpenFolderAt(int folder, const std::string& name) {
+int PosixCurrentFolder() { return AT_FDCWD; }
+
+int PosixOpenFolderAt(int folder, const std::string& name, bool* missing) {
+  Count(&Counts::folder_opens);
   int descriptor = openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   // A folder that may be passed through but not listed.
   if (descriptor < 0 && errno == EACCES) {
     descriptor = openat(folder, name.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
   }
+  if (missing != nullptr) *missing = descriptor < 0 && errno == ENOENT;
   return descriptor;
 }
 
@@ -74,24 +103,27 @@ void PosixClose(int descriptor) {
 }
 
 bool PosixInfoAt(int folder, const std::string& name, PosixEntryInfo* info) {
+  Count(&Counts::entry_infos);
   return StatxInfo(folder, name.c_str(), 0, info);
 }
 
 bool PosixInfoOf(int descriptor, PosixEntryInfo* info) {
+  Count(&Counts::descriptor_infos);
   return StatxInfo(descriptor, "", AT_EMPTY_PATH, info);
 }
 
 bool PosixListFolder(int folder, std::vector<std::string>* names) {
   names->clear();
-  // The duplicate shares the folder's read position: start from the top.
-  const int copy = fcntl(folder, F_DUPFD_CLOEXEC, 0);
+  Count(&Counts::folder_listings);
+  // A descriptor of its own, so that its read position is shared with no
+  // other (folder descriptors are shared between threads).
+  const int copy = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (copy < 0) return false;
   DIR* listing = fdopendir(copy);
   if (listing == nullptr) {
     close(copy);
     return false;
   }
-  rewinddir(listing);
   while (const dirent* entry = readdir(listing)) {
     const std::string name = entry->d_name;
     if (name != "." && name != "..") names->push_back(name);
@@ -101,7 +133,8 @@ bool PosixListFolder(int folder, std::vector<std::string>* names) {
 }
 
 int PosixOpenFileAt(int folder, const std::string& name, bool read, bool write, bool create,
-                    bool exclusive, PosixError* error) {
+                    bool exclusive, PosixError* error, PosixEntryInfo* info) {
+  Count(&Counts::file_opens);
   int flags = O_CLOEXEC | O_NONBLOCK;  // no waiting on a pipe or device: refused below
   flags |= read && write ? O_RDWR : write ? O_WRONLY : O_RDONLY;
   if (create) flags |= O_CREAT;
@@ -111,9 +144,8 @@ int PosixOpenFileAt(int folder, const std::string& name, bool read, bool write, 
     *error = ErrorOf(errno);
     return -1;
   }
-  PosixEntryInfo info;
-  if (!PosixInfoOf(file, &info) || !info.regular) {
-    *error = info.directory ? PosixError::kIsFolder : PosixError::kOther;
+  if (!PosixInfoOf(file, info) || !info->regular) {
+    *error = info->directory ? PosixError::kIsFolder : PosixError::kOther;
     close(file);
     return -1;
   }

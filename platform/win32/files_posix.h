@@ -31,11 +31,14 @@ struct PosixEntryInfo {
 // Why an operation failed, as far as the stand-ins tell the cases apart.
 enum class PosixError { kNone, kMissing, kExists, kIsFolder, kOther };
 
-// Folder descriptors. -1 is none.
+// Folder descriptors. -1 is none. The current folder has a descriptor of its
+// own that every call here takes and PosixClose leaves alone.
 int PosixOpenRootFolder();
-int PosixOpenCurrentFolder();
-// Opens the folder `name` inside `folder` ("." and ".." included).
-int PosixOpenFolderAt(int folder, const std::string& name);
+int PosixCurrentFolder();
+// Opens the folder `name` inside `folder` ("." and ".." included). On
+// failure -1, and `missing` (when given) tells whether nothing of that name
+// exists.
+int PosixOpenFolderAt(int folder, const std::string& name, bool* missing = nullptr);
 void PosixClose(int descriptor);
 
 // The entry `name` inside `folder`, following symbolic links; false when it
@@ -45,11 +48,22 @@ bool PosixInfoOf(int descriptor, PosixEntryInfo* info);
 // The names in `folder`, without "." and "..", in the order the file system
 // gives them; false when it cannot be read.
 bool PosixListFolder(int folder, std::vector<std::string>* names);
+// How many of the calls that reach the file system the process has made so
+// far, for tests and benchmarks.
+struct PosixCallCounts {
+  uint64_t folder_listings = 0;  // PosixListFolder
+  uint64_t folder_opens = 0;     // PosixOpenRootFolder, PosixOpenFolderAt
+  uint64_t file_opens = 0;       // PosixOpenFileAt
+  uint64_t entry_infos = 0;      // PosixInfoAt
+  uint64_t descriptor_infos = 0; // PosixInfoOf
+};
+PosixCallCounts PosixCallCountsSoFar();
 
 // Opens (and with `create`, creates; with `exclusive`, only creates) the
-// regular file `name` inside `folder`. -1 on failure, with `error` set.
+// regular file `name` inside `folder`, filling the open file's `info`. -1 on
+// failure, with `error` set.
 int PosixOpenFileAt(int folder, const std::string& name, bool read, bool write, bool create,
-                    bool exclusive, PosixError* error);
+                    bool exclusive, PosixError* error, PosixEntryInfo* info);
 bool PosixTruncate(int file);
 // Read and write loop until done; -1 on failure, else the bytes moved (a read
 // stops short only at the end of the file).

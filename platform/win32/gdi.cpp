@@ -44,6 +44,16 @@ class WindowTarget : public GdiTarget {
     CurrentHost().Video().WriteImage(rect.left, rect.top, width, height, xrgb, width, height,
                                      pitch);
   }
+  // A rectangle inside the client area goes to the window image as it is,
+  // converted there in one pass.
+  void WritePixels(int x, int y, int width, int height, const HostPixels& src) override {
+    if (!IsHostWindow()) return;
+    if (x < 0 || y < 0 || int64_t{x} + width > Width() || int64_t{y} + height > Height()) {
+      GdiTarget::WritePixels(x, y, width, height, src);
+      return;
+    }
+    CurrentHost().Video().WritePixels(x, y, width, height, src);
+  }
 
  private:
   RECT Client() const {
@@ -245,23 +255,58 @@ void PutDibPixel(const DibLayout& dib, uint8_t* row, int x, uint32_t xrgb) {
   }
 }
 
-// Writes the rectangle (x, y, width, height) whose pixel (i, j) is
-// `pixel(i, j)` onto `target`, clipped to it.
-template <typename PixelAt>
-void WriteClipped(GdiTarget& target, int x, int y, int width, int height, PixelAt pixel) {
-  const RECT clipped{std::max(x, 0), std::max(y, 0), std::min(x + width, target.Width()),
-                     std::min(y + height, target.Height())};
-  if (clipped.left >= clipped.right || clipped.top >= clipped.bottom) return;
-  const int out_width = clipped.right - clipped.left;
-  std::vector<uint32_t> block(static_cast<size_t>(out_width) * (clipped.bottom - clipped.top));
-  for (int dy = clipped.top; dy < clipped.bottom; ++dy) {
-    uint32_t* out = &block[static_cast<size_t>(dy - clipped.top) * out_width];
-    for (int dx = clipped.left; dx < clipped.right; ++dx) out[dx - clipped.left] = pixel(dx - x, dy - y);
+// The rectangle (x, y, width, height) of the image, in picture rows, as the
+// window image takes it: where it is, in the layouts the host converts
+// itself, else converted to XRGB into `converted`.
+HostPixels DibPixels(const DibLayout& dib, const void* bits, int x, int y, int width, int height,
+                     std::vector<uint32_t>* converted) {
+  const PixelLayout& l = dib.layout;
+  HostPixels pixels;
+  pixels.width = width;
+  pixels.height = height;
+  bool direct = true;
+  if (l.bits == 16 && l.red_mask == 0xF800 && l.green_mask == 0x07E0 && l.blue_mask == 0x001F) {
+    pixels.format = HostPixelFormat::kRgb565;
+  } else if (l.bits == 16 && l.red_mask == 0x7C00 && l.green_mask == 0x03E0 &&
+             l.blue_mask == 0x001F) {
+    pixels.format = HostPixelFormat::kRgb555;
+  } else if (l.bits == 24) {
+    pixels.format = HostPixelFormat::kBgr888;
+  } else if (l.bits == 32 && l.red_mask == 0xFF0000 && l.green_mask == 0xFF00 &&
+             l.blue_mask == 0xFF) {
+    pixels.format = HostPixelFormat::kXrgb8888;
+  } else {
+    direct = false;
   }
-  target.Write(clipped, block.data(), out_width);
+  if (direct) {
+    pixels.top_row = DibRow(dib, bits, y) + static_cast<ptrdiff_t>(x) * (l.bits / 8);
+    pixels.pitch = dib.top_down ? dib.pitch : -static_cast<ptrdiff_t>(dib.pitch);
+    return pixels;
+  }
+  converted->resize(static_cast<size_t>(width) * height);
+  for (int j = 0; j < height; ++j) {
+    const uint8_t* row = DibRow(dib, bits, y + j);
+    uint32_t* out = converted->data() + static_cast<size_t>(j) * width;
+    for (int i = 0; i < width; ++i) out[i] = DibPixel(dib, row, x + i);
+  }
+  return HostPixels::Xrgb(converted->data(), width, height, width);
 }
 
 }  // namespace
+
+void GdiTarget::WritePixels(int x, int y, int width, int height, const HostPixels& src) {
+  const RECT clipped{std::max(x, 0), std::max(y, 0),
+                     static_cast<LONG>(std::min<int64_t>(int64_t{x} + width, Width())),
+                     static_cast<LONG>(std::min<int64_t>(int64_t{y} + height, Height()))};
+  if (clipped.left >= clipped.right || clipped.top >= clipped.bottom) return;
+  const int out_width = clipped.right - clipped.left;
+  const int out_height = clipped.bottom - clipped.top;
+  // The block stands for the clipped rectangle of the target.
+  std::vector<uint32_t> block(static_cast<size_t>(out_width) * out_height);
+  WriteScaledPixels(block.data(), out_width, out_height, out_width, x - clipped.left,
+                    y - clipped.top, width, height, src);
+  Write(clipped, block.data(), out_width);
+}
 
 HDC CreateTargetDC(std::shared_ptr<GdiTarget> target) {
   GdiState& state = State();
@@ -442,10 +487,10 @@ int SetDIBitsToDevice(HDC dc, int x_dest, int y_dest, DWORD width, DWORD height,
   const int right = std::min(static_cast<int>(width), dib.width - x_source);
   const int bottom = std::min(static_cast<int>(height), dib.height - y_source);
   if (left < right && top < bottom) {
-    WriteClipped(*target, x_dest + left, y_dest + top, right - left, bottom - top,
-                 [&](int i, int j) {
-                   return DibPixel(dib, DibRow(dib, bits, y_source + top + j), x_source + left + i);
-                 });
+    std::vector<uint32_t> converted;
+    const HostPixels pixels = DibPixels(dib, bits, x_source + left, y_source + top, right - left,
+                                        bottom - top, &converted);
+    target->WritePixels(x_dest + left, y_dest + top, right - left, bottom - top, pixels);
   }
   return static_cast<int>(lines);
 }
@@ -466,11 +511,10 @@ int StretchDIBits(HDC dc, int x_dest, int y_dest, int width_dest, int height_des
   }
   const std::shared_ptr<GdiTarget> target = TargetOf(dc);
   if (!target) return 0;
-  WriteClipped(*target, x_dest, y_dest, width_dest, height_dest, [&](int i, int j) {
-    const int sx = x_source + static_cast<int>(static_cast<int64_t>(i) * width_source / width_dest);
-    const int sy = y_source + static_cast<int>(static_cast<int64_t>(j) * height_source / height_dest);
-    return DibPixel(dib, DibRow(dib, bits, sy), sx);
-  });
+  std::vector<uint32_t> converted;
+  const HostPixels pixels =
+      DibPixels(dib, bits, x_source, y_source, width_source, height_source, &converted);
+  target->WritePixels(x_dest, y_dest, width_dest, height_dest, pixels);
   return height_source;
 }
 

@@ -150,7 +150,7 @@ void DedicatedLoop(const BlitArea& area, Step step) {
     const uint8_t* source = SourceRow(area, y);
     uint8_t* dest = DestRow(area, y);
     for (int32_t x = 0; x < area.width; ++x) {
-      WritePixelBytes(dest, DestBytes, step(source));
+      WritePixelBytesOf<DestBytes>(dest, step(source));
       source += SourceBytes;
       dest += DestBytes;
     }

@@ -156,44 +156,53 @@ bool GraphImageUsable(const GraphImage* image) {
 
 enum RunClass { kTransparent = 0, kOpaque = 1, kTranslucent = 2 };
 
-RunClass ClassifyPixel(const MEMIMG* image, const uint8_t* row, int32_t x) {
-  if (image->palette_flag != 0) {
-    return row[x] == image->transparent_value ? kTransparent : kOpaque;
-  }
-  if (image->alpha_flag != 0) {
-    uint8_t alpha = image->kind == 0 ? row[x * 4 + 2] : row[x * 4 + 3];
-    if (alpha == 0) return kTransparent;
-    return alpha == 255 ? kOpaque : kTranslucent;
-  }
-  if (image->kind == 0) {
-    uint32_t pixel = ReadPixelBytes(row + x * 2, 2);
-    return pixel == (image->transparent_value & 0xFFFF) ? kTransparent : kOpaque;
-  }
-  return ReadPixelBytes(row + x * 4, 4) == image->transparent_value ? kTransparent : kOpaque;
-}
-
 uint8_t RunByte(RunClass run_class, int count) {
   static const uint8_t kClassBits[3] = {0, kRunOpaque, kRunTranslucent};
   return static_cast<uint8_t>((count - 1) | kClassBits[run_class]);
 }
 
-void WriteRunTable(MEMIMG* image) {
+// The run table from the class of each pixel, `classify(row, x)`: runs end
+// where the class changes and after 64 pixels.
+template <class Classify>
+void WriteRunTableRows(MEMIMG* image, Classify classify) {
   uint8_t* out = image->run_table;
   for (int32_t y = 0; y < image->height; ++y) {
     const uint8_t* row = image->pixels + int64_t{y} * image->pitch;
-    RunClass current = kTransparent;
-    int count = 0;
-    for (int32_t x = 0; x < image->width; ++x) {
-      RunClass run_class = ClassifyPixel(image, row, x);
-      if (count > 0 && (run_class != current || count == 64)) {
-        *out++ = RunByte(current, count);
-        count = 0;
-      }
-      current = run_class;
-      ++count;
+    for (int32_t x = 0; x < image->width;) {
+      const RunClass run_class = classify(row, x);
+      const int32_t limit = image->width - x < 64 ? image->width : x + 64;
+      int32_t end = x + 1;
+      while (end < limit && classify(row, end) == run_class) ++end;
+      *out++ = RunByte(run_class, end - x);
+      x = end;
     }
-    if (count > 0) *out++ = RunByte(current, count);
     *out++ = kRunRowEnd;
+  }
+}
+
+void WriteRunTable(MEMIMG* image) {
+  if (image->palette_flag != 0) {
+    const uint32_t key = image->transparent_value;
+    WriteRunTableRows(image, [key](const uint8_t* row, int32_t x) {
+      return row[x] == key ? kTransparent : kOpaque;
+    });
+  } else if (image->alpha_flag != 0) {
+    // The alpha byte: the third of four bytes at 16 bits, the fourth at 32.
+    const int32_t at = image->kind == 0 ? 2 : 3;
+    WriteRunTableRows(image, [at](const uint8_t* row, int32_t x) {
+      const uint8_t alpha = row[x * 4 + at];
+      return alpha == 0 ? kTransparent : alpha == 255 ? kOpaque : kTranslucent;
+    });
+  } else if (image->kind == 0) {
+    const uint32_t key = image->transparent_value & 0xFFFF;
+    WriteRunTableRows(image, [key](const uint8_t* row, int32_t x) {
+      return ReadPixelBytes(row + x * 2, 2) == key ? kTransparent : kOpaque;
+    });
+  } else {
+    const uint32_t key = image->transparent_value;
+    WriteRunTableRows(image, [key](const uint8_t* row, int32_t x) {
+      return ReadPixelBytes(row + x * 4, 4) == key ? kTransparent : kOpaque;
+    });
   }
 }
 
@@ -396,6 +405,18 @@ const DDPIXELFORMAT* GetStandardDDPixelFormat(int32_t kind, int32_t alpha_flag,
   return index < 0 ? nullptr : &Standard().pixel_formats[index];
 }
 
+namespace {
+
+// Writes `count` pixels of the byte pattern at `pattern` (one pixel's size).
+template <typename Word>
+void FillPattern(uint8_t* row, int32_t count, const uint8_t* pattern) {
+  Word word;
+  std::memcpy(&word, pattern, sizeof(word));
+  for (int32_t x = 0; x < count; ++x) std::memcpy(row + x * sizeof(word), &word, sizeof(word));
+}
+
+}  // namespace
+
 void FillMemImage(MEMIMG* image, const RECT* rect, uint32_t value) {
   if (!ImageUsable(image)) return;
   const int bytes = image->format->bytes_per_pixel;
@@ -407,9 +428,19 @@ void FillMemImage(MEMIMG* image, const RECT* rect, uint32_t value) {
     right = rect->right < image->width ? rect->right : image->width;
     bottom = rect->bottom < image->height ? rect->bottom : image->height;
   }
+  if (left >= right) return;
+  // The pixel's bytes once, then whole rows of that pattern.
+  uint8_t pattern[4];
+  WritePixelBytes(pattern, bytes, value);
   for (int32_t y = top; y < bottom; ++y) {
-    uint8_t* row = image->pixels + int64_t{y} * image->pitch;
-    for (int32_t x = left; x < right; ++x) WritePixelBytes(row + x * bytes, bytes, value);
+    uint8_t* row = image->pixels + int64_t{y} * image->pitch + int64_t{left} * bytes;
+    if (bytes == 1) {
+      std::memset(row, pattern[0], static_cast<size_t>(right - left));
+    } else if (bytes == 2) {
+      FillPattern<uint16_t>(row, right - left, pattern);
+    } else {
+      FillPattern<uint32_t>(row, right - left, pattern);
+    }
   }
 }
 

@@ -40,13 +40,6 @@ void SubtractPixels(const StretchCall& c) {
   });
 }
 
-// Mode 0 without blend image, brightness, alpha or transparent test: the
-// pixels are copied.
-void CopyPixels(const StretchCall& c) {
-  WalkStretchCopy<2>(c, [](const uint8_t* sp, uint8_t* dp, const uint8_t*) {
-    Store16(dp, Load16(sp));
-  });
-}
 
 }  // namespace
 
@@ -59,7 +52,9 @@ void StretchDirect16(const StretchCall& call) {
   const bool bright = !c.white;
   const bool alpha = c.source->alpha_flag == 1;
   const bool trans = c.transparent != 0;
-  if (c.mode == 0 && !blend && !bright && !alpha && !trans) return CopyPixels(c);
+  // Mode 0 without blend image, brightness, alpha or transparent test: the
+  // pixels are copied.
+  if (c.mode == 0 && !blend && !bright && !alpha && !trans) return StretchCopyDirect<uint16_t>(c);
   if (c.mode == 3 && p == 255 && !blend && !bright && !alpha) {
     return trans ? SubtractPixels<true>(c) : SubtractPixels<false>(c);
   }

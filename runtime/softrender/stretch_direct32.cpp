@@ -43,13 +43,6 @@ void SubtractPixels(const StretchCall& c, Op op) {
   });
 }
 
-// Mode 0 without blend image, brightness, alpha or transparent test: the
-// pixels are copied.
-void CopyPixels(const StretchCall& c) {
-  WalkStretchCopy<4>(c, [](const uint8_t* sp, uint8_t* dp, const uint8_t*) {
-    Store32(dp, Load32(sp));
-  });
-}
 
 }  // namespace
 
@@ -62,7 +55,9 @@ void StretchDirect32(const StretchCall& call) {
   const bool bright = !c.white;
   const bool alpha = c.source->alpha_flag == 1;
   const bool trans = c.transparent != 0;
-  if (c.mode == 0 && !blend && !bright && !alpha && !trans) return CopyPixels(c);
+  // Mode 0 without blend image, brightness, alpha or transparent test: the
+  // pixels are copied.
+  if (c.mode == 0 && !blend && !bright && !alpha && !trans) return StretchCopyDirect<uint32_t>(c);
   if (c.mode == 3 && p == 255 && !blend && !bright && !alpha) {
     if (c.mmx) {
       return trans ? SubtractPixels<true>(c, SaturatingSubBytes)

@@ -4,9 +4,11 @@
 // used up a source pixel's share.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "runtime/softrender/blit_internal.h"
 
@@ -55,25 +57,51 @@ inline void WalkStretchRows(const StretchCall& c, Row&& row) {
   }
 }
 
-// Calls pixel(src, dst, blend) for the destination pixels of one row, left
-// to right, with the source pixel each shows: after a pixel the horizontal
-// counter (starting at counter_x0) loses 0x10000 and, while it is 0 or
-// below, the source moves one step and the counter gains scale_x. The
-// source never moves after the last pixel.
-template <int kDstBytes, bool kBlend, class Pixel>
-inline void StretchRow(const StretchCall& c, const uint8_t* s, const uint8_t* b, uint8_t* d,
-                       Pixel&& pixel) {
-  int64_t counter_x = c.counter_x0;
-  for (int32_t x = 0;;) {
-    pixel(s, d, b);
-    if (++x == c.width) break;
-    d += kDstBytes;
-    counter_x -= 0x10000;
-    while (counter_x <= 0) {
-      s += c.src_step_x;
-      if constexpr (kBlend) b += c.blend_step_x;
-      counter_x += c.scale_x;
+// Where each destination column of a row reads: the walk's horizontal
+// counter run once per call. From counter_x0, after each pixel the counter
+// loses 0x10000 and, while it is 0 or below, the source moves one step and the
+// counter gains scale_x (never after the last pixel). `source[x]` and
+// `blend[x]` are the byte offsets, from a row's first source and blend-image
+// pixel, of the pixels destination column x shows.
+class StretchColumns {
+ public:
+  template <bool kBlend>
+  static StretchColumns Of(const StretchCall& c) {
+    // Kept per thread, so a call does not allocate once the rows are known.
+    thread_local std::vector<int32_t> source;
+    thread_local std::vector<int32_t> blend;
+    const size_t width = static_cast<size_t>(c.width);
+    if (source.size() < width) source.resize(width);
+    if (kBlend && blend.size() < width) blend.resize(width);
+    int64_t counter_x = c.counter_x0;
+    int32_t steps = 0;
+    for (size_t x = 0; x < width; ++x) {
+      source[x] = steps * c.src_step_x;
+      if constexpr (kBlend) blend[x] = steps * c.blend_step_x;
+      counter_x -= 0x10000;
+      while (counter_x <= 0) {
+        ++steps;
+        counter_x += c.scale_x;
+      }
     }
+    return StretchColumns(source.data(), kBlend ? blend.data() : nullptr);
+  }
+  // No columns, for a walk that does not read them.
+  static StretchColumns None() { return StretchColumns(nullptr, nullptr); }
+  const int32_t* source;
+  const int32_t* blend;
+
+ private:
+  StretchColumns(const int32_t* s, const int32_t* b) : source(s), blend(b) {}
+};
+
+// Calls pixel(src, dst, blend) for the destination pixels of one row, left
+// to right, with the source pixel each shows.
+template <int kDstBytes, bool kBlend, class Pixel>
+inline void StretchRow(const StretchCall& c, const StretchColumns& columns, const uint8_t* s,
+                       const uint8_t* b, uint8_t* d, Pixel&& pixel) {
+  for (int32_t x = 0; x < c.width; ++x) {
+    pixel(s + columns.source[x], d + x * kDstBytes, kBlend ? b + columns.blend[x] : b);
   }
 }
 
@@ -82,8 +110,9 @@ inline void StretchRow(const StretchCall& c, const uint8_t* s, const uint8_t* b,
 // to right, with the source pixel that destination pixel shows.
 template <int kDstBytes, bool kBlend, class Pixel>
 inline void WalkStretch(const StretchCall& c, Pixel&& pixel) {
+  const StretchColumns columns = StretchColumns::Of<kBlend>(c);
   WalkStretchRows<kBlend>(c, [&](const uint8_t* s, const uint8_t* b, uint8_t* d) {
-    StretchRow<kDstBytes, kBlend>(c, s, b, d, pixel);
+    StretchRow<kDstBytes, kBlend>(c, columns, s, b, d, pixel);
   });
 }
 
@@ -92,6 +121,7 @@ inline void WalkStretch(const StretchCall& c, Pixel&& pixel) {
 // is a copy of that row.
 template <int kDstBytes, class Pixel>
 inline void WalkStretchCopy(const StretchCall& c, Pixel&& pixel) {
+  const StretchColumns columns = StretchColumns::Of<false>(c);
   const uint8_t* last_src = nullptr;
   const uint8_t* last_dst = nullptr;
   const size_t row_bytes = static_cast<size_t>(c.width) * kDstBytes;
@@ -99,7 +129,82 @@ inline void WalkStretchCopy(const StretchCall& c, Pixel&& pixel) {
     if (s == last_src) {
       std::memcpy(d, last_dst, row_bytes);
     } else {
-      StretchRow<kDstBytes, false>(c, s, b, d, pixel);
+      StretchRow<kDstBytes, false>(c, columns, s, b, d, pixel);
+    }
+    last_src = s;
+    last_dst = d;
+  });
+}
+
+// The plain copy of direct pixels (`Word` wide, the source's and the
+// destination's): the same walk as WalkStretchCopy. Where the scale is a
+// whole number k without mirroring, a row is the first source pixel repeated
+// as long as the clipped walk shows it, then every source pixel k times, in
+// loops the compiler turns into vector code; other scales read through the
+// columns and store eight bytes at a time.
+template <typename Word>
+inline void StretchCopyDirect(const StretchCall& c) {
+  constexpr int kBytes = sizeof(Word);
+  auto load = [](const uint8_t* p) {
+    Word w;
+    std::memcpy(&w, p, kBytes);
+    return w;
+  };
+  auto store = [](uint8_t* p, Word w) { std::memcpy(p, &w, kBytes); };
+  const int32_t width = c.width;
+  const bool whole_scale = (c.scale_x & 0xFFFF) == 0 && c.src_step_x == kBytes;
+  const int32_t k = static_cast<int32_t>(c.scale_x >> 16);
+  const int32_t first_run =
+      static_cast<int32_t>(std::min<int64_t>((c.counter_x0 + 0xFFFF) >> 16, width));
+  const StretchColumns columns =
+      whole_scale ? StretchColumns::None() : StretchColumns::Of<false>(c);
+
+  auto repeat_row = [&](const uint8_t* s, uint8_t* d) {
+    const Word first = load(s);
+    for (int32_t x = 0; x < first_run; ++x) store(d + x * kBytes, first);
+    int32_t x = first_run;
+    const uint8_t* from = s + kBytes;
+    if (k == 2) {
+      for (; x + 2 <= width; x += 2, from += kBytes) {
+        const Word w = load(from);
+        store(d + x * kBytes, w);
+        store(d + (x + 1) * kBytes, w);
+      }
+    } else {
+      for (; x + k <= width; x += k, from += kBytes) {
+        const Word w = load(from);
+        for (int32_t r = 0; r < k; ++r) store(d + (x + r) * kBytes, w);
+      }
+    }
+    if (x < width) {
+      const Word w = load(from);
+      for (; x < width; ++x) store(d + x * kBytes, w);
+    }
+  };
+  auto gather_row = [&](const uint8_t* s, uint8_t* d) {
+    constexpr int kPerStore = 8 / kBytes;
+    const int32_t* source = columns.source;
+    int32_t x = 0;
+    for (; x + kPerStore <= width; x += kPerStore) {
+      uint8_t block[8];
+      for (int i = 0; i < kPerStore; ++i) {
+        std::memcpy(block + i * kBytes, s + source[x + i], kBytes);
+      }
+      std::memcpy(d + x * kBytes, block, 8);
+    }
+    for (; x < width; ++x) store(d + x * kBytes, load(s + source[x]));
+  };
+
+  const uint8_t* last_src = nullptr;
+  const uint8_t* last_dst = nullptr;
+  const size_t row_bytes = static_cast<size_t>(width) * kBytes;
+  WalkStretchRows<false>(c, [&](const uint8_t* s, const uint8_t*, uint8_t* d) {
+    if (s == last_src) {
+      std::memcpy(d, last_dst, row_bytes);
+    } else if (whole_scale) {
+      repeat_row(s, d);
+    } else {
+      gather_row(s, d);
     }
     last_src = s;
     last_dst = d;

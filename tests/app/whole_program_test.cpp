@@ -8,8 +8,13 @@
 // end it otherwise).
 //
 // The hashes of chosen frames are compared with the golden files in
-// tests/fixtures/whole_program. They change only when the test runs with
-// --update-golden, which writes them anew from this run:
+// tests/fixtures/whole_program (<run>.hashes), and the PNG files the program
+// saves of those frames with the digests of the files saved when the golden
+// hashes were written (<run>.frames: XXH3-64 of each file's bytes), so a
+// change of the frame hash's function shows that the pictures stayed the
+// same. Each hash is also checked to be XXH3-64 of its saved picture's RGB
+// bytes. Both change only when the test runs with --update-golden, which
+// writes them anew from this run:
 //   build/test/tests/app/whole_program_tests --update-golden
 #include <gtest/gtest.h>
 #include <spawn.h>
@@ -27,6 +32,9 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <png.h>
+#include <xxhash.h>
 
 #include "tests/app/data_set_copy.h"
 #include "tools/sample_data/sample_data.h"
@@ -52,18 +60,27 @@ const ScriptedRun kNewGame = {"new_game",
                       "160 key=44\n164 key=\n200 key=44\n204 key=\n280 key=1\n",
                       280,
                       {1, 99, 110, 140, 170, 210, 280}};
-// The first character chosen at 240: the game starts in the house.
-const ScriptedRun kFirstCharacter = {"first_character",
-                             "160 key=44\n164 key=\n200 key=44\n204 key=\n240 key=44\n244 key=\n"
-                             "320 key=1\n",
-                             320,
-                             {210, 260, 320}};
+// The first character chosen at 240: the opening scene plays over the
+// house's floor, hurried by the fast-forward button (button 4, key S = 31)
+// held from 244 to 420; play begins near frame 392 and fades in until 455.
+const ScriptedRun kFirstFloor = {"first_floor",
+                         "160 key=44\n164 key=\n200 key=44\n204 key=\n240 key=44\n244 key=31\n"
+                         "420 key=\n480 key=1\n",
+                         480,
+                         {210, 260, 380, 440, 470, 480}};
 // CONTINUE, then the first slot.
 const ScriptedRun kContinue = {"continue_at_save_point",
                        "100 key=208\n104 key=\n130 key=44\n134 key=\n170 key=44\n174 key=\n"
                        "260 key=1\n",
                        260,
                        {150, 200, 260}};
+// CONTINUE, then the first slot, on the field02 floor with the save-point
+// figure: play from frame 171, faded in by 215.
+const ScriptedRun kContinueAtFigure = {"continue",
+                               "100 key=208\n104 key=\n130 key=44\n134 key=\n170 key=44\n174 key=\n"
+                               "320 key=1\n",
+                               320,
+                               {150, 200, 220, 231, 235, 244, 250, 305, 320}};
 const ScriptedRun kConfig = {"config",
                      "100 key=208\n104 key=\n130 key=208\n134 key=\n160 key=44\n164 key=\n"
                      "220 key=1\n",
@@ -87,18 +104,30 @@ class WholeProgramTest : public ::testing::Test {
     folder_ = nullptr;
   }
 
+  // The folder the program saves the checked frames of `run` in.
+  static fs::path FramesFolder(const ScriptedRun& run) {
+    return *folder_ / (std::string(run.name) + "-frames");
+  }
+
   // Runs the program with `run`'s script over `data_set` (by default the
   // generated set); returns its exit status (-1 when it did not exit
-  // normally) and fills `hashes` from its hash file.
+  // normally) and fills `hashes` from its hash file. The checked frames are
+  // saved as PNG files in FramesFolder(run).
   static int RunProgram(const ScriptedRun& run, std::map<int32_t, std::string>* hashes,
                         const fs::path& data_set = fs::path()) {
     const fs::path script = *folder_ / (std::string(run.name) + ".input");
     const fs::path hash_file = *folder_ / (std::string(run.name) + ".hashes");
     std::ofstream(script) << run.script;
+    std::string frame_list;
+    for (int32_t frame : run.checked_frames) {
+      frame_list += (frame_list.empty() ? "" : ",") + std::to_string(frame);
+    }
     std::vector<std::string> args = {BRIMAL_PROGRAM, "--host=null",
                                      "--data=" + (data_set.empty() ? *folder_ / "data-set" : data_set).string(),
                                      "--input=" + script.string(),
-                                     "--frame-hashes=" + hash_file.string()};
+                                     "--frame-hashes=" + hash_file.string(),
+                                     "--save-frames=" + FramesFolder(run).string(),
+                                     "--frame-list=" + frame_list};
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
@@ -115,15 +144,49 @@ class WholeProgramTest : public ::testing::Test {
     return WEXITSTATUS(status);
   }
 
-  // Compares the chosen frames with the golden file, or writes it anew.
-  static void CompareWithGolden(const ScriptedRun& run, const std::map<int32_t, std::string>& hashes) {
-    const fs::path golden = fs::path(BRIMAL_GOLDEN_DIR) / (std::string(run.name) + ".hashes");
+  // XXH3-64 of the bytes of the PNG file the run saved of `frame`, as 16
+  // hex digits; empty when the file cannot be read.
+  static std::string SavedFrameDigest(const ScriptedRun& run, int32_t frame) {
+    char name[32];
+    std::snprintf(name, sizeof(name), "frame_%06d.png", static_cast<int>(frame));
+    std::ifstream in(FramesFolder(run) / name, std::ios::binary);
+    if (!in) return "";
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    char text[17];
+    std::snprintf(text, sizeof(text), "%016llx",
+                  static_cast<unsigned long long>(XXH3_64bits(bytes.data(), bytes.size())));
+    return text;
+  }
+
+  // XXH3-64 of the 8-bit RGB bytes of the picture in the PNG file the run
+  // saved of `frame`, as 16 hex digits; empty when it cannot be read.
+  static std::string SavedFramePictureHash(const ScriptedRun& run, int32_t frame) {
+    char name[32];
+    std::snprintf(name, sizeof(name), "frame_%06d.png", static_cast<int>(frame));
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, (FramesFolder(run) / name).c_str())) return "";
+    image.format = PNG_FORMAT_RGB;
+    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return "";
+    char text[17];
+    std::snprintf(text, sizeof(text), "%016llx",
+                  static_cast<unsigned long long>(XXH3_64bits(rgb.data(), rgb.size())));
+    return text;
+  }
+
+  // Compares the chosen frames of one kind (`extension`: "hashes" or
+  // "frames") with its golden file, or writes that file anew.
+  static void CompareWithGoldenFile(const ScriptedRun& run, const char* extension,
+                                    const char* what,
+                                    const std::map<int32_t, std::string>& values) {
+    const fs::path golden = fs::path(BRIMAL_GOLDEN_DIR) / (std::string(run.name) + "." + extension);
     if (UpdateGolden) {
       std::ofstream out(golden);
-      out << "# Frame hashes of the whole-program run \"" << run.name
+      out << "# " << what << " of the whole-program run \"" << run.name
           << "\"; written by whole_program_tests --update-golden.\n";
-      for (int32_t frame : run.checked_frames) out << frame << ' ' << hashes.at(frame) << '\n';
-      std::printf("golden hashes written to %s\n", golden.c_str());
+      for (int32_t frame : run.checked_frames) out << frame << ' ' << values.at(frame) << '\n';
+      std::printf("golden values written to %s\n", golden.c_str());
       return;
     }
     std::ifstream in(golden);
@@ -134,14 +197,28 @@ class WholeProgramTest : public ::testing::Test {
       if (line.empty() || line[0] == '#') continue;
       std::istringstream fields(line);
       int32_t frame = 0;
-      std::string hash;
-      fields >> frame >> hash;
-      expected[frame] = hash;
+      std::string value;
+      fields >> frame >> value;
+      expected[frame] = value;
     }
     for (int32_t frame : run.checked_frames) {
       ASSERT_EQ(expected.count(frame), 1u) << "frame " << frame << " is not in " << golden;
-      EXPECT_EQ(hashes.at(frame), expected.at(frame)) << "frame " << frame;
+      EXPECT_EQ(values.at(frame), expected.at(frame)) << "frame " << frame << " in " << golden;
     }
+  }
+
+  // Compares the chosen frames' hashes and saved PNG files with the golden
+  // files, or writes them anew.
+  static void CompareWithGolden(const ScriptedRun& run, const std::map<int32_t, std::string>& hashes) {
+    std::map<int32_t, std::string> digests;
+    for (int32_t frame : run.checked_frames) {
+      digests[frame] = SavedFrameDigest(run, frame);
+      ASSERT_FALSE(digests[frame].empty()) << "frame " << frame << " was not saved";
+      EXPECT_EQ(SavedFramePictureHash(run, frame), hashes.at(frame))
+          << "frame " << frame << ": the hash is not that of the saved picture";
+    }
+    CompareWithGoldenFile(run, "hashes", "Frame hashes", hashes);
+    CompareWithGoldenFile(run, "frames", "XXH3-64 of the saved PNG file of each frame", digests);
   }
 
   static fs::path* folder_;
@@ -174,13 +251,17 @@ TEST_F(WholeProgramTest, ConfigurationScreenFromTheTitle) {
   CompareWithGolden(kConfig, h);
 }
 
-// Choosing the first character starts play on the house's floor, read from
-// the set's level files; nothing of the field is drawn yet.
+// Choosing the first character starts the house's floor, read from the
+// set's level files: its map chips show behind the opening scene and then in
+// play.
 TEST_F(WholeProgramTest, NewGameLoadsTheFirstFloor) {
   std::map<int32_t, std::string> h;
-  ASSERT_EQ(RunProgram(kFirstCharacter, &h), 0) << "the run ends with 0 on Escape";
-  ASSERT_EQ(h.rbegin()->first, kFirstCharacter.escape_frame);
-  EXPECT_NE(h[260], h[210]) << "play follows the character choice";
+  ASSERT_EQ(RunProgram(kFirstFloor, &h), 0) << "the run ends with 0 on Escape";
+  ASSERT_EQ(h.rbegin()->first, kFirstFloor.escape_frame);
+  EXPECT_NE(h[260], h[210]) << "the floor follows the character choice";
+  EXPECT_NE(h[440], h[380]) << "play follows the opening's page";
+  EXPECT_EQ(h[480], h[470]) << "nothing moves on the floor once it has faded in";
+  CompareWithGolden(kFirstFloor, h);
 }
 
 // A 6216-byte save slot: one player of the first character, every item row
@@ -217,6 +298,25 @@ TEST_F(WholeProgramTest, ContinueLoadsTheSavedFloor) {
   ASSERT_EQ(RunProgram(kContinue, &h, copy), 0);
   ASSERT_EQ(h.rbegin()->first, kContinue.escape_frame);
   EXPECT_NE(h[200], h[150]) << "play follows the load menu";
+}
+
+// A copy of the set with a slot on field02's save floor: the save-point
+// figure changes its cell every 15 frames of play, and only then.
+TEST_F(WholeProgramTest, ContinueShowsTheSaveFigure) {
+  const fs::path copy = *folder_ / "figure-set";
+  std::string error;
+  ASSERT_TRUE(CopyDataSet(*folder_ / "data-set", copy, &error)) << error;
+  ASSERT_TRUE(WriteSaveSlot(copy, 0, SlotImage(5, 1), &error)) << error;
+  std::map<int32_t, std::string> h;
+  ASSERT_EQ(RunProgram(kContinueAtFigure, &h, copy), 0);
+  ASSERT_EQ(h.rbegin()->first, kContinueAtFigure.escape_frame);
+  EXPECT_NE(h[220], h[200]) << "play fades in";
+  EXPECT_NE(h[235], h[220]) << "the figure's next cell";
+  EXPECT_NE(h[250], h[235]) << "the figure's next cell";
+  EXPECT_NE(h[320], h[305]) << "the figure's next cell";
+  EXPECT_EQ(h[244], h[231]) << "one cell for 15 frames";
+  EXPECT_EQ(h[305], h[250]) << "four cells in 60 frames";
+  CompareWithGolden(kContinueAtFigure, h);
 }
 
 // The copy helper: a row of a copied level file changes and nothing else;

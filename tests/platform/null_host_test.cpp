@@ -8,8 +8,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <vector>
+
+#include <xxhash.h>
 
 #include "platform/null/null_host.h"
 
@@ -78,18 +81,29 @@ class NullHostTest : public ::testing::Test {
   std::unique_ptr<NullHost> host_;
 };
 
-TEST(FrameHashTest, IsFnv1aOverTheRgbBytesRowByRow) {
+TEST(FrameHashTest, IsXxh3OverTheRgbBytesRowByRow) {
   // "foobar" as two pixels, and the empty input.
   const uint32_t pixels[] = {0x00666F6F, 0xFF626172};  // the X byte is not hashed
-  EXPECT_EQ(FrameHash(pixels, 2, 1), 0x85944171f73967e8ull);
-  EXPECT_EQ(FrameHash(pixels, 1, 2), 0x85944171f73967e8ull);
-  EXPECT_EQ(FrameHash(pixels, 0, 0), 0xcbf29ce484222325ull);
+  EXPECT_EQ(FrameHash(pixels, 2, 1), XXH3_64bits("foobar", 6));
+  EXPECT_EQ(FrameHash(pixels, 1, 2), XXH3_64bits("foobar", 6));
+  EXPECT_EQ(FrameHash(pixels, 0, 0), XXH3_64bits("", 0));
+  // An image of several thousand pixels, whose bytes are packed in blocks;
+  // its pixel count is not a multiple of four.
+  std::vector<uint32_t> image(33 * 101);
+  std::string bytes;
+  for (size_t i = 0; i < image.size(); ++i) {
+    image[i] = static_cast<uint32_t>(i * 2654435761u);
+    for (int shift : {16, 8, 0}) bytes += static_cast<char>(image[i] >> shift);
+  }
+  EXPECT_EQ(FrameHash(image.data(), 33, 101), XXH3_64bits(bytes.data(), bytes.size()));
   EXPECT_EQ(FrameHashText(0x85944171f73967e8ull), "85944171f73967e8");
   EXPECT_EQ(FrameHashText(0x1ull), "0000000000000001");
 }
 
 TEST_F(NullHostTest, AFrameIsTheFirstWholeWriteAfterAVerticalBlankWait) {
-  Start();
+  NullHostOptions options;
+  options.keep_frame_hashes = true;
+  Start(options);
   WriteWhole(0x111111);  // the start-up pass: no wait before it
   EXPECT_EQ(host_->FrameCount(), 0);
   host_->Clock().WaitVerticalBlank();
@@ -114,6 +128,68 @@ TEST_F(NullHostTest, AFrameIsTheFirstWholeWriteAfterAVerticalBlankWait) {
   EXPECT_EQ(last, second);
   EXPECT_EQ(width, kWidth);
   EXPECT_EQ(height, kHeight);
+}
+
+TEST_F(NullHostTest, HashesAreKeptOnlyWhenAskedFor) {
+  Start();
+  Frame(0x333333);
+  Frame(0x555555);
+  EXPECT_EQ(host_->FrameCount(), 2);
+  EXPECT_TRUE(host_->FrameHashes().empty());
+}
+
+TEST_F(NullHostTest, TheLastFrameOutlivesLaterWritesAndResizes) {
+  // Whatever changes the window image after the last frame (a whole write
+  // with no wait before it, a partial write, a resize), the last frame's
+  // pixels stay those of the frame, and the window image shows the change.
+  const std::vector<uint32_t> frame(kWidth * kHeight, 0x123456);
+  struct Case {
+    const char* what;
+    std::function<void()> change;
+    uint32_t shown_at_origin;
+  };
+  const uint32_t one[] = {0x777777};
+  auto partial = [&] { host_->Video().WriteImage(0, 0, 1, 1, one, 1, 1, 1); };
+  const Case cases[] = {
+      {"whole write", [&] { WriteWhole(0x999999); }, 0x999999},
+      {"partial write", partial, 0x777777},
+      {"partial then whole write",
+       [&] {
+         partial();
+         WriteWhole(0x999999);
+       },
+       0x999999},
+      {"resize", [&] { host_->Video().SetWindowImageSize(kWidth + 1, kHeight); }, 0x123456},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    NullHostOptions options;
+    options.save_frames_dir = dir.File("frames");
+    Start(options);
+    Frame(0x123456);
+    c.change();
+    std::vector<uint32_t> last;
+    int width = 0, height = 0;
+    ASSERT_TRUE(host_->LastFrame(&last, &width, &height));
+    EXPECT_EQ(last, frame);
+    EXPECT_EQ(width, kWidth);
+    uint32_t shown = 0;
+    host_->Video().ReadImage(0, 0, 1, 1, &shown, 1);
+    EXPECT_EQ(shown, c.shown_at_origin);
+    // The last frame saved at the end is the frame's picture too.
+    host_->Finish();
+    const std::string png = ReadFile(dir.File("frames/frame_000001.png"));
+    ASSERT_GE(png.size(), 24u);
+    EXPECT_EQ(static_cast<uint8_t>(png[19]), kWidth);
+    // A second frame after the change is the last one then.
+    host_->Video().GetWindowImageSize(&width, &height);
+    const std::vector<uint32_t> next(static_cast<size_t>(width) * height, 0x654321);
+    host_->Clock().WaitVerticalBlank();
+    host_->Video().WriteImage(0, 0, width, height, next.data(), width, height, width);
+    ASSERT_TRUE(host_->LastFrame(&last, &width, &height));
+    EXPECT_EQ(last, next);
+  }
 }
 
 TEST_F(NullHostTest, AStatusReadThatFindsTheBlankStartsAFrameLikeAWait) {
@@ -150,6 +226,7 @@ TEST_F(NullHostTest, FrameHashesAndRequestedFramesAreWrittenAsFramesHappen) {
   TempDir dir;
   NullHostOptions options;
   options.frame_hashes_file = dir.File("hashes.txt");
+  options.keep_frame_hashes = true;
   // The save folder does not exist yet: the host makes it.
   options.save_frames_dir = dir.File("frames");
   options.save_frame_list = {2};
@@ -394,6 +471,7 @@ TEST(NullHostOptionsTest, SameInputSameFrames) {
   auto run = [](uint64_t clock_start) {
     NullHostOptions options;
     options.clock_start_ms = clock_start;
+    options.keep_frame_hashes = true;
     NullHost host(options);
     host.Clock().SetGameThread();
     host.Video().SetWindowImageSize(3, 3);

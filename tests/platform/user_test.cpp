@@ -28,7 +28,7 @@ class RecordingVideo : public VideoHost {
  public:
   void SetWindowImageSize(int, int) override {}
   void GetWindowImageSize(int* w, int* h) const override { *w = *h = 0; }
-  void WriteImage(int, int, int, int, const uint32_t*, int, int, int) override {}
+  void WritePixels(int, int, int, int, const HostPixels&) override {}
   void ReadImage(int, int, int, int, uint32_t*, int) const override {}
   void SetTitle(const std::string&) override {}
   void SetIcon(int, int, const uint32_t*) override {}

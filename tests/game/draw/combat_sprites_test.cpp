@@ -70,7 +70,9 @@ TEST_F(PlayerShotSpriteTest, AVanishEffectShowsSixCellsTwoFramesEachAndIsFreeAft
       EXPECT_EQ(ops[0], At(200 + 48, 100 - 16, ops[0].args[2]));
       handles.push_back(ops[0].args[2]);
     }
-    if (frame == 11) EXPECT_EQ(player[1].shot_fade_alive[4], 0);
+    if (frame == 11) {
+      EXPECT_EQ(player[1].shot_fade_alive[4], 0);
+    }
   }
   std::vector<int64_t> expected;
   for (int t = 1; t <= 12; ++t) expected.push_back(dot_orven_shot_fade_img[(t - 1) / 2]);

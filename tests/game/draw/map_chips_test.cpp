@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "game/areas/areas.h"
@@ -253,6 +254,77 @@ TEST(MapChipsTest, TheExitChipOfABeatenRoomOnceEveryCrystalIsTaken) {
     draw_map_chips();
     EXPECT_EQ(Extras(), Resolve(c.extras)) << c.name;
   }
+}
+
+// ---- The area-12 map switch ---------------------------------------------------------------
+
+constexpr char kSwitchMap[] = "data/mapdata/dansion08/BRIMAL_dansion088b.csv";
+
+// An 8 x 4 map whose ground is all chip 40 and whose cell at row 3, column 7
+// holds `switch_cell`.
+std::string SwitchMap(int32_t switch_cell) {
+  const std::string row = "40,40,40,40,40,40,40,40\r\n";
+  const std::string cover = "255,255,255,255,255,255,255,255\r\n";
+  const std::string cells = "8,8,8,8,8,8,8,8\r\n";
+  std::string map = "8,4\r\n" + row + row + row + row + "\r\n" + cover + cover + cover + cover +
+                    "\r\n" + cells + cells + cells + "8,8,8,8,8,8,8," +
+                    std::to_string(switch_cell) + "\r\n";
+  return map;
+}
+
+int SwitchReads() {
+  int reads = 0;
+  for (const ApiCall& c : api_fake().Calls("ApiOpenFileForRead"))
+    if (c.texts[0] == kSwitchMap) ++reads;
+  return reads;
+}
+
+TEST(MapChipsTest, TheAreaTwelveRoomSwapsItsMapOnceCleared) {
+  // The new map no longer holds 9 at the switch cell: read once.
+  StartMap(12, 8);
+  api_fake().files[kSwitchMap] = SwitchMap(8);
+  map_status = 2;
+  boss_active = 0;
+  remain_item = 0;
+  map_cell[3][7] = 9;
+  draw_map_chips();
+  EXPECT_EQ(SwitchReads(), 1);
+  EXPECT_EQ(map_status, 2);
+  EXPECT_EQ(map_width, 8);
+  EXPECT_EQ(map_height_px, 128);
+  EXPECT_EQ(Draws().front().handle, BRIMAL_map_chip_strandmoorle[Ground(0, 0)])
+      << "the old layers are drawn in the frame of the switch";
+  api_fake().calls.clear();
+  draw_map_chips();
+  EXPECT_EQ(SwitchReads(), 0);
+  EXPECT_EQ(Draws().front().handle, BRIMAL_map_chip_strandmoorle[40]) << "the new ones after it";
+
+  // While the new map still holds 9 there, it is read on every frame.
+  StartMap(12, 8);
+  api_fake().files[kSwitchMap] = SwitchMap(9);
+  map_status = 2;
+  boss_active = 0;
+  remain_item = 0;
+  map_cell[3][7] = 9;
+  for (int frame = 0; frame < 3; ++frame) draw_map_chips();
+  EXPECT_EQ(SwitchReads(), 3);
+
+  // Not before the room is cleared, and in no other area.
+  StartMap(12, 8);
+  api_fake().files[kSwitchMap] = SwitchMap(8);
+  map_status = 2;
+  boss_active = 0;
+  remain_item = 1;
+  map_cell[3][7] = 9;
+  draw_map_chips();
+  EXPECT_EQ(SwitchReads(), 0);
+  StartMap(11, 8);
+  map_status = 2;
+  boss_active = 0;
+  remain_item = 0;
+  map_cell[3][7] = 9;
+  draw_map_chips();
+  EXPECT_EQ(SwitchReads(), 0);
 }
 
 // ---- Moving blocks -----------------------------------------------------------------------

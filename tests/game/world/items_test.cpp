@@ -90,8 +90,9 @@ enemy_data Enemy(int32_t kind, float x, float y, int32_t alive = 1) {
 
 // ---- Breaking ------------------------------------------------------------------------------
 
-TEST(FloorItemsTest, AnItemWithNoHitPointsBreaksWithTheVanishSound) {
+TEST(FloorItemsTest, AnItemWithNoHitPointsBreaksWithTheVanishSoundAndStaysGone) {
   StartItems();
+  for (item_data& row : item_table_field01[0]) row.present = 1;
   PutFloorItem(0, 0, 100, 100, 0);
   PutFloorItem(1, 100, 200, 100, -5);
   PutFloorItem(2, 3, 300, 100, 1);
@@ -100,9 +101,34 @@ TEST(FloorItemsTest, AnItemWithNoHitPointsBreaksWithTheVanishSound) {
   for (int32_t i = 0; i < 2; ++i) {
     EXPECT_EQ(floor_item_present[i], 0) << i;
     EXPECT_EQ(floor_item_vanish[i], 1) << i;
+    EXPECT_EQ(item_table_field01[0][i].present, 0) << i;
   }
   EXPECT_EQ(floor_item_present[2], 1);
   EXPECT_EQ(floor_item_vanish[2], 0);
+  EXPECT_EQ(item_table_field01[0][2].present, 1);
+}
+
+TEST(FloorItemsTest, ARowLoadedWithNoHitPointsBreaksInTheFirstFrameAndIsGoneOnTheNextVisit) {
+  StartItems();
+  present_map_floor = 2;
+  item_count_field01[2] = 2;
+  item_table_field01[2][0] = item_data{100.0f, 100.0f, 1, 0, 0, 13, 13};
+  item_table_field01[2][1] = item_data{200.0f, 100.0f, 1, 5, 40, 13, 13};
+  enter_area();
+  ASSERT_EQ(floor_item_count, 2);
+  ASSERT_EQ(floor_item_present[0], 1);
+  update_floor_items();
+  EXPECT_EQ(floor_item_present[0], 0);
+  EXPECT_EQ(se_enemy_disappear8_request, 1);
+  EXPECT_EQ(item_table_field01[2][0].present, 0);
+
+  se_enemy_disappear8_request = 0;
+  area_entry_request = 1;
+  enter_area();
+  EXPECT_EQ(floor_item_present[0], 0);
+  EXPECT_EQ(floor_item_present[1], 1);
+  update_floor_items();
+  EXPECT_EQ(se_enemy_disappear8_request, 0) << "nothing breaks again";
 }
 
 TEST(FloorItemsTest, OnlySlotsWhosePresentFlagIsExactlyOneRun) {
@@ -126,6 +152,7 @@ TEST(FloorItemsTest, OnlySlotsWhosePresentFlagIsExactlyOneRun) {
 
 TEST(FloorItemsTest, ABrokenBossCrystalCountsAsACrystalTaken) {
   StartItems();
+  item_table_field01[0][0].present = 1;
   map_status = 2;
   remain_item = 2;
   PutFloorItem(0, 14, 220, 180, 0);
@@ -135,6 +162,9 @@ TEST(FloorItemsTest, ABrokenBossCrystalCountsAsACrystalTaken) {
   EXPECT_EQ(floor_item_vanish[0], 1);
   EXPECT_EQ(remain_item, 1);
   EXPECT_EQ(se_enemy_disappear8_request, 1);
+  // Boss crystals are no table rows: row 0 of the floor's items is another
+  // item, which stays.
+  EXPECT_EQ(item_table_field01[0][0].present, 1);
 }
 
 // ---- Breakable rocks and push floors -------------------------------------------------------

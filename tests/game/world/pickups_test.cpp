@@ -48,6 +48,8 @@ void StartPickup() {
     r.spell1_stock = 3;
     r.spell2_stock = 3;
   }
+  // Floor item 0 is row 0 of field01 floor 0's item table.
+  item_table_field01[0][0].present = 1;
   holly_counter = 500;
   revive_stock = 4;
   remain_item = 2;
@@ -159,6 +161,8 @@ TEST(PickUpTest, EveryKindOfTheTableTakenOrRefused) {
       EXPECT_EQ(dropped ? dropped_item_present[0] : floor_item_present[0], taken ? 0 : 1)
           << c.name << which;
       EXPECT_EQ(se_get_item_request, taken ? 1 : 0) << c.name << which;
+      // A taken floor item stays gone; dropped items are in no table.
+      EXPECT_EQ(item_table_field01[0][0].present, taken && !dropped ? 0 : 1) << c.name << which;
     }
   }
 }
@@ -238,6 +242,8 @@ TEST(PickUpTest, CrystalsByPhaseWithTheirLifeFactors) {
     EXPECT_EQ(floor_item_present[0], taken ? 0 : 1) << c.name;
     EXPECT_EQ(remain_item, taken && boss ? 1 : 2) << c.name;
     EXPECT_EQ(se_get_item_request, taken ? 1 : 0) << c.name;
+    // Boss crystals are no table rows.
+    EXPECT_EQ(item_table_field01[0][0].present, taken && !boss ? 0 : 1) << c.name;
   }
 }
 

@@ -157,8 +157,12 @@ TEST_F(PlayerShotTest, TargetsThatCannotBeHit) {
       movable_rock_y[0] = 100.0f;
     }
     update_player_shots();
-    if (c.enemy_kind >= 0) EXPECT_EQ(enemy[0].hp != 5, c.enemy_hit);
-    if (c.hazard_kind >= 0) EXPECT_EQ(set_enemy_hp[0] != 5, c.hazard_hit);
+    if (c.enemy_kind >= 0) {
+      EXPECT_EQ(enemy[0].hp != 5, c.enemy_hit);
+    }
+    if (c.hazard_kind >= 0) {
+      EXPECT_EQ(set_enemy_hp[0] != 5, c.hazard_hit);
+    }
     EXPECT_EQ(player[0].shot_state[0] == 0, c.ends);
   }
 }

@@ -156,6 +156,47 @@ TEST_F(StretchBlitTest, DestinationPixelsShowTheMappedSourceColumns) {
   }
 }
 
+TEST_F(StretchBlitTest, PlainCopiesAtWholeScalesMatchTheModel) {
+  // Plain copies at one to four times the source's width (whole scales have
+  // loops of their own), cut by the draw area so that a row starts inside a
+  // repeated source pixel and ends inside one, mirrored or not, at both
+  // depths.
+  struct Case {
+    const char* name;
+    int scale_x, scale_y;
+    RECT area;
+    bool mirror;
+  };
+  const Case cases[] = {
+      {"twice", 2, 2, {0, 0, 64, 40}, false},
+      {"twice, cut inside a pixel on both sides", 2, 3, {5, 1, 28, 39}, false},
+      {"three times, cut", 3, 1, {4, 0, 50, 40}, false},
+      {"four times, cut", 4, 2, {7, 3, 61, 37}, false},
+      {"as wide, twice as high", 1, 2, {1, 0, 63, 40}, false},
+      {"twice, mirrored and cut", 2, 2, {3, 2, 29, 40}, true},
+  };
+  constexpr int kSourceW = 13, kSourceH = 9, kDestW = 64, kDestH = 40;
+  uint32_t seed = 77;
+  for (int kind : {0, 1}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + (kind == 0 ? ", 16-bit" : ", 32-bit"));
+      std::mt19937 rng(++seed);
+      Image src(kSourceW, kSourceH, kind, 0, 0);
+      FillRandom(rng, src);
+      Image dst(kDestW, kDestH, kind, 0, 0);
+      FillRandom(rng, dst);
+      const blit_reference::Settings s{0, 0, 0xFFFFFF, false, c.area};
+      Apply(s);
+      int32_t corners[4] = {1, 2, 1 + kSourceW * c.scale_x, 2 + kSourceH * c.scale_y};
+      if (c.mirror) std::swap(corners[0], corners[2]);
+      const std::string diff = CompareWithModel(
+          dst, [&] { StretchBlitMemImage(dst.get(), src.get(), corners, 0, nullptr); },
+          [&] { blit_reference::Stretch(dst.get(), src.get(), corners, 0, nullptr, s); });
+      EXPECT_TRUE(diff.empty()) << diff;
+    }
+  }
+}
+
 TEST_F(StretchBlitTest, RowsAreMappedAndMirroredLikeColumns) {
   // A 2 x 3 source, pixel (x, y) holding 1 + x + 4 y, drawn 4 x 7 bottom to
   // top: the rows show 2, 2, 2, 1, 1, 0, 0, and each column twice.

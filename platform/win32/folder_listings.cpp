@@ -1,0 +1,172 @@
+#include "platform/win32/folder_listings.h"
+
+#include <map>
+#include <mutex>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+#include "platform/host/cp932.h"
+#include "platform/win32/file_names.h"
+
+namespace {
+
+// A folder that changed less than this before it was read is kept nothing
+// of. Ticks are a few milliseconds where times have fractions of a second; a
+// file system without them may count in whole seconds or two.
+constexpr int64_t kSettledNanoseconds = 20'000'000;
+constexpr int64_t kSettledNanosecondsWholeSeconds = 2'000'000'000;
+// At most this many folders are kept anything of; beyond, all are dropped.
+constexpr size_t kMaxKeptFolders = 256;
+
+using FolderId = std::pair<uint64_t, uint64_t>;  // device, inode
+
+// What is kept of one folder as it was at one modification time.
+struct KeptFolder {
+  int64_t write_seconds = 0;
+  uint32_t write_nanoseconds = 0;
+  bool listed = false;
+  std::unordered_set<std::string> names;  // UTF-8
+  // Folded Shift-JIS name -> the first UTF-8 name in byte order of that form.
+  std::unordered_map<std::string, std::string> first_by_folded;
+  // Folders opened inside it, by UTF-8 name.
+  std::unordered_map<std::string, std::shared_ptr<SharedFolder>> inside;
+};
+
+struct KeptFolders {
+  std::mutex mutex;
+  std::map<FolderId, KeptFolder> folders;
+};
+
+KeptFolders& Kept() {
+  static auto* kept = new KeptFolders;  // never destroyed: used up to exit
+  return *kept;
+}
+
+FolderId IdOf(const PosixEntryInfo& info) { return {info.device, info.inode}; }
+
+bool SameTime(const KeptFolder& kept, const PosixEntryInfo& info) {
+  return kept.write_seconds == info.write_seconds &&
+         kept.write_nanoseconds == info.write_nanoseconds;
+}
+
+// Whether the folder last changed long enough before now.
+bool Settled(const PosixEntryInfo& folder_info) {
+  int64_t seconds = 0;
+  uint32_t nanoseconds = 0;
+  PosixNow(&seconds, &nanoseconds);
+  const __int128 now = static_cast<__int128>(seconds) * 1'000'000'000 + nanoseconds;
+  const __int128 changed = static_cast<__int128>(folder_info.write_seconds) * 1'000'000'000 +
+                           folder_info.write_nanoseconds;
+  const int64_t margin = folder_info.write_nanoseconds == 0 ? kSettledNanosecondsWholeSeconds
+                                                            : kSettledNanoseconds;
+  return changed + margin < now;
+}
+
+// The kept record of the folder as `info` describes it now, or null (a record
+// of an earlier modification time is dropped). With the lock held.
+KeptFolder* CurrentLocked(KeptFolders& kept, const PosixEntryInfo& info) {
+  const auto found = kept.folders.find(IdOf(info));
+  if (found == kept.folders.end()) return nullptr;
+  if (!SameTime(found->second, info)) {
+    kept.folders.erase(found);
+    return nullptr;
+  }
+  return &found->second;
+}
+
+// The record to fill for the folder as `info` describes it now, made when
+// there is none. With the lock held.
+KeptFolder& RecordLocked(KeptFolders& kept, const PosixEntryInfo& info) {
+  if (KeptFolder* current = CurrentLocked(kept, info)) return *current;
+  if (kept.folders.size() >= kMaxKeptFolders) kept.folders.clear();
+  KeptFolder& record = kept.folders[IdOf(info)];
+  record.write_seconds = info.write_seconds;
+  record.write_nanoseconds = info.write_nanoseconds;
+  return record;
+}
+
+void FillListing(std::vector<std::string> names, KeptFolder* folder) {
+  folder->listed = true;
+  for (std::string& name : names) {
+    // An ASCII name is its own Shift-JIS form. Others are compared as the
+    // caller would see them, except one whose Shift-JIS form came out ASCII
+    // (characters the code page lacks), which no wanted name can mean.
+    const bool ascii = IsAscii(name);
+    const std::string cp932 = ascii ? name : Utf8ToCp932(name);
+    if (ascii == IsAscii(cp932)) {
+      auto [it, added] = folder->first_by_folded.try_emplace(FoldedName(cp932), name);
+      if (!added && name < it->second) it->second = name;
+    }
+    folder->names.insert(std::move(name));
+  }
+}
+
+void Match(const KeptFolder& folder, const std::string& wanted, const std::string& wanted_utf8,
+           ListedName* match) {
+  match->exact = folder.names.count(wanted_utf8) != 0;
+  const auto found = folder.first_by_folded.find(FoldedName(wanted));
+  match->first_equal = found == folder.first_by_folded.end() ? std::string() : found->second;
+}
+
+}  // namespace
+
+bool MatchKeptListing(const PosixEntryInfo& folder_info, const std::string& wanted,
+                      const std::string& wanted_utf8, ListedName* match) {
+  KeptFolders& kept = Kept();
+  std::lock_guard<std::mutex> lock(kept.mutex);
+  const KeptFolder* folder = CurrentLocked(kept, folder_info);
+  if (folder == nullptr || !folder->listed) return false;
+  Match(*folder, wanted, wanted_utf8, match);
+  return true;
+}
+
+bool MatchNewListing(int folder, const PosixEntryInfo* folder_info, const std::string& wanted,
+                     const std::string& wanted_utf8, ListedName* match) {
+  // Whether the listing may be kept is settled before the folder is read.
+  const bool keep = folder_info != nullptr && Settled(*folder_info);
+  std::vector<std::string> names;
+  if (!PosixListFolder(folder, &names)) return false;
+  KeptFolder listing;
+  FillListing(std::move(names), &listing);
+  Match(listing, wanted, wanted_utf8, match);
+  if (keep) {
+    KeptFolders& kept = Kept();
+    std::lock_guard<std::mutex> lock(kept.mutex);
+    KeptFolder& record = RecordLocked(kept, *folder_info);
+    record.listed = true;
+    record.names = std::move(listing.names);
+    record.first_by_folded = std::move(listing.first_by_folded);
+  }
+  return true;
+}
+
+std::shared_ptr<SharedFolder> KeptFolderInside(const PosixEntryInfo& folder_info,
+                                               const std::string& name) {
+  KeptFolders& kept = Kept();
+  std::lock_guard<std::mutex> lock(kept.mutex);
+  const KeptFolder* folder = CurrentLocked(kept, folder_info);
+  if (folder == nullptr) return nullptr;
+  const auto found = folder->inside.find(name);
+  return found == folder->inside.end() ? nullptr : found->second;
+}
+
+std::shared_ptr<SharedFolder> KeepFolderInside(const PosixEntryInfo& folder_info,
+                                               const std::string& name, int descriptor) {
+  auto shared = std::make_shared<SharedFolder>(descriptor);
+  if (Settled(folder_info)) {
+    KeptFolders& kept = Kept();
+    std::lock_guard<std::mutex> lock(kept.mutex);
+    RecordLocked(kept, folder_info).inside[name] = shared;
+  }
+  return shared;
+}
+
+void ForgetFolderListing(int folder) {
+  PosixEntryInfo info;
+  if (!PosixInfoOf(folder, &info)) return;
+  KeptFolders& kept = Kept();
+  std::lock_guard<std::mutex> lock(kept.mutex);
+  kept.folders.erase(IdOf(info));
+}

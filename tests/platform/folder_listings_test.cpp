@@ -1,0 +1,169 @@
+// The listings the file stand-ins keep for the case-insensitive look-up,
+// counted through the stand-in: a name that exists as written needs none, a
+// folder is listed once for all the misses in it, and a change to its entries
+// (by the stand-ins, or by another program through the folder's modification
+// time) is seen by the next look-up. Each test works in a temporary folder of
+// its own, the current folder while it runs; its folders' times are set well
+// in the past, as for data that was installed earlier.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/win32/files_posix.h"
+#include "platform/win32/kernel.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class FolderListingsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    previous_ = fs::current_path();
+    std::string pattern = (fs::temp_directory_path() / "brimal_listings_XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    root_ = pattern;
+    fs::current_path(root_);
+    fs::create_directories("data/img");
+    Put("data/img/title.png", "title");
+    Put("data/img/menu.png", "menu");
+    Settle("data/img");
+    Settle("data");
+    Settle(".");
+  }
+  void TearDown() override {
+    fs::current_path(previous_);
+    std::error_code ignored;
+    fs::remove_all(root_, ignored);
+  }
+
+  static void Put(const std::string& path, const std::string& contents) {
+    std::ofstream(path, std::ios::binary) << contents;
+  }
+
+  // Gives the folder a modification time of its own, a minute ago, so that
+  // what is kept of it may stay.
+  static void Settle(const std::string& folder) {
+    static long nanoseconds = 0;
+    timespec times[2];
+    clock_gettime(CLOCK_REALTIME, &times[0]);
+    times[0].tv_sec -= 60;
+    times[0].tv_nsec = ++nanoseconds;
+    times[1] = times[0];
+    ASSERT_EQ(utimensat(AT_FDCWD, folder.c_str(), times, 0), 0) << folder;
+  }
+
+  static timespec ModificationTime(const std::string& folder) {
+    struct stat info {};
+    stat(folder.c_str(), &info);
+    return info.st_mtim;
+  }
+  static void SetModificationTime(const std::string& folder, const timespec& when) {
+    const timespec times[2] = {when, when};
+    ASSERT_EQ(utimensat(AT_FDCWD, folder.c_str(), times, 0), 0) << folder;
+  }
+
+  static bool Opens(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+  }
+
+  static uint64_t Listings() { return PosixCallCountsSoFar().folder_listings; }
+
+  fs::path previous_;
+  fs::path root_;
+};
+
+TEST_F(FolderListingsTest, NamesThatExistAsWrittenNeedNoListing) {
+  const uint64_t before = Listings();
+  EXPECT_TRUE(Opens("data\\img\\title.png"));
+  EXPECT_TRUE(Opens("data/img/menu.png"));
+  EXPECT_TRUE(Opens((root_ / "data/img/title.png").string()));
+  EXPECT_EQ(GetFileAttributesA("data\\img"), static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+  EXPECT_EQ(Listings(), before);
+  // The folders walked through are kept open: the same walk opens none again.
+  const uint64_t opens = PosixCallCountsSoFar().folder_opens;
+  EXPECT_TRUE(Opens("data\\img\\title.png"));
+  EXPECT_EQ(PosixCallCountsSoFar().folder_opens, opens);
+}
+
+TEST_F(FolderListingsTest, MissesInOneFolderListItOnceAndCaseDifferentNamesOpenThroughIt) {
+  const uint64_t before = Listings();
+  for (const char* missing : {"a.png", "B.PNG", "title.bmp", "TITLE_a.png", "a.png"}) {
+    EXPECT_FALSE(Opens(std::string("data\\img\\") + missing)) << missing;
+  }
+  EXPECT_EQ(Listings(), before + 1) << "data/img listed once for five misses";
+  EXPECT_TRUE(Opens("data\\img\\TITLE.PNG"));
+  EXPECT_TRUE(Opens("data\\img\\Menu.Png"));
+  EXPECT_EQ(Listings(), before + 1) << "case-different names found in the kept listing";
+  // Case-different folders list the folders that hold them, once each.
+  EXPECT_TRUE(Opens("DATA\\IMG\\TITLE.PNG"));
+  EXPECT_TRUE(Opens("Data\\Img\\menu.png"));
+  EXPECT_EQ(Listings(), before + 3) << "DATA lists the test's folder, IMG lists data";
+}
+
+TEST_F(FolderListingsTest, EntriesTheStandInsMakeOrRemoveAreSeenByTheNextLookUp) {
+  EXPECT_FALSE(Opens("data\\img\\new.png"));  // lists the folder
+  // The folder's time is put back after each change, so that only the
+  // stand-ins' own word tells what changed.
+  const timespec listed_at = ModificationTime("data/img");
+  HANDLE file = CreateFileA("data\\img\\NEW.PNG", GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  CloseHandle(file);
+  SetModificationTime("data/img", listed_at);
+  EXPECT_TRUE(Opens("data\\img\\new.png")) << "made through the stand-in";
+  EXPECT_TRUE(DeleteFileA("data\\img\\NEW.PNG"));
+  SetModificationTime("data/img", listed_at);
+  EXPECT_FALSE(Opens("data\\img\\new.png")) << "removed through the stand-in";
+}
+
+TEST_F(FolderListingsTest, EntriesAnotherProgramMakesOrRemovesAreSeenThroughTheFolderTime) {
+  EXPECT_FALSE(Opens("data\\img\\other.png"));  // lists the folder
+  const uint64_t listed = Listings();
+  EXPECT_FALSE(Opens("data\\img\\other.png"));
+  EXPECT_EQ(Listings(), listed) << "the listing is kept";
+  Put("data/img/OTHER.PNG", "other");
+  Settle("data/img");
+  EXPECT_TRUE(Opens("data\\img\\other.png")) << "made by another program";
+  ASSERT_EQ(unlink("data/img/OTHER.PNG"), 0);
+  Settle("data/img");
+  EXPECT_FALSE(Opens("data\\img\\other.png")) << "removed by another program";
+  // A folder replaced by another program under the same name is walked anew.
+  const uint64_t folder_listings = Listings();
+  fs::rename("data/img", "data/old");
+  fs::create_directories("data/img");
+  Put("data/img/Title.png", "new title");
+  Settle("data/img");
+  Settle("data");
+  EXPECT_TRUE(Opens("data\\img\\TITLE.PNG"));
+  EXPECT_FALSE(Opens("data\\img\\menu.png"));
+  EXPECT_GT(Listings(), folder_listings);
+}
+
+TEST_F(FolderListingsTest, AFolderThatJustChangedIsListedAgainUntilItSettles) {
+  // Another change within the same tick of the file system's clock would not
+  // move the folder's time: nothing is kept of it yet.
+  Put("data/img/fresh.png", "fresh");
+  const uint64_t before = Listings();
+  EXPECT_FALSE(Opens("data\\img\\a.png"));
+  EXPECT_FALSE(Opens("data\\img\\b.png"));
+  EXPECT_EQ(Listings(), before + 2);
+  Settle("data/img");
+  EXPECT_FALSE(Opens("data\\img\\a.png"));
+  EXPECT_FALSE(Opens("data\\img\\b.png"));
+  EXPECT_TRUE(Opens("data\\img\\FRESH.PNG"));
+  EXPECT_EQ(Listings(), before + 3);
+}
+
+}  // namespace
