@@ -89,7 +89,13 @@ int ReadFileLineFromTable(char* buffer, int buffer_size, intptr_t file) {
         }
         break;
       }
-      i += 2;
+      // Only a trail byte makes a pair: a NUL or a CR behind a lead byte
+      // keeps its own meaning, and the lead byte stands alone.
+      if (IsSjisTrailByte(static_cast<unsigned char>(buffer[i + 1]))) {
+        i += 2;
+        continue;
+      }
+      ++i;
       continue;
     }
     if (byte == '\r' && i + 1 < count && buffer[i + 1] == '\n') {
@@ -160,7 +166,9 @@ size_t MemoryStreamRead(void* buffer, size_t size, size_t count, intptr_t stream
     s->end = 1;
     return 0;
   }
-  if (size == 0) return 0;
+  // Zero elements read nothing (the rule below for a last partial element is
+  // only for a read that asked for at least one).
+  if (size == 0 || count == 0) return 0;
   const uint64_t left = s->size - s->position;
   // Computed in 64 bits so that a huge count cannot wrap into a small size.
   if (static_cast<unsigned __int128>(size) * count > left) count = static_cast<size_t>(left / size);

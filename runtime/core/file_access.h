@@ -73,10 +73,12 @@ int FileGetDirThunk(char* buffer);
 // bytes, ending before a CR LF pair (the file is left behind the pair), at a
 // NUL byte, or before a two-byte character the read cut in half (the file is
 // left at that character; a lead byte that no trail byte can follow, at the
-// end of the file or in a buffer of one byte, stays in the line). A lone LF
-// stays in the line. Returns the line's
-// length, or -1 at the end of the file, when nothing could be read, or when
-// the buffer cannot hold even the NUL.
+// end of the file or in a buffer of one byte, stays in the line). A lead byte
+// pairs only with a trail byte (0x40 to 0x7E, 0x80 to 0xFC): followed by
+// anything else it stands alone, so a NUL or a CR LF behind it still ends the
+// line. A lone LF stays in the line. Returns the line's length, or -1 at the
+// end of the file, when nothing could be read, or when the buffer cannot hold
+// even the NUL.
 int ReadFileLineFromTable(char* buffer, int buffer_size, intptr_t file);
 
 // ---- Streams -----------------------------------------------------------------
@@ -121,7 +123,8 @@ int64_t MemoryStreamTell(intptr_t stream);
 // Clamped to 0..size; clears the end flag; 0.
 int MemoryStreamSeek(intptr_t stream, int64_t offset, int origin);
 // Whole elements; fewer than one element left copies those bytes and counts
-// as 1. At the end: sets the end flag and returns 0.
+// as 1. At the end: sets the end flag and returns 0. Zero elements (or an
+// element size of 0) copy nothing and return 0.
 size_t MemoryStreamRead(void* buffer, size_t size, size_t count, intptr_t stream);
 int MemoryStreamEof(intptr_t stream);
 int MemoryStreamIdle(intptr_t stream);

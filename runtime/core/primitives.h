@@ -33,6 +33,12 @@ inline int IsSjisLeadByte(unsigned char byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
+// 1 when `byte` can follow a lead byte as a Shift-JIS trail byte (0x40 to
+// 0x7E, 0x80 to 0xFC).
+inline int IsSjisTrailByte(unsigned char byte) {
+  return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
+}
+
 // Copies `source` with its NUL to `destination`, which must have room for it.
 void StringCopy(char* destination, const char* source);
 // Copies `source` with its NUL behind the text of `destination`, which must

@@ -7,6 +7,7 @@
 
 #include "runtime/core/log.h"
 #include "runtime/core/memory.h"
+#include "runtime/sound/ogg_setup_check.h"
 #include "runtime/sound/sound.h"
 
 namespace {
@@ -256,6 +257,9 @@ int OpenAcmWaveReader(WaveReader* reader) {
 }
 
 int OpenOggReader(WaveReader* reader) {
+  // A setup header that would make the decoder divide by zero is refused
+  // before the decoder reads it.
+  if (CheckOggVorbisSetupHeaders(&reader->stream) != 0) return -1;
   const ov_callbacks callbacks = {OggRead, OggSeek, OggClose, OggTell};
   if (ov_open_callbacks(reader, &reader->oggFile, nullptr, 0, callbacks) != 0) return -1;
   const vorbis_info* info = ov_info(&reader->oggFile, -1);

@@ -353,6 +353,22 @@ TEST_F(WholeProgramTest, CopiedSetTakesItsOwnRows) {
   EXPECT_FALSE(WriteSaveSlot(copy, 3, SlotImage(5, 1), &error));
 }
 
+// A sound effect whose WAV has an empty data chunk with more chunks behind
+// it (once a heap overflow at start-up, when the effects are loaded): the
+// game starts, plays its title with the effect silent, shows the frames it
+// always shows and ends with 0.
+TEST_F(WholeProgramTest, ASoundEffectThatDecodesToNothingLeavesTheGameAsItIs) {
+  const fs::path copy = *folder_ / "empty-effect";
+  std::string error;
+  ASSERT_TRUE(CopyDataSet(*folder_ / "data-set", copy, &error)) << error;
+  fs::copy_file(fs::path(BRIMAL_BAD_INPUT_DIR) / "wav-empty-data-chunk.wav",
+                copy / "data" / "se" / "se_title_cursor.wav", fs::copy_options::overwrite_existing);
+  std::map<int32_t, std::string> h;
+  ASSERT_EQ(RunProgram(kNewGame, &h, copy), 0);
+  ASSERT_EQ(h.rbegin()->first, kNewGame.escape_frame);
+  CompareWithGolden(kNewGame, h);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {

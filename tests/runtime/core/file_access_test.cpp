@@ -294,6 +294,29 @@ TEST(MemoryStreamTest, ReadsSeeksAndTheEnd) {
   EXPECT_EQ(TrackedBlockCount(), blocks);
 }
 
+// Zero elements, or elements of no size, copy nothing whatever is left (a
+// read of nothing once copied the whole rest into the caller's buffer).
+TEST(MemoryStreamTest, ReadingNothingCopiesNothing) {
+  const Bytes data = NoiseBytes(11, 4);
+  const int32_t blocks = TrackedBlockCount();
+  const intptr_t stream = OpenMemoryStream(data.data(), static_cast<uint32_t>(data.size()));
+  ASSERT_NE(stream, 0);
+  struct Case {
+    size_t size;
+    size_t count;
+  };
+  for (const Case& c : {Case{1, 0}, Case{4, 0}, Case{0, 1}, Case{0, 0}}) {
+    MemoryStreamSeek(stream, 3, 0);
+    uint8_t buffer[1] = {0xEE};
+    EXPECT_EQ(MemoryStreamRead(buffer, c.size, c.count, stream), 0u) << c.size << " x " << c.count;
+    EXPECT_EQ(buffer[0], 0xEE);
+    EXPECT_EQ(MemoryStreamTell(stream), 3);
+    EXPECT_EQ(MemoryStreamEof(stream), 0);
+  }
+  EXPECT_EQ(CloseMemoryStream(stream), 0);
+  EXPECT_EQ(TrackedBlockCount(), blocks);
+}
+
 // A decoder reads a file and a memory image alike through a StreamSource.
 TEST(StreamSourceTest, FileAndMemoryRowsReadTheSameBytes) {
   TestFolder folder;

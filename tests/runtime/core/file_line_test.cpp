@@ -39,6 +39,17 @@ const std::vector<LineCase>& LineCases() {
       // The pair must be in one read: a CR at the read's end stays.
       {"pair split by the read", "abc\r\nd", 5, {"abc\r", "\nd", kEnd}},
       {"a nul byte ends the line", std::string("ab\0cd\r\n", 7), 16, {"ab", kEnd}},
+      // A lead byte pairs only with a trail byte: a NUL or a CR behind it
+      // keeps its meaning, and the lead byte stands alone in the line.
+      {"a nul after a lead byte ends the line", std::string("ab\x81\0cd\r\n", 8), 16,
+       {"ab\x81", kEnd}},
+      {"a cr lf after a lead byte ends the line", "a\x81\r\nb", 16, {"a\x81", "b", kEnd}},
+      {"a lead byte before a byte that is no trail byte", "\x81 \x9F\x7F\xE0\xFD\r\nc", 16,
+       {"\x81 \x9F\x7F\xE0\xFD", "c", kEnd}},
+      // Pairs whose trail bytes lie at the ends of their ranges stay whole:
+      // "表" is 0x95 0x5C, "\x81\x40" the wide space.
+      {"trail bytes at both ends of their ranges", "表\x81\x40\x9F\x7E\xE0\x80\xFC\xFC\r\nd", 16,
+       {"表\x81\x40\x9F\x7E\xE0\x80\xFC\xFC", "d", kEnd}},
       {"empty file", "", 16, {kEnd}},
       {"a buffer with room for the nul only", "abc", 1, {kEnd}},
   };

@@ -7,6 +7,7 @@
 #include "runtime/graphics/image_decoder.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <functional>
@@ -17,7 +18,9 @@
 #include "runtime/core/file_access.h"
 #include "runtime/core/memory.h"
 #include "runtime/graphics/color_format.h"
+#include "runtime/graphics/graphic_from_image.h"
 #include "runtime/graphics/graphic_load.h"
+#include "tests/support/bad_input.h"
 
 namespace {
 
@@ -661,6 +664,39 @@ TEST(ImageDecoderTest, BmpRunLengthMovesLeaveSkippedPixelsAtIndexZero) {
   for (int y = 0; y < 3; ++y)
     for (int x = 0; x < 6; ++x)
       EXPECT_EQ(d.image.pixels[y * d.image.pitch + x], expected[y][x]) << x << ", " << y;
+}
+
+// A PNG with a text chunk of length 0: libpng asks the stream for zero bytes,
+// which a memory stream once answered by copying everything left into the
+// caller's buffer (a heap overflow). It decodes from memory as it does from a
+// file.
+TEST(BadInput, APngWithAnEmptyTextChunkDecodesFromMemoryAsFromAFile) {
+  const std::vector<uint8_t> file = ReadBadInput("png-zero-length-text-chunk.png");
+  ASSERT_FALSE(file.empty());
+  char path[] = "/tmp/bad_input_png_XXXXXX";
+  const int fd = mkstemp(path);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(write(fd, file.data(), file.size()), static_cast<ssize_t>(file.size()));
+  close(fd);
+
+  GraphImage from_memory{};
+  GraphImage from_file{};
+  ASSERT_EQ(ReadImageFile(nullptr, file.data(), static_cast<uint32_t>(file.size()), 1, 0,
+                          &from_memory),
+            0);
+  ASSERT_EQ(ReadImageFile(path, nullptr, 0, 0, 0, &from_file), 0);
+  unlink(path);
+  EXPECT_EQ(from_memory.width, 37);
+  EXPECT_EQ(from_memory.height, 23);
+  EXPECT_EQ(from_memory.width, from_file.width);
+  EXPECT_EQ(from_memory.height, from_file.height);
+  ASSERT_EQ(from_memory.pitch, from_file.pitch);
+  EXPECT_EQ(std::memcmp(&from_memory.format, &from_file.format, sizeof(ColorFormat)), 0);
+  EXPECT_EQ(std::memcmp(from_memory.pixels, from_file.pixels,
+                        static_cast<size_t>(from_file.pitch) * from_file.height),
+            0);
+  ReleaseGraphImage(&from_memory);
+  ReleaseGraphImage(&from_file);
 }
 
 }  // namespace

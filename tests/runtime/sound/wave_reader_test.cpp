@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "runtime/sound/ogg_setup_check.h"
 #include "tests/runtime/sound/sound_test_support.h"
+#include "tests/support/bad_input.h"
 
 namespace {
 
@@ -433,6 +435,70 @@ TEST(WholeFiles, BuildWaveFileImageReadsBackThroughTheReaders) {
   ASSERT_TRUE(DecodeImage(file, &out, &read_format));
   EXPECT_EQ(out, pcm);
   EXPECT_EQ(std::memcmp(&read_format, &format, sizeof(format)), 0);
+}
+
+// ---- Inputs that once broke the readers ------------------------------------------
+
+// A WAV whose empty data chunk has more chunks behind it: reading its zero
+// bytes of sound once copied the rest of the file into a one-byte block. As a
+// sound effect it is now a silent one, on the PCM road and on the MPEG road
+// through the compression manager alike.
+TEST(BadInput, EmptyDataChunksFollowedByMoreChunksDecodeToSilence) {
+  struct Case {
+    const char* file;
+    WORD channels;
+    WORD bits;
+    DWORD rate;
+  };
+  for (const Case& c : {Case{"wav-empty-data-chunk.wav", 1, 16, 22050},
+                        Case{"wav-mpeg-empty-data-chunk.wav", 1, 16, 22050}}) {
+    SCOPED_TRACE(c.file);
+    const Bytes file = ReadBadInput(c.file);
+    ASSERT_FALSE(file.empty());
+    Bytes pcm;
+    WAVEFORMATEX format;
+    ASSERT_TRUE(DecodeImage(file, &pcm, &format));
+    EXPECT_TRUE(pcm.empty());
+    EXPECT_EQ(format.nChannels, c.channels);
+    EXPECT_EQ(format.wBitsPerSample, c.bits);
+    EXPECT_EQ(format.nSamplesPerSec, c.rate);
+  }
+}
+
+// A stream one of whose codebooks has code lengths that make no whole code
+// tree: the system's decoder fails to make its decoding tables, and asked
+// again after a seek decodes with the zeroed tables it left, dividing by a
+// dimension of 0 (SIGFPE). The reader refuses the stream when it opens;
+// streams the encoder writes still pass.
+TEST(BadInput, AnOggSetupHeaderThatDividesByZeroIsRefusedAtOpen) {
+  const Bytes file = ReadBadInput("ogg-residue-divides-by-zero-on-seek.ogg");
+  ASSERT_FALSE(file.empty());
+  MemorySource bad(file);
+  EXPECT_EQ(CheckOggVorbisSetupHeaders(bad.get()), -1);
+  WaveReader reader;
+  EXPECT_EQ(OpenWaveReader(bad.get(), &reader), -1);
+
+  for (const int channels : {1, 2}) {
+    const Bytes good = EncodeOgg(ChordSamples(5000, channels, 22050), channels, 22050);
+    MemorySource source(good);
+    EXPECT_EQ(CheckOggVorbisSetupHeaders(source.get()), 0) << channels;
+  }
+
+  // Every link of a chained file is checked, the later ones too.
+  const Bytes good = EncodeOgg(ChordSamples(5000, 2, 22050), 2, 22050);
+  struct Chain {
+    const char* name;
+    std::vector<const Bytes*> links;
+    int result;
+  };
+  for (const Chain& chain : {Chain{"good then good", {&good, &good}, 0},
+                             Chain{"good then bad", {&good, &file}, -1},
+                             Chain{"bad then good", {&file, &good}, -1}}) {
+    Bytes chained;
+    for (const Bytes* link : chain.links) chained.insert(chained.end(), link->begin(), link->end());
+    MemorySource source(chained);
+    EXPECT_EQ(CheckOggVorbisSetupHeaders(source.get()), chain.result) << chain.name;
+  }
 }
 
 }  // namespace

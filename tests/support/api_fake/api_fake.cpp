@@ -91,7 +91,9 @@ int32_t ApiFake::ReadLine(char* buffer, int32_t size, intptr_t file) {
         }
         break;
       }
-      i += 2;
+      // Only a trail byte makes a pair.
+      const auto next = static_cast<unsigned char>(buffer[i + 1]);
+      i += (next >= 0x40 && next <= 0x7E) || (next >= 0x80 && next <= 0xFC) ? 2 : 1;
       continue;
     }
     if (c == '\r' && i + 1 < got && buffer[i + 1] == '\n') {
