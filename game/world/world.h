@@ -216,6 +216,10 @@ struct moving_block_data {
 constexpr int32_t kMovingBlockSlots = 8;
 extern moving_block_data moving_block[kMovingBlockSlots];
 extern int32_t moving_block_count;
+// On area 13's floors 1 to 7: player 0's call moves the blocks along their
+// routes; every call carries or holds player p on a block, or keeps it out of
+// the pits. Changes only p's step and the blocks.
+void update_moving_blocks(int32_t p);
 
 // ---- Floor items (parallel arrays, the current floor's copy of its item rows) ---------
 
