@@ -48,12 +48,8 @@ fs::path WholeProgramTest::FramesFolder(const ScriptedRun& run) {
   return *folder_ / (std::string(run.name) + "-frames");
 }
 
-// Runs the program with `run`'s script over `data_set` (by default the
-// generated set); returns its exit status (-1 when it did not exit
-// normally) and fills `hashes` from its hash file. The checked frames are
-// saved as PNG files in FramesFolder(run).
 int WholeProgramTest::RunProgram(const ScriptedRun& run, std::map<int32_t, std::string>* hashes,
-                                  const fs::path& data_set) {
+                                  const fs::path& data_set, const std::vector<std::string>& extra) {
   const fs::path script = *folder_ / (std::string(run.name) + ".input");
   const fs::path hash_file = *folder_ / (std::string(run.name) + ".hashes");
   std::ofstream(script) << run.script;
@@ -67,6 +63,7 @@ int WholeProgramTest::RunProgram(const ScriptedRun& run, std::map<int32_t, std::
                                    "--frame-hashes=" + hash_file.string(),
                                    "--save-frames=" + FramesFolder(run).string(),
                                    "--frame-list=" + frame_list};
+  args.insert(args.end(), extra.begin(), extra.end());
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);

@@ -58,11 +58,13 @@ class WholeProgramTest : public ::testing::Test {
   static fs::path FramesFolder(const ScriptedRun& run);
 
   // Runs the program with `run`'s script over `data_set` (by default the
-  // generated set); returns its exit status (-1 when it did not exit
+  // generated set) and any `extra` options (such as "--clock-start=MS" or
+  // "--audio-out=FILE"); returns its exit status (-1 when it did not exit
   // normally) and fills `hashes` from its hash file. The checked frames are
   // saved as PNG files in FramesFolder(run).
   static int RunProgram(const ScriptedRun& run, std::map<int32_t, std::string>* hashes,
-                        const fs::path& data_set = fs::path());
+                        const fs::path& data_set = fs::path(),
+                        const std::vector<std::string>& extra = {});
 
   // Compares the chosen frames' hashes and saved PNG files with the golden
   // files, or writes them anew.
