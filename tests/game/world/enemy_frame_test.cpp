@@ -23,14 +23,7 @@ void scripted_behaviour(int32_t slot) {
 class EnemyFrameTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    api_fake().Reset();
-    reset_game();
-    for (player_data& record : player) record = player_data{};
-    for (enemy_data& e : enemy) e = enemy_data{};
-    FillCells(kOpen);
-    scroll_x = 0;
-    scroll_y = 0;
-    player_count = 1;
+    ResetWorld();
     holly_counter = 0;
     for (int k = 0; k < 55; ++k) saved_[k] = enemy_kind_table[k];
     for (int k = 0; k < 55; ++k) enemy_kind_table[k] = scripted_behaviour;

@@ -13,14 +13,7 @@ namespace {
 class EnemyShotTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    api_fake().Reset();
-    reset_game();
-    for (player_data& record : player) record = player_data{};
-    for (enemy_data& e : enemy) e = enemy_data{};
-    FillCells(kOpen);
-    scroll_x = 0;
-    scroll_y = 0;
-    player_count = 1;
+    ResetWorld();
   }
   // Record i's shot flying at (x, y) in `direction` with `power`.
   static enemy_data& Shot(int i, float x, float y, int32_t direction, int32_t power) {

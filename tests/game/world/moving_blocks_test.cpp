@@ -12,10 +12,7 @@ namespace {
 class MovingBlockTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    api_fake().Reset();
-    reset_game();
-    for (player_data& record : player) record = player_data{};
-    FillCells(kOpen);
+    ResetWorld();
     scroll_x = -2000;
     scroll_y = -2000;
     present_map_number = 13;
@@ -25,18 +22,7 @@ class MovingBlockTest : public ::testing::Test {
     moving_block[1] = moving_block_data{1520.0f, 368.0f, 255, 0};
     player_count = 2;
   }
-  static player_data& Player(int p, float x, float y) {
-    player_data& r = player[p];
-    r.character = 0;
-    r.alive = 1;
-    r.X = x;
-    r.Y = y;
-    r.width = 12;
-    r.height = 12;
-    r.hp = 30;
-    r.agility_base = 2.2f;
-    return r;
-  }
+  static player_data& Player(int p, float x, float y) { return PlacePlayer(p, x, y); }
 };
 
 TEST_F(MovingBlockTest, TheShortRouteCarriesAPlayerAcrossAndBack) {

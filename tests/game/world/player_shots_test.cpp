@@ -14,13 +14,7 @@ namespace {
 class PlayerShotTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    api_fake().Reset();
-    reset_game();
-    for (player_data& record : player) record = player_data{};
-    for (enemy_data& e : enemy) e = enemy_data{};
-    FillCells(kOpen);
-    scroll_x = 0;
-    scroll_y = 0;
+    ResetWorld();
     player_count = 2;
     for (int p = 0; p < 2; ++p) {
       player_data& r = player[p];

@@ -18,11 +18,7 @@ constexpr int kUpKey = 0, kRightKey = 1, kDownKey = 2, kLeftKey = 3;
 class PlayerUpdateTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    api_fake().Reset();
-    reset_game();
-    for (player_data& record : player) record = player_data{};
-    for (enemy_data& e : enemy) e = enemy_data{};
-    FillCells(kOpen);
+    ResetWorld();
     scroll_x = -1000;  // a wide view: the clamp stays out of the way
     scroll_y = -1000;
     player_count = 1;
@@ -31,16 +27,8 @@ class PlayerUpdateTest : public ::testing::Test {
     Player(0, 1176.0f, 1176.0f);
   }
   static player_data& Player(int p, float x, float y) {
-    player_data& r = player[p];
+    player_data& r = PlacePlayer(p, x, y);
     r.character = 1;
-    r.alive = 1;
-    r.X = x;
-    r.Y = y;
-    r.width = 12;
-    r.height = 12;
-    r.hp = 30;
-    r.hp_max = 30;
-    r.agility_base = 2.2f;
     return r;
   }
   static void Hold(int p, const std::vector<int>& directions, int state = 1) {

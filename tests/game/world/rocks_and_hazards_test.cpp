@@ -13,14 +13,7 @@ namespace {
 class BodyFrameTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    api_fake().Reset();
-    reset_game();
-    for (player_data& record : player) record = player_data{};
-    for (enemy_data& e : enemy) e = enemy_data{};
-    FillCells(kOpen);
-    player_count = 1;
-    scroll_x = 0;
-    scroll_y = 0;
+    ResetWorld();
   }
   static int AddRock(float x, float y) {
     const int r = movable_rock_count++;
