@@ -30,7 +30,7 @@ class WholeProgramEnemiesTest : public WholeProgramTest {
       const Generator& g = generators[row];
       std::string values = std::to_string(g.x) + "," + std::to_string(g.y) + ",1," +
                            std::to_string(g.kind) + "," + std::to_string(g.hp);
-      if (g.interval != 0) values += "," + std::to_string(g.interval);
+      if (g.interval != 0) values += std::string(",") + std::to_string(g.interval);
       std::string error;
       if (!ReplaceLevelRow(copy, file, static_cast<int32_t>(row), values, &error)) {
         ADD_FAILURE() << error;
