@@ -99,6 +99,8 @@ TEST_F(WholeProgramEnemiesTest, ChasersShootersMoversAndBeesWithAnItemDrop) {
 // 37, the axis walker 6, the range keepers 22 and 8, the shy charger 31 and
 // the sidestepper 7. The second range keeper (51) and the second flanker
 // (47) of the floor are moved far away. The player stands facing down.
+// Near frame 805 the flanking shooter's first shot, which leaves along its
+// heading for its flank point, kills the one-sided flanker beside it.
 const std::vector<Generator> kField03Floor1 = {
     {700, 60, 23, 60, 0},   {200, 800, 47, 60, 0},  {880, 340, 32, 60, 0}, {980, 340, 2, 60, 0},
     {790, 50, 4, 60, 0},    {700, 190, 21, 60, 0},  {960, 50, 6, 60, 0},   {700, 320, 22, 60, 0},
