@@ -22,7 +22,7 @@ class MovingBlockTest : public ::testing::Test {
     moving_block[1] = moving_block_data{1520.0f, 368.0f, 255, 0};
     player_count = 2;
   }
-  static player_data& Player(int p, float x, float y) { return PlacePlayer(p, x, y); }
+  static player_data& Player(int p, float x, float y) { return PutPlayerInPlay(p, x, y); }
 };
 
 TEST_F(MovingBlockTest, TheShortRouteCarriesAPlayerAcrossAndBack) {

@@ -27,7 +27,7 @@ class PlayerUpdateTest : public ::testing::Test {
     Player(0, 1176.0f, 1176.0f);
   }
   static player_data& Player(int p, float x, float y) {
-    player_data& r = PlacePlayer(p, x, y);
+    player_data& r = PutPlayerInPlay(p, x, y);
     r.character = 1;
     return r;
   }

@@ -44,7 +44,7 @@ inline void ResetWorld() {
 }
 
 // Player p up at (x, y) with the body box of play, of the first character.
-inline player_data& PlacePlayer(int p, float x, float y) {
+inline player_data& PutPlayerInPlay(int p, float x, float y) {
   player_data& r = player[p];
   r.alive = 1;
   r.X = x;
