@@ -93,6 +93,12 @@ int LoadPngImage(StreamSource* stream, GraphImage* image) {
   SetPngStreamReader(png, &load->reader, stream);
   png_set_sig_bytes(png, 0);
   png_set_user_limits(png, kImageMaxSide, kImageMaxSide);
+  // The chunks whose readers reserve the length their header gives before
+  // reading it (text, palettes of suggestions, profiles, metadata) are
+  // skipped: a few bytes could ask for gigabytes, and no picture needs them.
+  static const png_byte kSkippedChunks[] =
+      "tEXt\0zTXt\0iTXt\0sPLT\0eXIf\0iCCP\0pCAL\0sCAL";
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kSkippedChunks, 8);
   png_read_info(png, info);
   png_uint_32 width = 0;
   png_uint_32 height = 0;

@@ -825,4 +825,22 @@ TEST(BadInput, APngWithAnEmptyTextChunkDecodesFromMemoryAsFromAFile) {
   ReleaseGraphImage(&from_file);
 }
 
+// A PNG whose text chunk announces about 1.2 GB in a file of a few hundred
+// bytes: the reader once reserved (and cleared) the whole announced length
+// before finding the file too short, seconds of work and gigabytes of
+// memory. Text and the other chunks read that way are skipped now; the file
+// gives its picture or the reader's failure at once.
+TEST(BadInput, APngTextChunkAnnouncingGigabytesIsSkipped) {
+  const std::vector<uint8_t> file = ReadBadInput("png-text-chunk-announces-2-gb.png");
+  ASSERT_FALSE(file.empty());
+  GraphImage image{};
+  const int result =
+      ReadImageFile(nullptr, file.data(), static_cast<uint32_t>(file.size()), 1, 0, &image);
+  if (result == 0) {
+    EXPECT_EQ(image.width, 37);
+    EXPECT_EQ(image.height, 23);
+    ReleaseGraphImage(&image);
+  }
+}
+
 }  // namespace
