@@ -24,12 +24,12 @@
 #include <time.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -238,26 +238,20 @@ bool PrepareDataSet(std::string* error) {
     *error = "no second stairs row in " + stairs.string();
     return false;
   }
-  std::vector<uint8_t> slot(6216, 0);
-  auto word = [&slot](size_t offset, int32_t value) {
-    for (int i = 0; i < 4; ++i) slot[offset + i] = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
-  };
-  word(0, 1);  // used
-  word(4, 1);  // one player
-  word(8, 3);  // revival stock
-  word(12, kSlotArea);
-  word(16, kSlotFloor);
-  for (size_t item = 0; item < 92 * 16; ++item) word(116 + 4 * item, 1);
-  for (size_t boss = 0; boss < 9; ++boss) word(6004 + 4 * boss, 1);
-  const float agility = 2.2f;
-  int32_t agility_bits = 0;
-  std::memcpy(&agility_bits, &agility, sizeof agility_bits);
-  // character, alive, level, hp, hp_max, agility, attack, vitality,
-  // intelligence, the two potion stocks
-  const int32_t fields[11] = {0, 1, 1, 9999, 9999, agility_bits, 8, 5, 5, 0, 0};
-  for (size_t f = 0; f < 11; ++f) word(6040 + 4 * f, fields[f]);
+  save_data slot{};  // the slot file is this record's memory image
+  slot.used = 1;
+  slot.player_count = 1;
+  slot.revive_stock = 3;
+  slot.present_map_number = kSlotArea;
+  slot.present_map_floor = kSlotFloor;
+  for (auto& floor_rows : slot.item_present) std::fill(std::begin(floor_rows), std::end(floor_rows), 1);
+  std::fill(std::begin(slot.boss_active), std::end(slot.boss_active), 1);
+  save_player_data& first = slot.players[0];
+  first = {.character = 0, .alive = 1, .level = 1, .hp = 9999, .hp_max = 9999,
+           .agility_base = std::bit_cast<int32_t>(2.2f), .attack_base = 8, .vitality_base = 5,
+           .intelligence_base = 5, .spell1_stock = 0, .spell2_stock = 0};
   std::ofstream out(DataFolder / "patch" / "save_data0.dat", std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(slot.data()), static_cast<std::streamsize>(slot.size()));
+  out.write(reinterpret_cast<const char*>(&slot), sizeof slot);
   if (!out) {
     *error = "cannot write the save slot";
     return false;
