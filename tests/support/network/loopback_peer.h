@@ -40,6 +40,8 @@ class LoopbackPeer {
   // Reads until the other end closes, waiting at most `timeout_ms` in all;
   // false when the close did not come in time (or the connection was reset).
   bool ReadUntilClose(std::vector<uint8_t>* bytes, int timeout_ms);
+  // Appends the bytes that have arrived to `bytes` without waiting; how many.
+  size_t ReadAvailable(std::vector<uint8_t>* bytes);
 
   // Closes the connection in order.
   void Close();

@@ -1,0 +1,171 @@
+// What the network layer's tests share: a started layer with a listening
+// socket, peers that connect to it, and looks at a handle's record and
+// socket. Every wait has a real-time bound; the tests go on once the state
+// they wait for is seen, never after a sleep.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/win32/kernel.h"
+#include "platform/win32/winsock.h"
+#include "runtime/core/log.h"
+#include "runtime/core/memory.h"
+#include "runtime/network/network.h"
+#include "runtime/network/network_data.h"
+#include "runtime/network/network_handle.h"
+#include "tests/support/network/loopback_peer.h"
+#include "tests/support/network/network_start.h"
+
+using Bytes = std::vector<uint8_t>;
+
+constexpr int kBoundMs = 5000;
+
+inline Bytes ToBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+// A packet as it goes over the wire: the length word, little-endian, then the
+// body.
+inline Bytes Packet(const Bytes& body) {
+  const uint32_t length = static_cast<uint32_t>(body.size());
+  Bytes packet = {static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8),
+                  static_cast<uint8_t>(length >> 16), static_cast<uint8_t>(length >> 24)};
+  packet.insert(packet.end(), body.begin(), body.end());
+  return packet;
+}
+inline Bytes Packet(const std::string& body) { return Packet(ToBytes(body)); }
+
+inline Bytes Joined(const std::vector<Bytes>& pieces) {
+  Bytes all;
+  for (const Bytes& piece : pieces) all.insert(all.end(), piece.begin(), piece.end());
+  return all;
+}
+
+// n bytes that differ from their neighbours, starting from `seed`.
+inline Bytes Pattern(size_t n, uint8_t seed = 0) {
+  Bytes bytes(n);
+  for (size_t i = 0; i < n; ++i) bytes[i] = static_cast<uint8_t>(seed + i * 7 + (i >> 8));
+  return bytes;
+}
+
+// Collects what the log writes while it lives (through the debugger output,
+// with CR LF line ends).
+class NetWorkLogCapture {
+ public:
+  NetWorkLogCapture() {
+    saved_user_window_ = UserWindowFlag;
+    saved_log_off_ = LogOffFlag;
+    UserWindowFlag = 1;
+    LogOffFlag = 0;
+    SetDebugOutputSink(&NetWorkLogCapture::Receive, this);
+  }
+  ~NetWorkLogCapture() {
+    SetDebugOutputSink(nullptr, nullptr);
+    UserWindowFlag = saved_user_window_;
+    LogOffFlag = saved_log_off_;
+  }
+  NetWorkLogCapture(const NetWorkLogCapture&) = delete;
+  NetWorkLogCapture& operator=(const NetWorkLogCapture&) = delete;
+
+  const std::string& text() const { return text_; }
+  // The text since the last call.
+  std::string TakeNew() {
+    std::string fresh = text_.substr(taken_);
+    taken_ = text_.size();
+    return fresh;
+  }
+  // How often `line` was written.
+  int Count(const std::string& line) const {
+    int count = 0;
+    for (size_t at = text_.find(line); at != std::string::npos; at = text_.find(line, at + 1)) {
+      ++count;
+    }
+    return count;
+  }
+
+ private:
+  static void Receive(void* context, LPCSTR text) {
+    static_cast<NetWorkLogCapture*>(context)->text_ += text;
+  }
+  std::string text_;
+  size_t taken_ = 0;
+  int saved_user_window_ = 0;
+  int saved_log_off_ = 0;
+};
+
+inline NetWorkHandleRecord* Record(RuntimeHandle handle) { return GetNetWorkRecord(handle); }
+
+// The bytes waiting in a handle's socket, seen without taking them.
+inline int SocketUnread(RuntimeHandle handle) {
+  const NetWorkHandleRecord* record = Record(handle);
+  if (record == nullptr) return -1;
+  static char buffer[1 << 16];
+  const int peeked = recv(record->Socket, buffer, sizeof(buffer), MSG_PEEK);
+  return peeked < 0 ? 0 : peeked;
+}
+
+// Waits until the handle's socket holds `n` unread bytes.
+inline bool WaitForSocketBytes(RuntimeHandle handle, int n) {
+  return RepeatUntil([] {}, [&] { return SocketUnread(handle) == n; });
+}
+
+// The live handles, newest first, the listening record left out.
+inline std::vector<RuntimeHandle> LiveConnections() {
+  std::vector<RuntimeHandle> handles;
+  for (ListNode* node = NetWorkHandleList.head.next; node != nullptr && node->next != nullptr;
+       node = node->next) {
+    if ((node->value & 0xFFFF) != ListeningSlot) handles.push_back(node->value);
+  }
+  return handles;
+}
+
+// The network layer started, with a listening socket, for one test; the log
+// captured. The end of the layer must leave no tracked block behind.
+class NetWorkTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    blocks_ = TrackedBlockCount();
+    ASSERT_EQ(StartNetWorkForTest(), 0);
+    ASSERT_EQ(ListenNetWorkForTest(&port_), 0);
+  }
+  void TearDown() override {
+    EndNetWorkSystem();
+    EXPECT_EQ(NetWorkStartedFlag, 0);
+    EXPECT_EQ(TrackedBlockCount(), blocks_) << "tracked blocks left behind";
+  }
+
+  // Connects `peer` to the listening socket and pumps until the layer has
+  // accepted it into a new handle; the handle, or -1.
+  RuntimeHandle Accept(LoopbackPeer* peer) {
+    const int32_t before = NetWorkHandleTable.live_count;
+    if (!peer->Connect(port_, kBoundMs)) return -1;
+    if (!Pump([&] { return NetWorkHandleTable.live_count > before; })) return -1;
+    // New nodes go right after the head.
+    return NetWorkHandleList.head.next->value;
+  }
+
+  // Pumps the network window until `done` holds.
+  static bool Pump(const std::function<bool()>& done) {
+    return RepeatUntil([] { ProcessNetWorkMessages(0); }, done);
+  }
+
+  // Has `peer` read `n` bytes on a thread of its own while the network window
+  // is pumped until `done` holds; whether both came about.
+  static bool ReadWhilePumping(LoopbackPeer* peer, size_t n, Bytes* read,
+                               const std::function<bool()>& done) {
+    bool complete = false;
+    std::thread reader([&] { complete = peer->ReadExactly(n, read, 4 * kBoundMs); });
+    const bool pumped = Pump(done);
+    reader.join();
+    return pumped && complete;
+  }
+
+  NetWorkLogCapture log_;
+  uint16_t port_ = 0;
+  int32_t blocks_ = 0;
+};
