@@ -33,9 +33,9 @@ inline Bytes ToBytes(const std::string& text) { return Bytes(text.begin(), text.
 // body.
 inline Bytes Packet(const Bytes& body) {
   const uint32_t length = static_cast<uint32_t>(body.size());
-  Bytes packet = {static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8),
-                  static_cast<uint8_t>(length >> 16), static_cast<uint8_t>(length >> 24)};
-  packet.insert(packet.end(), body.begin(), body.end());
+  Bytes packet(4 + body.size());
+  for (int i = 0; i < 4; ++i) packet[i] = static_cast<uint8_t>(length >> (8 * i));
+  if (!body.empty()) std::memcpy(packet.data() + 4, body.data(), body.size());
   return packet;
 }
 inline Bytes Packet(const std::string& body) { return Packet(ToBytes(body)); }
