@@ -23,13 +23,13 @@
 #include <thread>
 #include <vector>
 
-#include "bench/posix_stream.h"
 #include "platform/host/host.h"
 #include "platform/null/null_host.h"
 #include "platform/win32/winsock.h"
 #include "runtime/network/network.h"
 #include "runtime/network/network_data.h"
 #include "runtime/network/network_handle.h"
+#include "tests/support/network/loopback_peer.h"
 #include "tests/support/network/network_start.h"
 
 namespace {
@@ -72,18 +72,17 @@ bool CopyBetweenThreads(size_t total, Write write, Read read) {
   return written && got == total;
 }
 
+constexpr int kConnectMs = 5000;
+
 void PlainPosixCopy(benchmark::State& state) {
   for (auto _ : state) {
-    uint16_t port = 0;
-    const int listener = PosixListenLoopback(&port);
-    const int client = PosixConnectLoopback(port);
-    const int server = PosixAcceptConnection(listener);
-    const bool ok = CopyBetweenThreads(
-        kStreamBytes, [&](const uint8_t* p, size_t n) { return PosixWriteAll(client, p, n); },
-        [&](uint8_t* p, size_t n) { return PosixReadSome(server, p, n); });
-    PosixCloseSocket(client);
-    PosixCloseSocket(server);
-    PosixCloseSocket(listener);
+    LoopbackPeer server, client;
+    const bool connected = server.Listen() && client.Connect(server.Port(), kConnectMs) &&
+                           server.Accept(kConnectMs);
+    const bool ok = connected &&
+                    CopyBetweenThreads(
+                        kStreamBytes, [&](const uint8_t* p, size_t n) { return client.Write(p, n); },
+                        [&](uint8_t* p, size_t n) { return server.ReadSome(p, n); });
     if (!ok) state.SkipWithError("the copy broke off");
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kStreamBytes));
@@ -127,23 +126,16 @@ void StandInCopy(benchmark::State& state) {
   WSACleanup();
 }
 
-// A POSIX peer connected to the layer's listening socket and the handle the
-// layer accepted it into; -1 as the handle when that failed.
-struct LayerConnection {
-  int peer = -1;
-  RuntimeHandle handle = -1;
-};
-
-LayerConnection ConnectToLayer() {
-  LayerConnection connection;
+// Connects `peer` to the layer's listening socket; the handle the layer
+// accepted it into, or -1.
+RuntimeHandle ConnectToLayer(LoopbackPeer* peer) {
   const int32_t before = NetWorkHandleTable.live_count;
-  connection.peer = PosixConnectLoopback(g_layer_port);
-  if (connection.peer >= 0 &&
-      RepeatUntil([] { ProcessNetWorkMessages(0); },
-                  [&] { return NetWorkHandleTable.live_count > before; })) {
-    connection.handle = NetWorkHandleList.head.next->value;
+  if (!peer->Connect(g_layer_port, kConnectMs) ||
+      !RepeatUntil([] { ProcessNetWorkMessages(0); },
+                   [&] { return NetWorkHandleTable.live_count > before; })) {
+    return -1;
   }
-  return connection;
+  return NetWorkHandleList.head.next->value;
 }
 
 void FramedRecv(benchmark::State& state) {
@@ -160,28 +152,28 @@ void FramedRecv(benchmark::State& state) {
   }
   std::vector<uint8_t> buffer(4 << 20);
   for (auto _ : state) {
-    const LayerConnection connection = ConnectToLayer();
-    if (connection.handle == -1) {
+    LoopbackPeer peer;
+    const RuntimeHandle handle = ConnectToLayer(&peer);
+    if (handle == -1) {
       state.SkipWithError("no connection");
       break;
     }
     std::thread writer([&] {
       for (size_t sent = 0; sent < total; sent += per_write * packet) {
-        if (!PosixWriteAll(connection.peer, packets.data(), packets.size())) break;
+        if (!peer.Write(packets.data(), packets.size())) break;
       }
     });
     size_t received = 0;
     while (received < total) {
       ProcessNetWorkMessages(1);
-      const int waiting = GetNetWorkDataLength(connection.handle);
+      const int waiting = GetNetWorkDataLength(handle);
       if (waiting <= 0) continue;
       const int32_t n = std::min<int32_t>(waiting, static_cast<int32_t>(buffer.size()));
-      if (NetWorkRecv(connection.handle, buffer.data(), n) != 0) break;
+      if (NetWorkRecv(handle, buffer.data(), n) != 0) break;
       received += static_cast<size_t>(n);
     }
     writer.join();
-    ReleaseNetWorkHandle(connection.handle);
-    PosixCloseSocket(connection.peer);
+    ReleaseNetWorkHandle(handle);
     if (received < total) state.SkipWithError("the stream broke off");
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * total));
@@ -192,8 +184,9 @@ void FramedSend(benchmark::State& state) {
   const size_t total = kFramedBytes;
   const std::vector<uint8_t> body(packet, 0x44);
   for (auto _ : state) {
-    const LayerConnection connection = ConnectToLayer();
-    if (connection.handle == -1) {
+    LoopbackPeer peer;
+    const RuntimeHandle handle = ConnectToLayer(&peer);
+    if (handle == -1) {
       state.SkipWithError("no connection");
       break;
     }
@@ -201,25 +194,22 @@ void FramedSend(benchmark::State& state) {
     std::thread reader([&] {
       std::vector<uint8_t> block(kBlock);
       int64_t n;
-      while ((n = PosixReadSome(connection.peer, block.data(), block.size())) > 0) {
-        wire += static_cast<size_t>(n);
-      }
+      while ((n = peer.ReadSome(block.data(), block.size())) > 0) wire += static_cast<size_t>(n);
     });
-    const NetWorkHandleRecord* record = GetNetWorkRecord(connection.handle);
+    const NetWorkHandleRecord* record = GetNetWorkRecord(handle);
     bool ok = true;
     for (size_t queued = 0; queued < total && ok;) {
       if (record->SendBuffer.count >= kMostQueued) {
         ProcessNetWorkMessages(0);
         continue;
       }
-      ok = NetWorkSend(connection.handle, body.data(), static_cast<int32_t>(packet)) == 0;
+      ok = NetWorkSend(handle, body.data(), static_cast<int32_t>(packet)) == 0;
       queued += packet;
     }
     ok = ok && RepeatUntil([] { ProcessNetWorkMessages(0); },
                            [&] { return record->SendBuffer.count == 0; }, 60000);
-    ReleaseNetWorkHandle(connection.handle);
+    ReleaseNetWorkHandle(handle);
     reader.join();
-    PosixCloseSocket(connection.peer);
     if (!ok || wire < total) state.SkipWithError("the stream broke off");
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * total));

@@ -27,9 +27,35 @@ char* At(RingBuffer& ring, int32_t position) {
   return reinterpret_cast<char*>(ring.data) + position;
 }
 
-// Whether `length` bytes from `position` stay inside the ring.
-bool FitsBeforeEnd(const RingBuffer& ring, int32_t position, int32_t length) {
-  return static_cast<int64_t>(position) + length <= ring.capacity;
+// Moves `left` bytes between the socket and the ring at `*position` with
+// `move(address, count)` (a recv or a send). When they would pass the end of
+// the ring: the piece up to the end, and only when that went whole, the rest
+// from the ring's start; a failed second piece leaves the position at 0 and
+// the first piece counted. The bytes moved, or SOCKET_ERROR when the first
+// piece failed; the position follows the bytes moved.
+template <typename Move>
+int MoveThroughRing(RingBuffer& ring, int32_t* position, int32_t left, Move move) {
+  if (static_cast<int64_t>(*position) + left <= ring.capacity) {
+    const int moved = move(At(ring, *position), left);
+    if (moved == SOCKET_ERROR) return SOCKET_ERROR;
+    *position += moved;
+    return moved;
+  }
+  const int32_t room = ring.capacity - *position;
+  int moved = move(At(ring, *position), room);
+  if (moved == SOCKET_ERROR) return SOCKET_ERROR;
+  if (moved < room) {
+    *position += moved;
+    return moved;
+  }
+  const int second = move(At(ring, 0), left - moved);
+  if (second == SOCKET_ERROR) {
+    *position = 0;
+  } else {
+    *position = second;
+    moved += second;
+  }
+  return moved;
 }
 
 }  // namespace
@@ -71,29 +97,9 @@ int RecvSocket(RuntimeHandle handle) {
     }
     ResetRingIndexes(&ring);
 
-    const int32_t left = record->RecvPacketLeft;
-    int got;
-    if (FitsBeforeEnd(ring, ring.write_position, left)) {
-      got = recv(s, At(ring, ring.write_position), left, 0);
-      if (got == SOCKET_ERROR) break;
-      ring.write_position += got;
-    } else {
-      // The packet wraps: up to the end of the ring, then from its start.
-      const int32_t room = ring.capacity - ring.write_position;
-      got = recv(s, At(ring, ring.write_position), room, 0);
-      if (got == SOCKET_ERROR) break;
-      if (got < room) {
-        ring.write_position += got;
-      } else {
-        const int second = recv(s, At(ring, 0), left - got, 0);
-        if (second == SOCKET_ERROR) {
-          ring.write_position = 0;
-        } else {
-          ring.write_position = second;
-          got += second;
-        }
-      }
-    }
+    const int got = MoveThroughRing(ring, &ring.write_position, record->RecvPacketLeft,
+                                    [&](char* at, int n) { return recv(s, at, n, 0); });
+    if (got == SOCKET_ERROR) break;
     ring.count += got;
     record->RecvPacketLeft -= got;
     if (record->RecvPacketLeft == 0) record->RecvCompleteBytes += record->RecvPacketSize;
@@ -147,28 +153,9 @@ int SendSocket(RuntimeHandle handle) {
     }
     ResetRingIndexes(&ring);
 
-    const int32_t left = record->SendPacketLeft;
-    int sent;
-    if (FitsBeforeEnd(ring, ring.read_position, left)) {
-      sent = send(s, At(ring, ring.read_position), left, 0);
-      if (sent == SOCKET_ERROR) break;
-      ring.read_position += sent;
-    } else {
-      const int32_t room = ring.capacity - ring.read_position;
-      sent = send(s, At(ring, ring.read_position), room, 0);
-      if (sent == SOCKET_ERROR) break;
-      if (sent < room) {
-        ring.read_position += sent;
-      } else {
-        const int second = send(s, At(ring, 0), left - sent, 0);
-        if (second == SOCKET_ERROR) {
-          ring.read_position = 0;
-        } else {
-          ring.read_position = second;
-          sent += second;
-        }
-      }
-    }
+    const int sent = MoveThroughRing(ring, &ring.read_position, record->SendPacketLeft,
+                                     [&](char* at, int n) { return send(s, at, n, 0); });
+    if (sent == SOCKET_ERROR) break;
     ring.count -= sent;
     record->SendPacketLeft -= sent;
 

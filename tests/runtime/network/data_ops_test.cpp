@@ -85,19 +85,18 @@ TEST_F(DataOperationTest, EntryChecks) {
           for (RuntimeHandle bad : bad_handles) EXPECT_EQ(op.call(bad), -1) << bad;
           break;
         case Situation::kNotInUse:
-          record->UseFlag = 0;
+        case Situation::kInError: {
+          const bool in_error = situation == Situation::kInError;
+          int32_t& flag = in_error ? record->ErrorFlag : record->UseFlag;
+          const int32_t kept = flag;
+          flag = in_error ? 1 : 0;
           EXPECT_EQ(op.call(h), -1);
-          record->UseFlag = 1;
-          if (op.pumps_first) expected = invalid + "RecvSocket\r\n" + invalid + "SendSocket\r\n";
-          expected += op.not_in_use;
+          flag = kept;
+          const std::string& start = in_error ? error : invalid;
+          if (op.pumps_first) expected = start + "RecvSocket\r\n" + start + "SendSocket\r\n";
+          expected += in_error ? op.in_error : op.not_in_use;
           break;
-        case Situation::kInError:
-          record->ErrorFlag = 1;
-          EXPECT_EQ(op.call(h), -1);
-          record->ErrorFlag = 0;
-          if (op.pumps_first) expected = error + "RecvSocket\r\n" + error + "SendSocket\r\n";
-          expected += op.in_error;
-          break;
+        }
       }
       EXPECT_EQ(log_.TakeNew(), expected);
     }

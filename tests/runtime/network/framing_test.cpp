@@ -172,11 +172,8 @@ TEST_F(FramingTest, SendsQueuedBehindABatchGoOutAsTheNextBatch) {
   LoopbackPeer peer;
   const RuntimeHandle h = Accept(&peer);
   ASSERT_NE(h, -1);
-  // More than the socket can take while the peer does not read.
-  const Bytes big = Pattern(8 << 20, 5);
-  ASSERT_EQ(NetWorkSend(h, big.data(), static_cast<int32_t>(big.size())), 0);
+  const Bytes big = SendMoreThanTheSocketTakes(h, 5);
   const NetWorkHandleRecord* record = Record(h);
-  ASSERT_GT(record->SendBuffer.count, 0) << "the socket took the whole send";
   ASSERT_EQ(NetWorkSend(h, "abc", 3), 0);
   ASSERT_EQ(NetWorkSend(h, "de", 2), 0);
 

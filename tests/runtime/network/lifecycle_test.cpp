@@ -158,9 +158,7 @@ TEST_F(LifecycleTest, AReleaseSendsEverythingQueuedToAPeerThatReads) {
   LoopbackPeer peer;
   const RuntimeHandle h = Accept(&peer);
   ASSERT_NE(h, -1);
-  const Bytes big = Pattern(8 << 20, 10);
-  ASSERT_EQ(NetWorkSend(h, big.data(), static_cast<int32_t>(big.size())), 0);
-  ASSERT_GT(Record(h)->SendBuffer.count, 0) << "the socket took the whole send";
+  const Bytes big = SendMoreThanTheSocketTakes(h, 10);
 
   // The peer reads what has come before each of the release's sends.
   Bytes read;

@@ -20,6 +20,7 @@
 #include "runtime/network/network.h"
 #include "runtime/network/network_data.h"
 #include "runtime/network/network_handle.h"
+#include "tests/support/log_capture.h"
 #include "tests/support/network/loopback_peer.h"
 #include "tests/support/network/network_start.h"
 
@@ -53,51 +54,6 @@ inline Bytes Pattern(size_t n, uint8_t seed = 0) {
   return bytes;
 }
 
-// Collects what the log writes while it lives (through the debugger output,
-// with CR LF line ends).
-class NetWorkLogCapture {
- public:
-  NetWorkLogCapture() {
-    saved_user_window_ = UserWindowFlag;
-    saved_log_off_ = LogOffFlag;
-    UserWindowFlag = 1;
-    LogOffFlag = 0;
-    SetDebugOutputSink(&NetWorkLogCapture::Receive, this);
-  }
-  ~NetWorkLogCapture() {
-    SetDebugOutputSink(nullptr, nullptr);
-    UserWindowFlag = saved_user_window_;
-    LogOffFlag = saved_log_off_;
-  }
-  NetWorkLogCapture(const NetWorkLogCapture&) = delete;
-  NetWorkLogCapture& operator=(const NetWorkLogCapture&) = delete;
-
-  const std::string& text() const { return text_; }
-  // The text since the last call.
-  std::string TakeNew() {
-    std::string fresh = text_.substr(taken_);
-    taken_ = text_.size();
-    return fresh;
-  }
-  // How often `line` was written.
-  int Count(const std::string& line) const {
-    int count = 0;
-    for (size_t at = text_.find(line); at != std::string::npos; at = text_.find(line, at + 1)) {
-      ++count;
-    }
-    return count;
-  }
-
- private:
-  static void Receive(void* context, LPCSTR text) {
-    static_cast<NetWorkLogCapture*>(context)->text_ += text;
-  }
-  std::string text_;
-  size_t taken_ = 0;
-  int saved_user_window_ = 0;
-  int saved_log_off_ = 0;
-};
-
 inline NetWorkHandleRecord* Record(RuntimeHandle handle) { return GetNetWorkRecord(handle); }
 
 // The bytes waiting in a handle's socket, seen without taking them.
@@ -112,6 +68,15 @@ inline int SocketUnread(RuntimeHandle handle) {
 // Waits until the handle's socket holds `n` unread bytes.
 inline bool WaitForSocketBytes(RuntimeHandle handle, int n) {
   return RepeatUntil([] {}, [&] { return SocketUnread(handle) == n; });
+}
+
+// Sends one packet of 8 MiB on `handle`: more than its socket takes while
+// the peer does not read, so that part of it stays queued. Its body.
+inline Bytes SendMoreThanTheSocketTakes(RuntimeHandle handle, uint8_t seed) {
+  const Bytes big = Pattern(8 << 20, seed);
+  EXPECT_EQ(NetWorkSend(handle, big.data(), static_cast<int32_t>(big.size())), 0);
+  EXPECT_GT(Record(handle)->SendBuffer.count, 0) << "the socket took the whole send";
+  return big;
 }
 
 // The live handles, newest first, the listening record left out.
@@ -165,7 +130,7 @@ class NetWorkTest : public ::testing::Test {
     return pumped && complete;
   }
 
-  NetWorkLogCapture log_;
+  LogCapture log_;
   uint16_t port_ = 0;
   int32_t blocks_ = 0;
 };

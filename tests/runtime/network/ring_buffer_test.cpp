@@ -127,7 +127,7 @@ TEST(RingBufferTest, RefusedAppendsLogAndKeepWhatTheRingHeld) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    NetWorkLogCapture log;
+    LogCapture log;
     RingFixture fixture(8, 6, "abcde");
     const uint8_t* storage = fixture.ring.data;
     const char source[1] = {'z'};

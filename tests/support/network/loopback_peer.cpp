@@ -169,6 +169,13 @@ bool LoopbackPeer::ReadUntilClose(std::vector<uint8_t>* bytes, int timeout_ms) {
   }
 }
 
+int64_t LoopbackPeer::ReadSome(void* bytes, size_t size) {
+  for (;;) {
+    const ssize_t got = ::recv(connection_, bytes, size, 0);
+    if (got >= 0 || errno != EINTR) return got;
+  }
+}
+
 size_t LoopbackPeer::ReadAvailable(std::vector<uint8_t>* bytes) {
   uint8_t buffer[65536];
   size_t taken = 0;
