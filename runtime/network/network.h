@@ -14,8 +14,9 @@ constexpr UINT kSocketEventMessage = 1285;
 
 // Live HTTP transfers: 100 slots and the count of slots in use.
 constexpr int32_t kHttpTransferSlots = 100;
+struct HttpTransfer;
 struct HttpTransferSlots {
-  void* transfers[kHttpTransferSlots];
+  HttpTransfer* transfers[kHttpTransferSlots];
   int32_t count;
 };
 extern HttpTransferSlots HttpTransferTable;

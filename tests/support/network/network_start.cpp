@@ -4,8 +4,11 @@
 #include <cstring>
 #include <thread>
 
+#include "platform/win32/kernel.h"
 #include "platform/win32/user.h"
 #include "platform/win32/winsock.h"
+#include "runtime/core/memory.h"
+#include "runtime/network/http_transfer.h"
 #include "runtime/network/network.h"
 #include "runtime/network/network_handle.h"
 
@@ -154,4 +157,59 @@ int ConnectNetWorkForTest(const char* host, uint16_t port, int buffered, int aut
   }
   AdvanceNetWorkIdCounter();
   return record->ListNode.value;
+}
+
+int CreateHttpTransferForTest(int method, const char* host, uint16_t port, const char* path,
+                              const char* file_path, void** buffer_holder, const void* post_data,
+                              int32_t post_size) {
+  if (std::strlen(host) >= kHttpHostBytes || std::strlen(path) >= kHttpPathBytes ||
+      post_size < 0 || (file_path == nullptr && buffer_holder == nullptr)) {
+    return -1;
+  }
+  int32_t slot = 0;
+  while (slot < kHttpTransferSlots && HttpTransferTable.transfers[slot] != nullptr) ++slot;
+  if (slot == kHttpTransferSlots) return -1;
+
+  const int handle = ConnectNetWorkForTest(host, port, 0, 0);
+  if (handle == -1) return -1;
+  HANDLE file = nullptr;
+  if (file_path != nullptr) {
+    file = CreateFileA(file_path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      ReleaseNetWorkHandle(handle);
+      return -1;
+    }
+  }
+  auto* transfer =
+      static_cast<HttpTransfer*>(AllocTrackedCleared(sizeof(HttpTransfer), "", 0));
+  void* body = post_size > 0 ? AllocTracked(static_cast<size_t>(post_size), "", 0) : nullptr;
+  if (transfer == nullptr || (post_size > 0 && body == nullptr)) {
+    FreeTracked(transfer);
+    FreeTracked(body);
+    if (file != nullptr) CloseHandle(file);
+    ReleaseNetWorkHandle(handle);
+    return -1;
+  }
+  if (post_size > 0) std::memcpy(body, post_data, static_cast<size_t>(post_size));
+
+  transfer->Method = method;
+  transfer->Step = 0;
+  transfer->Result = kHttpRunning;
+  transfer->ErrorDetail = kHttpNoDetail;
+  transfer->NetHandle = handle;
+  transfer->DestinationKind = file_path != nullptr ? kHttpToFile : kHttpToMemory;
+  transfer->FileHandle = file;
+  transfer->BufferHolder = file_path != nullptr ? nullptr : buffer_holder;
+  if (transfer->BufferHolder != nullptr) *transfer->BufferHolder = nullptr;
+  transfer->ContentLength = -1;
+  transfer->ReceivedBytes = 0;
+  std::strcpy(transfer->Host, host);
+  std::strcpy(transfer->Path, path);
+  transfer->PostData = body;
+  transfer->PostDataSize = post_size;
+  transfer->Port = port;
+  HttpTransferTable.transfers[slot] = transfer;
+  HttpTransferTable.count += 1;
+  return slot;
 }

@@ -27,6 +27,19 @@ int ListenNetWorkForTest(uint16_t* port);
 // failed, with no record, slot or socket left behind.
 int ConnectNetWorkForTest(const char* host, uint16_t port, int buffered, int auto_close);
 
+// Makes an HTTP transfer (method 0 GET, 1 POST, 2 HEAD) in its starting
+// state: `Host` (at most 127 bytes), `Path` (at most 255 bytes) and `Port`
+// filled; an unbuffered handle with auto-close off connected through
+// ConnectNetWorkForTest; with `file_path` the file opened with CreateFileA
+// (CREATE_ALWAYS) as the destination, otherwise `buffer_holder` as the
+// memory destination (its pointer set to null); the POST body copied into
+// `PostData`; the lowest empty slot taken and counted. The slot, or -1 with
+// nothing left behind when the connection is refused, the table is full or a
+// field is too long.
+int CreateHttpTransferForTest(int method, const char* host, uint16_t port, const char* path,
+                              const char* file_path, void** buffer_holder, const void* post_data,
+                              int32_t post_size);
+
 // Calls `step` and then looks at `done` until `done` holds, for `timeout_ms`
 // of real time at most; whether it held.
 bool RepeatUntil(const std::function<void()>& step, const std::function<bool()>& done,
