@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "runtime/core/api.h"
+#include "runtime/network/http_transfer.h"
 #include "tests/runtime/network/network_test_support.h"
+#include "tests/support/network/loopback_http_server.h"
 #include "tests/support/library_folder.h"
 
 namespace {
@@ -76,6 +78,71 @@ TEST_F(NetWorkWiringTest, ALayerNeverStartedEndsWithoutALine) {
   const std::string log = LogText();
   EXPECT_EQ(log.find("ネットワーク関連の終了処理"), std::string::npos) << log;
   EXPECT_NE(log.find("Alloc memory dump"), std::string::npos) << "the end ran";
+}
+
+// The answer comes after the first message processing; three more take the
+// status line and the first header, the length, and the body.
+TEST_F(NetWorkWiringTest, ATransferIsSteppedOncePerMessageProcessing) {
+  const std::string answer =
+      "HTTP/1.0 200 OK\r\nContent-Type: x\r\nContent-Length: 5\r\n\r\nhello";
+  LoopbackHttpServer server([&](int, const std::string&) { return WholeAnswer(answer, 1); }, 1);
+  ASSERT_TRUE(server.Start());
+  ASSERT_EQ(InitLibrary(), 0);
+  ASSERT_EQ(StartNetWorkForTest(), 0);
+  void* block = nullptr;
+  const int slot = CreateHttpTransferForTest(0, "127.0.0.1", server.Port(), "/", nullptr, &block,
+                                             nullptr, 0);
+  ASSERT_GE(slot, 0);
+  const HttpTransfer* transfer = GetHttpTransfer(slot);
+  EXPECT_EQ(ApiProcessMessage(), 0);
+  EXPECT_EQ(transfer->Step, 1);
+  ASSERT_TRUE(RepeatUntil([] {}, [&] { return !server.Request(0).empty(); }));
+  server.SetStep(1);
+  ASSERT_TRUE(WaitForSocketBytes(transfer->NetHandle, static_cast<int>(answer.size())));
+  for (const int32_t result : {kHttpRunning, kHttpRunning, kHttpDone}) {
+    EXPECT_EQ(ApiProcessMessage(), 0);
+    EXPECT_EQ(transfer->Result, result);
+  }
+  ASSERT_NE(block, nullptr);
+  EXPECT_EQ(std::string(static_cast<char*>(block), 5), "hello");
+  FreeTracked(block);
+  ASSERT_EQ(EndLibrary(), 0);
+  EXPECT_EQ(HttpTransferTable.count, 0);
+}
+
+TEST_F(NetWorkWiringTest, TheEndDeletesTheTransfersStillRunning) {
+  const int threads = ThreadCount();
+  const int descriptors = DescriptorCount();
+  const std::string path = folder_ + "/running.bin";
+  {
+    // Answers that never come.
+    LoopbackHttpServer server(
+        [](int, const std::string&) {
+          HttpAnswer answer;
+          answer.end = HttpAnswerEnd::kKeepOpen;
+          return answer;
+        },
+        2);
+    ASSERT_TRUE(server.Start());
+    ASSERT_EQ(InitLibrary(), 0);
+    ASSERT_EQ(StartNetWorkForTest(), 0);
+    void* block = nullptr;
+    ASSERT_GE(CreateHttpTransferForTest(0, "127.0.0.1", server.Port(), "/", path.c_str(), nullptr,
+                                        nullptr, 0),
+              0);
+    ASSERT_GE(CreateHttpTransferForTest(1, "127.0.0.1", server.Port(), "/", nullptr, &block,
+                                        "body", 4),
+              0);
+    ASSERT_TRUE(RepeatUntil([] { ApiProcessMessage(); },
+                            [&] { return !server.Request(1).empty(); }));
+    ASSERT_EQ(EndLibrary(), 0);
+    EXPECT_EQ(HttpTransferTable.count, 0);
+    EXPECT_EQ(NetWorkHandleTable.live_count, 0);
+    EXPECT_EQ(block, nullptr);
+  }
+  std::remove(path.c_str());
+  EXPECT_EQ(ThreadCount(), threads);
+  EXPECT_EQ(DescriptorCount(), descriptors) << "a file or socket left open";
 }
 
 }  // namespace
