@@ -8,6 +8,9 @@
 //   GetNetWorkDataLength and NetWorkRecv;
 // - framed_send/<packet bytes>: NetWorkSend of packets on a buffered handle
 //   while a POSIX peer reads, with at most 1 MiB queued in the send ring.
+// - http_get/memory, http_get/file: a GET of a 64 MiB body from the loopback
+//   HTTP server (POSIX, on a thread of its own) to a memory block or to a
+//   file, stepped as message processing steps it.
 // The framed cases run with 64 KiB and with 256-byte packets. Each case
 // reports bytes per second (of the stream or of the packets' bodies) and its
 // ratio to the plain copy. The layer runs on the main thread, which is the
@@ -17,6 +20,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <string>
@@ -26,9 +30,12 @@
 #include "platform/host/host.h"
 #include "platform/null/null_host.h"
 #include "platform/win32/winsock.h"
+#include "runtime/core/memory.h"
+#include "runtime/network/http_transfer.h"
 #include "runtime/network/network.h"
 #include "runtime/network/network_data.h"
 #include "runtime/network/network_handle.h"
+#include "tests/support/network/loopback_http_server.h"
 #include "tests/support/network/loopback_peer.h"
 #include "tests/support/network/network_start.h"
 
@@ -215,6 +222,46 @@ void FramedSend(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * total));
 }
 
+constexpr size_t kHttpBodyBytes = size_t{64} << 20;
+
+void HttpGet(benchmark::State& state, bool to_file) {
+  const std::string answer =
+      "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(kHttpBodyBytes) + "\r\n\r\n" +
+      std::string(kHttpBodyBytes, 'g');
+  char folder[] = "/tmp/brimal_http_bench_XXXXXX";
+  if (mkdtemp(folder) == nullptr) {
+    state.SkipWithError("no folder for the file");
+    return;
+  }
+  const std::string path = std::string(folder) + "/body.bin";
+  for (auto _ : state) {
+    LoopbackHttpServer server([&](int, const std::string&) { return WholeAnswer(answer); }, 1,
+                              120000);
+    void* block = nullptr;
+    const int slot = server.Start() ? CreateHttpTransferForTest(
+                                          kHttpGet, "127.0.0.1", server.Port(), "/big",
+                                          to_file ? path.c_str() : nullptr, &block, nullptr, 0)
+                                    : -1;
+    if (slot < 0) {
+      state.SkipWithError("no transfer");
+      break;
+    }
+    const HttpTransfer* transfer = GetHttpTransfer(slot);
+    while (transfer->Result == kHttpRunning) {
+      ProcessNetWorkMessages(1);
+      ProcessHttpTransfers();
+    }
+    const bool done = transfer->Result == kHttpDone &&
+                      transfer->ReceivedBytes == static_cast<int32_t>(kHttpBodyBytes);
+    DeleteHttpTransfer(slot);
+    FreeTracked(block);
+    if (!done) state.SkipWithError("the transfer failed");
+  }
+  std::remove(path.c_str());
+  std::remove(folder);
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kHttpBodyBytes));
+}
+
 // Prints as usual and keeps each case's bytes per second.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
@@ -260,6 +307,12 @@ void Register() {
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
   }
+  benchmark::RegisterBenchmark("http_get/memory", HttpGet, false)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime();
+  benchmark::RegisterBenchmark("http_get/file", HttpGet, true)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime();
 }
 
 }  // namespace
