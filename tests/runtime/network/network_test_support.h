@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/win32/kernel.h"
+#include "platform/win32/user.h"
 #include "platform/win32/winsock.h"
 #include "runtime/core/log.h"
 #include "runtime/core/memory.h"
@@ -99,8 +100,15 @@ class NetWorkTest : public ::testing::Test {
     ASSERT_EQ(ListenNetWorkForTest(&port_), 0);
   }
   void TearDown() override {
+    const HWND window = NetWorkWindow;
     EndNetWorkSystem();
+    // The whole state is cleared, the settings with it, and the window gone.
     EXPECT_EQ(NetWorkStartedFlag, 0);
+    EXPECT_EQ(NetWorkWindow, nullptr);
+    EXPECT_EQ(NetWorkBufferingOff, 0);
+    EXPECT_EQ(NetWorkAutoCloseOff, 0);
+    EXPECT_EQ(NetWorkHandleTable.live_count, 0);
+    EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(TrackedBlockCount(), blocks_) << "tracked blocks left behind";
   }
 
