@@ -209,17 +209,24 @@ void TakeBody(int32_t slot, HttpTransfer* transfer, const BodyMethod& method) {
   }
 }
 
-int StepWithBody(int32_t slot, const BodyMethod& method) {
-  HttpTransfer* const transfer = GetHttpTransfer(slot);
-  if (transfer == nullptr) return -1;
+// Steps 0 and 1 of every method: the request, then the status line. Whether
+// the steps go on past them.
+bool RequestAndStatus(int32_t slot, HttpTransfer* transfer, bool logs_failed_status) {
   if (transfer->Step == 0) {
     SendRequest(*transfer);
     transfer->Step = 1;
   }
   if (transfer->Step == 1) {
-    if (!TakeStatusLine(slot, transfer, method.logs_failed_status)) return 0;
+    if (!TakeStatusLine(slot, transfer, logs_failed_status)) return false;
     transfer->Step = 2;
   }
+  return true;
+}
+
+int StepWithBody(int32_t slot, const BodyMethod& method) {
+  HttpTransfer* const transfer = GetHttpTransfer(slot);
+  if (transfer == nullptr) return -1;
+  if (!RequestAndStatus(slot, transfer, method.logs_failed_status)) return 0;
   if (transfer->Step == 2) {
     if (!TakeHeader(slot, transfer)) return 0;
     transfer->Step = 3;
@@ -241,14 +248,7 @@ int StepHttpPost(int32_t slot) { return StepWithBody(slot, kPost); }
 int StepHttpHead(int32_t slot) {
   HttpTransfer* const transfer = GetHttpTransfer(slot);
   if (transfer == nullptr) return -1;
-  if (transfer->Step == 0) {
-    SendRequest(*transfer);
-    transfer->Step = 1;
-  }
-  if (transfer->Step == 1) {
-    if (!TakeStatusLine(slot, transfer, false)) return 0;
-    transfer->Step = 2;
-  }
+  if (!RequestAndStatus(slot, transfer, false)) return 0;
   if (transfer->Step == 2) {
     // Every line is looked at; only the length ends the transfer.
     char line[256] = {};

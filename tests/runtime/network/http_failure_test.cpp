@@ -70,9 +70,7 @@ TEST_F(HttpFailureTest, NoMemoryForTheBody) {
       1);
   ASSERT_TRUE(StartServer(&server));
   void* block = nullptr;
-  const int slot =
-      CreateHttpTransferForTest(kHttpGet, "127.0.0.1", server.Port(), "/", nullptr, &block,
-                                nullptr, 0);
+  const int slot = MemoryGet(server, &block);
   ASSERT_GE(slot, 0);
   AllocFailFromSizeForTest = 4096;
   ASSERT_TRUE(StepUntilFinished(slot, &server));
@@ -112,8 +110,7 @@ TEST_F(HttpFailureTest, AHandleReleasedUnderTheTransferEndsIt) {
   LoopbackHttpServer server(Silent(), 1);
   ASSERT_TRUE(StartServer(&server));
   void* block = nullptr;
-  const int slot = CreateHttpTransferForTest(kHttpGet, "127.0.0.1", server.Port(), "/", nullptr,
-                                             &block, nullptr, 0);
+  const int slot = MemoryGet(server, &block);
   ASSERT_GE(slot, 0);
   const NetWorkHandleRecord* record = Record(Transfer(slot)->NetHandle);
   ASSERT_NE(record, nullptr);
@@ -130,8 +127,7 @@ TEST_F(HttpFailureTest, TheFirstFinishDecides) {
   LoopbackHttpServer server(Silent(), 1);
   ASSERT_TRUE(StartServer(&server));
   void* block = nullptr;
-  const int slot = CreateHttpTransferForTest(kHttpGet, "127.0.0.1", server.Port(), "/", nullptr,
-                                             &block, nullptr, 0);
+  const int slot = MemoryGet(server, &block);
   ASSERT_GE(slot, 0);
   EXPECT_EQ(FinishHttpTransfer(slot, kHttpFailed, kHttpNotFound), 0);
   EXPECT_EQ(FinishHttpTransfer(slot, kHttpDone, kHttpNoDetail), 0);
@@ -154,8 +150,7 @@ TEST_F(HttpFailureTest, ADeleteWhileRunningLeavesTheBlockWithTheCaller) {
   LoopbackHttpServer server([&](int, const std::string&) { return answer; }, 1);
   ASSERT_TRUE(StartServer(&server));
   void* block = nullptr;
-  const int slot = CreateHttpTransferForTest(kHttpGet, "127.0.0.1", server.Port(), "/", nullptr,
-                                             &block, nullptr, 0);
+  const int slot = MemoryGet(server, &block);
   ASSERT_GE(slot, 0);
   ASSERT_TRUE(StepUntil([&] { return Transfer(slot)->ReceivedBytes == 5; }, &server));
   ASSERT_EQ(DeleteHttpTransfer(slot), 0);
@@ -236,15 +231,11 @@ TEST_F(HttpFailureTest, AFullTableTakesNoMore) {
   ASSERT_TRUE(StartServer(&server));
   std::vector<void*> blocks(kHttpTransferSlots + 1, nullptr);
   for (int i = 0; i < kHttpTransferSlots; ++i) {
-    ASSERT_EQ(CreateHttpTransferForTest(kHttpGet, "127.0.0.1", server.Port(), "/", nullptr,
-                                        &blocks[i], nullptr, 0),
-              i);
+    ASSERT_EQ(MemoryGet(server, &blocks[i]), i);
   }
   Step();
   const int32_t handles = NetWorkHandleTable.live_count;
-  EXPECT_EQ(CreateHttpTransferForTest(kHttpGet, "127.0.0.1", server.Port(), "/", nullptr,
-                                      &blocks[kHttpTransferSlots], nullptr, 0),
-            -1);
+  EXPECT_EQ(MemoryGet(server, &blocks[kHttpTransferSlots]), -1);
   EXPECT_EQ(HttpTransferTable.count, kHttpTransferSlots);
   EXPECT_EQ(NetWorkHandleTable.live_count, handles);
 }

@@ -70,6 +70,11 @@ class HttpTest : public ::testing::Test {
     steps_ = 0;
     return server->Start();
   }
+  // A GET of "/" from `server` to a memory block; its slot.
+  static int MemoryGet(const LoopbackHttpServer& server, void** block) {
+    return CreateHttpTransferForTest(kHttpGet, "127.0.0.1", server.Port(), "/", nullptr, block,
+                                     nullptr, 0);
+  }
   // Moves the server's step counter on to `step` (never back).
   void SetServerStep(LoopbackHttpServer* server, int step) {
     if (step > steps_) steps_ = step;
