@@ -193,6 +193,8 @@ void SetDebugOutputSink(DebugOutputSink sink, void* context);
 HINSTANCE GetModuleHandleA(LPCSTR module_name);
 // The OEM code page: 932 (Japanese).
 UINT GetOEMCP();
+// The bytes of a NUL-terminated text before its NUL; 0 for null.
+int lstrlenA(LPCSTR text);
 
 // Physical memory: 512 MB in all, 256 MB free, as the program is told.
 struct MEMORYSTATUS {

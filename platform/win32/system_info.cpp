@@ -13,6 +13,8 @@ HINSTANCE GetModuleHandleA(LPCSTR module_name) {
 
 UINT GetOEMCP() { return 932; }
 
+int lstrlenA(LPCSTR text) { return text != nullptr ? static_cast<int>(std::strlen(text)) : 0; }
+
 void GlobalMemoryStatus(MEMORYSTATUS* status) {
   if (status == nullptr) return;
   constexpr SIZE_T kMegabyte = 1024 * 1024;

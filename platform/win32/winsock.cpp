@@ -76,6 +76,26 @@ WinSockState& State() {
 
 thread_local int last_error = 0;
 
+SocketCallHook& CallHook() {
+  static auto* hook = new SocketCallHook;
+  return *hook;
+}
+
+// Asks the hook about a recv or send call: false, with the error set, when
+// the call is to fail; otherwise `length` is cut to what the call goes on
+// with.
+bool PassesHook(const char* call, SOCKET s, const char* buffer, int* length, int flags) {
+  const SocketCallHook& hook = CallHook();
+  if (!hook) return true;
+  const SocketCallVerdict verdict = hook(call, s, buffer, *length, flags);
+  if (verdict.error != 0) {
+    last_error = verdict.error;
+    return false;
+  }
+  if (verdict.length >= 0 && verdict.length < *length) *length = verdict.length;
+  return true;
+}
+
 int Fail(int code) {
   last_error = code;
   return SOCKET_ERROR;
@@ -479,6 +499,7 @@ int getsockname(SOCKET s, sockaddr* name, int* name_length) {
 int recv(SOCKET s, char* buffer, int length, int flags) {
   RequireEmulated(flags == 0 || flags == MSG_PEEK, "recv", "flags", flags);
   const bool peek = flags == MSG_PEEK;
+  if (!PassesHook("recv", s, buffer, &length, flags)) return SOCKET_ERROR;
   std::unique_lock<std::mutex> lock(State().mutex);
   SocketEntry* entry = FindLocked(s);
   if (entry == nullptr) return SOCKET_ERROR;
@@ -516,6 +537,8 @@ int recv(SOCKET s, char* buffer, int length, int flags) {
 
 int send(SOCKET s, const char* buffer, int length, int flags) {
   RequireEmulated(flags == 0, "send", "flags", flags);
+  const int given = length;
+  if (!PassesHook("send", s, buffer, &length, flags)) return SOCKET_ERROR;
   std::unique_lock<std::mutex> lock(State().mutex);
   SocketEntry* entry = FindLocked(s);
   if (entry == nullptr) return SOCKET_ERROR;
@@ -526,7 +549,7 @@ int send(SOCKET s, const char* buffer, int length, int flags) {
   if (!non_blocking) lock.unlock();
   const int64_t sent = PosixSocketSend(descriptor, buffer, static_cast<size_t>(length), &error);
   if (non_blocking && ((sent < 0 && error == SocketError::kWouldBlock) ||
-                       (sent >= 0 && sent < length))) {
+                       (sent >= 0 && sent < given))) {
     // Owed once the socket takes more.
     entry->write_owed = true;
     ServeLocked(s, *entry);
@@ -556,6 +579,8 @@ int WSAAsyncSelect(SOCKET s, HWND window, UINT message, LONG mask) {
   }
   return SelectLocked(s, *entry, window, message, mask);
 }
+
+void SetSocketCallHook(SocketCallHook hook) { CallHook() = std::move(hook); }
 
 ULONG inet_addr(const char* text) {
   ULONG address = INADDR_NONE;

@@ -34,6 +34,8 @@
 // queue belongs to whoever took it.
 #pragma once
 
+#include <functional>
+
 #include "platform/win32/types.h"
 
 using SOCKET = UINT_PTR;
@@ -164,3 +166,21 @@ ULONG ntohl(ULONG value);
 // The answer lives in the calling thread's own record until its next call;
 // null with WSAHOST_NOT_FOUND when the name is unknown.
 hostent* gethostbyname(const char* name);
+
+// ---- Test seam ---------------------------------------------------------------
+// What a hook makes of one recv or send call. With `error` 0 the call goes on
+// as if it had been given at most `length` bytes; a send cut short that way
+// counts as a partial send (FD_WRITE is owed). With `error` not 0 the call
+// fails with that error and does nothing else.
+struct SocketCallVerdict {
+  int length;
+  int error;
+};
+// Called at the start of every recv and send with the call's name ("recv",
+// "send") and its arguments, on the calling thread and outside the stand-in's
+// own lock, so it may itself call the stand-in and the code above it. An
+// empty hook (the default) lets every call through. Set it only while no other
+// thread makes socket calls.
+using SocketCallHook = std::function<SocketCallVerdict(const char* call, SOCKET s,
+                                                       const char* buffer, int length, int flags)>;
+void SetSocketCallHook(SocketCallHook hook);

@@ -20,6 +20,15 @@ void AppendListNode(ListNode* end, ListNode* node, int32_t value, void* data) {
   end->previous = node;
 }
 
+void InsertListNodeAfterStart(ListNode* start, ListNode* node, int32_t value, void* data) {
+  node->value = value;
+  node->data = data;
+  node->previous = start;
+  node->next = start->next;
+  start->next->previous = node;
+  start->next = node;
+}
+
 void UnlinkListNode(ListNode* node) {
   if (node->previous != nullptr) node->previous->next = node->next;
   if (node->next != nullptr) node->next->previous = node->previous;

@@ -30,6 +30,7 @@ int MemoryTraceAllFlag = 0;
 int MemoryTraceTotalsFlag = 0;
 int MemoryCheckEveryCallFlag = 0;
 int32_t MemoryTraceSize = 0;
+int64_t AllocFailFromSizeForTest = -1;
 
 static MemoryBlockHeader g_sentinel;
 static MemoryBlockHeader* g_head = nullptr;
@@ -76,7 +77,11 @@ int32_t TrackedBlockCount() { return g_block_count; }
 
 void* AllocTracked(size_t size, const char* source_name, int source_line) {
   void* memory = nullptr;
-  if (size <= kLargestBlockSize) memory = std::malloc(sizeof(MemoryBlockHeader) + size);
+  const bool refused_for_test =
+      AllocFailFromSizeForTest >= 0 && size >= static_cast<size_t>(AllocFailFromSizeForTest);
+  if (size <= kLargestBlockSize && !refused_for_test) {
+    memory = std::malloc(sizeof(MemoryBlockHeader) + size);
+  }
   if (memory == nullptr) {
     DumpAllMemoryBlocks();
     return nullptr;

@@ -31,6 +31,10 @@ extern int MemoryTraceTotalsFlag;
 extern int MemoryCheckEveryCallFlag;
 extern int32_t MemoryTraceSize;
 
+// Test switch: while it is 0 or more, every allocation of that many bytes or
+// more fails as one the heap cannot serve. -1 (the default): none does.
+extern int64_t AllocFailFromSizeForTest;
+
 // Returns `size` usable bytes, or nullptr (after writing the live blocks to
 // the log) when the heap has none or `size` does not fit the header's signed
 // 32-bit size. `source_name` may be null.

@@ -32,23 +32,13 @@ void NoteInactiveSince() {
   InactiveSinceSet = 1;
 }
 
-void PumpHttpTransfers() {
-  if (HttpTransferTable.count <= 0) return;
-  int32_t live = 0;
-  for (int32_t slot = 0; slot < kHttpTransferSlots && live < HttpTransferTable.count; ++slot) {
-    if (HttpTransferTable.transfers[slot] == nullptr) continue;
-    ++live;
-    StepHttpTransfer(slot);
-  }
-}
-
 // The services that run on every call, on any thread.
 void RunPumps() {
   RefillAllStreamSounds();
   UpdateMusicPlayState();
   UpdateInputPerFrame();
   ProcessNetWorkMessages(1);
-  PumpHttpTransfers();
+  ProcessHttpTransfers();
   ProcessMessageGuard = 1;
   ProcessKeyInput();
   ProcessMessageGuard = 0;

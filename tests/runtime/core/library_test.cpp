@@ -27,47 +27,17 @@
 #include "runtime/graphics/graphics_system.h"
 #include "runtime/graphics/screen_state.h"
 #include "runtime/sound/sound.h"
+#include "tests/support/library_folder.h"
 
 namespace {
 
 // Runs each test in a folder of its own, so that start-up writes "Log.txt"
 // there; holds the library lock as the API entries do.
-class LibraryTest : public ::testing::Test {
+class LibraryTest : public LibraryFolderTest {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/brimal_library_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-    char here[4096];
-    ASSERT_NE(getcwd(here, sizeof(here)), nullptr);
-    previous_ = here;
-    ASSERT_EQ(chdir(folder_.c_str()), 0);
-    AcquireLibraryLock();
-    blocks_ = TrackedBlockCount();
-    WindowSettings = MainWindowSettings{};
-    WindowModeFlag = 1;
-    NoWindowFlag = 0;
-    UserWindowFlag = 0;
-    LogOffFlag = 0;
-    SetMainWindowCaption("BRIMAL_Ver1.04");
-    Screen = ScreenState{};
-  }
   void TearDown() override {
     SkipSoundFlag = 0;
-    WindowModeFlag = 0;
-    Screen = ScreenState{};
-    EXPECT_EQ(TrackedBlockCount(), blocks_) << "tracked blocks left behind";
-    ReleaseLibraryLock();
-    ASSERT_EQ(chdir(previous_.c_str()), 0);
-    std::remove((folder_ + "/Log.txt").c_str());
-    rmdir(folder_.c_str());
-  }
-
-  std::string LogText() const {
-    std::ifstream file(folder_ + "/Log.txt", std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
+    LibraryFolderTest::TearDown();
   }
 
   // Every line of `lines` is in the log, each after the one before.
@@ -85,10 +55,6 @@ class LibraryTest : public ::testing::Test {
     }
     return ::testing::AssertionSuccess();
   }
-
-  std::string folder_;
-  std::string previous_;
-  int32_t blocks_ = 0;
 };
 
 const std::vector<std::string> kEndLines = {

@@ -21,6 +21,7 @@
 #include "runtime/graphics/screen_state.h"
 #include "runtime/graphics/surface_2d.h"
 #include "runtime/graphics/surface_data.h"
+#include "tests/support/log_capture.h"
 
 class SoftwareGraphicsTest : public ::testing::Test {
  protected:
@@ -85,32 +86,6 @@ class SoftwareGraphicsTest : public ::testing::Test {
  private:
   ScreenState saved_screen_{};
   int32_t blocks_ = 0;
-};
-
-// Collects what the log writes while it lives (through the debugger output).
-class LogCapture {
- public:
-  LogCapture() {
-    saved_user_window_ = UserWindowFlag;
-    saved_log_off_ = LogOffFlag;
-    UserWindowFlag = 1;
-    LogOffFlag = 0;
-    SetDebugOutputSink(&LogCapture::Receive, this);
-  }
-  ~LogCapture() {
-    SetDebugOutputSink(nullptr, nullptr);
-    UserWindowFlag = saved_user_window_;
-    LogOffFlag = saved_log_off_;
-  }
-  const std::string& text() const { return text_; }
-
- private:
-  static void Receive(void* context, LPCSTR text) {
-    static_cast<LogCapture*>(context)->text_ += text;
-  }
-  std::string text_;
-  int saved_user_window_ = 0;
-  int saved_log_off_ = 0;
 };
 
 // The surface data under a 2D graphic's first surface.

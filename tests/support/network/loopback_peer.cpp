@@ -169,6 +169,25 @@ bool LoopbackPeer::ReadUntilClose(std::vector<uint8_t>* bytes, int timeout_ms) {
   }
 }
 
+int64_t LoopbackPeer::ReadSome(void* bytes, size_t size) {
+  for (;;) {
+    const ssize_t got = ::recv(connection_, bytes, size, 0);
+    if (got >= 0 || errno != EINTR) return got;
+  }
+}
+
+size_t LoopbackPeer::ReadAvailable(std::vector<uint8_t>* bytes) {
+  uint8_t buffer[65536];
+  size_t taken = 0;
+  for (;;) {
+    const ssize_t got = ::recv(connection_, buffer, sizeof(buffer), MSG_DONTWAIT);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return taken;
+    bytes->insert(bytes->end(), buffer, buffer + got);
+    taken += static_cast<size_t>(got);
+  }
+}
+
 void LoopbackPeer::Close() { CloseDescriptor(&connection_); }
 
 void LoopbackPeer::Reset() {

@@ -40,6 +40,13 @@ class LoopbackPeer {
   // Reads until the other end closes, waiting at most `timeout_ms` in all;
   // false when the close did not come in time (or the connection was reset).
   bool ReadUntilClose(std::vector<uint8_t>* bytes, int timeout_ms);
+  // Reads what has come, up to `size` bytes, waiting without a time bound
+  // until at least one byte or the end comes (for the benchmarks, whose
+  // yardstick is a plain blocking read): the count, 0 at the end of the
+  // stream, -1 on failure.
+  int64_t ReadSome(void* bytes, size_t size);
+  // Appends the bytes that have arrived to `bytes` without waiting; how many.
+  size_t ReadAvailable(std::vector<uint8_t>* bytes);
 
   // Closes the connection in order.
   void Close();

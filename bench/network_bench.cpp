@@ -1,0 +1,336 @@
+// The network layer's throughput over 127.0.0.1 against the physical limit:
+// - plain_posix_copy: 256 MiB between two threads over plain POSIX sockets,
+//   in 64 KiB blocking writes and reads (the yardstick);
+// - standin_copy: the same stream through the socket stand-ins' own send and
+//   recv (blocking sockets);
+// - framed_recv/<packet bytes>: a POSIX peer writes packets to an accepted
+//   buffered handle, while the layer's side loops ProcessNetWorkMessages(1),
+//   GetNetWorkDataLength and NetWorkRecv;
+// - framed_send/<packet bytes>: NetWorkSend of packets on a buffered handle
+//   while a POSIX peer reads, with at most 1 MiB queued in the send ring.
+// - http_get/memory, http_get/file: a GET of a 64 MiB body from the loopback
+//   HTTP server (POSIX, on a thread of its own) to a memory block or to a
+//   file, stepped as message processing steps it.
+// The framed cases run with 64 KiB and with 256-byte packets. Each case
+// reports bytes per second (of the stream or of the packets' bodies) and its
+// ratio to the plain copy. The layer runs on the main thread, which is the
+// null host's game thread.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/host/host.h"
+#include "platform/null/null_host.h"
+#include "platform/win32/winsock.h"
+#include "runtime/core/memory.h"
+#include "runtime/network/http_transfer.h"
+#include "runtime/network/network.h"
+#include "runtime/network/network_data.h"
+#include "runtime/network/network_handle.h"
+#include "tests/support/network/loopback_http_server.h"
+#include "tests/support/network/loopback_peer.h"
+#include "tests/support/network/network_start.h"
+
+namespace {
+
+constexpr size_t kBlock = 64 * 1024;
+constexpr size_t kStreamBytes = size_t{256} << 20;
+// Bytes of packet bodies per iteration of a framed case. The receive side's
+// cost grows with the bytes that wait at once: each packet that does not fit
+// the ring makes it grow to what it holds plus the packet plus 1000 bytes,
+// copying everything it holds, so a long fast stream of large packets is
+// far slower per byte than a short one.
+constexpr size_t kFramedBytes = size_t{16} << 20;
+constexpr int32_t kMostQueued = 1 << 20;
+
+uint16_t g_layer_port = 0;
+
+// Writes `total` bytes in 64 KiB pieces with `write`, on a thread of its own,
+// while `read` takes 64 KiB pieces on this one until `total` came.
+template <typename Write, typename Read>
+bool CopyBetweenThreads(size_t total, Write write, Read read) {
+  bool written = false;
+  std::thread writer([&] {
+    const std::vector<uint8_t> block(kBlock, 0x5A);
+    size_t left = total;
+    written = true;
+    while (left > 0 && written) {
+      const size_t n = std::min(left, kBlock);
+      written = write(block.data(), n);
+      left -= n;
+    }
+  });
+  std::vector<uint8_t> block(kBlock);
+  size_t got = 0;
+  while (got < total) {
+    const int64_t n = read(block.data(), kBlock);
+    if (n <= 0) break;
+    got += static_cast<size_t>(n);
+  }
+  writer.join();
+  return written && got == total;
+}
+
+constexpr int kConnectMs = 5000;
+
+void PlainPosixCopy(benchmark::State& state) {
+  for (auto _ : state) {
+    LoopbackPeer server, client;
+    const bool connected = server.Listen() && client.Connect(server.Port(), kConnectMs) &&
+                           server.Accept(kConnectMs);
+    const bool ok = connected &&
+                    CopyBetweenThreads(
+                        kStreamBytes, [&](const uint8_t* p, size_t n) { return client.Write(p, n); },
+                        [&](uint8_t* p, size_t n) { return server.ReadSome(p, n); });
+    if (!ok) state.SkipWithError("the copy broke off");
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kStreamBytes));
+}
+
+void StandInCopy(benchmark::State& state) {
+  WSADATA data;
+  WSAStartup(0x0101, &data);
+  for (auto _ : state) {
+    const SOCKET listener = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = inet_addr("127.0.0.1");
+    int length = sizeof(address);
+    bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+    listen(listener, SOMAXCONN);
+    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    const SOCKET client = socket(AF_INET, SOCK_STREAM, 0);
+    connect(client, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+    const SOCKET server = accept(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    const bool ok = CopyBetweenThreads(
+        kStreamBytes,
+        [&](const uint8_t* p, size_t n) {
+          while (n > 0) {
+            const int sent = send(client, reinterpret_cast<const char*>(p), static_cast<int>(n), 0);
+            if (sent <= 0) return false;
+            p += sent;
+            n -= static_cast<size_t>(sent);
+          }
+          return true;
+        },
+        [&](uint8_t* p, size_t n) {
+          return static_cast<int64_t>(recv(server, reinterpret_cast<char*>(p), static_cast<int>(n), 0));
+        });
+    closesocket(client);
+    closesocket(server);
+    closesocket(listener);
+    if (!ok) state.SkipWithError("the copy broke off");
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kStreamBytes));
+  WSACleanup();
+}
+
+// Connects `peer` to the layer's listening socket; the handle the layer
+// accepted it into, or -1.
+RuntimeHandle ConnectToLayer(LoopbackPeer* peer) {
+  const int32_t before = NetWorkHandleTable.live_count;
+  if (!peer->Connect(g_layer_port, kConnectMs) ||
+      !RepeatUntil([] { ProcessNetWorkMessages(0); },
+                   [&] { return NetWorkHandleTable.live_count > before; })) {
+    return -1;
+  }
+  return NetWorkHandleList.head.next->value;
+}
+
+void FramedRecv(benchmark::State& state) {
+  const size_t packet = static_cast<size_t>(state.range(0));
+  const size_t total = kFramedBytes;
+  // The peer's writes: as many whole packets as fill about 64 KiB.
+  const size_t per_write = std::max<size_t>(1, kBlock / packet);
+  std::vector<uint8_t> packets;
+  for (size_t i = 0; i < per_write; ++i) {
+    const uint32_t length = static_cast<uint32_t>(packet);
+    const uint8_t* word = reinterpret_cast<const uint8_t*>(&length);
+    packets.insert(packets.end(), word, word + 4);
+    packets.insert(packets.end(), packet, 0x33);
+  }
+  std::vector<uint8_t> buffer(4 << 20);
+  for (auto _ : state) {
+    LoopbackPeer peer;
+    const RuntimeHandle handle = ConnectToLayer(&peer);
+    if (handle == -1) {
+      state.SkipWithError("no connection");
+      break;
+    }
+    std::thread writer([&] {
+      for (size_t sent = 0; sent < total; sent += per_write * packet) {
+        if (!peer.Write(packets.data(), packets.size())) break;
+      }
+    });
+    size_t received = 0;
+    while (received < total) {
+      ProcessNetWorkMessages(1);
+      const int waiting = GetNetWorkDataLength(handle);
+      if (waiting <= 0) continue;
+      const int32_t n = std::min<int32_t>(waiting, static_cast<int32_t>(buffer.size()));
+      if (NetWorkRecv(handle, buffer.data(), n) != 0) break;
+      received += static_cast<size_t>(n);
+    }
+    writer.join();
+    ReleaseNetWorkHandle(handle);
+    if (received < total) state.SkipWithError("the stream broke off");
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * total));
+}
+
+void FramedSend(benchmark::State& state) {
+  const size_t packet = static_cast<size_t>(state.range(0));
+  const size_t total = kFramedBytes;
+  const std::vector<uint8_t> body(packet, 0x44);
+  for (auto _ : state) {
+    LoopbackPeer peer;
+    const RuntimeHandle handle = ConnectToLayer(&peer);
+    if (handle == -1) {
+      state.SkipWithError("no connection");
+      break;
+    }
+    size_t wire = 0;
+    std::thread reader([&] {
+      std::vector<uint8_t> block(kBlock);
+      int64_t n;
+      while ((n = peer.ReadSome(block.data(), block.size())) > 0) wire += static_cast<size_t>(n);
+    });
+    const NetWorkHandleRecord* record = GetNetWorkRecord(handle);
+    bool ok = true;
+    for (size_t queued = 0; queued < total && ok;) {
+      if (record->SendBuffer.count >= kMostQueued) {
+        ProcessNetWorkMessages(0);
+        continue;
+      }
+      ok = NetWorkSend(handle, body.data(), static_cast<int32_t>(packet)) == 0;
+      queued += packet;
+    }
+    ok = ok && RepeatUntil([] { ProcessNetWorkMessages(0); },
+                           [&] { return record->SendBuffer.count == 0; }, 60000);
+    ReleaseNetWorkHandle(handle);
+    reader.join();
+    if (!ok || wire < total) state.SkipWithError("the stream broke off");
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * total));
+}
+
+constexpr size_t kHttpBodyBytes = size_t{64} << 20;
+
+void HttpGet(benchmark::State& state, bool to_file) {
+  const std::string answer =
+      "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(kHttpBodyBytes) + "\r\n\r\n" +
+      std::string(kHttpBodyBytes, 'g');
+  char folder[] = "/tmp/brimal_http_bench_XXXXXX";
+  if (mkdtemp(folder) == nullptr) {
+    state.SkipWithError("no folder for the file");
+    return;
+  }
+  const std::string path = std::string(folder) + "/body.bin";
+  for (auto _ : state) {
+    LoopbackHttpServer server([&](int, const std::string&) { return WholeAnswer(answer); }, 1,
+                              120000);
+    void* block = nullptr;
+    const int slot = server.Start() ? CreateHttpTransferForTest(
+                                          kHttpGet, "127.0.0.1", server.Port(), "/big",
+                                          to_file ? path.c_str() : nullptr, &block, nullptr, 0)
+                                    : -1;
+    if (slot < 0) {
+      state.SkipWithError("no transfer");
+      break;
+    }
+    const HttpTransfer* transfer = GetHttpTransfer(slot);
+    while (transfer->Result == kHttpRunning) {
+      ProcessNetWorkMessages(1);
+      ProcessHttpTransfers();
+    }
+    const bool done = transfer->Result == kHttpDone &&
+                      transfer->ReceivedBytes == static_cast<int32_t>(kHttpBodyBytes);
+    DeleteHttpTransfer(slot);
+    FreeTracked(block);
+    if (!done) state.SkipWithError("the transfer failed");
+  }
+  std::remove(path.c_str());
+  std::remove(folder);
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kHttpBodyBytes));
+}
+
+// Prints as usual and keeps each case's bytes per second.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (run.run_type != Run::RT_Iteration || run.iterations == 0 || run.error_occurred) continue;
+      const auto rate = run.counters.find("bytes_per_second");
+      if (rate == run.counters.end()) continue;
+      std::string name = run.benchmark_name();
+      name = name.substr(0, name.find("/real_time"));
+      rates_[name] = rate->second.value;
+    }
+  }
+  void PrintRatios() const {
+    const auto plain = rates_.find("plain_posix_copy");
+    if (plain == rates_.end()) return;
+    std::printf("\nBytes per second, and the ratio to the plain POSIX copy\n");
+    for (const auto& [name, rate] : rates_) {
+      std::printf("  %-28s %10.1f MiB/s  %6.3f\n", name.c_str(), rate / (1 << 20),
+                  rate / plain->second);
+    }
+  }
+
+ private:
+  std::map<std::string, double> rates_;
+};
+
+void Register() {
+  benchmark::RegisterBenchmark("plain_posix_copy", PlainPosixCopy)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime();
+  benchmark::RegisterBenchmark("standin_copy", StandInCopy)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime();
+  for (const int64_t packet : {int64_t{65536}, int64_t{256}}) {
+    benchmark::RegisterBenchmark("framed_recv", FramedRecv)
+        ->Arg(packet)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark("framed_send", FramedSend)
+        ->Arg(packet)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+  }
+  benchmark::RegisterBenchmark("http_get/memory", HttpGet, false)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime();
+  benchmark::RegisterBenchmark("http_get/file", HttpGet, true)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  InstallHost(std::make_unique<NullHost>(NullHostOptions{}));
+  CurrentHost().Clock().SetGameThread();
+  if (StartNetWorkForTest() != 0 || ListenNetWorkForTest(&g_layer_port) != 0) {
+    std::fprintf(stderr, "the network layer did not start\n");
+    return 1;
+  }
+  Register();
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.PrintRatios();
+  benchmark::Shutdown();
+  EndNetWorkSystem();
+  CurrentHost().Finish();
+  return 0;
+}

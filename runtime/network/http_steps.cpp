@@ -1,0 +1,263 @@
+// The steps of the three methods. One call goes on from step to step while
+// each step finds what it needs; header lines are taken one a call.
+#include <cstdint>
+#include <cstring>
+
+#include "platform/win32/kernel.h"
+#include "runtime/core/format.h"
+#include "runtime/core/log.h"
+#include "runtime/core/memory.h"
+#include "runtime/core/primitives.h"
+#include "runtime/network/http_transfer.h"
+#include "runtime/network/network_data.h"
+
+namespace {
+
+// Holds the longest request the fields allow (a 255-byte path, a 127-byte
+// host, any port and body size), so every request goes out whole.
+constexpr size_t kRequestBytes = 512;
+// NetWorkRecvLine looks at this many bytes for a line end.
+constexpr int32_t kLineLookBytes = 255;
+constexpr char kContentLength[] = "Content-Length:";
+constexpr int kContentLengthBytes = 15;
+
+// What differs between a GET and a POST.
+struct BodyMethod {
+  bool logs_failed_status;
+  char* file_buffer;
+  // While the length is unknown, one read per step.
+  bool one_read_per_step;
+};
+const BodyMethod kGet = {true, HttpGetFileBuffer, false};
+const BodyMethod kPost = {false, HttpPostFileBuffer, true};
+
+void SendRequest(const HttpTransfer& transfer) {
+  char text[kRequestBytes];
+  switch (transfer.Method) {
+    case kHttpGet:
+      FormatToBufferVarargs(text, sizeof(text),
+                            "GET %.255s HTTP/1.0\r\nHost: %.127s:%d\r\nConnection: close\r\n\r\n",
+                            transfer.Path, transfer.Host, transfer.Port);
+      break;
+    case kHttpPost:
+      FormatToBufferVarargs(text, sizeof(text),
+                            "POST %.255s HTTP/1.0\nHost: %.127s:%d\nContent-Length: %d\n\n",
+                            transfer.Path, transfer.Host, transfer.Port, transfer.PostDataSize);
+      break;
+    default:
+      FormatToBufferVarargs(text, sizeof(text), "HEAD %.255s HTTP/1.0\n\n", transfer.Path);
+      break;
+  }
+  NetWorkSend(transfer.NetHandle, text, lstrlenA(text));
+  if (transfer.Method == kHttpPost) {
+    NetWorkSend(transfer.NetHandle, transfer.PostData, transfer.PostDataSize);
+  }
+}
+
+enum class Line {
+  kTaken,    // a whole line is in `line`
+  kNotYet,   // no whole line has come yet
+  kTooLong,  // 255 bytes came without a line end: more than a line can hold
+};
+
+// Takes the next line into `line` (256 bytes).
+Line TakeLine(const HttpTransfer& transfer, char* line) {
+  if (NetWorkRecvLine(transfer.NetHandle, line) == 0) return Line::kTaken;
+  char peeked[kLineLookBytes];
+  if (NetWorkRecvToPeek(transfer.NetHandle, peeked, kLineLookBytes) == kLineLookBytes &&
+      std::memchr(peeked, '\n', kLineLookBytes) == nullptr) {
+    return Line::kTooLong;
+  }
+  return Line::kNotYet;
+}
+
+// The next header line to look at, into `line`; false when there is none in
+// this step. A line too long to take is read away up to its line end in
+// 255-byte pieces, one piece a step, and never looked at.
+bool TakeHeaderLine(HttpTransfer* transfer, char* line) {
+  switch (TakeLine(*transfer, line)) {
+    case Line::kTooLong:
+      NetWorkRecv(transfer->NetHandle, line, kLineLookBytes);
+      transfer->SkippingLongLine = 1;
+      return false;
+    case Line::kNotYet:
+      return false;
+    case Line::kTaken:
+      break;
+  }
+  if (transfer->SkippingLongLine == 1) {
+    // The end of the long line.
+    transfer->SkippingLongLine = 0;
+    return false;
+  }
+  return true;
+}
+
+bool IsContentLengthLine(const char* line) {
+  return BytesDifferA(line, kContentLength, kContentLengthBytes) == 0;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The value of a Content-Length line: blanks, 1 to 10 digits of at most
+// 2^31 - 1, blanks and a CR, each blank run and the CR optional; -1 for
+// anything else (a sign, a value past 32 bits, other text).
+int32_t ParseContentLength(const char* line) {
+  const char* p = line + kContentLengthBytes;
+  while (IsBlank(*p)) ++p;
+  int64_t value = 0;
+  int digits = 0;
+  for (; *p >= '0' && *p <= '9'; ++p) {
+    if (++digits > 10) return -1;
+    value = value * 10 + (*p - '0');
+  }
+  if (digits == 0 || value > INT32_MAX) return -1;
+  while (IsBlank(*p)) ++p;
+  if (*p == '\r') ++p;
+  return *p == '\0' ? static_cast<int32_t>(value) : -1;
+}
+
+// Step 1: the status line; true when it said 200 and the steps go on.
+bool TakeStatusLine(int32_t slot, HttpTransfer* transfer, bool logs_failure) {
+  char line[256] = {};
+  switch (TakeLine(*transfer, line)) {
+    case Line::kNotYet:
+      return false;
+    case Line::kTooLong:
+      FinishHttpTransfer(slot, kHttpFailed, kHttpOtherStatus);
+      return false;
+    case Line::kTaken:
+      break;
+  }
+  const int status = ParseStatusNumber(line);
+  if (status == 200) return true;
+  if (logs_failure) LogPrintf("接続に失敗しました (戻り値:%d)", status);
+  FinishHttpTransfer(slot, kHttpFailed, status == 404 ? kHttpNotFound : kHttpOtherStatus);
+  return false;
+}
+
+// A Content-Length line of a GET or a POST. A repeated one must say the same.
+void TakeContentLength(int32_t slot, HttpTransfer* transfer, const char* line) {
+  const int32_t length = ParseContentLength(line);
+  if (length < 0 || (transfer->ContentLength != -1 && transfer->ContentLength != length)) {
+    FinishHttpTransfer(slot, kHttpFailed, kHttpOtherStatus);
+    return;
+  }
+  if (transfer->ContentLength == length) return;
+  transfer->ContentLength = length;
+  if (transfer->DestinationKind != kHttpToMemory) return;
+  void* const block = AllocTracked(static_cast<size_t>(length), "", 0);
+  if (block == nullptr) {
+    FinishHttpTransfer(slot, kHttpFailed, kHttpNoRoomForBody);
+    return;
+  }
+  *transfer->BufferHolder = block;
+}
+
+// Step 2 of a GET or a POST: one header line; true when it ended the headers
+// and the body comes next.
+bool TakeHeader(int32_t slot, HttpTransfer* transfer) {
+  char line[256] = {};
+  if (!TakeHeaderLine(transfer, line)) return false;
+  if (FindByteSjis(line, ':') != nullptr) {
+    if (IsContentLengthLine(line)) TakeContentLength(slot, transfer, line);
+    return false;
+  }
+  // The line that ends the headers. A memory block needs the length.
+  if (transfer->DestinationKind == kHttpToMemory && transfer->ContentLength == -1) {
+    FinishHttpTransfer(slot, kHttpFailed, kHttpOtherStatus);
+    return false;
+  }
+  return true;
+}
+
+// Step 3 of a GET or a POST: reads the body while it comes.
+void TakeBody(int32_t slot, HttpTransfer* transfer, const BodyMethod& method) {
+  for (;;) {
+    int got;
+    if (transfer->DestinationKind == kHttpToFile) {
+      got = NetWorkRecv(transfer->NetHandle, method.file_buffer, kHttpFileBufferBytes);
+      if (got < 0) return;
+      DWORD written = 0;
+      if (!WriteFile(transfer->FileHandle, method.file_buffer, static_cast<DWORD>(got), &written,
+                     nullptr) ||
+          written != static_cast<DWORD>(got)) {
+        LogAdd("受信したデータをファイルに書き込めませんでした\n");
+        FinishHttpTransfer(slot, kHttpFailed, kHttpNoRoomForBody);
+        return;
+      }
+    } else {
+      char* const block = static_cast<char*>(*transfer->BufferHolder);
+      got = NetWorkRecv(transfer->NetHandle, block + transfer->ReceivedBytes,
+                        transfer->ContentLength - transfer->ReceivedBytes);
+      if (got < 0) return;
+    }
+    transfer->ReceivedBytes += got;
+
+    const int connected = GetNetWorkAcceptState(transfer->NetHandle);
+    const int waiting = GetNetWorkDataLength(transfer->NetHandle);
+    const bool done = transfer->ContentLength != -1
+                          ? transfer->ReceivedBytes >= transfer->ContentLength
+                          : connected == 0 && waiting == 0;
+    if (done) {
+      transfer->Step = 4;
+      FinishHttpTransfer(slot, kHttpDone, kHttpNoDetail);
+      return;
+    }
+    if (got == 0) return;
+    if (transfer->ContentLength == -1 && method.one_read_per_step) return;
+  }
+}
+
+// Steps 0 and 1 of every method: the request, then the status line. Whether
+// the steps go on past them.
+bool RequestAndStatus(int32_t slot, HttpTransfer* transfer, bool logs_failed_status) {
+  if (transfer->Step == 0) {
+    SendRequest(*transfer);
+    transfer->Step = 1;
+  }
+  if (transfer->Step == 1) {
+    if (!TakeStatusLine(slot, transfer, logs_failed_status)) return false;
+    transfer->Step = 2;
+  }
+  return true;
+}
+
+int StepWithBody(int32_t slot, const BodyMethod& method) {
+  HttpTransfer* const transfer = GetHttpTransfer(slot);
+  if (transfer == nullptr) return -1;
+  if (!RequestAndStatus(slot, transfer, method.logs_failed_status)) return 0;
+  if (transfer->Step == 2) {
+    if (!TakeHeader(slot, transfer)) return 0;
+    transfer->Step = 3;
+  }
+  if (transfer->Step == 3) {
+    TakeBody(slot, transfer, method);
+    return 0;
+  }
+  if (transfer->Step == 4) FinishHttpTransfer(slot, kHttpDone, kHttpNoDetail);
+  return 0;
+}
+
+}  // namespace
+
+int StepHttpGet(int32_t slot) { return StepWithBody(slot, kGet); }
+
+int StepHttpPost(int32_t slot) { return StepWithBody(slot, kPost); }
+
+int StepHttpHead(int32_t slot) {
+  HttpTransfer* const transfer = GetHttpTransfer(slot);
+  if (transfer == nullptr) return -1;
+  if (!RequestAndStatus(slot, transfer, false)) return 0;
+  if (transfer->Step == 2) {
+    // Every line is looked at; only the length ends the transfer.
+    char line[256] = {};
+    if (!TakeHeaderLine(transfer, line) || !IsContentLengthLine(line)) return 0;
+    const int32_t length = ParseContentLength(line);
+    if (length < 0) return FinishHttpTransfer(slot, kHttpFailed, kHttpOtherStatus);
+    transfer->ContentLength = length;
+    transfer->Step = 3;
+  }
+  if (transfer->Step == 3) FinishHttpTransfer(slot, kHttpDone, kHttpNoDetail);
+  return 0;
+}

@@ -1,0 +1,75 @@
+// HTTP/1.0 transfers stepped once each time window messages are processed: a
+// GET or a POST whose answer's body goes to a file or to a memory block, or a
+// HEAD that learns the status and the length. Each talks through an
+// unbuffered network handle, and a step never blocks: what has not come yet
+// is looked for again at the next step.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/win32/types.h"
+#include "runtime/core/handle.h"
+#include "runtime/network/network.h"
+
+constexpr int32_t kHttpGet = 0;
+constexpr int32_t kHttpPost = 1;
+constexpr int32_t kHttpHead = 2;
+
+constexpr int32_t kHttpToFile = 0;
+constexpr int32_t kHttpToMemory = 1;
+
+// Results.
+constexpr int32_t kHttpRunning = -1;
+constexpr int32_t kHttpDone = 0;
+constexpr int32_t kHttpFailed = 2;
+// Error details of a failed transfer (-1: none).
+constexpr int32_t kHttpNoDetail = -1;
+constexpr int32_t kHttpOtherStatus = 0;  // neither 200 nor 404, or an answer not understood
+constexpr int32_t kHttpNotFound = 1;
+constexpr int32_t kHttpNoRoomForBody = 2;  // no memory for the body, or the file refused it
+constexpr int32_t kHttpConnectionLost = 3;
+
+constexpr int32_t kHttpHostBytes = 128;
+constexpr int32_t kHttpPathBytes = 256;
+constexpr int32_t kHttpFileBufferBytes = 4096;
+
+struct HttpTransfer {
+  int32_t Method;       // kHttpGet, kHttpPost, kHttpHead
+  int32_t Step;         // GET, POST: 0 request .. 4 finished; HEAD: 0 .. 3
+  int32_t Result;       // kHttpRunning, kHttpDone, kHttpFailed
+  int32_t ErrorDetail;  // with kHttpFailed
+  RuntimeHandle NetHandle;  // -1 once released
+  int32_t DestinationKind;  // kHttpToFile, kHttpToMemory
+  HANDLE FileHandle;    // 0 once closed
+  void** BufferHolder;  // the caller's pointer that receives the memory block
+  int32_t ContentLength;  // -1 until one is seen
+  int32_t ReceivedBytes;  // of the body
+  char Host[kHttpHostBytes];
+  char Path[kHttpPathBytes];
+  void* PostData;  // a tracked block, or null
+  int32_t PostDataSize;
+  int32_t Port;  // written into the Host line
+  // 1 while the rest of a header line too long to take is read away.
+  int32_t SkippingLongLine;
+};
+
+// The buffers that carry file bodies, one for GET, one for POST.
+extern char HttpGetFileBuffer[kHttpFileBufferBytes];
+extern char HttpPostFileBuffer[kHttpFileBufferBytes];
+
+// The transfer in `slot`, or null for an empty slot or one outside 0..99.
+HttpTransfer* GetHttpTransfer(int32_t slot);
+// Releases the handle, frees the POST body and closes the file; the first
+// finish decides the result and its detail. When the result is not 0, the
+// memory block is freed and the caller's pointer set to null. 0, or -1 for an
+// empty slot.
+int FinishHttpTransfer(int32_t slot, int32_t result, int32_t detail);
+// Finishes with 0 (a transfer still running counts as done: a memory block it
+// handed over stays with the caller), frees the record and empties the slot.
+// 0, or -1.
+int DeleteHttpTransfer(int32_t slot);
+// The steps of each method, without the connection test of StepHttpTransfer.
+// 0, or -1 for an empty slot.
+int StepHttpGet(int32_t slot);
+int StepHttpPost(int32_t slot);
+int StepHttpHead(int32_t slot);
