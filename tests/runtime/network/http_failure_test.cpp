@@ -9,20 +9,14 @@
 #include <vector>
 
 #include "platform/win32/kernel.h"
+#include "tests/support/open_descriptors.h"
 #include "tests/runtime/network/http_test_support.h"
 
 namespace {
 
 class HttpFailureTest : public HttpTest {};
 
-int DescriptorCount() {
-  DIR* directory = opendir("/proc/self/fd");
-  if (directory == nullptr) return -1;
-  int count = 0;
-  while (readdir(directory) != nullptr) ++count;
-  closedir(directory);
-  return count;
-}
+int DescriptorCount() { return OpenDescriptorsOtherThanFolders(); }
 
 // The socket stand-ins watch sockets from one thread, with descriptors of its
 // own, from the first selection to the last cleanup: started here, so that

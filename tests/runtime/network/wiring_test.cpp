@@ -11,6 +11,7 @@
 
 #include "runtime/core/api.h"
 #include "runtime/network/http_transfer.h"
+#include "tests/support/open_descriptors.h"
 #include "tests/runtime/network/network_test_support.h"
 #include "tests/support/network/loopback_http_server.h"
 #include "tests/support/library_folder.h"
@@ -34,7 +35,7 @@ int ThreadCount() { return CountEntries("/proc/self/task"); }
 bool ThreadsBackTo(int threads) {
   return RepeatUntil([] {}, [&] { return ThreadCount() <= threads; });
 }
-int DescriptorCount() { return CountEntries("/proc/self/fd"); }
+int DescriptorCount() { return OpenDescriptorsOtherThanFolders(); }
 
 class NetWorkWiringTest : public LibraryFolderTest {};
 
