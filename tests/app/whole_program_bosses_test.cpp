@@ -16,9 +16,11 @@
 // Every boss room is the same: the party arrives in the corridor below it at
 // (240, 432) and, holding the up key, steps at once onto the two scene cells
 // in the gap of the room's bottom wall; the scene plays while S is held and
-// clears the boss's count when it ends. A picture shows the frame before its
-// number, so frame N + 1 is the first to show what the game did on frame N.
+// clears the boss's count when it ends. The game's work in frame N (the
+// frame whose poll reads the script's line N) shows first in the picture of
+// frame N + 1.
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -57,6 +59,9 @@ struct BossFight {
   int32_t escape_frame;
   std::vector<int32_t> checked_frames;
 };
+
+// Names a fight in the test's output (and in the names of discovered tests).
+void PrintTo(const BossFight& fight, std::ostream* out) { *out << fight.name; }
 
 // A slot of one seasoned first character: SlotImage's party with level 5
 // and 400 of 400 hit points.
@@ -103,8 +108,8 @@ const BossFight kFights[] = {
     // centre below 100 (700).
     {"boss_2_ring_thrower", Route::kContinue, 6, 6, nullptr, "432 key=200,44\n700 key=1\n", 700,
      {520, 545, 569, 570, 580, 600, 640, 700}},
-    // Boss 3 flees the near party along the top and left edges (540: the
-    // spin over); from frame 568 each of its 20 cues places a shot beside
+    // Boss 3 flees the near party along the top and left edges (540: facing
+    // down after its spin); from frame 568 each of its 20 cues places a shot beside
     // the party that fades in (570, 590) and flies after 40 frames (611,
     // 640, 700, 740, 770); the party, firing left, hits it twice (662).
     {"boss_3_edge_runner", Route::kContinue, 7, 6, nullptr,
