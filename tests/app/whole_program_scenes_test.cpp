@@ -6,12 +6,14 @@
 // the scenes' script on their pages.
 #include <png.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "tests/app/whole_program_support.h"
 #include "tools/sample_data/sample_data.h"
