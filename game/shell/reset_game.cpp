@@ -242,8 +242,16 @@ void reset_players() {
   for (player_data& record : player) {
     int32_t buttons[std::size(record.action_button)];
     std::memcpy(buttons, record.action_button, sizeof buttons);
+    // The pad's bits of the last poll are the device's memory, not game
+    // state: kept, a button held through the reset (the press that ends the
+    // trial end or the ending, or confirms a return to the title) reads as
+    // held on the title, not as a new press that would choose its first row.
+    const int32_t pad_bits = record.pad_bits;
+    const int32_t pad_bits_before = record.pad_bits_before;
     record = player_data{};
     std::memcpy(record.action_button, buttons, sizeof buttons);
+    record.pad_bits = pad_bits;
+    record.pad_bits_before = pad_bits_before;
     record.select_column = 1;
     record.width = 12;
     record.height = 12;

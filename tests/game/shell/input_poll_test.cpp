@@ -120,4 +120,16 @@ TEST_F(InputPollTest, ActionsFollowTheirButtonsAndBadNumbersKeepTheirValue) {
   EXPECT_EQ(player[0].actions[0], 1);
 }
 
+// The press that ends a scene back to the title (or confirms a return to
+// it) is still held on the title's first frame: the reset between them keeps
+// what the pad last read, so the title sees it held, not newly pressed, and
+// does not choose its first row with it.
+TEST_F(InputPollTest, AButtonHeldThroughTheResetToTheTitleReadsAsHeld) {
+  Poll(1, {{1, kShot}});
+  EXPECT_EQ(player[0].actions[0], 2);
+  reset_game();
+  Poll(2, {{1, kShot}});
+  EXPECT_EQ(player[0].actions[0], 1);
+}
+
 }  // namespace

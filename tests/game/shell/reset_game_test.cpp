@@ -204,14 +204,20 @@ TEST_F(ResetGameTest, LeavesItemTablesBossRowsAndHandlesAlone) {
   }
 }
 
-TEST_F(ResetGameTest, PlayersKeepOnlyTheirButtonsThenGetColumnAndBodyBox) {
+TEST_F(ResetGameTest, PlayersKeepOnlyTheirButtonsAndPadBitsThenGetColumnAndBodyBox) {
   for (int p = 0; p < 4; ++p) {
     for (int a = 0; a < 5; ++a) player[p].action_button[a] = (p * 5 + a) % 8;
+    player[p].pad_bits = 0x10 << p;
+    player[p].pad_bits_before = 0x3;
+    player[p].actions[0] = 2;
+    player[p].hp = 9;
   }
   reset_game();
   for (int p = 0; p < 4; ++p) {
     player_data expected{};
     for (int a = 0; a < 5; ++a) expected.action_button[a] = (p * 5 + a) % 8;
+    expected.pad_bits = 0x10 << p;
+    expected.pad_bits_before = 0x3;
     expected.select_column = 1;
     expected.width = 12;
     expected.height = 12;
