@@ -130,7 +130,9 @@ TEST_F(PlayerUpdateTest, ContactAndFloorDamageWithTheGuard) {
     }
     update_players();
     EXPECT_EQ(r.hp, c.hp_after);
-    if (c.enemy_kind >= 0) EXPECT_EQ(enemy[2].hp, c.enemy_hp_after);
+    if (c.enemy_kind >= 0) {
+      EXPECT_EQ(enemy[2].hp, c.enemy_hp_after);
+    }
   }
 }
 
