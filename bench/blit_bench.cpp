@@ -22,9 +22,9 @@
 
 #include "platform/host/host.h"
 #include "platform/null/null_host.h"
-#include "runtime/graphics/draw_settings.h"
-#include "runtime/graphics/mem_image.h"
-#include "runtime/graphics/screen_state.h"
+#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/image/mem_image.h"
+#include "runtime/graphics/state/screen_state.h"
 #include "runtime/softrender/blend_tables.h"
 #include "runtime/softrender/blit.h"
 #include "runtime/softrender/box_fill.h"

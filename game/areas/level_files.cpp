@@ -4,7 +4,7 @@
 
 #include "game/areas/areas.h"
 #include "game/areas/level_lines.h"
-#include "runtime/core/api.h"
+#include "runtime/system/api.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "game/areas/areas.h"
-#include "runtime/core/api.h"
+#include "runtime/system/api.h"
 
 // The most tokens any reader takes from one line: a map row of 65 cells.
 constexpr int32_t kMaxLineTokens = kMapGridSize;

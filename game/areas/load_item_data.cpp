@@ -3,7 +3,7 @@
 #include "game/areas/area_table.h"
 #include "game/areas/areas.h"
 #include "game/areas/level_lines.h"
-#include "runtime/core/api.h"
+#include "runtime/system/api.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "game/bosses/boss_skeleton.h"
 #include "game/bosses/bosses.h"
 #include "game/shell/shell.h"
-#include "runtime/core/api.h"
+#include "runtime/system/api.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "game/bosses/boss_shot_pool.h"
 #include "game/bosses/boss_skeleton.h"
 #include "game/bosses/bosses.h"
-#include "runtime/core/api.h"
+#include "runtime/system/api.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include "game/bosses/bosses.h"
 #include "game/draw/boss_tables.h"
 #include "game/draw/draw.h"
-#include "runtime/core/api.h"
+#include "runtime/system/api.h"
 
 namespace {
 

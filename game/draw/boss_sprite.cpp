@@ -4,7 +4,7 @@
 #include "game/draw/boss_tables.h"
 #include "game/draw/draw.h"
 #include "game/shell/shell.h"
-#include "runtime/core/api.h"
+#include "runtime/system/api.h"
 
 namespace {
 

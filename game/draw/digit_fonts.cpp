@@ -2,7 +2,7 @@
 // digit from a font of ten cells, left or right aligned.
 #include "game/draw/draw.h"
 #include "game/shell/shell.h"
-#include "runtime/core/api.h"
+#include "runtime/system/api.h"
 
 namespace {
 

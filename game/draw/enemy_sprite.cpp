@@ -4,7 +4,7 @@
 #include "game/draw/enemy_sprite_table.h"
 #include "game/enemies/enemies.h"
 #include "game/shell/shell.h"
-#include "runtime/core/api.h"
+#include "runtime/system/api.h"
 
 namespace {
 

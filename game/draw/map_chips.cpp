@@ -7,7 +7,7 @@
 #include "game/draw/map_chip_table.h"
 #include "game/shell/shell.h"
 #include "game/world/world.h"
-#include "runtime/core/api.h"
+#include "runtime/system/api.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "game/draw/draw.h"
 #include "game/shell/shell.h"
 #include "game/world/world.h"
-#include "runtime/core/api.h"
+#include "runtime/system/api.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "game/enemies/behaviour_common.h"
 #include "game/enemies/enemy_kinds.h"
-#include "runtime/core/api.h"
+#include "runtime/system/api.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "game/enemies/behaviour_common.h"
 #include "game/enemies/enemy_kinds.h"
 #include "game/world/world.h"
-#include "runtime/core/api.h"
+#include "runtime/system/api.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // the first free one of the two dropped-item slots.
 #include "game/enemies/enemies.h"
 #include "game/world/world.h"
-#include "runtime/core/api.h"
+#include "runtime/system/api.h"
 
 namespace {
 

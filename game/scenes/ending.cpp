@@ -13,7 +13,7 @@
 #include "game/scenes/scene_text.h"
 #include "game/shell/shell.h"
 #include "game/world/world.h"
-#include "runtime/core/api.h"
+#include "runtime/system/api.h"
 
 // ---- Page tables -----------------------------------------------------------------
 

@@ -5,7 +5,7 @@
 // turn, the copy for both none.
 #include "game/scenes/boss_scenes.h"
 #include "game/scenes/scenes.h"
-#include "runtime/core/api.h"
+#include "runtime/system/api.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Loading every picture of the game at start-up.
 #include "game/shell/image_table.h"
 #include "game/shell/shell.h"
-#include "runtime/core/api.h"
+#include "runtime/system/api.h"
 
 void load_images() {
   // A file that fails to load leaves -1 in its handles.

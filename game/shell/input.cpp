@@ -2,7 +2,7 @@
 // records, once per frame before the state handler runs.
 #include "game/shell/shell.h"
 #include "game/world/world.h"
-#include "runtime/core/api.h"
+#include "runtime/system/api.h"
 
 namespace {
 

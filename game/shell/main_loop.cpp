@@ -6,7 +6,7 @@
 #include "game/shell/shell.h"
 #include "game/world/world.h"
 #include "platform/win32/user.h"
-#include "runtime/core/api.h"
+#include "runtime/system/api.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "game/shell/menu_common.h"
 #include "game/shell/shell.h"
 #include "game/world/world.h"
-#include "runtime/core/api.h"
+#include "runtime/system/api.h"
 
 int32_t game_over_counter;
 

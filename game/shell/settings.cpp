@@ -10,7 +10,7 @@
 #include "game/shell/settings_table.h"
 #include "game/shell/shell.h"
 #include "game/world/world.h"
-#include "runtime/core/api.h"
+#include "runtime/system/api.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // music follows music_request at the start of each frame.
 #include "game/shell/shell.h"
 #include "game/shell/sound_table.h"
-#include "runtime/core/api.h"
+#include "runtime/system/api.h"
 
 namespace {
 

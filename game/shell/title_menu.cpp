@@ -4,7 +4,7 @@
 #include "game/shell/menu_common.h"
 #include "game/shell/shell.h"
 #include "game/world/world.h"
-#include "runtime/core/api.h"
+#include "runtime/system/api.h"
 
 int32_t first_character_stock = 2;
 int32_t second_character_stock = 2;

@@ -8,7 +8,7 @@
 #include "game/shell/shell.h"
 #include "game/world/spawn_table.h"
 #include "game/world/world.h"
-#include "runtime/core/api.h"
+#include "runtime/system/api.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "game/shell/shell.h"
 #include "game/world/body_tests.h"
 #include "game/world/world.h"
-#include "runtime/core/api.h"
+#include "runtime/system/api.h"
 
 namespace {
 

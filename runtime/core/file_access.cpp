@@ -6,7 +6,7 @@
 #include "runtime/core/log.h"
 #include "runtime/core/memory.h"
 #include "runtime/core/primitives.h"
-#include "runtime/graphics/lead_byte.h"
+#include "runtime/core/lead_byte.h"
 
 // ---- The table and its forwarders ---------------------------------------------
 

@@ -1,4 +1,4 @@
-#include "runtime/graphics/lead_byte.h"
+#include "runtime/core/lead_byte.h"
 
 int IsLeadByte(const char* byte, int char_set) {
   const unsigned char value = static_cast<unsigned char>(*byte);

@@ -15,11 +15,11 @@
 #include "platform/win32/mmsystem.h"
 #include "runtime/core/format.h"
 #include "runtime/core/memory.h"
-#include "runtime/graphics/ddraw_screen.h"
-#include "runtime/graphics/font.h"
-#include "runtime/graphics/font_draw.h"
-#include "runtime/graphics/graphics_system.h"
-#include "runtime/graphics/lead_byte.h"
+#include "runtime/graphics/screen/ddraw_screen.h"
+#include "runtime/graphics/font/font.h"
+#include "runtime/graphics/font/font_draw.h"
+#include "runtime/graphics/screen/graphics_system.h"
+#include "runtime/core/lead_byte.h"
 
 int LogOffFlag = 0;
 int UserWindowFlag = 0;

@@ -1,4 +1,4 @@
-#include "runtime/graphics/clip_rect.h"
+#include "runtime/image/clip_rect.h"
 
 namespace {
 

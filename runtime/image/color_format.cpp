@@ -1,11 +1,11 @@
-#include "runtime/graphics/color_format.h"
+#include "runtime/image/color_format.h"
 
 #include <bit>
 #include <cstring>
 
 #include "platform/win32/ddraw.h"
 #include "runtime/core/memory.h"
-#include "runtime/graphics/pixel_access.h"
+#include "runtime/image/pixel_access.h"
 
 // Shift and width of the channel that `mask` selects: the shift is its
 // lowest set bit, the width the run of set bits from there (bits above a

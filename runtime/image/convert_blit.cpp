@@ -8,12 +8,12 @@
 // shift arithmetic, so a pair they serve can differ in its lowest bits from
 // what the general path gives (5-6-5 white becomes F8/FC/F8 there and
 // FF/FF/FF in the general path).
-#include "runtime/graphics/convert_blit.h"
+#include "runtime/image/convert_blit.h"
 
 #include <cstring>
 
-#include "runtime/graphics/color_format.h"
-#include "runtime/graphics/pixel_access.h"
+#include "runtime/image/color_format.h"
+#include "runtime/image/pixel_access.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
 // The BMP, BGRA, TGA and DDS decoders and the loader tables.
-#include "runtime/graphics/image_decoder.h"
+#include "runtime/image/image_decoder.h"
 
 #include <bit>
 #include <cstdlib>
 #include <cstring>
 
 #include "runtime/core/file_access.h"
-#include "runtime/graphics/color_format.h"
-#include "runtime/graphics/image_decoder_internal.h"
+#include "runtime/image/color_format.h"
+#include "runtime/image/image_decoder_internal.h"
 
 const ImageLoader ImageLoaderTable[7] = {LoadBmpImage, LoadJpegImage, LoadPngImage, LoadBgraImage,
                                          LoadTgaImage, LoadDdsImage,  nullptr};

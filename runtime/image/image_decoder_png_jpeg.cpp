@@ -11,9 +11,9 @@
 
 #include "runtime/core/file_access.h"
 #include "runtime/core/memory.h"
-#include "runtime/graphics/color_format.h"
-#include "runtime/graphics/image_decoder.h"
-#include "runtime/graphics/image_decoder_internal.h"
+#include "runtime/image/color_format.h"
+#include "runtime/image/image_decoder.h"
+#include "runtime/image/image_decoder_internal.h"
 
 // After the runtime's headers: libjpeg defines TRUE and FALSE as macros.
 #include <png.h>

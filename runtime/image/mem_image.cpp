@@ -1,13 +1,13 @@
-#include "runtime/graphics/mem_image.h"
+#include "runtime/image/mem_image.h"
 
 #include <cstring>
 
 #include "platform/win32/ddraw.h"
 #include "runtime/core/memory.h"
-#include "runtime/graphics/color_format.h"
-#include "runtime/graphics/convert_blit.h"
-#include "runtime/graphics/pixel_access.h"
-#include "runtime/graphics/screen_state.h"
+#include "runtime/image/color_format.h"
+#include "runtime/image/convert_blit.h"
+#include "runtime/image/pixel_access.h"
+#include "runtime/graphics/state/screen_state.h"
 
 
 namespace {

@@ -1,7 +1,7 @@
 // Input devices: start and end, the keyboard and pad refresh, the questions
 // the game asks, the services of the window procedure, and the two window
 // operations that live beside them.
-#include "runtime/core/input.h"
+#include "runtime/input/input.h"
 
 #include <cstring>
 
@@ -10,11 +10,11 @@
 #include "platform/win32/mmsystem.h"
 #include "platform/win32/user.h"
 #include "runtime/core/log.h"
-#include "runtime/core/main_window.h"
-#include "runtime/core/message.h"
-#include "runtime/graphics/draw_settings.h"
-#include "runtime/graphics/mask.h"
-#include "runtime/graphics/screen_state.h"
+#include "runtime/system/main_window.h"
+#include "runtime/system/message.h"
+#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/records/mask.h"
+#include "runtime/graphics/state/screen_state.h"
 
 InputDeviceState InputDevices = {};
 

@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "runtime/graphics/clip_rect.h"
-#include "runtime/graphics/color_format.h"
-#include "runtime/graphics/draw_settings.h"
-#include "runtime/graphics/screen_state.h"
+#include "runtime/image/clip_rect.h"
+#include "runtime/image/color_format.h"
+#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/state/screen_state.h"
 #include "runtime/softrender/blend_tables.h"
 #include "runtime/softrender/blit_internal.h"
 

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "runtime/graphics/mem_image.h"
+#include "runtime/image/mem_image.h"
 
 // The source palette of the blit running now, copied at every call with an
 // indexed source (32-bit entries, or 16-bit entries in the first half).

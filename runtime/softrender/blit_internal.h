@@ -8,7 +8,7 @@
 #include <cstring>
 #include <utility>
 
-#include "runtime/graphics/mem_image.h"
+#include "runtime/image/mem_image.h"
 
 // The state of one blit call, fixed at entry.
 struct BlitCall {

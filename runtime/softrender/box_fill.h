@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "platform/win32/types.h"
-#include "runtime/graphics/mem_image.h"
+#include "runtime/image/mem_image.h"
 
 // Fills `rect` (corners in either order, right and bottom exclusive; null:
 // the whole image) of `dest`, clipped to DrawArea and to `dest`, with

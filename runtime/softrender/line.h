@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "runtime/graphics/mem_image.h"
+#include "runtime/image/mem_image.h"
 
 // Draws the line from (x1, y1) towards (x2, y2), leaving out (x2, y2), with
 // `color` (a pixel value of the image's format) through the constant-colour

@@ -1,8 +1,8 @@
 #include "runtime/softrender/triangle.h"
 
 #include "runtime/core/primitives.h"
-#include "runtime/graphics/clip_rect.h"
-#include "runtime/graphics/draw_settings.h"
+#include "runtime/image/clip_rect.h"
+#include "runtime/graphics/screen/draw_settings.h"
 #include "runtime/softrender/blend_tables.h"
 #include "runtime/softrender/triangle_internal.h"
 

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "runtime/graphics/mem_image.h"
+#include "runtime/image/mem_image.h"
 
 // One corner of a triangle: a destination pixel and the source texel it
 // shows.

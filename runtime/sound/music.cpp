@@ -9,9 +9,9 @@
 #include "platform/win32/mmsystem.h"
 #include "runtime/core/file_access.h"
 #include "runtime/core/log.h"
-#include "runtime/core/main_window.h"
+#include "runtime/system/main_window.h"
 #include "runtime/core/memory.h"
-#include "runtime/core/message.h"
+#include "runtime/system/message.h"
 #include "runtime/sound/sound.h"
 #include "runtime/sound/stream_sound.h"
 

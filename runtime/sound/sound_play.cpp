@@ -3,7 +3,7 @@
 // or resume their sources.
 #include "platform/win32/kernel.h"
 #include "platform/win32/mmsystem.h"
-#include "runtime/core/message.h"
+#include "runtime/system/message.h"
 #include "runtime/sound/sound.h"
 #include "runtime/sound/stream_sound.h"
 

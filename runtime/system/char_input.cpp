@@ -1,5 +1,5 @@
 // Typed characters, the input-method bookkeeping and the key inputs.
-#include "runtime/core/char_input.h"
+#include "runtime/system/char_input.h"
 
 #include <cstring>
 
@@ -8,14 +8,14 @@
 #include "platform/win32/user.h"
 #include "runtime/core/format.h"
 #include "runtime/core/handle.h"
-#include "runtime/core/library.h"
+#include "runtime/system/library.h"
 #include "runtime/core/log.h"
-#include "runtime/core/main_window.h"
+#include "runtime/system/main_window.h"
 #include "runtime/core/memory.h"
-#include "runtime/core/message.h"
+#include "runtime/system/message.h"
 #include "runtime/core/primitives.h"
-#include "runtime/graphics/ddraw_screen.h"
-#include "runtime/graphics/lead_byte.h"
+#include "runtime/graphics/screen/ddraw_screen.h"
+#include "runtime/core/lead_byte.h"
 
 CharCodeRingState CharCodeRing = {};
 const ControlKey ControlKeyTable[kControlKeyCount] = {

@@ -1,6 +1,6 @@
 // The main window: creation, restyling for window and full-screen mode, the
 // switch between the two, caption, icon, cursor and the end.
-#include "runtime/core/main_window.h"
+#include "runtime/system/main_window.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,14 +9,14 @@
 #include "platform/win32/kernel.h"
 #include "platform/win32/mmsystem.h"
 #include "platform/win32/user.h"
-#include "runtime/core/char_input.h"
+#include "runtime/system/char_input.h"
 #include "runtime/core/log.h"
 #include "runtime/core/memory.h"
-#include "runtime/core/message.h"
+#include "runtime/system/message.h"
 #include "runtime/core/primitives.h"
 #include "runtime/core/random.h"
-#include "runtime/graphics/ddraw_screen.h"
-#include "runtime/graphics/screen_state.h"
+#include "runtime/graphics/screen/ddraw_screen.h"
+#include "runtime/graphics/state/screen_state.h"
 
 int32_t WindowModeFlag = 0;
 int32_t WindowModeChangeAllowed = 0;

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "runtime/graphics/color_format.h"
+#include "runtime/image/color_format.h"
 #include "tests/fuzz/fuzz_check.h"
 
 // A decoded image must describe a picture the graphics can take, and every

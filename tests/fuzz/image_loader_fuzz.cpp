@@ -2,8 +2,8 @@
 // loader with BRIMAL_FUZZ_LOADER naming it (LoadBmpImage, LoadJpegImage, ...).
 #include <cstdint>
 
-#include "runtime/graphics/color_format.h"
-#include "runtime/graphics/image_decoder.h"
+#include "runtime/image/color_format.h"
+#include "runtime/image/image_decoder.h"
 #include "tests/fuzz/image_check.h"
 #include "tests/fuzz/runtime_fuzz_support.h"
 

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "game/shell/shell.h"
-#include "tests/runtime/graphics/image_file_writers.h"
+#include "tests/runtime/image/image_file_writers.h"
 #include "tools/archive_writer/archive_writer.h"
 #include "tools/sample_data/encoders.h"
 #include "tools/sample_data/sample_data.h"

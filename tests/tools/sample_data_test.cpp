@@ -27,8 +27,8 @@
 #include "runtime/core/archive_files.h"
 #include "runtime/core/file_access.h"
 #include "runtime/core/memory.h"
-#include "runtime/graphics/color_format.h"
-#include "runtime/graphics/graphic_load.h"
+#include "runtime/image/color_format.h"
+#include "runtime/graphics/draw/graphic_load.h"
 #include "runtime/sound/wave_reader.h"
 #include "tools/sample_data/sample_data.h"
 

@@ -4,11 +4,11 @@
 // differs from the cache.
 #include <cstring>
 
-#include "runtime/graphics/d3d_device.h"
-#include "runtime/graphics/draw_settings.h"
-#include "runtime/graphics/graphic.h"
-#include "runtime/graphics/surface_data.h"
-#include "runtime/graphics/texture.h"
+#include "runtime/graphics/records/d3d_device.h"
+#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/records/graphic.h"
+#include "runtime/graphics/records/surface_data.h"
+#include "runtime/graphics/records/texture.h"
 
 float D3DBlendTextureWidth = 0.0f;
 float D3DBlendTextureHeight = 0.0f;

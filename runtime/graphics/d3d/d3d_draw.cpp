@@ -1,21 +1,21 @@
 // Drawing graphics and boxes through Direct3D: pieces become screen
 // vertices in the current device's batch.
-#include "runtime/graphics/d3d_draw.h"
+#include "runtime/graphics/d3d/d3d_draw.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "runtime/core/main_window.h"
+#include "runtime/system/main_window.h"
 #include "runtime/core/primitives.h"
-#include "runtime/graphics/d3d_device.h"
-#include "runtime/graphics/ddraw_screen.h"
-#include "runtime/graphics/draw_settings.h"
-#include "runtime/graphics/graphic.h"
-#include "runtime/graphics/present.h"
-#include "runtime/graphics/surface_data.h"
-#include "runtime/graphics/texture.h"
-#include "runtime/softrender/soft_front.h"
+#include "runtime/graphics/records/d3d_device.h"
+#include "runtime/graphics/screen/ddraw_screen.h"
+#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/records/graphic.h"
+#include "runtime/graphics/screen/present.h"
+#include "runtime/graphics/records/surface_data.h"
+#include "runtime/graphics/records/texture.h"
+#include "runtime/graphics/screen/soft_front.h"
 
 namespace {
 

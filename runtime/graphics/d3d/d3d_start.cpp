@@ -1,18 +1,18 @@
 // Direct3D start, device creation and end.
-#include "runtime/graphics/d3d_start.h"
+#include "runtime/graphics/d3d/d3d_start.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "runtime/core/handle.h"
 #include "runtime/core/log.h"
-#include "runtime/graphics/d3d_device.h"
-#include "runtime/graphics/draw_settings.h"
-#include "runtime/graphics/present.h"
-#include "runtime/graphics/screen_capture.h"
-#include "runtime/graphics/screen_state.h"
-#include "runtime/graphics/surface_data.h"
-#include "runtime/graphics/texture.h"
+#include "runtime/graphics/records/d3d_device.h"
+#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/screen/present.h"
+#include "runtime/graphics/screen/screen_capture.h"
+#include "runtime/graphics/state/screen_state.h"
+#include "runtime/graphics/records/surface_data.h"
+#include "runtime/graphics/records/texture.h"
 
 int32_t Direct3DWanted = 0;
 DDPIXELFORMAT ZBufferPixelFormat = {};

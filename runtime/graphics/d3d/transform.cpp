@@ -1,12 +1,12 @@
 // The world, view and projection matrices of the draw state.
-#include "runtime/graphics/transform.h"
+#include "runtime/graphics/d3d/transform.h"
 
 #include <cmath>
 #include <cstring>
 
 #include "platform/win32/d3d.h"
-#include "runtime/graphics/d3d_device.h"
-#include "runtime/graphics/graphics_system.h"
+#include "runtime/graphics/records/d3d_device.h"
+#include "runtime/graphics/screen/graphics_system.h"
 
 namespace {
 

@@ -1,18 +1,18 @@
 // Boxes: the choice between the Direct3D and the software path, with the
 // front-screen handling every drawing entry shares.
-#include "runtime/graphics/box_draw.h"
+#include "runtime/graphics/draw/box_draw.h"
 
 #include <algorithm>
 
-#include "runtime/core/main_window.h"
-#include "runtime/core/message.h"
-#include "runtime/graphics/d3d_draw.h"
-#include "runtime/graphics/draw_settings.h"
-#include "runtime/graphics/graphics_system.h"
-#include "runtime/graphics/present.h"
-#include "runtime/graphics/screen_state.h"
-#include "runtime/graphics/subtractive_blend.h"
-#include "runtime/softrender/soft_front.h"
+#include "runtime/system/main_window.h"
+#include "runtime/system/message.h"
+#include "runtime/graphics/d3d/d3d_draw.h"
+#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/screen/graphics_system.h"
+#include "runtime/graphics/screen/present.h"
+#include "runtime/graphics/state/screen_state.h"
+#include "runtime/graphics/d3d/subtractive_blend.h"
+#include "runtime/graphics/screen/soft_front.h"
 
 namespace {
 

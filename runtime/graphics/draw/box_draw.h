@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "platform/win32/types.h"
-#include "runtime/graphics/clip_rect.h"
+#include "runtime/image/clip_rect.h"
 
 // Swaps left and right, and top and bottom, where they are reversed. 0.
 int SortRectCorners(RECT* rect);

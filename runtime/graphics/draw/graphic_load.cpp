@@ -1,26 +1,26 @@
 // Loading graphics from image files, and refilling them after the screen's
 // surfaces were lost.
-#include "runtime/graphics/graphic_load.h"
+#include "runtime/graphics/draw/graphic_load.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "runtime/core/file_access.h"
 #include "runtime/core/log.h"
-#include "runtime/core/message.h"
-#include "runtime/graphics/color_format.h"
-#include "runtime/graphics/d3d_device.h"
-#include "runtime/graphics/ddraw_screen.h"
-#include "runtime/graphics/draw_settings.h"
-#include "runtime/graphics/graphic.h"
-#include "runtime/graphics/graphic_draw.h"
-#include "runtime/graphics/graphic_from_image.h"
-#include "runtime/graphics/graphics_system.h"
-#include "runtime/graphics/image_decoder.h"
-#include "runtime/graphics/movie.h"
-#include "runtime/graphics/screen_state.h"
-#include "runtime/graphics/surface_2d.h"
-#include "runtime/graphics/texture.h"
+#include "runtime/system/message.h"
+#include "runtime/image/color_format.h"
+#include "runtime/graphics/records/d3d_device.h"
+#include "runtime/graphics/screen/ddraw_screen.h"
+#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/records/graphic.h"
+#include "runtime/graphics/draw/graphic_draw.h"
+#include "runtime/graphics/draw/graphic_from_image.h"
+#include "runtime/graphics/screen/graphics_system.h"
+#include "runtime/image/image_decoder.h"
+#include "runtime/graphics/movie/movie.h"
+#include "runtime/graphics/state/screen_state.h"
+#include "runtime/graphics/records/surface_2d.h"
+#include "runtime/graphics/records/texture.h"
 
 GraphicRestoreFunction GraphicRestoreHandler = RestoreGraphicsFromFiles;
 

@@ -1,20 +1,20 @@
 // Font handles: making and deleting fonts, their cache objects, the default
 // font and the re-creation of every font.
-#include "runtime/graphics/font.h"
+#include "runtime/graphics/font/font.h"
 
 #include <cstring>
 
 #include "platform/win32/kernel.h"
 #include "runtime/core/log.h"
 #include "runtime/core/memory.h"
-#include "runtime/graphics/draw_settings.h"
-#include "runtime/graphics/font_texture.h"
-#include "runtime/graphics/glyph_cache.h"
-#include "runtime/graphics/graphic.h"
-#include "runtime/graphics/graphics_system.h"
-#include "runtime/graphics/screen_state.h"
-#include "runtime/graphics/surface_2d.h"
-#include "runtime/graphics/texture.h"
+#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/font/font_texture.h"
+#include "runtime/graphics/font/glyph_cache.h"
+#include "runtime/graphics/records/graphic.h"
+#include "runtime/graphics/screen/graphics_system.h"
+#include "runtime/graphics/state/screen_state.h"
+#include "runtime/graphics/records/surface_2d.h"
+#include "runtime/graphics/records/texture.h"
 
 const DWORD FontCharSetTable[3] = {DEFAULT_CHARSET, SHIFTJIS_CHARSET, HANGEUL_CHARSET};
 

@@ -8,7 +8,7 @@
 
 #include "platform/win32/gdi.h"
 #include "runtime/core/handle.h"
-#include "runtime/graphics/color_format.h"
+#include "runtime/image/color_format.h"
 
 constexpr int32_t kFontHandleMax = kFontSlotCount;  // 40
 // Cells a glyph cache may hold, and the slots of a record (one more, whose

@@ -1,24 +1,24 @@
 // The texture cache of a font (see font_texture.h) and the Direct3D entry of
 // the string drawing.
-#include "runtime/graphics/font_texture.h"
+#include "runtime/graphics/font/font_texture.h"
 
 #include <cstring>
 
 #include "runtime/core/log.h"
 #include "runtime/core/memory.h"
-#include "runtime/graphics/clip_rect.h"
-#include "runtime/graphics/d3d_device.h"
-#include "runtime/graphics/d3d_draw.h"
-#include "runtime/graphics/ddraw_screen.h"
-#include "runtime/graphics/draw_settings.h"
-#include "runtime/graphics/font.h"
-#include "runtime/graphics/font_draw.h"
-#include "runtime/graphics/glyph_cache.h"
-#include "runtime/graphics/graphic.h"
-#include "runtime/graphics/graphic_draw.h"
-#include "runtime/graphics/screen_state.h"
-#include "runtime/graphics/surface_data.h"
-#include "runtime/graphics/texture.h"
+#include "runtime/image/clip_rect.h"
+#include "runtime/graphics/records/d3d_device.h"
+#include "runtime/graphics/d3d/d3d_draw.h"
+#include "runtime/graphics/screen/ddraw_screen.h"
+#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/font/font.h"
+#include "runtime/graphics/font/font_draw.h"
+#include "runtime/graphics/font/glyph_cache.h"
+#include "runtime/graphics/records/graphic.h"
+#include "runtime/graphics/draw/graphic_draw.h"
+#include "runtime/graphics/state/screen_state.h"
+#include "runtime/graphics/records/surface_data.h"
+#include "runtime/graphics/records/texture.h"
 
 namespace {
 

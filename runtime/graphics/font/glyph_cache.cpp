@@ -1,16 +1,16 @@
 // The glyph cache: the lookup of a character, the ring of cells, the
 // gathering of a string's missing characters and the rendering of glyphs
 // (with their edges) into the software cache.
-#include "runtime/graphics/glyph_cache.h"
+#include "runtime/graphics/font/glyph_cache.h"
 
 #include <cstring>
 
-#include "runtime/core/library.h"
+#include "runtime/system/library.h"
 #include "runtime/core/memory.h"
-#include "runtime/graphics/draw_settings.h"
-#include "runtime/graphics/font_texture.h"
-#include "runtime/graphics/lead_byte.h"
-#include "runtime/graphics/screen_state.h"
+#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/font/font_texture.h"
+#include "runtime/core/lead_byte.h"
+#include "runtime/graphics/state/screen_state.h"
 
 const uint8_t EdgePatternTable[4][9][9] = {
     {

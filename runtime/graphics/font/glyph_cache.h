@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-#include "runtime/graphics/font.h"
+#include "runtime/graphics/font/font.h"
 
 // One character of a string: its first byte, its second byte (0 for a
 // one-byte character) and a 0 byte.

@@ -2,7 +2,7 @@
 // temporary copy when the stream cannot open the file itself), pulling
 // frames at draw time, copying them into the graphic, playing, pausing,
 // releasing and reopening around a screen rebuild, and closing.
-#include "runtime/graphics/movie.h"
+#include "runtime/graphics/movie/movie.h"
 
 #include <algorithm>
 #include <cassert>
@@ -17,14 +17,14 @@
 #include "runtime/core/log.h"
 #include "runtime/core/memory.h"
 #include "runtime/core/primitives.h"
-#include "runtime/graphics/convert_blit.h"
-#include "runtime/graphics/ddraw_screen.h"
-#include "runtime/graphics/graphic.h"
-#include "runtime/graphics/mem_image.h"
-#include "runtime/graphics/screen_state.h"
-#include "runtime/graphics/surface_2d.h"
-#include "runtime/graphics/surface_data.h"
-#include "runtime/graphics/texture.h"
+#include "runtime/image/convert_blit.h"
+#include "runtime/graphics/screen/ddraw_screen.h"
+#include "runtime/graphics/records/graphic.h"
+#include "runtime/image/mem_image.h"
+#include "runtime/graphics/state/screen_state.h"
+#include "runtime/graphics/records/surface_2d.h"
+#include "runtime/graphics/records/surface_data.h"
+#include "runtime/graphics/records/texture.h"
 
 namespace {
 

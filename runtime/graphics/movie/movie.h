@@ -25,7 +25,7 @@
 
 #include "platform/win32/types.h"
 #include "runtime/core/handle.h"
-#include "runtime/graphics/color_format.h"
+#include "runtime/image/color_format.h"
 
 struct IAMMultiMediaStream;
 struct IMediaStream;

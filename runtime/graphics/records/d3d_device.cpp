@@ -1,19 +1,19 @@
 // The Direct3D device records: the vertex batch, the scenes and the cached
 // state setters.
-#include "runtime/graphics/d3d_device.h"
+#include "runtime/graphics/records/d3d_device.h"
 
 #include <cstring>
 
 #include "runtime/core/log.h"
-#include "runtime/core/main_window.h"
-#include "runtime/graphics/draw_settings.h"
-#include "runtime/graphics/graphic.h"
-#include "runtime/graphics/mask.h"
-#include "runtime/graphics/present.h"
-#include "runtime/graphics/screen_state.h"
-#include "runtime/graphics/surface_2d.h"
-#include "runtime/graphics/surface_data.h"
-#include "runtime/graphics/texture.h"
+#include "runtime/system/main_window.h"
+#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/records/graphic.h"
+#include "runtime/graphics/records/mask.h"
+#include "runtime/graphics/screen/present.h"
+#include "runtime/graphics/state/screen_state.h"
+#include "runtime/graphics/records/surface_2d.h"
+#include "runtime/graphics/records/surface_data.h"
+#include "runtime/graphics/records/texture.h"
 
 const D3DVertexFormat D3DVertexFormatTable[kD3DVertexKindCount] = {
     {D3DFVF_XYZRHW | D3DFVF_DIFFUSE, 20, 3225},

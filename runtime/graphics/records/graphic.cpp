@@ -1,20 +1,20 @@
 // Graphic handles: adding, making, deriving and deleting graphics, and the
 // options that shape new ones.
-#include "runtime/graphics/graphic.h"
+#include "runtime/graphics/records/graphic.h"
 
 #include <cstring>
 
 #include "runtime/core/file_access.h"
 #include "runtime/core/log.h"
-#include "runtime/core/message.h"
-#include "runtime/graphics/color_format.h"
-#include "runtime/graphics/d3d_device.h"
-#include "runtime/graphics/ddraw_screen.h"
-#include "runtime/graphics/graphics_system.h"
-#include "runtime/graphics/movie.h"
-#include "runtime/graphics/screen_state.h"
-#include "runtime/graphics/surface_2d.h"
-#include "runtime/graphics/texture.h"
+#include "runtime/system/message.h"
+#include "runtime/image/color_format.h"
+#include "runtime/graphics/records/d3d_device.h"
+#include "runtime/graphics/screen/ddraw_screen.h"
+#include "runtime/graphics/screen/graphics_system.h"
+#include "runtime/graphics/movie/movie.h"
+#include "runtime/graphics/state/screen_state.h"
+#include "runtime/graphics/records/surface_2d.h"
+#include "runtime/graphics/records/texture.h"
 
 int32_t NewGraphicUse3D = 1;
 int32_t NewGraphicDrawable = 0;

@@ -1,16 +1,16 @@
 // The mask screen's release, rebuild and end, and the few mask-layer
 // operations they use.
-#include "runtime/graphics/mask.h"
+#include "runtime/graphics/records/mask.h"
 
 #include "runtime/core/handle.h"
-#include "runtime/core/main_window.h"
+#include "runtime/system/main_window.h"
 #include "runtime/core/memory.h"
-#include "runtime/core/message.h"
-#include "runtime/graphics/d3d_device.h"
-#include "runtime/graphics/draw_settings.h"
-#include "runtime/graphics/graphic.h"
-#include "runtime/graphics/graphics_system.h"
-#include "runtime/graphics/screen_state.h"
+#include "runtime/system/message.h"
+#include "runtime/graphics/records/d3d_device.h"
+#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/records/graphic.h"
+#include "runtime/graphics/screen/graphics_system.h"
+#include "runtime/graphics/state/screen_state.h"
 
 uint8_t* MaskBuffer;
 IDirectDrawSurface7* MaskSurface;

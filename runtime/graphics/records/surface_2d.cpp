@@ -1,18 +1,18 @@
 // 2D surfaces: the registry of rectangles over surface data, and what is done
 // to a graphic's pixels through them.
-#include "runtime/graphics/surface_2d.h"
+#include "runtime/graphics/records/surface_2d.h"
 
 #include "runtime/core/log.h"
-#include "runtime/core/main_window.h"
-#include "runtime/graphics/clip_rect.h"
-#include "runtime/graphics/color_format.h"
-#include "runtime/graphics/d3d_device.h"
-#include "runtime/graphics/ddraw_screen.h"
-#include "runtime/graphics/draw_settings.h"
-#include "runtime/graphics/graphic.h"
-#include "runtime/graphics/mem_image.h"
-#include "runtime/graphics/screen_state.h"
-#include "runtime/graphics/surface_data.h"
+#include "runtime/system/main_window.h"
+#include "runtime/image/clip_rect.h"
+#include "runtime/image/color_format.h"
+#include "runtime/graphics/records/d3d_device.h"
+#include "runtime/graphics/screen/ddraw_screen.h"
+#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/records/graphic.h"
+#include "runtime/image/mem_image.h"
+#include "runtime/graphics/state/screen_state.h"
+#include "runtime/graphics/records/surface_data.h"
 
 static const HandleKindPolicy kSurface2DPolicy = {
     false,

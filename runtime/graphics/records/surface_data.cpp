@@ -6,13 +6,13 @@
 // where its surface would have to be made. Texture stores are DirectDraw
 // texture surfaces of the texture format their settings ask for; they are
 // made only while Direct3D is in use.
-#include "runtime/graphics/surface_data.h"
+#include "runtime/graphics/records/surface_data.h"
 
 #include "runtime/core/log.h"
-#include "runtime/graphics/color_format.h"
-#include "runtime/graphics/screen_state.h"
-#include "runtime/graphics/surface_2d.h"
-#include "runtime/graphics/texture.h"
+#include "runtime/image/color_format.h"
+#include "runtime/graphics/state/screen_state.h"
+#include "runtime/graphics/records/surface_2d.h"
+#include "runtime/graphics/records/texture.h"
 
 // Surface description flag: the texture stage the texture is meant for.
 constexpr DWORD kSurfaceDescTextureStage = 0x00100000;

@@ -8,8 +8,8 @@
 #include <cstdint>
 
 #include "platform/win32/types.h"
-#include "runtime/graphics/graphic.h"
-#include "runtime/graphics/mem_image.h"
+#include "runtime/graphics/records/graphic.h"
+#include "runtime/image/mem_image.h"
 
 struct ColorFormat;
 struct IDirectDrawSurface7;

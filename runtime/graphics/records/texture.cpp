@@ -1,18 +1,18 @@
 // Texture pieces, texture formats, the division of graphics into pieces and
 // the upload of image pixels into them.
-#include "runtime/graphics/texture.h"
+#include "runtime/graphics/records/texture.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "runtime/core/library.h"
+#include "runtime/system/library.h"
 #include "runtime/core/log.h"
-#include "runtime/graphics/convert_blit.h"
-#include "runtime/graphics/d3d_device.h"
-#include "runtime/graphics/draw_settings.h"
-#include "runtime/graphics/graphic.h"
-#include "runtime/graphics/screen_state.h"
-#include "runtime/graphics/surface_data.h"
+#include "runtime/image/convert_blit.h"
+#include "runtime/graphics/records/d3d_device.h"
+#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/records/graphic.h"
+#include "runtime/graphics/state/screen_state.h"
+#include "runtime/graphics/records/surface_data.h"
 
 int32_t TextureMaxSize = 0;
 int32_t TextureMinSize = 0;

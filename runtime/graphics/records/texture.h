@@ -13,7 +13,7 @@
 
 #include "platform/win32/ddraw.h"
 #include "runtime/core/handle.h"
-#include "runtime/graphics/color_format.h"
+#include "runtime/image/color_format.h"
 
 struct GraphImage;
 struct SurfaceSettings;

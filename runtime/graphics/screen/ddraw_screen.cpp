@@ -1,25 +1,25 @@
 // The DirectDraw screen's start and end, the clipper, the 8-bit palette, the
 // accessors of the screen state and the screen's colour values.
-#include "runtime/graphics/ddraw_screen.h"
+#include "runtime/graphics/screen/ddraw_screen.h"
 
 #include <cstring>
 
 #include "platform/win32/com.h"
 #include "platform/win32/ddraw.h"
 #include "platform/win32/user.h"
-#include "runtime/core/library.h"
+#include "runtime/system/library.h"
 #include "runtime/core/log.h"
-#include "runtime/core/main_window.h"
-#include "runtime/graphics/color_format.h"
-#include "runtime/graphics/convert_blit.h"
-#include "runtime/graphics/d3d_start.h"
-#include "runtime/graphics/draw_settings.h"
-#include "runtime/graphics/graphic.h"
-#include "runtime/graphics/graphics_system.h"
-#include "runtime/graphics/mem_image.h"
-#include "runtime/graphics/present.h"
-#include "runtime/graphics/screen_state.h"
-#include "runtime/graphics/surface_2d.h"
+#include "runtime/system/main_window.h"
+#include "runtime/image/color_format.h"
+#include "runtime/image/convert_blit.h"
+#include "runtime/graphics/d3d/d3d_start.h"
+#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/records/graphic.h"
+#include "runtime/graphics/screen/graphics_system.h"
+#include "runtime/image/mem_image.h"
+#include "runtime/graphics/screen/present.h"
+#include "runtime/graphics/state/screen_state.h"
+#include "runtime/graphics/records/surface_2d.h"
 #include "runtime/softrender/blend_tables.h"
 
 namespace {

@@ -1,19 +1,19 @@
-#include "runtime/graphics/draw_settings.h"
+#include "runtime/graphics/screen/draw_settings.h"
 
 #include <cmath>
 #include <utility>
 
 #include "runtime/core/log.h"
-#include "runtime/core/main_window.h"
-#include "runtime/core/message.h"
-#include "runtime/graphics/d3d_device.h"
-#include "runtime/graphics/d3d_draw.h"
-#include "runtime/graphics/graphic.h"
-#include "runtime/graphics/graphics_system.h"
-#include "runtime/graphics/mask.h"
-#include "runtime/graphics/present.h"
-#include "runtime/graphics/screen_state.h"
-#include "runtime/graphics/transform.h"
+#include "runtime/system/main_window.h"
+#include "runtime/system/message.h"
+#include "runtime/graphics/records/d3d_device.h"
+#include "runtime/graphics/d3d/d3d_draw.h"
+#include "runtime/graphics/records/graphic.h"
+#include "runtime/graphics/screen/graphics_system.h"
+#include "runtime/graphics/records/mask.h"
+#include "runtime/graphics/screen/present.h"
+#include "runtime/graphics/state/screen_state.h"
+#include "runtime/graphics/d3d/transform.h"
 #include "runtime/softrender/blend_tables.h"
 
 int32_t DrawTarget;

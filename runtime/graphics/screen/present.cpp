@@ -1,6 +1,6 @@
 // Presenting the screen, the vertical-blank waits, the software front image
 // and the surface or image 2D drawing writes to.
-#include "runtime/graphics/present.h"
+#include "runtime/graphics/screen/present.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,20 +9,20 @@
 #include "platform/win32/gdi.h"
 #include "platform/win32/kernel.h"
 #include "platform/win32/mmsystem.h"
-#include "runtime/core/library.h"
+#include "runtime/system/library.h"
 #include "runtime/core/log.h"
-#include "runtime/core/main_window.h"
-#include "runtime/core/message.h"
-#include "runtime/graphics/color_format.h"
-#include "runtime/graphics/convert_blit.h"
-#include "runtime/graphics/d3d_device.h"
-#include "runtime/graphics/ddraw_screen.h"
-#include "runtime/graphics/draw_settings.h"
-#include "runtime/graphics/graphic.h"
-#include "runtime/graphics/mem_image.h"
-#include "runtime/graphics/screen_state.h"
-#include "runtime/graphics/surface_2d.h"
-#include "runtime/graphics/surface_data.h"
+#include "runtime/system/main_window.h"
+#include "runtime/system/message.h"
+#include "runtime/image/color_format.h"
+#include "runtime/image/convert_blit.h"
+#include "runtime/graphics/records/d3d_device.h"
+#include "runtime/graphics/screen/ddraw_screen.h"
+#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/records/graphic.h"
+#include "runtime/image/mem_image.h"
+#include "runtime/graphics/state/screen_state.h"
+#include "runtime/graphics/records/surface_2d.h"
+#include "runtime/graphics/records/surface_data.h"
 #include "runtime/softrender/box_fill.h"
 
 uint32_t BackgroundColor = 0;

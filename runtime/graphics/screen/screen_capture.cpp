@@ -1,6 +1,6 @@
 // Capturing the draw screen into texture graphics, and the spare bits of
 // pixels copied from the screen.
-#include "runtime/graphics/screen_capture.h"
+#include "runtime/graphics/screen/screen_capture.h"
 
 #include <algorithm>
 #include <cstring>
@@ -11,16 +11,16 @@
 #include "platform/win32/kernel.h"
 #include "platform/win32/user.h"
 #include "runtime/core/log.h"
-#include "runtime/core/main_window.h"
-#include "runtime/graphics/color_format.h"
-#include "runtime/graphics/convert_blit.h"
-#include "runtime/graphics/d3d_device.h"
-#include "runtime/graphics/draw_settings.h"
-#include "runtime/graphics/graphic.h"
-#include "runtime/graphics/present.h"
-#include "runtime/graphics/screen_state.h"
-#include "runtime/graphics/surface_data.h"
-#include "runtime/graphics/texture.h"
+#include "runtime/system/main_window.h"
+#include "runtime/image/color_format.h"
+#include "runtime/image/convert_blit.h"
+#include "runtime/graphics/records/d3d_device.h"
+#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/records/graphic.h"
+#include "runtime/graphics/screen/present.h"
+#include "runtime/graphics/state/screen_state.h"
+#include "runtime/graphics/records/surface_data.h"
+#include "runtime/graphics/records/texture.h"
 
 const DrawScreenGraphFunction DrawScreenGraphFunctionTable[6] = {
     G_D3D_GetDrawScreenGraphFunction5, G_D3D_GetDrawScreenGraphFunction1,

@@ -12,7 +12,7 @@
 
 #include <cstdint>
 
-#include "runtime/graphics/mem_image.h"
+#include "runtime/image/mem_image.h"
 #include "runtime/softrender/triangle.h"
 
 struct GraphicRecord;

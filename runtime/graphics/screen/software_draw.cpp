@@ -1,24 +1,24 @@
 // Software drawing on DirectDraw targets: the begin and end bracket and the
 // front ends that draw a 2D surface and a batch of lines through it.
-#include "runtime/graphics/software_draw.h"
+#include "runtime/graphics/screen/software_draw.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "platform/win32/ddraw.h"
-#include "runtime/graphics/clip_rect.h"
-#include "runtime/graphics/color_format.h"
-#include "runtime/graphics/convert_blit.h"
-#include "runtime/graphics/d3d_device.h"
-#include "runtime/graphics/ddraw_screen.h"
-#include "runtime/graphics/draw_settings.h"
-#include "runtime/graphics/graphic.h"
-#include "runtime/graphics/mask.h"
-#include "runtime/graphics/screen_state.h"
-#include "runtime/graphics/surface_2d.h"
-#include "runtime/graphics/surface_data.h"
+#include "runtime/image/clip_rect.h"
+#include "runtime/image/color_format.h"
+#include "runtime/image/convert_blit.h"
+#include "runtime/graphics/records/d3d_device.h"
+#include "runtime/graphics/screen/ddraw_screen.h"
+#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/records/graphic.h"
+#include "runtime/graphics/records/mask.h"
+#include "runtime/graphics/state/screen_state.h"
+#include "runtime/graphics/records/surface_2d.h"
+#include "runtime/graphics/records/surface_data.h"
 #include "runtime/softrender/blit.h"
-#include "runtime/softrender/soft_front.h"
+#include "runtime/graphics/screen/soft_front.h"
 
 MEMIMG* SoftwareTargetImage = nullptr;
 MEMIMG WorkTargetImage{};

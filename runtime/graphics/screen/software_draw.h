@@ -12,7 +12,7 @@
 #include <cstdint>
 
 #include "platform/win32/types.h"
-#include "runtime/graphics/mem_image.h"
+#include "runtime/image/mem_image.h"
 
 struct GraphicRecord;
 struct IDirectDrawSurface7;

@@ -1,3 +1,3 @@
-#include "runtime/graphics/screen_state.h"
+#include "runtime/graphics/state/screen_state.h"
 
 ScreenState Screen;

@@ -7,8 +7,8 @@
 
 #include "platform/win32/ddraw.h"
 #include "platform/win32/types.h"
-#include "runtime/graphics/color_format.h"
-#include "runtime/graphics/mem_image.h"
+#include "runtime/image/color_format.h"
+#include "runtime/image/mem_image.h"
 
 struct IDirectDraw7;
 struct IDirectDrawClipper;

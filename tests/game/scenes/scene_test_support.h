@@ -12,7 +12,7 @@
 #include "game/scenes/scenes.h"
 #include "game/shell/shell.h"
 #include "game/world/world.h"
-#include "runtime/core/api.h"
+#include "runtime/system/api.h"
 #include "tests/support/api_fake/api_fake.h"
 
 // actions indexes.

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/core/library.h"
+#include "runtime/system/library.h"
 #include "runtime/core/log.h"
 #include "runtime/core/memory.h"
 

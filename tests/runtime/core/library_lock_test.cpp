@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/win32/kernel.h"
-#include "runtime/core/api.h"
+#include "runtime/system/api.h"
 #include "tests/runtime/core/lock_test_support.h"
 
 TEST_F(LibraryLockTest, NestedTakesHoldTheLockUntilTheLastRelease) {

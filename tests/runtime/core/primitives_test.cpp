@@ -11,7 +11,7 @@
 #include "platform/host/host.h"
 #include "platform/null/null_clock.h"
 #include "platform/win32/kernel.h"
-#include "runtime/graphics/lead_byte.h"
+#include "runtime/core/lead_byte.h"
 
 namespace {
 

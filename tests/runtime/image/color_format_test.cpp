@@ -1,4 +1,4 @@
-#include "runtime/graphics/color_format.h"
+#include "runtime/image/color_format.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/win32/ddraw.h"
-#include "runtime/core/api_runtime.h"
+#include "runtime/system/api_runtime.h"
 #include "runtime/core/memory.h"
 #include "tests/runtime/core/lock_test_support.h"
 

@@ -1,4 +1,4 @@
-#include "runtime/graphics/convert_blit.h"
+#include "runtime/image/convert_blit.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/graphics/color_format.h"
+#include "runtime/image/color_format.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 // short, bytes changed, sizes and offsets that do not match the data,
 // indexes past the palette, huge or zero sizes) are refused without reading
 // outside what they hold.
-#include "runtime/graphics/image_decoder.h"
+#include "runtime/image/image_decoder.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -16,12 +16,12 @@
 #include <string>
 #include <vector>
 
-#include "image_file_writers.h"
+#include "tests/runtime/image/image_file_writers.h"
 #include "runtime/core/file_access.h"
 #include "runtime/core/memory.h"
-#include "runtime/graphics/color_format.h"
-#include "runtime/graphics/graphic_from_image.h"
-#include "runtime/graphics/graphic_load.h"
+#include "runtime/image/color_format.h"
+#include "runtime/graphics/draw/graphic_from_image.h"
+#include "runtime/graphics/draw/graphic_load.h"
 #include "tests/support/bad_input.h"
 
 namespace {

@@ -19,7 +19,7 @@ extern "C" {
 #include <jpeglib.h>
 }
 
-#include "runtime/graphics/color_format.h"
+#include "runtime/image/color_format.h"
 
 namespace image_files {
 

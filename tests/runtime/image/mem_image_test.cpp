@@ -1,4 +1,4 @@
-#include "runtime/graphics/mem_image.h"
+#include "runtime/image/mem_image.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 
 #include "platform/win32/ddraw.h"
 #include "runtime/core/memory.h"
-#include "runtime/graphics/color_format.h"
-#include "runtime/graphics/screen_state.h"
+#include "runtime/image/color_format.h"
+#include "runtime/graphics/state/screen_state.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "platform/win32/com.h"
 #include "platform/win32/dinput.h"
-#include "tests/runtime/core/window_test_support.h"
+#include "tests/runtime/system/window_test_support.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/core/api.h"
+#include "runtime/system/api.h"
 #include "runtime/network/http_transfer.h"
 #include "tests/support/open_descriptors.h"
 #include "tests/runtime/network/network_test_support.h"

@@ -15,8 +15,8 @@
 #include <utility>
 #include <vector>
 
-#include "runtime/graphics/color_format.h"
-#include "runtime/graphics/mem_image.h"
+#include "runtime/image/color_format.h"
+#include "runtime/image/mem_image.h"
 #include "runtime/softrender/blend_tables.h"
 
 namespace blit_reference {

@@ -1,4 +1,4 @@
-#include "runtime/core/api.h"
+#include "runtime/system/api.h"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +11,9 @@
 
 #include "platform/win32/kernel.h"
 #include "platform/win32/mmsystem.h"
-#include "runtime/core/api_runtime.h"
+#include "runtime/system/api_runtime.h"
 #include "runtime/core/library_lock.h"
-#include "runtime/graphics/screen_state.h"
+#include "runtime/graphics/state/screen_state.h"
 #include "tests/runtime/core/lock_test_support.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // The ring of typed characters and the key inputs fed from it.
-#include "runtime/core/char_input.h"
+#include "runtime/system/char_input.h"
 
 #include <gtest/gtest.h>
 

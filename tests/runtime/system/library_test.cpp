@@ -4,7 +4,7 @@
 // before anything is made, a failed window creation followed by the whole
 // end), a start without sound, COM started once, and a second start after
 // an end.
-#include "runtime/core/library.h"
+#include "runtime/system/library.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -19,13 +19,13 @@
 #include "platform/win32/user.h"
 #include "runtime/core/library_lock.h"
 #include "runtime/core/log.h"
-#include "runtime/core/main_window.h"
+#include "runtime/system/main_window.h"
 #include "runtime/core/memory.h"
 #include "runtime/core/primitives.h"
-#include "runtime/graphics/ddraw_screen.h"
-#include "runtime/graphics/draw_settings.h"
-#include "runtime/graphics/graphics_system.h"
-#include "runtime/graphics/screen_state.h"
+#include "runtime/graphics/screen/ddraw_screen.h"
+#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/screen/graphics_system.h"
+#include "runtime/graphics/state/screen_state.h"
 #include "runtime/sound/sound.h"
 #include "tests/support/library_folder.h"
 

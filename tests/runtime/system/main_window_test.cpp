@@ -12,7 +12,7 @@
 #include "runtime/core/log.h"
 #include "tests/runtime/core/file_test_support.h"
 #include "tests/runtime/core/lock_test_support.h"
-#include "tests/runtime/core/window_test_support.h"
+#include "tests/runtime/system/window_test_support.h"
 
 namespace {
 

@@ -8,11 +8,11 @@
 #include "platform/host/host.h"
 #include "platform/null/null_host.h"
 #include "platform/win32/user.h"
-#include "runtime/core/char_input.h"
-#include "runtime/core/input.h"
+#include "runtime/system/char_input.h"
+#include "runtime/input/input.h"
 #include "runtime/core/library_lock.h"
-#include "runtime/core/main_window.h"
-#include "runtime/core/message.h"
+#include "runtime/system/main_window.h"
+#include "runtime/system/message.h"
 
 inline NullHost& TestHost() { return static_cast<NullHost&>(CurrentHost()); }
 

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "platform/win32/user.h"
-#include "runtime/core/api.h"
+#include "runtime/system/api.h"
 
 ApiFake& api_fake() {
   static ApiFake fake;

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "runtime/graphics/d3d_device.h"
-#include "runtime/graphics/texture.h"
+#include "runtime/graphics/records/d3d_device.h"
+#include "runtime/graphics/records/texture.h"
 
 DDPIXELFORMAT MakeTextureFormat(DWORD bits, DWORD red, DWORD green, DWORD blue, DWORD alpha) {
   DDPIXELFORMAT format{};

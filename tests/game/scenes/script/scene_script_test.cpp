@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "platform/host/cp932.h"
-#include "runtime/graphics/font.h"
-#include "runtime/graphics/font_draw.h"
+#include "runtime/graphics/font/font.h"
+#include "runtime/graphics/font/font_draw.h"
 #include "tests/game/scenes/script/script_tables.h"
 #include "tests/support/screen_fixture.h"
 

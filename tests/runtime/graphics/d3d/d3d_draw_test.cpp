@@ -11,11 +11,11 @@
 #include <utility>
 #include <vector>
 
-#include "runtime/graphics/d3d_draw.h"
-#include "runtime/graphics/ddraw_screen.h"
-#include "runtime/graphics/graphic_draw.h"
-#include "runtime/graphics/present.h"
-#include "runtime/graphics/subtractive_blend.h"
+#include "runtime/graphics/d3d/d3d_draw.h"
+#include "runtime/graphics/screen/ddraw_screen.h"
+#include "runtime/graphics/draw/graphic_draw.h"
+#include "runtime/graphics/screen/present.h"
+#include "runtime/graphics/d3d/subtractive_blend.h"
 #include "tests/runtime/graphics/d3d_test_support.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // The look-at view matrix: the eye goes to the origin and the target onto
 // the +z axis, with the up vector kept upright.
-#include "runtime/graphics/transform.h"
+#include "runtime/graphics/d3d/transform.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // loading picture at its place in the window, the transparent colour, part
 // draws and their clip, the refusals, drawing on the front screen, and
 // copying the draw screen into graphics.
-#include "runtime/graphics/graphic_draw.h"
+#include "runtime/graphics/draw/graphic_draw.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -14,18 +14,18 @@
 #include <string>
 #include <vector>
 
-#include "image_file_writers.h"
-#include "runtime/graphics/box_draw.h"
-#include "runtime/graphics/ddraw_screen.h"
-#include "runtime/graphics/draw_settings.h"
-#include "runtime/graphics/graphic.h"
-#include "runtime/graphics/graphic_load.h"
-#include "runtime/graphics/mem_image.h"
-#include "runtime/graphics/present.h"
-#include "runtime/graphics/screen_state.h"
-#include "runtime/graphics/software_draw.h"
-#include "runtime/graphics/surface_2d.h"
-#include "runtime/graphics/surface_data.h"
+#include "tests/runtime/image/image_file_writers.h"
+#include "runtime/graphics/draw/box_draw.h"
+#include "runtime/graphics/screen/ddraw_screen.h"
+#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/records/graphic.h"
+#include "runtime/graphics/draw/graphic_load.h"
+#include "runtime/image/mem_image.h"
+#include "runtime/graphics/screen/present.h"
+#include "runtime/graphics/state/screen_state.h"
+#include "runtime/graphics/screen/software_draw.h"
+#include "runtime/graphics/records/surface_2d.h"
+#include "runtime/graphics/records/surface_data.h"
 #include "tests/support/screen_fixture.h"
 
 namespace {

@@ -1,17 +1,17 @@
 // Graphics made from decoded images: the pixels and run table they get, the
 // transparent index of palette images, mirroring, division into cells, and
 // the reader's failures.
-#include "runtime/graphics/graphic_from_image.h"
+#include "runtime/graphics/draw/graphic_from_image.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
 
-#include "graphics_test_support.h"
+#include "tests/runtime/graphics/graphics_test_support.h"
 #include "runtime/core/memory.h"
-#include "runtime/graphics/color_format.h"
-#include "runtime/graphics/mem_image.h"
+#include "runtime/image/color_format.h"
+#include "runtime/image/mem_image.h"
 
 namespace {
 

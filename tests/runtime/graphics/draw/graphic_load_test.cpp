@@ -2,7 +2,7 @@
 // sheets (cells in row order, their sizes and pixels), the alpha image
 // beside an image, missing and damaged files (-1 and the log line, nothing
 // left behind), and the refill of marked graphics from their files.
-#include "runtime/graphics/graphic_load.h"
+#include "runtime/graphics/draw/graphic_load.h"
 
 #include <fcntl.h>
 #include <ftw.h>
@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "graphics_test_support.h"
-#include "image_file_writers.h"
-#include "runtime/graphics/color_format.h"
-#include "runtime/graphics/image_decoder.h"
-#include "runtime/graphics/mem_image.h"
+#include "tests/runtime/graphics/graphics_test_support.h"
+#include "tests/runtime/image/image_file_writers.h"
+#include "runtime/image/color_format.h"
+#include "runtime/image/image_decoder.h"
+#include "runtime/image/mem_image.h"
 
 namespace {
 

@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "runtime/core/log.h"
-#include "runtime/graphics/box_draw.h"
-#include "runtime/graphics/ddraw_screen.h"
-#include "runtime/graphics/draw_settings.h"
-#include "runtime/graphics/font.h"
-#include "runtime/graphics/font_draw.h"
-#include "runtime/graphics/present.h"
+#include "runtime/graphics/draw/box_draw.h"
+#include "runtime/graphics/screen/ddraw_screen.h"
+#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/font/font.h"
+#include "runtime/graphics/font/font_draw.h"
+#include "runtime/graphics/screen/present.h"
 #include "tests/support/screen_fixture.h"
 
 namespace {

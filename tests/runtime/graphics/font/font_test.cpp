@@ -3,7 +3,7 @@
 // fall-backs, the handle limits, the ring of cache slots, and glyph
 // placement, colours, edges and clipping checked pixel by pixel in software
 // images.
-#include "runtime/graphics/font.h"
+#include "runtime/graphics/font/font.h"
 
 #include <gtest/gtest.h>
 
@@ -12,11 +12,11 @@
 #include <tuple>
 #include <vector>
 
-#include "graphics_test_support.h"
-#include "runtime/graphics/color_format.h"
-#include "runtime/graphics/font_draw.h"
-#include "runtime/graphics/glyph_cache.h"
-#include "runtime/graphics/mem_image.h"
+#include "tests/runtime/graphics/graphics_test_support.h"
+#include "runtime/image/color_format.h"
+#include "runtime/graphics/font/font_draw.h"
+#include "runtime/graphics/font/glyph_cache.h"
+#include "runtime/image/mem_image.h"
 #include "tests/support/gdi_font/fake_font_face.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // new graphic is made of, derived graphics and their rectangles, the shared
 // surface data and its reference count, stale handles, deletes and the
 // stores around a screen rebuild.
-#include "runtime/graphics/graphic.h"
+#include "runtime/graphics/records/graphic.h"
 
 #include <gtest/gtest.h>
 
@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "graphics_test_support.h"
-#include "runtime/graphics/color_format.h"
-#include "runtime/graphics/mem_image.h"
-#include "runtime/graphics/surface_2d.h"
-#include "runtime/graphics/surface_data.h"
+#include "tests/runtime/graphics/graphics_test_support.h"
+#include "runtime/image/color_format.h"
+#include "runtime/image/mem_image.h"
+#include "runtime/graphics/records/surface_2d.h"
+#include "runtime/graphics/records/surface_data.h"
 
 namespace {
 

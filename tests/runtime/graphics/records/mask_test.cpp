@@ -1,11 +1,11 @@
 // The mask screen's release, rebuild and end. Without a mask (the program's
 // case) they change nothing; with a mask image set up here, release and end
 // free it, and the rebuild makes it again.
-#include "runtime/graphics/mask.h"
+#include "runtime/graphics/records/mask.h"
 
 #include <gtest/gtest.h>
 
-#include "graphics_test_support.h"
+#include "tests/runtime/graphics/graphics_test_support.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "runtime/graphics/color_format.h"
+#include "runtime/image/color_format.h"
 #include "tests/runtime/graphics/d3d_test_support.h"
 #include "tests/runtime/graphics/graphics_test_support.h"
 #include "tests/support/ddraw/display_script.h"

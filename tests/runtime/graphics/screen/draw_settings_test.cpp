@@ -1,7 +1,7 @@
 // Draw settings: each setter's clamps and its skip when nothing changes, the
 // clip rectangle of each target, the draw-target switch and its refusals,
 // the blend graphic, and the matrices of the draw state.
-#include "runtime/graphics/draw_settings.h"
+#include "runtime/graphics/screen/draw_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -9,9 +9,9 @@
 #include <ostream>
 #include <string>
 
-#include "graphics_test_support.h"
-#include "runtime/core/main_window.h"
-#include "runtime/graphics/mask.h"
+#include "tests/runtime/graphics/graphics_test_support.h"
+#include "runtime/system/main_window.h"
+#include "runtime/graphics/records/mask.h"
 #include "runtime/softrender/blend_tables.h"
 
 namespace {

@@ -10,17 +10,17 @@
 #include <cstdio>
 #include <string>
 
-#include "graphics_test_support.h"
-#include "image_file_writers.h"
-#include "runtime/core/input.h"
-#include "runtime/graphics/draw_settings.h"
-#include "runtime/graphics/font.h"
-#include "runtime/graphics/graphic.h"
-#include "runtime/graphics/graphic_draw.h"
-#include "runtime/graphics/graphic_load.h"
-#include "runtime/graphics/graphics_system.h"
-#include "runtime/graphics/mem_image.h"
-#include "runtime/graphics/screen_state.h"
+#include "tests/runtime/graphics/graphics_test_support.h"
+#include "tests/runtime/image/image_file_writers.h"
+#include "runtime/input/input.h"
+#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/font/font.h"
+#include "runtime/graphics/records/graphic.h"
+#include "runtime/graphics/draw/graphic_draw.h"
+#include "runtime/graphics/draw/graphic_load.h"
+#include "runtime/graphics/screen/graphics_system.h"
+#include "runtime/image/mem_image.h"
+#include "runtime/graphics/state/screen_state.h"
 #include "tests/support/screen_fixture.h"
 
 namespace {

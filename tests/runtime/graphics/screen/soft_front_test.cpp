@@ -3,7 +3,7 @@
 // corners, a filled box and a box outline; on the software-image road and,
 // with the software-image flag turned off, through the begin and end bracket
 // of the DirectDraw road over the same images.
-#include "runtime/softrender/soft_front.h"
+#include "runtime/graphics/screen/soft_front.h"
 
 #include <gtest/gtest.h>
 
@@ -13,13 +13,13 @@
 #include <vector>
 
 #include "runtime/core/primitives.h"
-#include "runtime/graphics/draw_settings.h"
-#include "runtime/graphics/graphic.h"
-#include "runtime/graphics/graphic_draw.h"
-#include "runtime/graphics/graphics_system.h"
-#include "runtime/graphics/screen_state.h"
-#include "runtime/graphics/surface_2d.h"
-#include "runtime/graphics/surface_data.h"
+#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/records/graphic.h"
+#include "runtime/graphics/draw/graphic_draw.h"
+#include "runtime/graphics/screen/graphics_system.h"
+#include "runtime/graphics/state/screen_state.h"
+#include "runtime/graphics/records/surface_2d.h"
+#include "runtime/graphics/records/surface_data.h"
 #include "tests/runtime/softrender/triangle_reference.h"
 #include "tests/support/screen_fixture.h"
 

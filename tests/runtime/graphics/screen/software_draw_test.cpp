@@ -3,19 +3,19 @@
 // the software renderer draws there at the target's coordinates, and the
 // pixels go back; through the work surface when the screen's format is not
 // a standard one; nothing stays locked when a lock fails.
-#include "runtime/graphics/software_draw.h"
+#include "runtime/graphics/screen/software_draw.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
-#include "graphics_test_support.h"
+#include "tests/runtime/graphics/graphics_test_support.h"
 #include "platform/win32/com.h"
 #include "platform/win32/ddraw.h"
-#include "runtime/graphics/color_format.h"
-#include "runtime/graphics/graphic_from_image.h"
-#include "runtime/graphics/mem_image.h"
+#include "runtime/image/color_format.h"
+#include "runtime/graphics/draw/graphic_from_image.h"
+#include "runtime/image/mem_image.h"
 #include "runtime/softrender/blit.h"
 
 namespace {
