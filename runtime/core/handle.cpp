@@ -4,7 +4,7 @@
 
 #include <cassert>
 
-#include "runtime/system/library.h"
+#include "runtime/core/library_state.h"
 #include "runtime/core/log.h"
 #include "runtime/core/memory.h"
 

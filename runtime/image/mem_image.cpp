@@ -7,7 +7,6 @@
 #include "runtime/image/color_format.h"
 #include "runtime/image/convert_blit.h"
 #include "runtime/image/pixel_access.h"
-#include "runtime/graphics/state/screen_state.h"
 
 
 namespace {
@@ -336,11 +335,6 @@ int InitMemImage(MEMIMG* image, int32_t width, int32_t height, int32_t pitch,
   return 0;
 }
 
-int CreateScreenMemImage(MEMIMG* image, int32_t width, int32_t height, int32_t kind) {
-  std::memset(image, 0, sizeof(*image));
-  if (kind == -1) kind = GetScreenColorDepthDefault() == 16 ? 0 : 1;
-  return InitMemImage(image, width, height, -1, 0, kind, 0, 0, 0);
-}
 
 int CreateZBufferMemImage(MEMIMG* image, int32_t width, int32_t height) {
   std::memset(image, 0, sizeof(*image));

@@ -69,9 +69,6 @@ struct MEMIMG {
 int InitMemImage(MEMIMG* image, int32_t width, int32_t height, int32_t pitch,
                  uint32_t transparent_value, int32_t kind, int32_t palette_flag,
                  int32_t alpha_flag, int32_t allocate_extras);
-// Clears the record and builds a screen image of `kind` (-1: kind 0 for an
-// asked screen depth of 16, else kind 1) with its own pixels. 0 or -1.
-int CreateScreenMemImage(MEMIMG* image, int32_t width, int32_t height, int32_t kind);
 // Clears the record and builds a kind-3 depth image with its own pixels and
 // no extra buffers. 0 or -1.
 int CreateZBufferMemImage(MEMIMG* image, int32_t width, int32_t height);

@@ -10,8 +10,8 @@
 #include "platform/win32/mmsystem.h"
 #include "platform/win32/user.h"
 #include "runtime/core/log.h"
-#include "runtime/system/main_window.h"
-#include "runtime/system/message.h"
+#include "runtime/core/window_state.h"
+#include "runtime/core/upper_layers.h"
 #include "runtime/graphics/screen/draw_settings.h"
 #include "runtime/graphics/records/mask.h"
 #include "runtime/graphics/state/screen_state.h"
@@ -511,7 +511,7 @@ int UpdatePadState(int32_t index) {
 }
 
 int IsKeyDown(int32_t key_code) {
-  WaitWhileInactive();
+  UpperWaitWhileInactive();
   if (!Started()) return MainWindow.being_created ? InitInput() : 0;
   if (key_code < 0 || key_code > 255) return 0;
   UpdateKeyboardState();
@@ -519,7 +519,7 @@ int IsKeyDown(int32_t key_code) {
 }
 
 int32_t GetPadInputBits(int32_t input_set) {
-  WaitWhileInactive();
+  UpperWaitWhileInactive();
   if (!Started() && MainWindow.being_created) return InitInput();
   const bool started = Started();
   const int32_t pad_number = input_set & 0xFFF;

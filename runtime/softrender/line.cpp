@@ -3,7 +3,7 @@
 #include "runtime/core/primitives.h"
 #include "runtime/image/clip_rect.h"
 #include "runtime/image/color_format.h"
-#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/state/draw_state.h"
 #include "runtime/softrender/solid_pixel.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "runtime/softrender/solid_pixel.h"
 
-#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/state/draw_state.h"
 #include "runtime/softrender/blend_tables.h"
 
 bool PrepareSolidColor(int32_t kind, uint32_t color, SolidColor* solid, SolidTint tint) {

@@ -4,7 +4,7 @@
 
 #include "runtime/image/clip_rect.h"
 #include "runtime/image/color_format.h"
-#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/state/draw_state.h"
 #include "runtime/graphics/state/screen_state.h"
 #include "runtime/softrender/blend_tables.h"
 #include "runtime/softrender/blit.h"

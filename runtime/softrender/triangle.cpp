@@ -2,7 +2,7 @@
 
 #include "runtime/core/primitives.h"
 #include "runtime/image/clip_rect.h"
-#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/state/draw_state.h"
 #include "runtime/softrender/blend_tables.h"
 #include "runtime/softrender/triangle_internal.h"
 

@@ -9,9 +9,9 @@
 #include "platform/win32/mmsystem.h"
 #include "runtime/core/file_access.h"
 #include "runtime/core/log.h"
-#include "runtime/system/main_window.h"
+#include "runtime/core/window_state.h"
 #include "runtime/core/memory.h"
-#include "runtime/system/message.h"
+#include "runtime/core/upper_layers.h"
 #include "runtime/sound/sound.h"
 #include "runtime/sound/stream_sound.h"
 
@@ -174,7 +174,7 @@ int PlayMidiMusic(int32_t handle, int32_t play_type) {
   record->stopped = 0;
 
   if (play_type == kPlayTypeWait) {
-    while (ProcessMessage() == 0 && GetMusicPlayState(handle) == 1) {
+    while (UpperProcessMessage() == 0 && GetMusicPlayState(handle) == 1) {
     }
     DeleteMidiTempFile();
   }
@@ -201,7 +201,7 @@ int StopMidiMusic(int32_t handle) {
   if (record == nullptr) return -1;
   SoundSystem.midiLoop = 0;
   HandleMidiNotify();
-  for (int i = 0; i < kStopMessagePasses; ++i) ProcessMessage();
+  for (int i = 0; i < kStopMessagePasses; ++i) UpperProcessMessage();
   DeleteMidiTempFile();
   record->playing = 0;
   record->stopped = 0;

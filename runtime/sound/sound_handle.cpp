@@ -4,7 +4,7 @@
 #include <cstring>
 #include <type_traits>
 
-#include "runtime/system/library.h"
+#include "runtime/core/library_state.h"
 #include "runtime/core/log.h"
 #include "runtime/core/memory.h"
 #include "runtime/sound/sound.h"

@@ -3,7 +3,7 @@
 // or resume their sources.
 #include "platform/win32/kernel.h"
 #include "platform/win32/mmsystem.h"
-#include "runtime/system/message.h"
+#include "runtime/core/upper_layers.h"
 #include "runtime/sound/sound.h"
 #include "runtime/sound/stream_sound.h"
 
@@ -44,7 +44,7 @@ int PlaySoundHandle(int32_t handle, int32_t play_type, int32_t from_top) {
     if (IsSoundHandlePlaying(handle) != 1) break;
     if (static_cast<uint32_t>(timeGetTime() - record->startTime) > length_ms) break;
     Sleep(1);
-    if (ProcessMessage() != 0) break;
+    if (UpperProcessMessage() != 0) break;
     record = GetSoundRecord(handle);
     if (record == nullptr) break;
   }
@@ -84,7 +84,7 @@ int PlayStreamSound(int32_t handle, int32_t play_type, int32_t from_top) {
   if (PlaySlotBuffer(slot, 1) != 0) return -1;
   record->startTime = timeGetTime();
   if (play_type == kPlayTypeWait) {
-    while (ProcessMessage() == 0 && IsSoundHandlePlaying(handle) == 1) {
+    while (UpperProcessMessage() == 0 && IsSoundHandlePlaying(handle) == 1) {
     }
   }
   return 0;

@@ -28,6 +28,7 @@
 #include "runtime/graphics/screen/present.h"
 #include "runtime/sound/music.h"
 #include "runtime/sound/sound.h"
+#include "runtime/system/debug_console.h"
 
 // Library start-up and end.
 

@@ -31,12 +31,8 @@
 #include "runtime/network/network.h"
 #include "runtime/sound/music.h"
 #include "runtime/sound/sound.h"
+#include "runtime/system/debug_console.h"
 
-int32_t SkipInputFlag = 0;
-int32_t SkipSoundFlag = 0;
-int32_t SkipGraphicsFlag = 0;
-int32_t InitRunningFlag = 0;
-int32_t ComStartedFlag = 0;
 
 namespace {
 
@@ -47,9 +43,6 @@ constexpr int32_t kPassGraphicSize = 256;
 // shut-down goes back to it.
 char StartupFolder[MAX_PATH] = {};
 
-// 1 while FatalExit runs: a fatal error met while the library is being ended
-// for an earlier one ends the process at once.
-int32_t FatalExitRunning = 0;
 
 // The desktop's colour depth: bits per pixel times planes.
 int32_t DesktopColorDepth() {
@@ -109,6 +102,8 @@ int InitCom() {
 }
 
 int InitLibrary() {
+  // Lower layers call upward through these from the first step on.
+  InstallUpperLayers();
   InitRunningFlag = 1;
   if (GetNoTextureFlag() == 1) SetHardwareAcceleration(0);
 
@@ -202,29 +197,6 @@ int EndLibrary() {
   if (StartupFolder[0] != '\0') FileAccessFunctions.SetCurrentDir(StartupFolder);
   CloseAllArchives();
   DumpAllMemoryBlocks();
+  RemoveUpperLayers();
   return 0;
-}
-
-void FatalExit(const char* message) {
-  if (FatalExitRunning) std::_Exit(-1);
-  FatalExitRunning = 1;
-  LogAdd(message);
-  LogAdd("\n");
-  // Ending the library waits for the message thread; only the thread that
-  // made the window may do that, any other thread would wait for itself or
-  // for a thread that waits for the lock it holds.
-  if (GetMainWindowHandle() == nullptr || GetCurrentThreadId() == WindowThreadId) EndLibrary();
-  DestroyLibraryLock();
-  // The process ends at once, without running static destructors or exit
-  // handlers, which could touch runtime state left half made.
-  std::_Exit(-1);
-}
-
-void FatalExitFormatted(const char* format, ...) {
-  char buffer[1024];
-  va_list args;
-  va_start(args, format);
-  FormatToBuffer(buffer, sizeof(buffer), format, args);
-  va_end(args);
-  FatalExit(buffer);
 }

@@ -1,25 +1,12 @@
 // Library start-up and shut-down: InitLibrary brings the whole runtime up in
-// its fixed order on the game thread, EndLibrary takes it down again, and
-// FatalExit ends the process after an unrecoverable error.
+// its fixed order on the game thread and EndLibrary takes it down again.
+// The start-up settings and FatalExit are in runtime/core/library_state.h.
 #pragma once
 
 #include <cstdint>
 
+#include "runtime/core/library_state.h"
 #include "runtime/core/system_info.h"
-
-// ---- Start-up settings (made before start-up; they survive it) ---------------
-// NoWindowFlag (the library runs without a window of its own) lives with the
-// main window. These leave out one subsystem's start; default 0.
-extern int32_t SkipInputFlag;
-extern int32_t SkipSoundFlag;
-extern int32_t SkipGraphicsFlag;
-
-// ---- State ------------------------------------------------------------------------
-// 1 while InitLibrary runs. (LibraryRunningFlag, 1 from late in start-up
-// until shut-down begins, lives with the clock state in primitives.h.)
-extern int32_t InitRunningFlag;
-// 1 while COM was started by this library.
-extern int32_t ComStartedFlag;
 
 // Starts the runtime: 0, or -1 (what was started is ended again, except
 // after the 24-bit colour refusal, which comes before anything is made).
@@ -31,9 +18,9 @@ int EndLibrary();
 // start.
 int InitCom();
 
-// Logs `message` and "\n", ends the library, destroys the library lock and
-// ends the process with exit code -1.
-[[noreturn]] void FatalExit(const char* message);
-// Formats into a 1024-byte buffer and calls FatalExit.
-[[noreturn]] void FatalExitFormatted(const char* format, ...)
-    __attribute__((format(printf, 1, 2)));
+// Registers the system layer's procedures that lower layers call at run time
+// (runtime/core/upper_layers.h) and the higher graphics rooms' procedures
+// that lower rooms call (runtime/graphics/state/graphics_hooks.h). InitLibrary
+// does it first; EndLibrary takes them away last. 0.
+int InstallUpperLayers();
+int RemoveUpperLayers();

@@ -18,21 +18,6 @@
 #include "runtime/graphics/screen/ddraw_screen.h"
 #include "runtime/graphics/state/screen_state.h"
 
-int32_t WindowModeFlag = 0;
-int32_t WindowModeChangeAllowed = 0;
-int32_t RunWhenInactiveFlag = 0;
-double WindowScale = 1.0;
-int32_t NoWindowFlag = 0;
-MainWindowSettings WindowSettings = {};
-
-std::atomic<int32_t> WindowClosedFlag{0};
-std::atomic<int32_t> MessageThreadEndedFlag{0};
-DWORD WindowThreadId = 0;
-int32_t PendingWindowModeToggle = 0;
-WindowModeChangedCallbackEntry WindowModeChangedCallback = {nullptr, nullptr};
-int32_t WheelCount = 0;
-DroppedFiles DroppedFileList = {};
-MainWindowState MainWindow = {};
 
 namespace {
 
@@ -114,14 +99,6 @@ void ApplyCursor(int32_t show) {
   MainWindow.cursor_shown = show;
 }
 
-void ReadDesktop() {
-  DEVMODEA mode{};
-  mode.dmSize = sizeof(mode);
-  EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode);
-  MainWindow.desktop_width = GetSystemMetrics(SM_CXSCREEN);
-  MainWindow.desktop_height = GetSystemMetrics(SM_CYSCREEN);
-  MainWindow.desktop_color_bits = static_cast<int32_t>(mode.dmBitsPerPel);
-}
 
 // Compares how often the millisecond clock and the performance counter
 // change, for up to a second, and keeps the finer of the two.
@@ -195,7 +172,7 @@ int CreateMainWindow() {
             static_cast<double>(memory.dwTotalPhys) / 1048576.0,
             static_cast<double>(memory.dwAvailPhys) / 1048576.0);
 
-  ReadDesktop();
+  ReadDesktopInfo();
   int32_t screen_width, screen_height;
   ScreenSize(&screen_width, &screen_height);
   LARGE_INTEGER frequency{};
@@ -501,35 +478,5 @@ int RequestWindowClose() {
   if (MainWindow.close_requested || MainWindow.window == nullptr) return 0;
   MainWindow.close_requested = 1;
   PostMessageA(MainWindow.window, WM_CLOSE, 0, 0);
-  return 0;
-}
-
-int32_t GetWindowClosedFlag() { return WindowClosedFlag; }
-HWND GetMainWindowHandle() { return MainWindow.window; }
-int32_t GetWindowModeFlag() { return WindowModeFlag; }
-int32_t GetWindowActiveFlag() { return MainWindow.active; }
-int32_t GetCloseRequestedFlag() { return MainWindow.close_requested; }
-int32_t HasWindowRegion() { return 0; }
-double GetWindowScale() {
-  if (!WindowModeFlag || WindowScale <= 0.0) return 1.0;
-  return WindowScale;
-}
-int32_t GetMenuInUseFlag() { return 0; }
-int32_t GetToolbarHeight() { return 0; }
-
-int GetClientScreenRect(int32_t* left, int32_t* top, int32_t* right, int32_t* bottom) {
-  const int32_t toolbar = GetToolbarHeight();
-  if (left != nullptr) *left = MainWindow.client_rect.left;
-  if (top != nullptr) *top = MainWindow.client_rect.top + toolbar;
-  if (right != nullptr) *right = MainWindow.client_rect.right;
-  if (bottom != nullptr) *bottom = MainWindow.client_rect.bottom + toolbar;
-  return 0;
-}
-
-int GetDesktopInfo(int32_t* width, int32_t* height, int32_t* color_bits) {
-  if (MainWindow.desktop_width == 0) ReadDesktop();
-  if (width != nullptr) *width = MainWindow.desktop_width;
-  if (height != nullptr) *height = MainWindow.desktop_height;
-  if (color_bits != nullptr) *color_bits = MainWindow.desktop_color_bits;
   return 0;
 }

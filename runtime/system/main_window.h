@@ -1,96 +1,12 @@
-// The main window: its settings (made before start-up and kept by window
-// creation), its state, its creation and end, the switch between window and
-// full-screen mode, and its window procedure.
+// The main window: its creation and end, the switch between window and
+// full-screen mode, and its window procedure. Its settings, state and
+// accessors are in runtime/core/window_state.h.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 
 #include "platform/win32/types.h"
-
-// ---- Settings made before start-up ---------------------------------------------
-
-// 1 window mode, 0 full screen (the default).
-extern int32_t WindowModeFlag;
-// 1 lets Alt+Enter and the maximise box switch between window and full screen.
-extern int32_t WindowModeChangeAllowed;
-// 1: an inactive window does not stop the program.
-extern int32_t RunWhenInactiveFlag;
-// The client area's scale in window mode (1.0 when 0 or negative).
-extern double WindowScale;
-// 1: the library runs without a window of its own (start-up setting).
-extern int32_t NoWindowFlag;
-
-// The other settings of the window, kept by window creation.
-struct MainWindowSettings {
-  char text[256];        // the caption; "Zarnel" when empty at creation
-  char class_name[256];  // the window text when empty, or "D123987X"
-  int32_t icon_id;       // 0: the system's application icon
-  int32_t style_type;    // 0 to 6, a row of the style table
-  int32_t position_override;  // 1: place the window at (x, y)
-  int32_t position_x;
-  int32_t position_y;
-  int32_t hidden;              // 1: the window is made hidden
-  int32_t sizable;             // 1: a sizing frame in window mode
-  int32_t double_start_allowed;
-  int32_t keep_window_on_close;  // 1: a close from outside keeps the window
-  int32_t swallow_key_menu;      // 1: the Alt key does not open the system menu
-};
-extern MainWindowSettings WindowSettings;
-
-// ---- State ------------------------------------------------------------------------
-
-// 1 once the window is gone or WM_QUIT was seen. Read by the message thread.
-extern std::atomic<int32_t> WindowClosedFlag;
-// Set by the message thread as its last step.
-extern std::atomic<int32_t> MessageThreadEndedFlag;
-// The thread that made the window (the game thread).
-extern DWORD WindowThreadId;
-// 1 when a switch between window and full-screen mode was asked for.
-extern int32_t PendingWindowModeToggle;
-// Called after a switch made for PendingWindowModeToggle, with its data.
-struct WindowModeChangedCallbackEntry {
-  void (*function)(void* data);
-  void* data;
-};
-extern WindowModeChangedCallbackEntry WindowModeChangedCallback;
-// The mouse wheel: +1 for each turn away from the user, -1 for each towards.
-extern int32_t WheelCount;
-// Names of files dropped on the window (allocator copies), at most 1000.
-constexpr int32_t kDroppedFileMax = 1000;
-struct DroppedFiles {
-  int32_t count;
-  char* names[kDroppedFileMax];
-};
-extern DroppedFiles DroppedFileList;
-
-struct MainWindowState {
-  HWND window;
-  HINSTANCE instance;
-  HANDLE message_thread;  // null when it was never started
-  DWORD message_thread_id;
-  int32_t active;                  // 1 while the application is active
-  int32_t close_requested;         // the runtime itself asked the window to close
-  int32_t end_begun;               // library shut-down has begun
-  int32_t closed_from_outside;     // the window was closed by the user
-  int32_t being_created;           // window creation runs
-  int32_t mode_change_in_progress;
-  int32_t display_change_seen;
-  int32_t style_applied;           // a restyle for a mode change was made
-  int32_t screen_lost;             // the screen was taken away while inactive
-  RECT client_rect;                // the client area on the desktop
-  int32_t desktop_width;
-  int32_t desktop_height;
-  int32_t desktop_color_bits;
-  int32_t char_set;                // 2 for the Korean OEM code page, else 1
-  int32_t cursor_show_request;
-  int32_t cursor_shown;
-  int32_t cursor_near_top;
-  int32_t screen_saver_was_active;
-  void* ime_context;               // the window's input-method context while it is off
-  void (*activation_callback)(int32_t active);
-};
-extern MainWindowState MainWindow;
+#include "runtime/core/window_state.h"
 
 // ---- Operations ------------------------------------------------------------------
 
@@ -121,19 +37,3 @@ int ShowMenuForMode(int32_t show);
 int ClipCursorForMode();
 // Asks the window to close (once). 0.
 int RequestWindowClose();
-
-// Accessors.
-int32_t GetWindowClosedFlag();
-HWND GetMainWindowHandle();
-// 1 window mode, 0 full screen.
-int32_t GetWindowModeFlag();
-int32_t GetWindowActiveFlag();
-int32_t GetCloseRequestedFlag();
-int32_t HasWindowRegion();
-double GetWindowScale();
-int32_t GetMenuInUseFlag();
-int32_t GetToolbarHeight();
-// The client rectangle in screen coordinates; any output may be null. 0.
-int GetClientScreenRect(int32_t* left, int32_t* top, int32_t* right, int32_t* bottom);
-// The desktop's width, height and colour bits; any output may be null. 0.
-int GetDesktopInfo(int32_t* width, int32_t* height, int32_t* color_bits);

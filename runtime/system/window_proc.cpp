@@ -21,6 +21,7 @@
 #include "runtime/graphics/records/texture.h"
 #include "runtime/network/network.h"
 #include "runtime/sound/music.h"
+#include "runtime/system/screen_rebuild.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "runtime/graphics/records/d3d_device.h"
-#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/state/draw_state.h"
 #include "runtime/graphics/records/graphic.h"
 #include "runtime/graphics/records/surface_data.h"
 #include "runtime/graphics/records/texture.h"

@@ -6,16 +6,16 @@
 #include <cmath>
 #include <cstring>
 
-#include "runtime/system/main_window.h"
+#include "runtime/core/window_state.h"
 #include "runtime/core/primitives.h"
 #include "runtime/graphics/records/d3d_device.h"
-#include "runtime/graphics/screen/ddraw_screen.h"
-#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/state/screen_state.h"
+#include "runtime/graphics/state/draw_state.h"
 #include "runtime/graphics/records/graphic.h"
-#include "runtime/graphics/screen/present.h"
+#include "runtime/graphics/state/screen_state.h"
 #include "runtime/graphics/records/surface_data.h"
 #include "runtime/graphics/records/texture.h"
-#include "runtime/graphics/screen/soft_front.h"
+#include "runtime/graphics/state/graphics_hooks.h"
 
 namespace {
 
@@ -535,7 +535,7 @@ int DrawD3DGrid(int32_t device, int32_t columns, const void* vertices, int32_t r
 int DrawFilledBoxD3D(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t color) {
   D3DDeviceRecord* const record = CurrentRecord();
   if (record == nullptr) return -1;
-  if (D3DTargetUnusable != 0) return DrawFilledBoxSoft(x1, y1, x2, y2, color);
+  if (D3DTargetUnusable != 0) return UpperDrawFilledBoxSoft(x1, y1, x2, y2, color);
   RECT box{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
   box.left = std::max<LONG>(box.left, DrawArea.left);
   box.top = std::max<LONG>(box.top, DrawArea.top);
@@ -559,7 +559,7 @@ int DrawFilledBoxD3D(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t co
 int DrawBoxOutlineD3D(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t color) {
   D3DDeviceRecord* const record = CurrentRecord();
   if (record == nullptr) return -1;
-  if (D3DTargetUnusable != 0) return DrawBoxOutlineSoft(x1, y1, x2, y2, color);
+  if (D3DTargetUnusable != 0) return UpperDrawBoxOutlineSoft(x1, y1, x2, y2, color);
   const int32_t left = std::min(x1, x2), right = std::max(x1, x2);
   const int32_t top = std::min(y1, y2), bottom = std::max(y1, y2);
   if (left == right || top == bottom) return 0;

@@ -3,8 +3,8 @@
 
 #include "runtime/graphics/records/d3d_device.h"
 #include "runtime/graphics/d3d/d3d_draw.h"
-#include "runtime/graphics/screen/ddraw_screen.h"
-#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/state/screen_state.h"
+#include "runtime/graphics/state/draw_state.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "platform/win32/d3d.h"
 #include "runtime/graphics/records/d3d_device.h"
-#include "runtime/graphics/screen/graphics_system.h"
+#include "runtime/graphics/state/graphics_flags.h"
 
 namespace {
 

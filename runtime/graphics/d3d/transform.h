@@ -2,7 +2,7 @@
 // look-at view matrix.
 #pragma once
 
-#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/state/draw_state.h"
 
 // Copy the matrix into the draw state and recompute the combined transform;
 // each 0.

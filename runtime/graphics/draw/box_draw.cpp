@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "runtime/system/main_window.h"
-#include "runtime/system/message.h"
+#include "runtime/core/window_state.h"
+#include "runtime/core/upper_layers.h"
 #include "runtime/graphics/d3d/d3d_draw.h"
 #include "runtime/graphics/screen/draw_settings.h"
 #include "runtime/graphics/screen/graphics_system.h"
@@ -20,7 +20,7 @@ int DrawBox(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t color, bool
   if (DrawInhibitFlag != 0 || DrawAreaEmpty != 0) return 0;
   const bool direct3d =
       IsTextureGraphicsInUse() != 0 && Use3DDrawing != 0 && Screen.MemImageRendering == 0;
-  if (GetWindowActiveFlag() == 0) WaitWhileInactive();
+  if (GetWindowActiveFlag() == 0) UpperWaitWhileInactive();
   const bool front = Screen.MemImageRendering == 1 && Screen.ScreenPixelDepth != 8 &&
                      DrawTarget == kDrawTargetFrontScreen;
   RECT rect{x1, y1, x2, y2};

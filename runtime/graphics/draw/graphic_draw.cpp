@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "platform/win32/ddraw.h"
-#include "runtime/system/message.h"
+#include "runtime/core/upper_layers.h"
 #include "runtime/core/primitives.h"
 #include "runtime/image/clip_rect.h"
 #include "runtime/image/color_format.h"
@@ -43,7 +43,7 @@ GraphicRecord* BeginGraphicDraw(int32_t handle, int* result) {
   GraphicRecord* graphic = GetGraphicRecord(handle);
   if (graphic == nullptr) return nullptr;
   if (BlendGraphic != -1 && CheckBlendGraphicCovers(graphic) != 0) return nullptr;
-  WaitWhileInactive();
+  UpperWaitWhileInactive();
   return GetGraphicRecord(handle);
 }
 
@@ -246,7 +246,7 @@ int RenderGraphicPartStretched(int32_t x1, int32_t y1, int32_t x2, int32_t y2, i
 int CopyScreenToGraphic(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t handle,
                         int32_t flag) {
   if (GetGraphicRecord(handle) == nullptr) return -1;
-  WaitWhileInactive();
+  UpperWaitWhileInactive();
   EndCurrentD3DScene();
   const GraphicRecord* graphic = GetGraphicRecord(handle);
   if (graphic == nullptr) return -1;

@@ -7,7 +7,7 @@
 
 #include "runtime/core/file_access.h"
 #include "runtime/core/log.h"
-#include "runtime/system/message.h"
+#include "runtime/core/upper_layers.h"
 #include "runtime/image/color_format.h"
 #include "runtime/graphics/records/d3d_device.h"
 #include "runtime/graphics/screen/ddraw_screen.h"
@@ -95,7 +95,7 @@ int32_t LoadMovieGraphic(const char* path, int32_t texture_request, int32_t movi
 int32_t LoadGraphicFromFile(const char* path, int32_t texture_request, int32_t mirror,
                             int32_t movie_option) {
   EndCurrentD3DScene();
-  WaitWhileInactive();
+  UpperWaitWhileInactive();
   if (path == nullptr) return -1;
   GraphImage image{};
   GraphImage alpha{};
@@ -126,7 +126,7 @@ int32_t LoadGraphicFileDefault(const char* path, int32_t no_texture_flag) {
 int LoadGraphicCellsFromFile(const char* path, int32_t count, int32_t across, int32_t down,
                              int32_t cell_width, int32_t cell_height, int32_t* handles,
                              int32_t texture_request, int32_t mirror) {
-  WaitWhileInactive();
+  UpperWaitWhileInactive();
   GraphImage image{};
   GraphImage alpha{};
   const int read = path != nullptr ? LoadImageFileToGraphImage(path, &image, &alpha, 0) : -1;

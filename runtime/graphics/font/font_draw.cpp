@@ -4,10 +4,10 @@
 #include <cstring>
 #include <optional>
 
-#include "runtime/system/library.h"
+#include "runtime/core/library_state.h"
 #include "runtime/core/log.h"
-#include "runtime/system/main_window.h"
-#include "runtime/system/message.h"
+#include "runtime/core/window_state.h"
+#include "runtime/core/upper_layers.h"
 #include "runtime/image/clip_rect.h"
 #include "runtime/image/color_format.h"
 #include "runtime/graphics/records/d3d_device.h"
@@ -398,7 +398,7 @@ int RenderTextWithFont(int32_t x, int32_t y, const char* text, uint32_t color, i
   const bool direct3d = IsTextureGraphicsInUse() != 0 && Use3DDrawing != 0;
   FontRecord* record = GetFontRecord(font);
   if (record == nullptr) return LogAdd("フォントハンドル値が異常です\n");
-  if (GetWindowActiveFlag() == 0) WaitWhileInactive();
+  if (GetWindowActiveFlag() == 0) UpperWaitWhileInactive();
   record = GetFontRecord(font);
   if (record == nullptr) return LogAdd("フォントハンドル値が異常です\n");
 

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "runtime/system/library.h"
+#include "runtime/core/library_state.h"
 #include "runtime/core/memory.h"
 #include "runtime/graphics/screen/draw_settings.h"
 #include "runtime/graphics/font/font_texture.h"

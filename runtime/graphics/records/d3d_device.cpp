@@ -5,11 +5,11 @@
 #include <cstring>
 
 #include "runtime/core/log.h"
-#include "runtime/system/main_window.h"
-#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/core/window_state.h"
+#include "runtime/graphics/state/draw_state.h"
 #include "runtime/graphics/records/graphic.h"
 #include "runtime/graphics/records/mask.h"
-#include "runtime/graphics/screen/present.h"
+#include "runtime/graphics/state/screen_state.h"
 #include "runtime/graphics/state/screen_state.h"
 #include "runtime/graphics/records/surface_2d.h"
 #include "runtime/graphics/records/surface_data.h"

@@ -6,12 +6,12 @@
 
 #include "runtime/core/file_access.h"
 #include "runtime/core/log.h"
-#include "runtime/system/message.h"
+#include "runtime/core/upper_layers.h"
 #include "runtime/image/color_format.h"
 #include "runtime/graphics/records/d3d_device.h"
-#include "runtime/graphics/screen/ddraw_screen.h"
-#include "runtime/graphics/screen/graphics_system.h"
-#include "runtime/graphics/movie/movie.h"
+#include "runtime/graphics/state/screen_state.h"
+#include "runtime/graphics/state/graphics_flags.h"
+#include "runtime/graphics/state/graphics_hooks.h"
 #include "runtime/graphics/state/screen_state.h"
 #include "runtime/graphics/records/surface_2d.h"
 #include "runtime/graphics/records/texture.h"
@@ -97,7 +97,7 @@ int32_t MakeEmptyGraphic(int32_t width, int32_t height, int32_t no_texture_flag)
 int32_t CreateGraphicForImage(const GraphImage* image, const GraphImage* alpha,
                               int32_t texture_request) {
   EndCurrentD3DScene();
-  WaitWhileInactive();
+  UpperWaitWhileInactive();
   if (alpha != nullptr && (alpha->width != image->width || alpha->height != image->height)) {
     return -1;
   }
@@ -188,7 +188,7 @@ int32_t DeriveGraphic(int32_t x, int32_t y, int32_t width, int32_t height, int32
 int DeleteGraphicHandle(int32_t handle, int32_t log_flag) {
   return DeleteHandleRecord(&GraphicTable, handle, [&](HandleRecordHead* head) {
     auto* const graphic = reinterpret_cast<GraphicRecord*>(head);
-    if (graphic->movie_handle != -1) CloseGraphicMovie(handle);
+    if (graphic->movie_handle != -1) UpperCloseGraphicMovie(handle);
     if (graphic->settings.texture_flag == 1) {
       DeleteGraphicTextures(handle);
     } else {

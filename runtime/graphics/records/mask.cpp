@@ -3,13 +3,13 @@
 #include "runtime/graphics/records/mask.h"
 
 #include "runtime/core/handle.h"
-#include "runtime/system/main_window.h"
+#include "runtime/core/window_state.h"
 #include "runtime/core/memory.h"
-#include "runtime/system/message.h"
+#include "runtime/core/upper_layers.h"
 #include "runtime/graphics/records/d3d_device.h"
-#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/state/draw_state.h"
 #include "runtime/graphics/records/graphic.h"
-#include "runtime/graphics/screen/graphics_system.h"
+#include "runtime/graphics/state/graphics_flags.h"
 #include "runtime/graphics/state/screen_state.h"
 
 uint8_t* MaskBuffer;
@@ -105,7 +105,7 @@ int RecreateMaskScreen() {
 }
 
 int EndMaskScreen() {
-  WaitWhileInactive();
+  UpperWaitWhileInactive();
   if (MaskUseFlag != 0) EnableMaskUse(0);
   MaskSurface = nullptr;
   FreeTracked(MaskBuffer);

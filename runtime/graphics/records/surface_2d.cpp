@@ -3,14 +3,16 @@
 #include "runtime/graphics/records/surface_2d.h"
 
 #include "runtime/core/log.h"
-#include "runtime/system/main_window.h"
+#include "runtime/core/window_state.h"
 #include "runtime/image/clip_rect.h"
 #include "runtime/image/color_format.h"
 #include "runtime/graphics/records/d3d_device.h"
-#include "runtime/graphics/screen/ddraw_screen.h"
-#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/state/graphics_hooks.h"
+#include "runtime/graphics/state/screen_state.h"
+#include "runtime/graphics/state/draw_state.h"
 #include "runtime/graphics/records/graphic.h"
 #include "runtime/image/mem_image.h"
+#include "runtime/graphics/state/graphics_hooks.h"
 #include "runtime/graphics/state/screen_state.h"
 #include "runtime/graphics/records/surface_data.h"
 
@@ -136,7 +138,7 @@ int RestoreGraphicSurfaces2D(int32_t graphic) {
 }
 
 int RestoreLost2DSurfaces() {
-  RestoreLostScreenSurfaces();
+  UpperRestoreLostScreenSurfaces();
   int result = 0;
   for (int32_t slot = 0; slot < Surface2DTable.area_end; ++slot) {
     const auto* const surface = reinterpret_cast<const Surface2DRecord*>(Surface2DTable.records[slot]);

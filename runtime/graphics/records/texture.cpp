@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "runtime/system/library.h"
+#include "runtime/core/library_state.h"
 #include "runtime/core/log.h"
 #include "runtime/image/convert_blit.h"
 #include "runtime/graphics/records/d3d_device.h"
-#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/state/draw_state.h"
 #include "runtime/graphics/records/graphic.h"
 #include "runtime/graphics/state/screen_state.h"
 #include "runtime/graphics/records/surface_data.h"

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "platform/win32/types.h"
+#include "runtime/graphics/state/screen_state.h"
 
 struct ColorFormat;
 struct DDPIXELFORMAT;
@@ -92,16 +93,10 @@ int RestoreLostScreenSurfaces();
 
 int SetFlipWaitVSync(int32_t flag);
 int32_t GetFlipWaitVSync();
-// Stores the no-texture word: 1 when hardware acceleration is off, else
-// `flag`. 0.
-int SetNoTextureFlag(int32_t flag);
-int32_t GetNoTextureFlag();
 // Only while there is no DirectDraw object. 0.
 int SetVistaCompatMode(int32_t flag);
 // The screen size (640 x 480 while unset); either output may be null. 0.
 int GetScreenSize(int32_t* width, int32_t* height);
-// The DirectDraw object, or null.
-IDirectDraw7* GetDirectDrawObject();
 // 1 unless hardware acceleration is off.
 int32_t IsDirectDrawUsed();
 // 1 while the display mode differs from the desktop's.
@@ -119,10 +114,3 @@ const DDPIXELFORMAT* GetOverlayPixelFormat();
 
 // ---- Screen colours ----------------------------------------------------------------------
 
-// The screen's pixel value of an RGB colour: the nearest palette index on an
-// 8-bit screen; with software images the colour in the standard format of
-// the asked depth; otherwise in ScreenColorFormat.
-uint32_t GetScreenColorValue(int32_t r, int32_t g, int32_t b);
-// The RGB colour of a screen pixel value (any output may be null). 0, or -1
-// on an 8-bit screen for a value outside 0 to 255.
-int GetColorOfScreenValue(uint32_t value, int32_t* r, int32_t* g, int32_t* b);

@@ -4,8 +4,8 @@
 #include <utility>
 
 #include "runtime/core/log.h"
-#include "runtime/system/main_window.h"
-#include "runtime/system/message.h"
+#include "runtime/core/window_state.h"
+#include "runtime/core/upper_layers.h"
 #include "runtime/graphics/records/d3d_device.h"
 #include "runtime/graphics/d3d/d3d_draw.h"
 #include "runtime/graphics/records/graphic.h"
@@ -16,41 +16,7 @@
 #include "runtime/graphics/d3d/transform.h"
 #include "runtime/softrender/blend_tables.h"
 
-int32_t DrawTarget;
-RECT DrawTargetRect;
-int32_t DrawScreenWidth;
-int32_t DrawScreenHeight;
-RECT DrawArea;
-float DrawAreaF[4];
-int32_t DrawAreaEmpty;
-int32_t DrawAreaRequest[4];
-
-int32_t BlendMode;
-int32_t BlendParam;
-int32_t BlendGraphic = -1;
-int32_t BlendGraphicParam1;
-int32_t BlendGraphicParam2;
-uint32_t DrawBrightness = 0xFFFFFF;
-uint32_t TransparentColor;
-int32_t DrawFilterMode;
-int32_t DrawInhibitFlag;
-
-TransformMatrix DrawWorldMatrix;
-TransformMatrix DrawViewMatrix;
-TransformMatrix DrawProjectionMatrix;
-TransformMatrix DrawViewportMatrix;
-TransformMatrix DrawViewportMatrixCopy;
-TransformMatrix DrawCombinedMatrix;
-TransformMatrix DrawBillboardMatrix;
-
 static int32_t ClampByte(int32_t value) { return value < 0 ? 0 : value > 255 ? 255 : value; }
-
-static int32_t ScreenWidthOrDefault() {
-  return Screen.ScreenWidth != 0 ? Screen.ScreenWidth : 640;
-}
-static int32_t ScreenHeightOrDefault() {
-  return Screen.ScreenHeight != 0 ? Screen.ScreenHeight : 480;
-}
 
 // `value` kept inside [low, high] (low wins when the range is empty).
 static int32_t ClampTo(int32_t value, int32_t low, int32_t high) {
@@ -149,7 +115,7 @@ static void SetUpDrawScreenTransforms(int32_t w, int32_t h) {
 // refuses gives way to the old one again.
 static int SwitchDrawTarget(int32_t target, bool undo_on_failure) {
   if (GraphicsReady == 0) return -1;
-  WaitWhileInactive();
+  UpperWaitWhileInactive();
   // Anything but the two screens must be a live graphic.
   if (target != kDrawTargetFrontScreen && target != kDrawTargetBackScreen &&
       GetGraphicRecord(target) == nullptr) {
@@ -206,7 +172,7 @@ static int SwitchDrawTarget(int32_t target, bool undo_on_failure) {
 int ChangeDrawTarget(int32_t target) { return SwitchDrawTarget(target, true); }
 
 int ClearDrawTarget() {
-  WaitWhileInactive();
+  UpperWaitWhileInactive();
   if (Use3DDrawing != 0) ClearDrawScreenD3D();
   ClearDrawTarget2D();
   if (Screen.MemImageRendering != 0 && Screen.ScreenPixelDepth != 8 &&
@@ -219,7 +185,7 @@ int ClearDrawTarget() {
 
 int ChangeBlendMode(int32_t mode, int32_t param) {
   if (mode == BlendMode && param == BlendParam) return 0;
-  WaitWhileInactive();
+  UpperWaitWhileInactive();
   BlendMode = mode;
   BlendParam = ClampByte(param);
   UpdateD3DDiffuseColor();
@@ -232,7 +198,7 @@ int SelectBlendImage(int32_t graphic, int32_t param1, int32_t param2) {
   }
   if (graphic != -1 && GetGraphicRecord(graphic) == nullptr) return -1;
   BlendGraphic = graphic;
-  WaitWhileInactive();
+  UpperWaitWhileInactive();
   BlendGraphicParam1 = ClampByte(param1);
   BlendGraphicParam2 = ClampByte(param2);
   if (Use3DDrawing != 0) SetBlendGraphicD3D(graphic, BlendGraphicParam1, BlendGraphicParam2);
@@ -301,58 +267,4 @@ int IsTextureGraphicsInUse() {
                  GetCurrentD3DDeviceObject() != nullptr
              ? 1
              : 0;
-}
-
-void ResetTransformMatrices(TransformMatrix* matrix) {
-  *matrix = TransformMatrix{};
-  for (int i = 0; i < 4; ++i) matrix->m[i][i] = 1.0f;
-}
-
-void MultiplyMatrix(TransformMatrix* out, const TransformMatrix* a, const TransformMatrix* b) {
-  TransformMatrix product;
-  for (int i = 0; i < 4; ++i) {
-    for (int j = 0; j < 4; ++j) {
-      float sum = 0.0f;
-      for (int k = 0; k < 4; ++k) sum += a->m[i][k] * b->m[k][j];
-      product.m[i][j] = sum;
-    }
-  }
-  *out = product;
-}
-
-void MakeScreenMatrix(TransformMatrix* matrix, float x, float y, float width, float height) {
-  *matrix = TransformMatrix{};
-  matrix->m[0][0] = width * 0.5f;
-  matrix->m[1][1] = height * -0.5f;
-  matrix->m[2][2] = 1.0f;
-  matrix->m[3][0] = x + width * 0.5f;
-  matrix->m[3][1] = y + height * 0.5f;
-  matrix->m[3][3] = 1.0f;
-}
-
-int MakePerspectiveMatrix(TransformMatrix* matrix, float field_of_view, float near_plane,
-                          float far_plane) {
-  const float s = std::sin(field_of_view / 2.0f);
-  const float c = std::cos(field_of_view / 2.0f);
-  if (std::fabs(far_plane - near_plane) < 0.01f || std::fabs(s) < 0.01f) return -1;
-  const float cotangent = c / s;
-  const float q = far_plane / (far_plane - near_plane);
-  *matrix = TransformMatrix{};
-  matrix->m[0][0] = static_cast<float>(ScreenHeightOrDefault()) /
-                    static_cast<float>(ScreenWidthOrDefault()) * cotangent;
-  matrix->m[1][1] = cotangent;
-  matrix->m[2][2] = q;
-  matrix->m[2][3] = 1.0f;
-  matrix->m[3][2] = -q * near_plane;
-  return 0;
-}
-
-void CombineTransformMatrices() {
-  MultiplyMatrix(&DrawCombinedMatrix, &DrawWorldMatrix, &DrawViewMatrix);
-  MultiplyMatrix(&DrawCombinedMatrix, &DrawCombinedMatrix, &DrawProjectionMatrix);
-  MultiplyMatrix(&DrawCombinedMatrix, &DrawCombinedMatrix, &DrawViewportMatrix);
-  DrawBillboardMatrix = TransformMatrix{};
-  for (int i = 0; i < 3; ++i) {
-    for (int j = 0; j < 3; ++j) DrawBillboardMatrix.m[i][j] = DrawViewMatrix.m[j][i];
-  }
 }

@@ -1,27 +1,20 @@
-// Graphics management's start and end, the restore marks of every graphic
-// after the screen was lost, and the rebuild of every screen object after the
-// display changed under the program. (The screen system's own start and end
-// are with the DirectDraw screen.)
+// Graphics management's start and end. (The screen system's own start and end
+// are with the DirectDraw screen; the rebuild of every screen object after
+// the display changed is the system layer's.)
 #include "runtime/core/handle.h"
-#include "runtime/input/input.h"
 #include "runtime/core/log.h"
 #include "runtime/graphics/records/d3d_device.h"
 #include "runtime/graphics/d3d/d3d_start.h"
 #include "runtime/graphics/screen/ddraw_screen.h"
 #include "runtime/graphics/screen/draw_settings.h"
-#include "runtime/graphics/font/font.h"
 #include "runtime/graphics/records/graphic.h"
-#include "runtime/graphics/draw/graphic_load.h"
 #include "runtime/graphics/screen/graphics_system.h"
 #include "runtime/graphics/records/mask.h"
-#include "runtime/graphics/movie/movie.h"
 #include "runtime/graphics/screen/present.h"
 #include "runtime/graphics/state/screen_state.h"
 #include "runtime/graphics/records/surface_2d.h"
 #include "runtime/graphics/records/texture.h"
-
-int32_t GraphicsReady = 0;
-int32_t Use3DDrawing = 0;
+#include "runtime/graphics/state/graphics_hooks.h"
 
 namespace {
 
@@ -84,8 +77,8 @@ int InitGraphicsManagement() {
   QueryGraphicSize(kDrawTargetFrontScreen, &width, &height);
   ChangeDrawArea(0, 0, width, height);
 
-  InitDefaultFontSettings();
-  InitFontSystem();
+  UpperInitDefaultFontSettings();
+  UpperInitFontSystem();
 
   DecreaseLogIndent();
   LogAdd("グラフィック管理系の初期化は正常に終了しました\n");
@@ -97,62 +90,11 @@ int EndGraphicsManagement() {
   EndMaskScreen();
   DeleteAllMasks();
   DeleteAllGraphics(0);
-  InitFontSystem();
-  DeleteFontHandle(GetDefaultFontHandle());
+  UpperInitFontSystem();
+  UpperDeleteDefaultFont();
   GraphicsReady = 0;
   LogAdd("グラフィック管理系の終了処理は正常に終了しました\n");
   return 0;
 }
 
-int MarkAllGraphicsForRestore() {
-  int32_t marked = 0;
-  for (int32_t slot = 0; slot < GraphicTable.area_end && marked < GraphicTable.live_count;
-       ++slot) {
-    auto* graphic = reinterpret_cast<GraphicRecord*>(GraphicTable.records[slot]);
-    if (graphic == nullptr) continue;
-    graphic->RestoreMark = 1;
-    ++marked;
-  }
-  if (GraphicRestoreHandler != nullptr) GraphicRestoreHandler();
-  RecreateAllFonts();
-  return 0;
-}
 
-int RebuildScreenObjects() {
-  IncreaseLogIndent();
-  const bool input_running = InputDevices.direct_input != nullptr;
-  ReleaseDirect3D();
-  ReleaseMaskScreen();
-  ReleaseMainSurfaces();
-  EndInput();
-  ReleaseAllSurfaceObjects();
-  ReleaseScreenClipper();
-
-  if (Screen.ShowGdiSurface) {
-    ReapplyDisplayMode();
-    RecreateAllSurfaceObjects();
-    AttachScreenClipper();
-  } else {
-    ReleaseDirectDraw();
-    RecreateDirectDrawObject();
-  }
-
-  CreateOutputSurfaces();
-  RecreateScreenPalette();
-
-  SetDrawTarget2D(DrawTarget, DrawTarget);
-  AcquireDirect3DObject();
-
-  ClearDrawTarget();
-  PresentScreen();
-  // The input devices were ended with the screen objects; without a new
-  // start the keyboard and the pads would stay silent from now on.
-  if (input_running) InitInput();
-
-  MarkAllGraphicsForRestore();
-  ReopenAllMovies();
-  RecreateMaskScreen();
-
-  DecreaseLogIndent();
-  return 0;
-}

@@ -1,16 +1,11 @@
-// Graphics start and end: the flags that say whether graphics management
-// runs and whether Direct3D draws.
+// Graphics start and end: the screen system and graphics management. The
+// flags they set are in runtime/graphics/state/graphics_flags.h.
 #pragma once
 
 #include <cstdint>
 
-// 1 while graphics management runs; operations that need it return early
-// while it is 0.
-extern int32_t GraphicsReady;
-// 1 when Direct3D drawing is in use.
-extern int32_t Use3DDrawing;
-
 #include "platform/win32/types.h"
+#include "runtime/graphics/state/graphics_flags.h"
 
 // Starts the screen system for `window`: DirectDraw with hardware
 // acceleration, and when that fails, for good without it (the screens are
@@ -26,6 +21,3 @@ int InitGraphicsManagement();
 // Ends it: every graphic, mask and font goes. 0.
 int EndGraphicsManagement();
 
-// Rebuilds every screen object after the display changed under the program.
-// 0.
-int RebuildScreenObjects();

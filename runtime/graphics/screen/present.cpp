@@ -9,10 +9,10 @@
 #include "platform/win32/gdi.h"
 #include "platform/win32/kernel.h"
 #include "platform/win32/mmsystem.h"
-#include "runtime/system/library.h"
+#include "runtime/core/library_state.h"
 #include "runtime/core/log.h"
-#include "runtime/system/main_window.h"
-#include "runtime/system/message.h"
+#include "runtime/core/window_state.h"
+#include "runtime/core/upper_layers.h"
 #include "runtime/image/color_format.h"
 #include "runtime/image/convert_blit.h"
 #include "runtime/graphics/records/d3d_device.h"
@@ -25,7 +25,6 @@
 #include "runtime/graphics/records/surface_data.h"
 #include "runtime/softrender/box_fill.h"
 
-uint32_t BackgroundColor = 0;
 
 namespace {
 
@@ -70,7 +69,7 @@ const BITMAPINFO* AsInfo(const ImageDescription& description) {
 // Draws the debug console over the screen with plain settings, when it is
 // shown.
 void DrawConsoleIfShown() {
-  if (IsDebugConsoleShown() == 0) return;
+  if (UpperIsDebugConsoleShown() == 0) return;
   const RECT area = DrawArea;
   const int32_t mode = BlendMode, param = BlendParam;
   const uint32_t brightness = DrawBrightness;
@@ -79,7 +78,7 @@ void DrawConsoleIfShown() {
   ChangeDrawArea(0, 0, width, height);
   ChangeBlendMode(0, 0);
   ChangeDrawBrightness(255, 255, 255);
-  DrawDebugConsole();
+  UpperDrawDebugConsole();
   ChangeDrawArea(area.left, area.top, area.right, area.bottom);
   ChangeBlendMode(mode, param);
   SetDrawBrightnessColor(brightness);
@@ -160,7 +159,7 @@ void TransferBackImageByDirectDraw(RECT* source, RECT* dest) {
 
 int PresentScreen() {
   if (Screen.DirectDrawObject == nullptr && !AccelerationOff()) return -1;
-  WaitWhileInactive();
+  UpperWaitWhileInactive();
   if (Screen.MemImageRendering != 0 || Screen.ShowGdiSurface != 0 || AccelerationOff() ||
       GetWindowModeFlag() != 0 || GetMenuInUseFlag() != 0) {
     return ShowBackScreenSoftware();
@@ -241,10 +240,10 @@ int ShowBackScreenSoftware() {
 int WaitVSync(int32_t count) {
   if (Screen.DirectDrawObject == nullptr) return -1;
   if (DrawInhibitFlag != 0) return 0;
-  WaitWhileInactive();
+  UpperWaitWhileInactive();
   if (count == 0) {
     for (;;) {
-      if (ProcessMessage() != 0) break;
+      if (UpperProcessMessage() != 0) break;
       if (BlankBegun()) break;
     }
     return 0;
@@ -252,11 +251,11 @@ int WaitVSync(int32_t count) {
   for (int32_t i = 0; i < count; ++i) {
     // Out of any blank under way, then to the start of the next one.
     for (;;) {
-      if (ProcessMessage() < 0) return -1;
+      if (UpperProcessMessage() < 0) return -1;
       if (!BlankBegun()) break;
     }
     for (;;) {
-      if (ProcessMessage() < 0) return -1;
+      if (UpperProcessMessage() < 0) return -1;
       if (BlankBegun()) break;
     }
   }
@@ -549,17 +548,7 @@ int TransferFrontMemImageRect(const RECT* rect) {
   return 0;
 }
 
-IDirectDrawSurface7* GetScreenDrawSurface() {
-  return Screen.VistaCompatMode != 0 ? Screen.TemporaryPrimarySurface : Screen.PrimarySurface;
-}
 
-IDirectDrawSurface7* GetDrawTargetSurface() { return Screen.DrawTargetSurface; }
 IDirectDrawSurface7* GetBackSurface() { return Screen.BackSurface; }
 IDirectDrawSurface7* GetWorkSurface() { return Screen.WorkSurface; }
 
-int32_t IsDrawTargetFrontInWindow() {
-  return GetWindowModeFlag() != 0 && Screen.DrawTargetSurface != nullptr &&
-                 Screen.DrawTargetSurface == Screen.PrimarySurface
-             ? 1
-             : 0;
-}

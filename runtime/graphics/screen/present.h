@@ -7,11 +7,10 @@
 #include <cstdint>
 
 #include "platform/win32/types.h"
+#include "runtime/graphics/state/screen_state.h"
 
 struct IDirectDrawSurface7;
 
-// The colour the draw screen is cleared with, 0x00RRGGBB (black until set).
-extern uint32_t BackgroundColor;
 
 // Shows the back screen: a flip in exclusive full screen, else the copying
 // and software paths. 0, or -1 without DirectDraw while acceleration is on.
@@ -53,9 +52,5 @@ void SyncFrontMemImage();
 int TransferFrontMemImageRect(const RECT* rect);
 
 // Accessors.
-IDirectDrawSurface7* GetScreenDrawSurface();
-IDirectDrawSurface7* GetDrawTargetSurface();
 IDirectDrawSurface7* GetBackSurface();
 IDirectDrawSurface7* GetWorkSurface();
-// 1 only in window mode while 2D drawing goes to PrimarySurface.
-int32_t IsDrawTargetFrontInWindow();

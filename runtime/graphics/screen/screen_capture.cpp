@@ -11,7 +11,7 @@
 #include "platform/win32/kernel.h"
 #include "platform/win32/user.h"
 #include "runtime/core/log.h"
-#include "runtime/system/main_window.h"
+#include "runtime/core/window_state.h"
 #include "runtime/image/color_format.h"
 #include "runtime/image/convert_blit.h"
 #include "runtime/graphics/records/d3d_device.h"
@@ -27,7 +27,6 @@ const DrawScreenGraphFunction DrawScreenGraphFunctionTable[6] = {
     G_D3D_GetDrawScreenGraphFunction3, G_D3D_GetDrawScreenGraphFunction2,
     G_D3D_GetDrawScreenGraphFunction4, nullptr,
 };
-int32_t DrawScreenGraphMethodMemo[2] = {-1, -1};
 
 namespace {
 

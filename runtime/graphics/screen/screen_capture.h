@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "platform/win32/types.h"
+#include "runtime/graphics/state/screen_state.h"
 
 struct ColorFormat;
 struct GraphicRecord;
@@ -20,10 +21,6 @@ using DrawScreenGraphFunction = int (*)(int32_t x1, int32_t y1, int32_t x2, int3
 // Lock and convert, blit, blit through a work texture's pixels, device
 // contexts, texture load through a work texture; null ends the table.
 extern const DrawScreenGraphFunction DrawScreenGraphFunctionTable[6];
-// The table index of the method that worked last, -1 for none: [0] for
-// graphics without alpha, [1] for graphics with an alpha channel or alpha
-// test. Direct3D start sets both to -1.
-extern int32_t DrawScreenGraphMethodMemo[2];
 
 int G_D3D_GetDrawScreenGraphFunction1(int32_t x1, int32_t y1, int32_t x2, int32_t y2,
                                       GraphicRecord* graphic, int32_t flag);

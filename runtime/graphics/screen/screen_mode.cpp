@@ -8,10 +8,10 @@
 #include "platform/win32/kernel.h"
 #include "platform/win32/mmsystem.h"
 #include "platform/win32/user.h"
-#include "runtime/system/library.h"
+#include "runtime/core/library_state.h"
 #include "runtime/core/log.h"
-#include "runtime/system/main_window.h"
-#include "runtime/system/message.h"
+#include "runtime/core/window_state.h"
+#include "runtime/core/upper_layers.h"
 #include "runtime/core/primitives.h"
 #include "runtime/image/color_format.h"
 #include "runtime/graphics/records/d3d_device.h"
@@ -23,6 +23,7 @@
 #include "runtime/image/mem_image.h"
 #include "runtime/graphics/state/screen_state.h"
 #include "runtime/graphics/records/surface_2d.h"
+#include "runtime/core/system_info.h"
 
 namespace {
 
@@ -442,7 +443,7 @@ int ChangeScreenMode(int32_t width, int32_t height, int32_t depth, int32_t force
   const bool window_mode = GetWindowModeFlag() != 0;
   if (Screen.SoftwareTablesReady == 0) {
     // The first run: the display as the window mode wants it.
-    RestyleMainWindow();
+    UpperRestyleMainWindow();
     int32_t desktop_width = 0, desktop_height = 0;
     GetDesktopInfo(&desktop_width, &desktop_height, nullptr);
     if (Screen.ScreenWidth == 0) Screen.ScreenWidth = 640;
@@ -518,7 +519,7 @@ int ChangeScreenMode(int32_t width, int32_t height, int32_t depth, int32_t force
   }
 
   LogScreenColorFormat();
-  if (window_mode || AccelerationOff()) RestyleMainWindow();
+  if (window_mode || AccelerationOff()) UpperRestyleMainWindow();
   if (CreateOutputSurfaces() < 0) {
     DecreaseLogIndent();
     LogAdd("DirectDrawSurface の初期化に失敗しました\n");
@@ -532,7 +533,7 @@ int ChangeScreenMode(int32_t width, int32_t height, int32_t depth, int32_t force
     }
   }
   InitGraphicsManagement();
-  InitDebugConsole();
+  UpperInitDebugConsole();
   CreateScreenPalette();
 
   if (!(Screen.MemImageRendering == 1 && Screen.ScreenPixelDepth != 8)) {
@@ -558,7 +559,7 @@ int ChangeScreenMode(int32_t width, int32_t height, int32_t depth, int32_t force
   if (TakeDisplaySnapshot() == display_before) NoDisplayChangeComing();
   DecreaseLogIndent();
   LogAdd("画面モード変更処理は正常に終了しました\n");
-  ProcessMessage();
+  UpperProcessMessage();
   Screen.FlipCounter = 0;
   Screen.ShowGdiApplied = -1;
   return result;

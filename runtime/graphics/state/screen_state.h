@@ -92,3 +92,41 @@ extern ScreenState Screen;
 inline int32_t GetScreenColorDepthDefault() {
   return Screen.ScreenColorDepth == 0 ? 16 : Screen.ScreenColorDepth;
 }
+
+// The screen's width and height, 640 and 480 while unset.
+inline int32_t ScreenWidthOrDefault() { return Screen.ScreenWidth != 0 ? Screen.ScreenWidth : 640; }
+inline int32_t ScreenHeightOrDefault() {
+  return Screen.ScreenHeight != 0 ? Screen.ScreenHeight : 480;
+}
+
+// ---- Screen colour values and accessors ---------------------------------------
+
+// The screen's pixel value of an RGB colour: the nearest palette index on an
+// 8-bit screen; with software images the colour in the standard format of
+// the asked depth; otherwise in ScreenColorFormat.
+uint32_t GetScreenColorValue(int32_t r, int32_t g, int32_t b);
+// The RGB colour of a screen pixel value (any output may be null). 0, or -1
+// on an 8-bit screen for a value outside 0 to 255.
+int GetColorOfScreenValue(uint32_t value, int32_t* r, int32_t* g, int32_t* b);
+// Stores the no-texture word: 1 when hardware acceleration is off, else
+// `flag`. 0.
+int SetNoTextureFlag(int32_t flag);
+int32_t GetNoTextureFlag();
+// The DirectDraw object, or null.
+IDirectDraw7* GetDirectDrawObject();
+// The surface 2D drawing to the screen goes to: the temporary primary in
+// the compatibility mode, else the primary.
+IDirectDrawSurface7* GetScreenDrawSurface();
+IDirectDrawSurface7* GetDrawTargetSurface();
+// 1 only in window mode while 2D drawing goes to PrimarySurface.
+int32_t IsDrawTargetFrontInWindow();
+// The colour the draw screen is cleared with, 0x00RRGGBB (black until set).
+extern uint32_t BackgroundColor;
+// The table index of the method that worked last, -1 for none: [0] for
+// graphics without alpha, [1] for graphics with an alpha channel or alpha
+// test. Direct3D start sets both to -1.
+extern int32_t DrawScreenGraphMethodMemo[2];
+
+// Clears the record and builds a screen image of `kind` (-1: kind 0 for an
+// asked screen depth of 16, else kind 1) with its own pixels. 0 or -1.
+int CreateScreenMemImage(MEMIMG* image, int32_t width, int32_t height, int32_t kind);
