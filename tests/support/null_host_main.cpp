@@ -21,6 +21,10 @@ class NullHostEnvironment : public ::testing::Environment {
   void SetUp() override {
     InstallHost(std::make_unique<NullHost>(NullHostOptions{}));
     CurrentHost().Clock().SetGameThread();
+#ifdef BRIMAL_TEST_RUNTIME
+    // A death test's child process runs its test without the listeners.
+    InstallUpperLayers();
+#endif
   }
 };
 

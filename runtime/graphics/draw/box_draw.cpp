@@ -11,7 +11,7 @@
 #include "runtime/graphics/screen/graphics_system.h"
 #include "runtime/graphics/screen/present.h"
 #include "runtime/graphics/state/screen_state.h"
-#include "runtime/graphics/d3d/subtractive_blend.h"
+#include "runtime/graphics/draw/subtractive_blend.h"
 #include "runtime/graphics/screen/soft_front.h"
 
 namespace {

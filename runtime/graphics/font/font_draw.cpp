@@ -22,7 +22,7 @@
 #include "runtime/graphics/screen/present.h"
 #include "runtime/graphics/state/screen_state.h"
 #include "runtime/graphics/screen/software_draw.h"
-#include "runtime/graphics/d3d/subtractive_blend.h"
+#include "runtime/graphics/draw/subtractive_blend.h"
 #include "runtime/graphics/records/surface_2d.h"
 #include "runtime/graphics/records/surface_data.h"
 

@@ -15,7 +15,7 @@
 #include "runtime/graphics/screen/ddraw_screen.h"
 #include "runtime/graphics/draw/graphic_draw.h"
 #include "runtime/graphics/screen/present.h"
-#include "runtime/graphics/d3d/subtractive_blend.h"
+#include "runtime/graphics/draw/subtractive_blend.h"
 #include "tests/runtime/graphics/d3d_test_support.h"
 
 namespace {

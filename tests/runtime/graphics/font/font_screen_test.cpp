@@ -14,6 +14,7 @@
 #include "runtime/graphics/screen/draw_settings.h"
 #include "runtime/graphics/font/font.h"
 #include "runtime/graphics/font/font_draw.h"
+#include "runtime/system/debug_console.h"
 #include "runtime/graphics/screen/present.h"
 #include "tests/support/screen_fixture.h"
 

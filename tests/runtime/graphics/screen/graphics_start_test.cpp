@@ -21,6 +21,7 @@
 #include "runtime/graphics/screen/graphics_system.h"
 #include "runtime/image/mem_image.h"
 #include "runtime/graphics/state/screen_state.h"
+#include "runtime/system/screen_rebuild.h"
 #include "tests/support/screen_fixture.h"
 
 namespace {
