@@ -3,10 +3,10 @@
 #include <cstring>
 
 #include "runtime/core/archive_files.h"
+#include "runtime/core/lead_byte.h"
 #include "runtime/core/log.h"
 #include "runtime/core/memory.h"
 #include "runtime/core/primitives.h"
-#include "runtime/core/lead_byte.h"
 
 // ---- The table and its forwarders ---------------------------------------------
 

@@ -10,10 +10,10 @@
 #include "platform/win32/mmsystem.h"
 #include "platform/win32/user.h"
 #include "runtime/core/log.h"
-#include "runtime/core/window_state.h"
 #include "runtime/core/upper_layers.h"
-#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/core/window_state.h"
 #include "runtime/graphics/records/mask.h"
+#include "runtime/graphics/screen/draw_settings.h"
 #include "runtime/graphics/state/screen_state.h"
 
 InputDeviceState InputDevices = {};

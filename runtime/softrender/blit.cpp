@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "runtime/image/clip_rect.h"
-#include "runtime/image/color_format.h"
 #include "runtime/graphics/state/draw_state.h"
 #include "runtime/graphics/state/screen_state.h"
+#include "runtime/image/clip_rect.h"
+#include "runtime/image/color_format.h"
 #include "runtime/softrender/blend_tables.h"
 #include "runtime/softrender/blit_internal.h"
 

@@ -3,9 +3,9 @@
 #include <cstddef>
 #include <cstring>
 
+#include "runtime/graphics/state/draw_state.h"
 #include "runtime/image/clip_rect.h"
 #include "runtime/image/color_format.h"
-#include "runtime/graphics/state/draw_state.h"
 #include "runtime/softrender/solid_pixel.h"
 
 namespace {

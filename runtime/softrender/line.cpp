@@ -1,9 +1,9 @@
 #include "runtime/softrender/line.h"
 
 #include "runtime/core/primitives.h"
+#include "runtime/graphics/state/draw_state.h"
 #include "runtime/image/clip_rect.h"
 #include "runtime/image/color_format.h"
-#include "runtime/graphics/state/draw_state.h"
 #include "runtime/softrender/solid_pixel.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #include "runtime/softrender/triangle.h"
 
 #include "runtime/core/primitives.h"
-#include "runtime/image/clip_rect.h"
 #include "runtime/graphics/state/draw_state.h"
+#include "runtime/image/clip_rect.h"
 #include "runtime/softrender/blend_tables.h"
 #include "runtime/softrender/triangle_internal.h"
 

@@ -9,9 +9,9 @@
 #include "platform/win32/mmsystem.h"
 #include "runtime/core/file_access.h"
 #include "runtime/core/log.h"
-#include "runtime/core/window_state.h"
 #include "runtime/core/memory.h"
 #include "runtime/core/upper_layers.h"
+#include "runtime/core/window_state.h"
 #include "runtime/sound/sound.h"
 #include "runtime/sound/stream_sound.h"
 

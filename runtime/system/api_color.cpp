@@ -1,7 +1,7 @@
 // The colour-format entries. They take no library lock: runtime code calls
 // them from inside locked work, and they touch only the caller's record.
-#include "runtime/system/api_runtime.h"
 #include "runtime/image/color_format.h"
+#include "runtime/system/api_runtime.h"
 
 int32_t ApiBuildColorFormatFromMasks(ColorFormat* format, int32_t bit_depth, uint32_t red_mask,
                                      uint32_t green_mask, uint32_t blue_mask,

@@ -8,14 +8,14 @@
 #include "platform/win32/user.h"
 #include "runtime/core/format.h"
 #include "runtime/core/handle.h"
-#include "runtime/system/library.h"
+#include "runtime/core/lead_byte.h"
 #include "runtime/core/log.h"
-#include "runtime/system/main_window.h"
 #include "runtime/core/memory.h"
-#include "runtime/system/message.h"
 #include "runtime/core/primitives.h"
 #include "runtime/graphics/screen/ddraw_screen.h"
-#include "runtime/core/lead_byte.h"
+#include "runtime/system/library.h"
+#include "runtime/system/main_window.h"
+#include "runtime/system/message.h"
 
 CharCodeRingState CharCodeRing = {};
 const ControlKey ControlKeyTable[kControlKeyCount] = {

@@ -9,14 +9,14 @@
 #include "platform/win32/kernel.h"
 #include "platform/win32/mmsystem.h"
 #include "platform/win32/user.h"
-#include "runtime/system/char_input.h"
 #include "runtime/core/log.h"
 #include "runtime/core/memory.h"
-#include "runtime/system/message.h"
 #include "runtime/core/primitives.h"
 #include "runtime/core/random.h"
 #include "runtime/graphics/screen/ddraw_screen.h"
 #include "runtime/graphics/state/screen_state.h"
+#include "runtime/system/char_input.h"
+#include "runtime/system/message.h"
 
 
 namespace {

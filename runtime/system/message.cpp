@@ -4,16 +4,16 @@
 #include "platform/win32/kernel.h"
 #include "platform/win32/mmsystem.h"
 #include "platform/win32/user.h"
-#include "runtime/system/char_input.h"
-#include "runtime/input/input.h"
 #include "runtime/core/library_lock.h"
 #include "runtime/core/log.h"
-#include "runtime/system/main_window.h"
 #include "runtime/graphics/draw/graphic_load.h"
 #include "runtime/graphics/state/screen_state.h"
+#include "runtime/input/input.h"
 #include "runtime/network/network.h"
 #include "runtime/sound/music.h"
 #include "runtime/sound/stream_sound.h"
+#include "runtime/system/char_input.h"
+#include "runtime/system/main_window.h"
 
 int32_t ProcessMessageGuard = 0;
 uint32_t InactiveSince = 0;

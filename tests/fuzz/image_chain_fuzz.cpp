@@ -2,8 +2,8 @@
 // file through the file table and from a block of memory. Both must agree.
 #include <cstdint>
 
-#include "runtime/image/color_format.h"
 #include "runtime/graphics/draw/graphic_from_image.h"
+#include "runtime/image/color_format.h"
 #include "tests/fuzz/image_check.h"
 #include "tests/fuzz/runtime_fuzz_support.h"
 

@@ -14,12 +14,12 @@
 #include <sstream>
 #include <string>
 
-#include "runtime/system/library.h"
 #include "runtime/core/library_lock.h"
 #include "runtime/core/log.h"
-#include "runtime/system/main_window.h"
 #include "runtime/core/memory.h"
 #include "runtime/graphics/state/screen_state.h"
+#include "runtime/system/library.h"
+#include "runtime/system/main_window.h"
 
 class LibraryFolderTest : public ::testing::Test {
  protected:

@@ -2,14 +2,14 @@
 
 #include "platform/host/host.h"
 #include "platform/win32/user.h"
-#include "runtime/system/library.h"
 #include "runtime/core/library_lock.h"
 #include "runtime/core/log.h"
-#include "runtime/system/main_window.h"
 #include "runtime/core/memory.h"
 #include "runtime/core/primitives.h"
 #include "runtime/graphics/screen/draw_settings.h"
 #include "runtime/graphics/state/screen_state.h"
+#include "runtime/system/library.h"
+#include "runtime/system/main_window.h"
 
 NullHost& ScreenFixture::Host() { return static_cast<NullHost&>(CurrentHost()); }
 

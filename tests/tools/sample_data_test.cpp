@@ -21,14 +21,14 @@
 #include <string>
 #include <vector>
 
-#include "game/shell/image_table.h"
 #include "game/scenes/scenes.h"
+#include "game/shell/image_table.h"
 #include "game/shell/sound_table.h"
 #include "runtime/core/archive_files.h"
 #include "runtime/core/file_access.h"
 #include "runtime/core/memory.h"
-#include "runtime/image/color_format.h"
 #include "runtime/graphics/draw/graphic_load.h"
+#include "runtime/image/color_format.h"
 #include "runtime/sound/wave_reader.h"
 #include "tools/sample_data/sample_data.h"
 

@@ -5,10 +5,10 @@
 #include <cstring>
 
 #include "runtime/graphics/records/d3d_device.h"
-#include "runtime/graphics/state/draw_state.h"
 #include "runtime/graphics/records/graphic.h"
 #include "runtime/graphics/records/surface_data.h"
 #include "runtime/graphics/records/texture.h"
+#include "runtime/graphics/state/draw_state.h"
 
 float D3DBlendTextureWidth = 0.0f;
 float D3DBlendTextureHeight = 0.0f;

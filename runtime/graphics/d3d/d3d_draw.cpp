@@ -6,16 +6,15 @@
 #include <cmath>
 #include <cstring>
 
-#include "runtime/core/window_state.h"
 #include "runtime/core/primitives.h"
+#include "runtime/core/window_state.h"
 #include "runtime/graphics/records/d3d_device.h"
-#include "runtime/graphics/state/screen_state.h"
-#include "runtime/graphics/state/draw_state.h"
 #include "runtime/graphics/records/graphic.h"
-#include "runtime/graphics/state/screen_state.h"
 #include "runtime/graphics/records/surface_data.h"
 #include "runtime/graphics/records/texture.h"
+#include "runtime/graphics/state/draw_state.h"
 #include "runtime/graphics/state/graphics_hooks.h"
+#include "runtime/graphics/state/screen_state.h"
 
 namespace {
 

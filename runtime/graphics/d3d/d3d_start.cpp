@@ -7,12 +7,10 @@
 #include "runtime/core/handle.h"
 #include "runtime/core/log.h"
 #include "runtime/graphics/records/d3d_device.h"
-#include "runtime/graphics/state/draw_state.h"
-#include "runtime/graphics/state/screen_state.h"
-#include "runtime/graphics/state/screen_state.h"
-#include "runtime/graphics/state/screen_state.h"
 #include "runtime/graphics/records/surface_data.h"
 #include "runtime/graphics/records/texture.h"
+#include "runtime/graphics/state/draw_state.h"
+#include "runtime/graphics/state/screen_state.h"
 
 int32_t Direct3DWanted = 0;
 DDPIXELFORMAT ZBufferPixelFormat = {};

@@ -4,15 +4,15 @@
 
 #include <algorithm>
 
-#include "runtime/core/window_state.h"
 #include "runtime/core/upper_layers.h"
+#include "runtime/core/window_state.h"
 #include "runtime/graphics/d3d/d3d_draw.h"
+#include "runtime/graphics/draw/subtractive_blend.h"
 #include "runtime/graphics/screen/draw_settings.h"
 #include "runtime/graphics/screen/graphics_system.h"
 #include "runtime/graphics/screen/present.h"
-#include "runtime/graphics/state/screen_state.h"
-#include "runtime/graphics/draw/subtractive_blend.h"
 #include "runtime/graphics/screen/soft_front.h"
+#include "runtime/graphics/state/screen_state.h"
 
 namespace {
 

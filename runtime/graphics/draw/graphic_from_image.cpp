@@ -4,13 +4,13 @@
 #include "runtime/core/file_access.h"
 #include "runtime/core/log.h"
 #include "runtime/core/memory.h"
-#include "runtime/image/color_format.h"
-#include "runtime/image/convert_blit.h"
+#include "runtime/graphics/draw/graphic_load.h"
 #include "runtime/graphics/records/d3d_device.h"
 #include "runtime/graphics/records/graphic.h"
-#include "runtime/graphics/draw/graphic_load.h"
 #include "runtime/graphics/records/surface_2d.h"
 #include "runtime/graphics/records/texture.h"
+#include "runtime/image/color_format.h"
+#include "runtime/image/convert_blit.h"
 
 int ReadImageFile(const char* path, const void* data, uint32_t size, int32_t memory_flag,
                   int32_t copy_flag, GraphImage* image) {

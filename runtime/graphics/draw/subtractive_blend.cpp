@@ -1,10 +1,10 @@
 // The first and last pass of the subtractive blend on the Direct3D road.
 #include "runtime/graphics/draw/subtractive_blend.h"
 
-#include "runtime/graphics/records/d3d_device.h"
 #include "runtime/graphics/d3d/d3d_draw.h"
-#include "runtime/graphics/state/screen_state.h"
+#include "runtime/graphics/records/d3d_device.h"
 #include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/state/screen_state.h"
 
 namespace {
 

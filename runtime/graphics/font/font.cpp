@@ -7,14 +7,14 @@
 #include "platform/win32/kernel.h"
 #include "runtime/core/log.h"
 #include "runtime/core/memory.h"
-#include "runtime/graphics/screen/draw_settings.h"
 #include "runtime/graphics/font/font_texture.h"
 #include "runtime/graphics/font/glyph_cache.h"
 #include "runtime/graphics/records/graphic.h"
-#include "runtime/graphics/screen/graphics_system.h"
-#include "runtime/graphics/state/screen_state.h"
 #include "runtime/graphics/records/surface_2d.h"
 #include "runtime/graphics/records/texture.h"
+#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/screen/graphics_system.h"
+#include "runtime/graphics/state/screen_state.h"
 
 const DWORD FontCharSetTable[3] = {DEFAULT_CHARSET, SHIFTJIS_CHARSET, HANGEUL_CHARSET};
 

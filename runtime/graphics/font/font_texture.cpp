@@ -6,19 +6,19 @@
 
 #include "runtime/core/log.h"
 #include "runtime/core/memory.h"
-#include "runtime/image/clip_rect.h"
-#include "runtime/graphics/records/d3d_device.h"
 #include "runtime/graphics/d3d/d3d_draw.h"
-#include "runtime/graphics/screen/ddraw_screen.h"
-#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/draw/graphic_draw.h"
 #include "runtime/graphics/font/font.h"
 #include "runtime/graphics/font/font_draw.h"
 #include "runtime/graphics/font/glyph_cache.h"
+#include "runtime/graphics/records/d3d_device.h"
 #include "runtime/graphics/records/graphic.h"
-#include "runtime/graphics/draw/graphic_draw.h"
-#include "runtime/graphics/state/screen_state.h"
 #include "runtime/graphics/records/surface_data.h"
 #include "runtime/graphics/records/texture.h"
+#include "runtime/graphics/screen/ddraw_screen.h"
+#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/state/screen_state.h"
+#include "runtime/image/clip_rect.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 
 #include <cstring>
 
+#include "runtime/core/lead_byte.h"
 #include "runtime/core/library_state.h"
 #include "runtime/core/memory.h"
-#include "runtime/graphics/screen/draw_settings.h"
 #include "runtime/graphics/font/font_texture.h"
-#include "runtime/core/lead_byte.h"
+#include "runtime/graphics/screen/draw_settings.h"
 #include "runtime/graphics/state/screen_state.h"
 
 const uint8_t EdgePatternTable[4][9][9] = {

@@ -17,14 +17,14 @@
 #include "runtime/core/log.h"
 #include "runtime/core/memory.h"
 #include "runtime/core/primitives.h"
-#include "runtime/image/convert_blit.h"
-#include "runtime/graphics/screen/ddraw_screen.h"
 #include "runtime/graphics/records/graphic.h"
-#include "runtime/image/mem_image.h"
-#include "runtime/graphics/state/screen_state.h"
 #include "runtime/graphics/records/surface_2d.h"
 #include "runtime/graphics/records/surface_data.h"
 #include "runtime/graphics/records/texture.h"
+#include "runtime/graphics/screen/ddraw_screen.h"
+#include "runtime/graphics/state/screen_state.h"
+#include "runtime/image/convert_blit.h"
+#include "runtime/image/mem_image.h"
 
 namespace {
 

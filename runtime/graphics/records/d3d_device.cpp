@@ -6,14 +6,13 @@
 
 #include "runtime/core/log.h"
 #include "runtime/core/window_state.h"
-#include "runtime/graphics/state/draw_state.h"
 #include "runtime/graphics/records/graphic.h"
 #include "runtime/graphics/records/mask.h"
-#include "runtime/graphics/state/screen_state.h"
-#include "runtime/graphics/state/screen_state.h"
 #include "runtime/graphics/records/surface_2d.h"
 #include "runtime/graphics/records/surface_data.h"
 #include "runtime/graphics/records/texture.h"
+#include "runtime/graphics/state/draw_state.h"
+#include "runtime/graphics/state/screen_state.h"
 
 const D3DVertexFormat D3DVertexFormatTable[kD3DVertexKindCount] = {
     {D3DFVF_XYZRHW | D3DFVF_DIFFUSE, 20, 3225},

@@ -7,14 +7,13 @@
 #include "runtime/core/file_access.h"
 #include "runtime/core/log.h"
 #include "runtime/core/upper_layers.h"
-#include "runtime/image/color_format.h"
 #include "runtime/graphics/records/d3d_device.h"
-#include "runtime/graphics/state/screen_state.h"
+#include "runtime/graphics/records/surface_2d.h"
+#include "runtime/graphics/records/texture.h"
 #include "runtime/graphics/state/graphics_flags.h"
 #include "runtime/graphics/state/graphics_hooks.h"
 #include "runtime/graphics/state/screen_state.h"
-#include "runtime/graphics/records/surface_2d.h"
-#include "runtime/graphics/records/texture.h"
+#include "runtime/image/color_format.h"
 
 int32_t NewGraphicUse3D = 1;
 int32_t NewGraphicDrawable = 0;

@@ -3,12 +3,12 @@
 #include "runtime/graphics/records/mask.h"
 
 #include "runtime/core/handle.h"
-#include "runtime/core/window_state.h"
 #include "runtime/core/memory.h"
 #include "runtime/core/upper_layers.h"
+#include "runtime/core/window_state.h"
 #include "runtime/graphics/records/d3d_device.h"
-#include "runtime/graphics/state/draw_state.h"
 #include "runtime/graphics/records/graphic.h"
+#include "runtime/graphics/state/draw_state.h"
 #include "runtime/graphics/state/graphics_flags.h"
 #include "runtime/graphics/state/screen_state.h"
 

@@ -4,17 +4,15 @@
 
 #include "runtime/core/log.h"
 #include "runtime/core/window_state.h"
+#include "runtime/graphics/records/d3d_device.h"
+#include "runtime/graphics/records/graphic.h"
+#include "runtime/graphics/records/surface_data.h"
+#include "runtime/graphics/state/draw_state.h"
+#include "runtime/graphics/state/graphics_hooks.h"
+#include "runtime/graphics/state/screen_state.h"
 #include "runtime/image/clip_rect.h"
 #include "runtime/image/color_format.h"
-#include "runtime/graphics/records/d3d_device.h"
-#include "runtime/graphics/state/graphics_hooks.h"
-#include "runtime/graphics/state/screen_state.h"
-#include "runtime/graphics/state/draw_state.h"
-#include "runtime/graphics/records/graphic.h"
 #include "runtime/image/mem_image.h"
-#include "runtime/graphics/state/graphics_hooks.h"
-#include "runtime/graphics/state/screen_state.h"
-#include "runtime/graphics/records/surface_data.h"
 
 static const HandleKindPolicy kSurface2DPolicy = {
     false,

@@ -9,10 +9,10 @@
 #include "runtime/graphics/records/surface_data.h"
 
 #include "runtime/core/log.h"
-#include "runtime/image/color_format.h"
-#include "runtime/graphics/state/screen_state.h"
 #include "runtime/graphics/records/surface_2d.h"
 #include "runtime/graphics/records/texture.h"
+#include "runtime/graphics/state/screen_state.h"
+#include "runtime/image/color_format.h"
 
 // Surface description flag: the texture stage the texture is meant for.
 constexpr DWORD kSurfaceDescTextureStage = 0x00100000;

@@ -7,12 +7,12 @@
 
 #include "runtime/core/library_state.h"
 #include "runtime/core/log.h"
-#include "runtime/image/convert_blit.h"
 #include "runtime/graphics/records/d3d_device.h"
-#include "runtime/graphics/state/draw_state.h"
 #include "runtime/graphics/records/graphic.h"
-#include "runtime/graphics/state/screen_state.h"
 #include "runtime/graphics/records/surface_data.h"
+#include "runtime/graphics/state/draw_state.h"
+#include "runtime/graphics/state/screen_state.h"
+#include "runtime/image/convert_blit.h"
 
 int32_t TextureMaxSize = 0;
 int32_t TextureMinSize = 0;

@@ -4,16 +4,16 @@
 #include <utility>
 
 #include "runtime/core/log.h"
-#include "runtime/core/window_state.h"
 #include "runtime/core/upper_layers.h"
-#include "runtime/graphics/records/d3d_device.h"
+#include "runtime/core/window_state.h"
 #include "runtime/graphics/d3d/d3d_draw.h"
+#include "runtime/graphics/d3d/transform.h"
+#include "runtime/graphics/records/d3d_device.h"
 #include "runtime/graphics/records/graphic.h"
-#include "runtime/graphics/screen/graphics_system.h"
 #include "runtime/graphics/records/mask.h"
+#include "runtime/graphics/screen/graphics_system.h"
 #include "runtime/graphics/screen/present.h"
 #include "runtime/graphics/state/screen_state.h"
-#include "runtime/graphics/d3d/transform.h"
 #include "runtime/softrender/blend_tables.h"
 
 static int32_t ClampByte(int32_t value) { return value < 0 ? 0 : value > 255 ? 255 : value; }

@@ -3,18 +3,18 @@
 // the display changed is the system layer's.)
 #include "runtime/core/handle.h"
 #include "runtime/core/log.h"
-#include "runtime/graphics/records/d3d_device.h"
 #include "runtime/graphics/d3d/d3d_start.h"
-#include "runtime/graphics/screen/ddraw_screen.h"
-#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/records/d3d_device.h"
 #include "runtime/graphics/records/graphic.h"
-#include "runtime/graphics/screen/graphics_system.h"
 #include "runtime/graphics/records/mask.h"
-#include "runtime/graphics/screen/present.h"
-#include "runtime/graphics/state/screen_state.h"
 #include "runtime/graphics/records/surface_2d.h"
 #include "runtime/graphics/records/texture.h"
+#include "runtime/graphics/screen/ddraw_screen.h"
+#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/screen/graphics_system.h"
+#include "runtime/graphics/screen/present.h"
 #include "runtime/graphics/state/graphics_hooks.h"
+#include "runtime/graphics/state/screen_state.h"
 
 namespace {
 

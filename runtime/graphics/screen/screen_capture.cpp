@@ -12,15 +12,15 @@
 #include "platform/win32/user.h"
 #include "runtime/core/log.h"
 #include "runtime/core/window_state.h"
-#include "runtime/image/color_format.h"
-#include "runtime/image/convert_blit.h"
 #include "runtime/graphics/records/d3d_device.h"
-#include "runtime/graphics/screen/draw_settings.h"
 #include "runtime/graphics/records/graphic.h"
-#include "runtime/graphics/screen/present.h"
-#include "runtime/graphics/state/screen_state.h"
 #include "runtime/graphics/records/surface_data.h"
 #include "runtime/graphics/records/texture.h"
+#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/screen/present.h"
+#include "runtime/graphics/state/screen_state.h"
+#include "runtime/image/color_format.h"
+#include "runtime/image/convert_blit.h"
 
 const DrawScreenGraphFunction DrawScreenGraphFunctionTable[6] = {
     G_D3D_GetDrawScreenGraphFunction5, G_D3D_GetDrawScreenGraphFunction1,

@@ -6,19 +6,19 @@
 #include <cstring>
 
 #include "platform/win32/ddraw.h"
+#include "runtime/graphics/records/d3d_device.h"
+#include "runtime/graphics/records/graphic.h"
+#include "runtime/graphics/records/mask.h"
+#include "runtime/graphics/records/surface_2d.h"
+#include "runtime/graphics/records/surface_data.h"
+#include "runtime/graphics/screen/ddraw_screen.h"
+#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/screen/soft_front.h"
+#include "runtime/graphics/state/screen_state.h"
 #include "runtime/image/clip_rect.h"
 #include "runtime/image/color_format.h"
 #include "runtime/image/convert_blit.h"
-#include "runtime/graphics/records/d3d_device.h"
-#include "runtime/graphics/screen/ddraw_screen.h"
-#include "runtime/graphics/screen/draw_settings.h"
-#include "runtime/graphics/records/graphic.h"
-#include "runtime/graphics/records/mask.h"
-#include "runtime/graphics/state/screen_state.h"
-#include "runtime/graphics/records/surface_2d.h"
-#include "runtime/graphics/records/surface_data.h"
 #include "runtime/softrender/blit.h"
-#include "runtime/graphics/screen/soft_front.h"
 
 MEMIMG* SoftwareTargetImage = nullptr;
 MEMIMG WorkTargetImage{};

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "runtime/system/library.h"
 #include "runtime/core/log.h"
 #include "runtime/core/memory.h"
+#include "runtime/system/library.h"
 
 namespace {
 

@@ -12,16 +12,16 @@
 #include <memory>
 
 #include "platform/win32/ddraw.h"
-#include "runtime/system/main_window.h"
 #include "runtime/core/handle.h"
 #include "runtime/core/memory.h"
 #include "runtime/graphics/records/d3d_device.h"
-#include "runtime/graphics/screen/draw_settings.h"
 #include "runtime/graphics/records/graphic.h"
-#include "runtime/graphics/screen/graphics_system.h"
-#include "runtime/graphics/state/screen_state.h"
 #include "runtime/graphics/records/surface_data.h"
 #include "runtime/graphics/records/texture.h"
+#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/screen/graphics_system.h"
+#include "runtime/graphics/state/screen_state.h"
+#include "runtime/system/main_window.h"
 #include "tests/support/d3d/recording_d3d.h"
 
 class Direct3DTest : public ::testing::Test {

@@ -15,12 +15,12 @@
 #include "runtime/core/handle.h"
 #include "runtime/core/log.h"
 #include "runtime/core/memory.h"
-#include "runtime/graphics/screen/draw_settings.h"
 #include "runtime/graphics/records/graphic.h"
-#include "runtime/graphics/screen/graphics_system.h"
-#include "runtime/graphics/state/screen_state.h"
 #include "runtime/graphics/records/surface_2d.h"
 #include "runtime/graphics/records/surface_data.h"
+#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/screen/graphics_system.h"
+#include "runtime/graphics/state/screen_state.h"
 #include "tests/support/log_capture.h"
 
 class SoftwareGraphicsTest : public ::testing::Test {

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "platform/win32/ddraw.h"
-#include "runtime/system/api_runtime.h"
 #include "runtime/core/memory.h"
+#include "runtime/system/api_runtime.h"
 #include "tests/runtime/core/lock_test_support.h"
 
 namespace {

@@ -16,12 +16,12 @@
 #include <string>
 #include <vector>
 
-#include "tests/runtime/image/image_file_writers.h"
 #include "runtime/core/file_access.h"
 #include "runtime/core/memory.h"
-#include "runtime/image/color_format.h"
 #include "runtime/graphics/draw/graphic_from_image.h"
 #include "runtime/graphics/draw/graphic_load.h"
+#include "runtime/image/color_format.h"
+#include "tests/runtime/image/image_file_writers.h"
 #include "tests/support/bad_input.h"
 
 namespace {

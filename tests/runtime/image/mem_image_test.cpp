@@ -9,8 +9,8 @@
 
 #include "platform/win32/ddraw.h"
 #include "runtime/core/memory.h"
-#include "runtime/image/color_format.h"
 #include "runtime/graphics/state/screen_state.h"
+#include "runtime/image/color_format.h"
 
 namespace {
 

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "runtime/system/api.h"
 #include "runtime/network/http_transfer.h"
-#include "tests/support/open_descriptors.h"
+#include "runtime/system/api.h"
 #include "tests/runtime/network/network_test_support.h"
-#include "tests/support/network/loopback_http_server.h"
 #include "tests/support/library_folder.h"
+#include "tests/support/network/loopback_http_server.h"
+#include "tests/support/open_descriptors.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "runtime/system/api_runtime.h"
 #include "runtime/image/clip_rect.h"
+#include "runtime/system/api_runtime.h"
 
 namespace {
 

@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "runtime/core/memory.h"
-#include "runtime/image/color_format.h"
 #include "runtime/graphics/screen/draw_settings.h"
-#include "runtime/image/mem_image.h"
 #include "runtime/graphics/state/screen_state.h"
+#include "runtime/image/color_format.h"
+#include "runtime/image/mem_image.h"
 #include "runtime/softrender/blend_tables.h"
 #include "tests/runtime/softrender/blit_reference.h"
 

@@ -11,9 +11,9 @@
 
 #include "platform/win32/kernel.h"
 #include "platform/win32/mmsystem.h"
-#include "runtime/system/api_runtime.h"
 #include "runtime/core/library_lock.h"
 #include "runtime/graphics/state/screen_state.h"
+#include "runtime/system/api_runtime.h"
 #include "tests/runtime/core/lock_test_support.h"
 
 namespace {

@@ -19,7 +19,6 @@
 #include "platform/win32/user.h"
 #include "runtime/core/library_lock.h"
 #include "runtime/core/log.h"
-#include "runtime/system/main_window.h"
 #include "runtime/core/memory.h"
 #include "runtime/core/primitives.h"
 #include "runtime/graphics/screen/ddraw_screen.h"
@@ -27,6 +26,7 @@
 #include "runtime/graphics/screen/graphics_system.h"
 #include "runtime/graphics/state/screen_state.h"
 #include "runtime/sound/sound.h"
+#include "runtime/system/main_window.h"
 #include "tests/support/library_folder.h"
 
 namespace {

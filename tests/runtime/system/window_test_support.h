@@ -8,9 +8,9 @@
 #include "platform/host/host.h"
 #include "platform/null/null_host.h"
 #include "platform/win32/user.h"
-#include "runtime/system/char_input.h"
-#include "runtime/input/input.h"
 #include "runtime/core/library_lock.h"
+#include "runtime/input/input.h"
+#include "runtime/system/char_input.h"
 #include "runtime/system/main_window.h"
 #include "runtime/system/message.h"
 

@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "runtime/graphics/d3d/d3d_draw.h"
-#include "runtime/graphics/screen/ddraw_screen.h"
 #include "runtime/graphics/draw/graphic_draw.h"
-#include "runtime/graphics/screen/present.h"
 #include "runtime/graphics/draw/subtractive_blend.h"
+#include "runtime/graphics/screen/ddraw_screen.h"
+#include "runtime/graphics/screen/present.h"
 #include "tests/runtime/graphics/d3d_test_support.h"
 
 namespace {

@@ -6,15 +6,15 @@
 
 #include <memory>
 
-#include "runtime/graphics/draw/box_draw.h"
-#include "runtime/graphics/records/d3d_device.h"
 #include "runtime/graphics/d3d/d3d_start.h"
-#include "runtime/graphics/screen/ddraw_screen.h"
-#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/draw/box_draw.h"
+#include "runtime/graphics/draw/graphic_draw.h"
 #include "runtime/graphics/font/font.h"
 #include "runtime/graphics/font/font_draw.h"
+#include "runtime/graphics/records/d3d_device.h"
 #include "runtime/graphics/records/graphic.h"
-#include "runtime/graphics/draw/graphic_draw.h"
+#include "runtime/graphics/screen/ddraw_screen.h"
+#include "runtime/graphics/screen/draw_settings.h"
 #include "runtime/graphics/screen/graphics_system.h"
 #include "runtime/graphics/screen/present.h"
 #include "runtime/graphics/state/screen_state.h"

@@ -14,18 +14,18 @@
 #include <string>
 #include <vector>
 
-#include "tests/runtime/image/image_file_writers.h"
 #include "runtime/graphics/draw/box_draw.h"
-#include "runtime/graphics/screen/ddraw_screen.h"
-#include "runtime/graphics/screen/draw_settings.h"
-#include "runtime/graphics/records/graphic.h"
 #include "runtime/graphics/draw/graphic_load.h"
-#include "runtime/image/mem_image.h"
-#include "runtime/graphics/screen/present.h"
-#include "runtime/graphics/state/screen_state.h"
-#include "runtime/graphics/screen/software_draw.h"
+#include "runtime/graphics/records/graphic.h"
 #include "runtime/graphics/records/surface_2d.h"
 #include "runtime/graphics/records/surface_data.h"
+#include "runtime/graphics/screen/ddraw_screen.h"
+#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/screen/present.h"
+#include "runtime/graphics/screen/software_draw.h"
+#include "runtime/graphics/state/screen_state.h"
+#include "runtime/image/mem_image.h"
+#include "tests/runtime/image/image_file_writers.h"
 #include "tests/support/screen_fixture.h"
 
 namespace {

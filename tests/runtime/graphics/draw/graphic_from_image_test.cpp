@@ -8,10 +8,10 @@
 #include <cstring>
 #include <vector>
 
-#include "tests/runtime/graphics/graphics_test_support.h"
 #include "runtime/core/memory.h"
 #include "runtime/image/color_format.h"
 #include "runtime/image/mem_image.h"
+#include "tests/runtime/graphics/graphics_test_support.h"
 
 namespace {
 

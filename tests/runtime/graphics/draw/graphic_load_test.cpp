@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "tests/runtime/graphics/graphics_test_support.h"
-#include "tests/runtime/image/image_file_writers.h"
 #include "runtime/image/color_format.h"
 #include "runtime/image/image_decoder.h"
 #include "runtime/image/mem_image.h"
+#include "tests/runtime/graphics/graphics_test_support.h"
+#include "tests/runtime/image/image_file_writers.h"
 
 namespace {
 

@@ -10,12 +10,12 @@
 
 #include "runtime/core/log.h"
 #include "runtime/graphics/draw/box_draw.h"
-#include "runtime/graphics/screen/ddraw_screen.h"
-#include "runtime/graphics/screen/draw_settings.h"
 #include "runtime/graphics/font/font.h"
 #include "runtime/graphics/font/font_draw.h"
-#include "runtime/system/debug_console.h"
+#include "runtime/graphics/screen/ddraw_screen.h"
+#include "runtime/graphics/screen/draw_settings.h"
 #include "runtime/graphics/screen/present.h"
+#include "runtime/system/debug_console.h"
 #include "tests/support/screen_fixture.h"
 
 namespace {

@@ -12,11 +12,11 @@
 #include <tuple>
 #include <vector>
 
-#include "tests/runtime/graphics/graphics_test_support.h"
-#include "runtime/image/color_format.h"
 #include "runtime/graphics/font/font_draw.h"
 #include "runtime/graphics/font/glyph_cache.h"
+#include "runtime/image/color_format.h"
 #include "runtime/image/mem_image.h"
+#include "tests/runtime/graphics/graphics_test_support.h"
 #include "tests/support/gdi_font/fake_font_face.h"
 
 namespace {

@@ -13,13 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "tests/runtime/graphics/d3d_test_support.h"
 #include "runtime/graphics/d3d/d3d_draw.h"
-#include "runtime/graphics/screen/ddraw_screen.h"
 #include "runtime/graphics/font/font.h"
 #include "runtime/graphics/font/font_draw.h"
 #include "runtime/graphics/font/glyph_cache.h"
+#include "runtime/graphics/screen/ddraw_screen.h"
 #include "runtime/image/mem_image.h"
+#include "tests/runtime/graphics/d3d_test_support.h"
 #include "tests/support/gdi_font/fake_font_face.h"
 
 namespace {

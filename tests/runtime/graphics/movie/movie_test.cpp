@@ -16,17 +16,17 @@
 #include <string>
 #include <vector>
 
-#include "tests/runtime/graphics/graphics_test_support.h"
 #include "platform/win32/ddraw.h"
 #include "platform/win32/dshow.h"
 #include "platform/win32/kernel.h"
 #include "platform/win32/user.h"
 #include "runtime/core/archive_files.h"
 #include "runtime/core/file_access.h"
-#include "runtime/system/main_window.h"
 #include "runtime/graphics/draw/graphic_draw.h"
 #include "runtime/graphics/draw/graphic_load.h"
 #include "runtime/graphics/screen/present.h"
+#include "runtime/system/main_window.h"
+#include "tests/runtime/graphics/graphics_test_support.h"
 #include "tests/support/ddraw/display_script.h"
 #include "tests/support/dshow/movie_stream_double.h"
 #include "tests/support/screen_fixture.h"

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "runtime/system/main_window.h"
 #include "runtime/graphics/screen/present.h"
+#include "runtime/system/main_window.h"
 #include "tests/runtime/graphics/d3d_test_support.h"
 #include "tests/runtime/graphics/graphics_test_support.h"
 

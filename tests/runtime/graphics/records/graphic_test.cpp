@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "tests/runtime/graphics/graphics_test_support.h"
-#include "runtime/image/color_format.h"
-#include "runtime/image/mem_image.h"
 #include "runtime/graphics/records/surface_2d.h"
 #include "runtime/graphics/records/surface_data.h"
+#include "runtime/image/color_format.h"
+#include "runtime/image/mem_image.h"
+#include "tests/runtime/graphics/graphics_test_support.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <ostream>
 #include <string>
 
-#include "tests/runtime/graphics/graphics_test_support.h"
-#include "runtime/system/main_window.h"
 #include "runtime/graphics/records/mask.h"
 #include "runtime/softrender/blend_tables.h"
+#include "runtime/system/main_window.h"
+#include "tests/runtime/graphics/graphics_test_support.h"
 
 namespace {
 

@@ -10,18 +10,18 @@
 #include <cstdio>
 #include <string>
 
-#include "tests/runtime/graphics/graphics_test_support.h"
-#include "tests/runtime/image/image_file_writers.h"
-#include "runtime/input/input.h"
-#include "runtime/graphics/screen/draw_settings.h"
-#include "runtime/graphics/font/font.h"
-#include "runtime/graphics/records/graphic.h"
 #include "runtime/graphics/draw/graphic_draw.h"
 #include "runtime/graphics/draw/graphic_load.h"
+#include "runtime/graphics/font/font.h"
+#include "runtime/graphics/records/graphic.h"
+#include "runtime/graphics/screen/draw_settings.h"
 #include "runtime/graphics/screen/graphics_system.h"
-#include "runtime/image/mem_image.h"
 #include "runtime/graphics/state/screen_state.h"
+#include "runtime/image/mem_image.h"
+#include "runtime/input/input.h"
 #include "runtime/system/screen_rebuild.h"
+#include "tests/runtime/graphics/graphics_test_support.h"
+#include "tests/runtime/image/image_file_writers.h"
 #include "tests/support/screen_fixture.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "runtime/image/color_format.h"
 #include "runtime/graphics/draw/graphic_draw.h"
 #include "runtime/graphics/screen/screen_capture.h"
+#include "runtime/image/color_format.h"
 #include "tests/runtime/graphics/d3d_test_support.h"
 #include "tests/runtime/graphics/graphics_test_support.h"
 #include "tests/support/ddraw/display_script.h"

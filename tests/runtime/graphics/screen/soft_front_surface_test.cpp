@@ -9,10 +9,10 @@
 
 #include "platform/win32/com.h"
 #include "platform/win32/ddraw.h"
+#include "runtime/graphics/screen/soft_front.h"
+#include "runtime/graphics/screen/software_draw.h"
 #include "runtime/image/color_format.h"
 #include "runtime/image/mem_image.h"
-#include "runtime/graphics/screen/software_draw.h"
-#include "runtime/graphics/screen/soft_front.h"
 #include "tests/runtime/graphics/graphics_test_support.h"
 #include "tests/runtime/softrender/render_fixture.h"
 #include "tests/runtime/softrender/triangle_reference.h"

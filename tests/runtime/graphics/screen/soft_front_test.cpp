@@ -13,13 +13,13 @@
 #include <vector>
 
 #include "runtime/core/primitives.h"
-#include "runtime/graphics/screen/draw_settings.h"
-#include "runtime/graphics/records/graphic.h"
 #include "runtime/graphics/draw/graphic_draw.h"
-#include "runtime/graphics/screen/graphics_system.h"
-#include "runtime/graphics/state/screen_state.h"
+#include "runtime/graphics/records/graphic.h"
 #include "runtime/graphics/records/surface_2d.h"
 #include "runtime/graphics/records/surface_data.h"
+#include "runtime/graphics/screen/draw_settings.h"
+#include "runtime/graphics/screen/graphics_system.h"
+#include "runtime/graphics/state/screen_state.h"
 #include "tests/runtime/softrender/triangle_reference.h"
 #include "tests/support/screen_fixture.h"
 

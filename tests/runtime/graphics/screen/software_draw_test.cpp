@@ -10,13 +10,13 @@
 #include <cstring>
 #include <string>
 
-#include "tests/runtime/graphics/graphics_test_support.h"
 #include "platform/win32/com.h"
 #include "platform/win32/ddraw.h"
-#include "runtime/image/color_format.h"
 #include "runtime/graphics/draw/graphic_from_image.h"
+#include "runtime/image/color_format.h"
 #include "runtime/image/mem_image.h"
 #include "runtime/softrender/blit.h"
+#include "tests/runtime/graphics/graphics_test_support.h"
 
 namespace {
 
