@@ -1,3 +1,4 @@
+// Archive files: reading the key-coded archive, its directory and its packed files.
 #include "runtime/core/archive.h"
 
 #include <cstring>

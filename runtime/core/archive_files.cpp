@@ -1,3 +1,4 @@
+// Archive-aware file access: paths that run through an archive standing in for a folder.
 #include "runtime/core/archive_files.h"
 
 #include <cstring>

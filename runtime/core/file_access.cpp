@@ -1,3 +1,4 @@
+// File access: the replaceable table of file operations and the plain-file set behind it.
 #include "runtime/core/file_access.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// The bounded formatting wrappers every runtime message goes through.
 #include "runtime/core/format.h"
 
 #include <cstdarg>

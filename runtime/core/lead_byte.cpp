@@ -1,3 +1,4 @@
+// The runtime's one double-byte character test.
 #include "runtime/core/lead_byte.h"
 
 int IsLeadByte(const char* byte, int char_set) {

@@ -1,3 +1,4 @@
+// The small doubly linked list of the sound and network layers.
 #include "runtime/core/linked_list.h"
 
 void InitLinkedList(ListNode* end, ListNode* start) {

@@ -1,3 +1,4 @@
+// The runtime's own byte-string, memory, number-conversion, math and clock routines.
 #include "runtime/core/primitives.h"
 
 #include <cmath>

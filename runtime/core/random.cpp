@@ -1,3 +1,4 @@
+// The runtime's random number generator: MT19937 with its 1998 seeding.
 #include "runtime/core/random.h"
 
 #include <cstdint>

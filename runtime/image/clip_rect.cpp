@@ -1,3 +1,4 @@
+// Clipping of one rectangle to another.
 #include "runtime/image/clip_rect.h"
 
 namespace {

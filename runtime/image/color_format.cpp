@@ -1,3 +1,4 @@
+// Pixel formats and decoded images.
 #include "runtime/image/color_format.h"
 
 #include <bit>

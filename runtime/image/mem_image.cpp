@@ -1,3 +1,4 @@
+// MEMIMG, the runtime's software image: making, converting and releasing it.
 #include "runtime/image/mem_image.h"
 
 #include <cstring>

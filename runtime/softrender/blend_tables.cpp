@@ -1,3 +1,4 @@
+// The lookup tables every software blit reads, and their builders.
 #include "runtime/softrender/blend_tables.h"
 
 uint8_t BlendLerpTable[64 * 64 * 64];

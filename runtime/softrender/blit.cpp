@@ -1,3 +1,4 @@
+// The unscaled software blit: picks the loop family for the images and settings.
 #include "runtime/softrender/blit.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// Filling a rectangle of a software image with one colour.
 #include "runtime/softrender/box_fill.h"
 
 #include <cstddef>

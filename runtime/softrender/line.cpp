@@ -1,3 +1,4 @@
+// Straight lines of one colour in a software image.
 #include "runtime/softrender/line.h"
 
 #include "runtime/core/primitives.h"

@@ -1,3 +1,4 @@
+// The constant-colour pixel operations of each blend mode.
 #include "runtime/softrender/solid_pixel.h"
 
 #include "runtime/graphics/state/draw_state.h"

@@ -1,3 +1,4 @@
+// The stretched software blit: picks the loop family for the images and settings.
 #include "runtime/softrender/stretch_blit.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// The triangle rasteriser: clipping, set-up and the choice of span loops.
 #include "runtime/softrender/triangle.h"
 
 #include "runtime/core/primitives.h"

@@ -1,3 +1,4 @@
+// The draw settings' setters and queries.
 #include "runtime/graphics/screen/draw_settings.h"
 
 #include <cmath>

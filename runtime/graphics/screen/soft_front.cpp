@@ -1,3 +1,4 @@
+// The software drawing front ends: graphics drawn through the software renderer.
 #include "runtime/graphics/screen/soft_front.h"
 
 #include <algorithm>
