@@ -50,16 +50,11 @@ function(brimal_cp932_copies target)
   target_include_directories(${target} PRIVATE ${source_dirs})
 endfunction()
 
-# Adds the sources of one game folder: pending.cpp (the procedures whose real
-# bodies are not written yet) goes into game_pending, everything else into game.
+# Adds the sources of one game folder to the game library.
 function(brimal_game_folder)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  list(FILTER sources EXCLUDE REGEX "/pending\\.cpp$")
   if(sources)
     target_sources(game PRIVATE ${sources})
-  endif()
-  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/pending.cpp)
-    target_sources(game_pending PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/pending.cpp)
   endif()
 endfunction()
 

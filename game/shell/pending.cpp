@@ -1,3 +1,0 @@
-// Shell procedures that do nothing yet.
-#include "game/shell/shell.h"
-
