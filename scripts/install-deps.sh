@@ -11,6 +11,8 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic
   libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev
   libxxhash-dev
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
+  libfluidsynth-dev timgm6mb-soundfont
 )
 
 bash "$(dirname "$0")/apt-install.sh" "${packages[@]}"
