@@ -88,8 +88,8 @@ int StepHttpTransfer(int32_t slot) {
   if (record == nullptr) return FinishHttpTransfer(slot, kHttpFailed, kHttpConnectionLost);
 
   const int connected = GetNetWorkAcceptState(transfer->NetHandle);
-  const int waiting = GetNetWorkDataLength(transfer->NetHandle);
-  const int read_error = WSAGetLastError();
+  int read_error = 0;
+  const int waiting = GetNetWorkDataLengthAndError(transfer->NetHandle, &read_error);
   if (connected == 0 && waiting == 0) {
     // The peer has closed and everything was read. A body without a length
     // ends with the stream: it is complete.
@@ -100,8 +100,9 @@ int StepHttpTransfer(int32_t slot) {
     return FinishHttpTransfer(slot, kHttpFailed, kHttpConnectionLost);
   }
   // A connection that ended with a reset may keep failing its reads instead
-  // of reporting the end.
-  if (record->ConnectionFlag == 0 && waiting < 0 && read_error != WSAEWOULDBLOCK) {
+  // of reporting the end. Only the failure of this step's own read counts.
+  if (record->ConnectionFlag == 0 && waiting < 0 && read_error != 0 &&
+      read_error != WSAEWOULDBLOCK) {
     return FinishHttpTransfer(slot, kHttpFailed, kHttpConnectionLost);
   }
 

@@ -54,14 +54,20 @@ NetWorkHandleRecord* UsableRecord(RuntimeHandle handle, const EntryLines& lines)
 }
 
 // NetWorkRecv and NetWorkRecvToPeek: `peek` 1 leaves the bytes in place.
-int Receive(RuntimeHandle handle, void* buffer, int32_t n, int32_t peek, const EntryLines& lines) {
+// `socket_error`, when given, receives the WinSock error of an unbuffered
+// recv that failed, taken as it failed, and 0 for every other way out.
+int Receive(RuntimeHandle handle, void* buffer, int32_t n, int32_t peek, const EntryLines& lines,
+            int* socket_error = nullptr) {
+  if (socket_error != nullptr) *socket_error = 0;
   if (n < 0 || GetNetWorkRecord(handle) == nullptr || NetWorkStartedFlag == 0) return -1;
   ProcessNetWorkMessages(0);
   if (UsableRecord(handle, lines) == nullptr) return -1;
   if (RecvSocket(handle) < 0) return -1;
   NetWorkHandleRecord* const record = GetNetWorkRecord(handle);
   if (record->BufferedFlag != 1) {
-    return recv(record->Socket, static_cast<char*>(buffer), n, peek == 1 ? MSG_PEEK : 0);
+    const int got = recv(record->Socket, static_cast<char*>(buffer), n, peek == 1 ? MSG_PEEK : 0);
+    if (got == SOCKET_ERROR && socket_error != nullptr) *socket_error = WSAGetLastError();
+    return got;
   }
   if (record->RecvBuffer.count < n) return -1;
   ReadRingBuffer(&record->RecvBuffer, buffer, n, peek);
@@ -86,6 +92,12 @@ int GetNetWorkAcceptState(RuntimeHandle handle) {
 }
 
 int GetNetWorkDataLength(RuntimeHandle handle) {
+  int socket_error;
+  return GetNetWorkDataLengthAndError(handle, &socket_error);
+}
+
+int GetNetWorkDataLengthAndError(RuntimeHandle handle, int* socket_error) {
+  *socket_error = 0;
   if (NetWorkStartedFlag == 0) return -1;
   // The pumps test the handle themselves.
   ProcessNetWorkMessages(0);
@@ -95,7 +107,7 @@ int GetNetWorkDataLength(RuntimeHandle handle) {
   if (record == nullptr) return -1;
   if (record->BufferedFlag == 1) return record->RecvCompleteBytes;
   char byte;
-  const int peeked = NetWorkRecvToPeek(handle, &byte, 1);
+  const int peeked = Receive(handle, &byte, 1, 1, kPeekLines, socket_error);
   return peeked == 1 ? 1 : peeked;
 }
 

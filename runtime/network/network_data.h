@@ -16,6 +16,11 @@ int GetNetWorkAcceptState(RuntimeHandle handle);
 // bytes wait, 0 when the peer has closed and nothing is left, -1 when nothing
 // waits now. -1 on failure.
 int GetNetWorkDataLength(RuntimeHandle handle);
+// As GetNetWorkDataLength; `socket_error` receives the WinSock error of the
+// unbuffered peek when that peek failed, taken as it failed, and 0 when the
+// result came without a failed socket call (so an error left by an earlier
+// call is never taken for this one's).
+int GetNetWorkDataLengthAndError(RuntimeHandle handle, int* socket_error);
 // Buffered: 0 when `n` bytes were taken, -1 when fewer are held. Unbuffered:
 // recv's result.
 int NetWorkRecv(RuntimeHandle handle, void* buffer, int32_t n);

@@ -118,7 +118,10 @@ int SendSocket(RuntimeHandle handle);
 // window's waiting messages. 0.
 int ProcessNetWorkMessages(int32_t close_pass);
 // Drains (up to 1000 ms each way), closes and frees one handle: 0, or -1 for
-// a handle that is not valid or when the layer is not started.
+// a handle that is not valid or when the layer is not started. A handle in
+// error is not drained, and the receive drain ends once the rest of the
+// packet can no longer come (the peer has closed and nothing is left, or the
+// connection failed).
 int ReleaseNetWorkHandle(RuntimeHandle handle);
 // Logs the formatted text with the calling thread's last WinSock error in
 // brackets behind it; -1.

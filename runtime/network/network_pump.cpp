@@ -23,6 +23,16 @@ bool ReleasedByClosePass(const NetWorkHandleRecord& record) {
                                    record.AutoCloseFlag == 1);
 }
 
+// Whether the rest of a packet can no longer come on `s`: the peer has ended
+// its side and every byte was read (a peek finds the end of the stream), or
+// the connection has failed (a peek fails other than by finding nothing yet).
+bool NoMoreBytesCanCome(SOCKET s) {
+  char byte;
+  const int peeked = recv(s, &byte, 1, MSG_PEEK);
+  if (peeked == 0) return true;
+  return peeked == SOCKET_ERROR && WSAGetLastError() != WSAEWOULDBLOCK;
+}
+
 }  // namespace
 
 int ProcessNetWorkMessages(int32_t close_pass) {
@@ -53,14 +63,20 @@ int ReleaseNetWorkHandle(RuntimeHandle handle) {
   ProcessNetWorkMessages(0);
 
   // The rest of a packet under way, then everything queued, each for a
-  // limited time, spinning without sleep.
+  // limited time, spinning without sleep. A handle in error takes and sends
+  // nothing any more, so neither drain runs for it (each turn would only add
+  // the pump's log line); nor does the receive drain wait for a rest that can
+  // no longer come.
   DWORD start = timeGetTime();
-  while (timeGetTime() - start < kDrainMilliseconds && record->RecvPacketLeft != 0) {
+  while (timeGetTime() - start < kDrainMilliseconds && record->RecvPacketLeft != 0 &&
+         record->ErrorFlag != 1) {
     ProcessNetWorkMessages(0);
     RecvSocket(handle);
+    if (record->RecvPacketLeft != 0 && NoMoreBytesCanCome(record->Socket)) break;
   }
   start = timeGetTime();
-  while (timeGetTime() - start < kDrainMilliseconds && record->SendBuffer.count != 0) {
+  while (timeGetTime() - start < kDrainMilliseconds && record->SendBuffer.count != 0 &&
+         record->ErrorFlag != 1) {
     ProcessNetWorkMessages(0);
     SendSocket(handle);
   }

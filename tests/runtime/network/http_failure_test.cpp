@@ -1,5 +1,6 @@
 // HTTP transfers that fail or are cut short: a refused connection, no memory
-// for the body, a file that refuses the body, a second finish, deletes while
+// for the body, a file that refuses the body, a connection taken for lost
+// only by the step's own failed read, a second finish, deletes while
 // running; and many transfers at once, up to a full table.
 #include <dirent.h>
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include "platform/win32/kernel.h"
 #include "tests/support/open_descriptors.h"
 #include "tests/runtime/network/http_test_support.h"
+#include "tests/support/network/recording_sockets.h"
 
 namespace {
 
@@ -115,6 +117,63 @@ TEST_F(HttpFailureTest, AHandleReleasedUnderTheTransferEndsIt) {
   Step();
   EXPECT_EQ(Transfer(slot)->Result, kHttpFailed);
   EXPECT_EQ(Transfer(slot)->ErrorDetail, kHttpConnectionLost);
+}
+
+// After a close event, a step whose read of the connection fails for another
+// reason than finding nothing yet takes the connection for lost. The error is
+// that read's own: a step that made no read (a receive pump is running) goes
+// on, whatever an earlier call left as the last error.
+TEST_F(HttpFailureTest, OnlyTheStepsOwnFailedReadEndsAClosedConnection) {
+  enum class Read {
+    kFailsWithAReset,  // the step's peek fails with a reset
+    kFindsNothingYet,  // the step's peek finds nothing waiting
+    kNotMade,          // no peek: an earlier call failed with a reset
+  };
+  struct Case {
+    const char* name;
+    Read read;
+    int32_t result;
+  };
+  const Case cases[] = {
+      {"the read fails with a reset", Read::kFailsWithAReset, kHttpFailed},
+      {"the read finds nothing yet", Read::kFindsNothingYet, kHttpRunning},
+      {"no read, an earlier call failed", Read::kNotMade, kHttpRunning},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    LoopbackHttpServer server(Silent(), 1);
+    ASSERT_TRUE(StartServer(&server));
+    void* block = nullptr;
+    const int slot = MemoryGet(server, &block);
+    ASSERT_GE(slot, 0);
+    ASSERT_TRUE(StepUntil([&] { return !server.Request(0).empty(); }, &server));
+    const SOCKET s = Record(Transfer(slot)->NetHandle)->Socket;
+    // A close event that comes while the connection can still be read.
+    EXPECT_EQ(HandleSocketEvent(FD_CLOSE, s), 1);
+    ASSERT_EQ(Record(Transfer(slot)->NetHandle)->ConnectionFlag, 0);
+
+    RecordingSockets sockets;
+    if (c.read == Read::kFailsWithAReset) {
+      // The step's first socket call is its peek.
+      sockets.FailNth("recv", 1, WSAECONNRESET);
+      StepHttpTransfer(slot);
+    } else if (c.read == Read::kFindsNothingYet) {
+      StepHttpTransfer(slot);
+    } else {
+      sockets.FailNth("recv", 1, WSAECONNRESET);
+      char byte;
+      ASSERT_EQ(recv(s, &byte, 1, MSG_PEEK), SOCKET_ERROR);
+      RecvSocketGuard = 1;
+      StepHttpTransfer(slot);
+      RecvSocketGuard = 0;
+      EXPECT_EQ(sockets.Uses("recv"), 1) << "the step read the connection";
+    }
+    EXPECT_EQ(Transfer(slot)->Result, c.result);
+    if (c.result == kHttpFailed) {
+      EXPECT_EQ(Transfer(slot)->ErrorDetail, kHttpConnectionLost);
+    }
+    ASSERT_EQ(DeleteHttpTransfer(slot), 0);
+  }
 }
 
 TEST_F(HttpFailureTest, TheFirstFinishDecides) {

@@ -1,11 +1,16 @@
 // The life of a connection: the loss reported once the data is in, the
 // auto-close pass, a length word the layer refuses, the release's drains
-// timed on the virtual clock, and a peer that goes mid-packet.
+// timed on the virtual clock (none for a handle in error), and a peer that
+// goes mid-packet, whose rest the release does not wait for.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "platform/host/host.h"
+#include "platform/null/null_host.h"
 #include "platform/win32/mmsystem.h"
 #include "tests/runtime/network/network_test_support.h"
 #include "tests/support/network/recording_sockets.h"
@@ -13,6 +18,39 @@
 namespace {
 
 class LifecycleTest : public NetWorkTest {};
+
+// Virtual time, in microseconds, that a release may take without draining:
+// a hundredth of one drain's second. A drain that spins takes the whole
+// second, as every clock read moves the null host's clock by 10 µs.
+constexpr uint64_t kNoDrainMicroseconds = 10000;
+
+uint64_t VirtualMicroseconds() { return static_cast<NullHost&>(CurrentHost()).PeekMicroseconds(); }
+
+// Runs `release`, which must release `h`, and checks that it did not drain
+// and that the release did all the rest: the socket closed, the record out of
+// its slot and out of the list.
+void ExpectReleasedWithoutDraining(RuntimeHandle h, const std::function<void()>& release) {
+  ASSERT_NE(Record(h), nullptr);
+  const SOCKET s = Record(h)->Socket;
+  const int32_t live = NetWorkHandleTable.live_count;
+  const uint64_t start = VirtualMicroseconds();
+  release();
+  EXPECT_LT(VirtualMicroseconds() - start, kNoDrainMicroseconds) << "the release drained";
+  EXPECT_EQ(Record(h), nullptr);
+  EXPECT_EQ(NetWorkHandleTable.records[h & 0xFFFF], nullptr);
+  EXPECT_EQ(NetWorkHandleTable.live_count, live - 1);
+  const std::vector<RuntimeHandle> live_handles = LiveConnections();
+  EXPECT_EQ(std::find(live_handles.begin(), live_handles.end(), h), live_handles.end());
+  char byte;
+  EXPECT_EQ(recv(s, &byte, 1, MSG_PEEK), SOCKET_ERROR);
+  EXPECT_EQ(WSAGetLastError(), WSAENOTSOCK) << "the socket was not closed";
+  EXPECT_EQ(ReleaseNetWorkHandle(h), -1);
+}
+
+// The lines in a piece of captured log.
+int LineCount(const std::string& text) {
+  return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
 
 // Pumps with the auto-close pass until the FD_CLOSE of `h` was handled.
 bool PassUntilLost(RuntimeHandle h) {
@@ -73,8 +111,7 @@ TEST_F(LifecycleTest, ALossNotYetReportedSurvivesThePasses) {
 }
 
 // A length word the ring cannot take puts the handle in error; the next pass
-// releases it whatever its auto-close, after the receive drain has spun its
-// time (the packet never ends).
+// releases it whatever its auto-close.
 TEST_F(LifecycleTest, ARefusedLengthWordPutsTheHandleInErrorUntilTheNextPass) {
   struct Case {
     const char* name;
@@ -115,10 +152,40 @@ TEST_F(LifecycleTest, ARefusedLengthWordPutsTheHandleInErrorUntilTheNextPass) {
     EXPECT_NE(lines.find("このネットワークハンドルにはエラーが発生しています in "
                          "GetNetWorkAcceptStateh\r\n"),
               std::string::npos);
-    ProcessNetWorkMessages(1);
-    EXPECT_EQ(Record(h), nullptr);
+    ExpectReleasedWithoutDraining(h, [] { ProcessNetWorkMessages(1); });
     Bytes rest;
     EXPECT_TRUE(peer.ReadUntilClose(&rest, kBoundMs));
+  }
+}
+
+// A handle in error can never take or send a byte again: the auto-close pass
+// releases it without draining either way, so the refused length word leaves
+// its one line in the log and nothing more.
+TEST_F(LifecycleTest, AHandleInErrorIsReleasedWithoutDraining) {
+  struct Case {
+    const char* name;
+    bool bytes_queued;  // the send ring holds bytes the peer does not read
+  };
+  const Case cases[] = {{"nothing queued", false}, {"bytes queued to send", true}};
+  const Bytes refused = {0xFF, 0xFF, 0xFF, 0xFF};
+  const std::string line =
+      "受信データを保存するリングバッファのリサイズに失敗しました(データサイズ -1 byte)\r\n";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    LoopbackPeer peer;
+    const RuntimeHandle h = Accept(&peer);
+    ASSERT_NE(h, -1);
+    if (c.bytes_queued) SendMoreThanTheSocketTakes(h, 12);
+    log_.TakeNew();
+    ASSERT_TRUE(peer.Write(refused.data(), refused.size()));
+    // The socket event hands the word to the receive pump.
+    ASSERT_TRUE(Pump([&] { return Record(h)->ErrorFlag == 1; }));
+    ExpectReleasedWithoutDraining(h, [] { ProcessNetWorkMessages(1); });
+    const std::string lines = log_.TakeNew();
+    ASSERT_EQ(LineCount(lines), 1);
+    EXPECT_EQ(lines, line);
+    Bytes rest;
+    EXPECT_TRUE(peer.ReadUntilClose(&rest, 4 * kBoundMs)) << "the peer saw no close";
   }
 }
 
@@ -194,11 +261,42 @@ TEST_F(LifecycleTest, APeerThatClosesMidPacket) {
   EXPECT_EQ(Bytes(bytes, bytes + 4), Bytes(packet.begin() + 4, packet.begin() + 8));
   EXPECT_EQ(record->RecvCompleteBytes, -4);
 
-  // The pass releases it after the receive drain has waited its time.
-  const DWORD start = timeGetTime();
-  ProcessNetWorkMessages(1);
-  EXPECT_GE(timeGetTime() - start, 1000u);
-  EXPECT_EQ(Record(h), nullptr);
+  // The rest can no longer come: the pass releases it without waiting.
+  ExpectReleasedWithoutDraining(h, [] { ProcessNetWorkMessages(1); });
+}
+
+// A release does not wait for the rest of a packet once the peer has gone,
+// whether or not its going was handled as a socket event yet.
+TEST_F(LifecycleTest, AReleaseWaitsForNoRestFromAPeerThatHasGone) {
+  struct Case {
+    const char* name;
+    bool reset;  // the peer resets the connection instead of closing in order
+  };
+  const Case cases[] = {{"closed in order", false}, {"reset", true}};
+  const Bytes packet = Packet(Pattern(100, 13));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    LoopbackPeer peer;
+    const RuntimeHandle h = Accept(&peer);
+    ASSERT_NE(h, -1);
+    ASSERT_TRUE(peer.Write(packet.data(), 14));
+    ASSERT_TRUE(Pump([&] { return Record(h)->RecvPacketLeft == 90; }));
+    // Seen on the socket itself; the socket event may still be on its way.
+    const SOCKET s = Record(h)->Socket;
+    auto gone = [&] {
+      char byte;
+      const int peeked = recv(s, &byte, 1, MSG_PEEK);
+      return c.reset ? peeked == SOCKET_ERROR && WSAGetLastError() != WSAEWOULDBLOCK
+                     : peeked == 0;
+    };
+    if (c.reset) {
+      peer.Reset();
+    } else {
+      peer.Close();
+    }
+    ASSERT_TRUE(RepeatUntil([] {}, gone));
+    ExpectReleasedWithoutDraining(h, [&] { EXPECT_EQ(ReleaseNetWorkHandle(h), 0); });
+  }
 }
 
 }  // namespace
