@@ -17,10 +17,133 @@
 
 namespace {
 
+// A device-independent image as the transfers read it.
+struct DibLayout {
+  int width = 0;
+  int height = 0;
+  bool top_down = false;
+  PixelLayout layout{};
+  int pitch = 0;  // bytes, rows padded to 4
+  // An 8-bit image's colour table (behind the header) and its length.
+  const RGBQUAD* palette = nullptr;
+  int palette_count = 0;
+};
+
+// Whether an image may be an 8-bit one with a colour table: images that are
+// only read (the sources of transfers) may; bitmaps and read-backs may not.
+enum class PaletteImages { kRefused, kRead };
+
+bool ReadDibLayout(const BITMAPINFO* info, DibLayout* dib, const char* call,
+                   PaletteImages palette_images) {
+  if (info == nullptr) return false;
+  const BITMAPINFOHEADER& header = info->bmiHeader;
+  RequireEmulated(header.biPlanes == 1, call, "device-independent images have one plane only",
+                  header.biPlanes);
+  RequireEmulated(header.biCompression == BI_RGB || header.biCompression == BI_BITFIELDS, call,
+                  "device-independent images: BI_RGB or BI_BITFIELDS only", header.biCompression);
+  const bool palette_image = header.biBitCount == 8 && palette_images == PaletteImages::kRead;
+  RequireEmulated(palette_image || header.biBitCount == 16 || header.biBitCount == 24 ||
+                      header.biBitCount == 32,
+                  call,
+                  palette_images == PaletteImages::kRead
+                      ? "device-independent images: 8, 16, 24 or 32 bits only"
+                      : "device-independent images: 16, 24 or 32 bits only",
+                  header.biBitCount);
+  if (header.biWidth <= 0 || header.biHeight == 0) return false;
+  dib->width = header.biWidth;
+  dib->height = header.biHeight < 0 ? -header.biHeight : header.biHeight;
+  dib->top_down = header.biHeight < 0;
+  const int bits = header.biBitCount;
+  const int64_t pitch = (int64_t{dib->width} * bits + 31) / 32 * 4;
+  if (pitch > INT32_MAX) return false;
+  dib->pitch = static_cast<int>(pitch);
+  const uint8_t* behind_header = reinterpret_cast<const uint8_t*>(info) + header.biSize;
+  if (header.biCompression == BI_BITFIELDS) {
+    RequireEmulated(bits == 16 || bits == 32, call,
+                    "device-independent images: bit fields at 16 or 32 bits only", bits);
+    DWORD masks[3];
+    std::memcpy(masks, behind_header, sizeof(masks));
+    dib->layout = PixelLayout{bits, masks[0], masks[1], masks[2]};
+  } else if (bits == 8) {
+    // The colour table: biClrUsed entries, all 256 when it is 0.
+    dib->layout = PixelLayout{8, 0, 0, 0};
+    dib->palette = reinterpret_cast<const RGBQUAD*>(behind_header);
+    dib->palette_count = header.biClrUsed != 0 && header.biClrUsed < 256
+                             ? static_cast<int>(header.biClrUsed)
+                             : 256;
+  } else if (bits == 16) {
+    dib->layout = PixelLayout{16, 0x7C00, 0x03E0, 0x001F};
+  } else {
+    dib->layout = PixelLayout{bits, 0xFF0000, 0xFF00, 0xFF};
+  }
+  return true;
+}
+
+// Row `row` (0 = the picture's top) of the image's bytes.
+const uint8_t* DibRow(const DibLayout& dib, const void* bits, int row) {
+  const int stored = dib.top_down ? row : dib.height - 1 - row;
+  return static_cast<const uint8_t*>(bits) + static_cast<size_t>(stored) * dib.pitch;
+}
+
+uint8_t* DibRow(const DibLayout& dib, void* bits, int row) {
+  return const_cast<uint8_t*>(DibRow(dib, static_cast<const void*>(bits), row));
+}
+
+uint32_t DibPixel(const DibLayout& dib, const uint8_t* row, int x) {
+  switch (dib.layout.bits) {
+    case 8: {
+      // An index past the colour table shows black.
+      if (row[x] >= dib.palette_count) return 0;
+      const RGBQUAD& entry = dib.palette[row[x]];
+      return (static_cast<uint32_t>(entry.rgbRed) << 16) |
+             (static_cast<uint32_t>(entry.rgbGreen) << 8) | entry.rgbBlue;
+    }
+    case 16: {
+      uint16_t value;
+      std::memcpy(&value, row + x * 2, 2);
+      return PixelToXrgb(dib.layout, value);
+    }
+    case 24:
+      return (static_cast<uint32_t>(row[x * 3 + 2]) << 16) |
+             (static_cast<uint32_t>(row[x * 3 + 1]) << 8) | row[x * 3];
+    default: {
+      uint32_t value;
+      std::memcpy(&value, row + x * 4, 4);
+      return PixelToXrgb(dib.layout, value);
+    }
+  }
+}
+
+// Writes an XRGB colour into a 16-, 24- or 32-bit image.
+void PutDibPixel(const DibLayout& dib, uint8_t* row, int x, uint32_t xrgb) {
+  switch (dib.layout.bits) {
+    case 16: {
+      const uint16_t value = static_cast<uint16_t>(XrgbToPixel(dib.layout, xrgb));
+      std::memcpy(row + x * 2, &value, 2);
+      break;
+    }
+    case 24:
+      row[x * 3] = static_cast<uint8_t>(xrgb);
+      row[x * 3 + 1] = static_cast<uint8_t>(xrgb >> 8);
+      row[x * 3 + 2] = static_cast<uint8_t>(xrgb >> 16);
+      break;
+    default: {
+      const uint32_t value = XrgbToPixel(dib.layout, xrgb);
+      std::memcpy(row + x * 4, &value, 4);
+      break;
+    }
+  }
+}
+
 struct Bitmap {
   int width = 0;
   int height = 0;
-  std::vector<uint32_t> pixels;  // XRGB, top row first
+  std::vector<uint32_t> pixels;  // XRGB, top row first (not for a section)
+  // A section keeps its pixels in the layout it was made with, in `bits`,
+  // where its maker writes and reads them directly.
+  bool section = false;
+  DibLayout dib;
+  std::vector<uint8_t> bits;
   HDC selected_in = nullptr;
 };
 
@@ -105,24 +228,43 @@ class BitmapTarget : public GdiTarget {
   explicit BitmapTarget(std::shared_ptr<Bitmap> bitmap) : bitmap_(std::move(bitmap)) {}
   int Width() const override { return bitmap_->width; }
   int Height() const override { return bitmap_->height; }
-  int BitsPerPixel() const override { return 32; }
+  int BitsPerPixel() const override { return bitmap_->section ? bitmap_->dib.layout.bits : 32; }
   void Read(const RECT& rect, uint32_t* xrgb, int pitch) override {
     for (int y = rect.top; y < rect.bottom; ++y) {
-      std::copy_n(&bitmap_->pixels[static_cast<size_t>(y) * bitmap_->width + rect.left],
-                  rect.right - rect.left, xrgb + static_cast<size_t>(y - rect.top) * pitch);
+      uint32_t* out = xrgb + static_cast<size_t>(y - rect.top) * pitch;
+      if (bitmap_->section) {
+        const uint8_t* row = DibRow(bitmap_->dib, bitmap_->bits.data(), y);
+        for (int x = rect.left; x < rect.right; ++x) {
+          out[x - rect.left] = DibPixel(bitmap_->dib, row, x);
+        }
+      } else {
+        std::copy_n(&bitmap_->pixels[static_cast<size_t>(y) * bitmap_->width + rect.left],
+                    rect.right - rect.left, out);
+      }
     }
   }
   void Write(const RECT& rect, const uint32_t* xrgb, int pitch) override {
     for (int y = rect.top; y < rect.bottom; ++y) {
       const uint32_t* row = xrgb + static_cast<size_t>(y - rect.top) * pitch;
-      uint32_t* out = &bitmap_->pixels[static_cast<size_t>(y) * bitmap_->width + rect.left];
-      for (int x = 0; x < rect.right - rect.left; ++x) out[x] = row[x] & 0xFFFFFF;
+      if (bitmap_->section) {
+        uint8_t* out = DibRow(bitmap_->dib, bitmap_->bits.data(), y);
+        for (int x = rect.left; x < rect.right; ++x) {
+          PutDibPixel(bitmap_->dib, out, x, row[x - rect.left]);
+        }
+      } else {
+        uint32_t* out = &bitmap_->pixels[static_cast<size_t>(y) * bitmap_->width + rect.left];
+        for (int x = 0; x < rect.right - rect.left; ++x) out[x] = row[x] & 0xFFFFFF;
+      }
     }
   }
 
  private:
   std::shared_ptr<Bitmap> bitmap_;
 };
+
+// The largest section made: anything above is refused as memory the system
+// would not give.
+constexpr int64_t kSectionBytesMax = int64_t{1} << 30;
 
 enum class DcKind { kWindow, kScreen, kMemory, kTarget };
 
@@ -172,87 +314,6 @@ std::shared_ptr<GdiTarget> TargetOf(HDC dc) {
     return std::make_shared<BitmapTarget>(found->second.bitmap);
   }
   return found->second.target;
-}
-
-// A device-independent image as the transfers read it.
-struct DibLayout {
-  int width = 0;
-  int height = 0;
-  bool top_down = false;
-  PixelLayout layout{};
-  int pitch = 0;  // bytes, rows padded to 4
-};
-
-bool ReadDibLayout(const BITMAPINFO* info, DibLayout* dib, const char* call) {
-  if (info == nullptr) return false;
-  const BITMAPINFOHEADER& header = info->bmiHeader;
-  RequireEmulated(header.biPlanes == 1, call, "device-independent images have one plane only",
-                  header.biPlanes);
-  RequireEmulated(header.biCompression == BI_RGB || header.biCompression == BI_BITFIELDS, call,
-                  "device-independent images: BI_RGB or BI_BITFIELDS only", header.biCompression);
-  RequireEmulated(header.biBitCount == 16 || header.biBitCount == 24 || header.biBitCount == 32,
-                  call, "device-independent images: 16, 24 or 32 bits only", header.biBitCount);
-  if (header.biWidth <= 0 || header.biHeight == 0) return false;
-  dib->width = header.biWidth;
-  dib->height = header.biHeight < 0 ? -header.biHeight : header.biHeight;
-  dib->top_down = header.biHeight < 0;
-  const int bits = header.biBitCount;
-  dib->pitch = (dib->width * bits + 31) / 32 * 4;
-  if (header.biCompression == BI_BITFIELDS) {
-    RequireEmulated(bits != 24, call, "device-independent images: no bit fields at 24 bits", bits);
-    DWORD masks[3];
-    std::memcpy(masks, reinterpret_cast<const uint8_t*>(info) + header.biSize, sizeof(masks));
-    dib->layout = PixelLayout{bits, masks[0], masks[1], masks[2]};
-  } else if (bits == 16) {
-    dib->layout = PixelLayout{16, 0x7C00, 0x03E0, 0x001F};
-  } else {
-    dib->layout = PixelLayout{bits, 0xFF0000, 0xFF00, 0xFF};
-  }
-  return bits == 16 || bits == 24 || bits == 32;
-}
-
-// Row `row` (0 = the picture's top) of the image's bytes.
-const uint8_t* DibRow(const DibLayout& dib, const void* bits, int row) {
-  const int stored = dib.top_down ? row : dib.height - 1 - row;
-  return static_cast<const uint8_t*>(bits) + static_cast<size_t>(stored) * dib.pitch;
-}
-
-uint32_t DibPixel(const DibLayout& dib, const uint8_t* row, int x) {
-  switch (dib.layout.bits) {
-    case 16: {
-      uint16_t value;
-      std::memcpy(&value, row + x * 2, 2);
-      return PixelToXrgb(dib.layout, value);
-    }
-    case 24:
-      return (static_cast<uint32_t>(row[x * 3 + 2]) << 16) |
-             (static_cast<uint32_t>(row[x * 3 + 1]) << 8) | row[x * 3];
-    default: {
-      uint32_t value;
-      std::memcpy(&value, row + x * 4, 4);
-      return PixelToXrgb(dib.layout, value);
-    }
-  }
-}
-
-void PutDibPixel(const DibLayout& dib, uint8_t* row, int x, uint32_t xrgb) {
-  switch (dib.layout.bits) {
-    case 16: {
-      const uint16_t value = static_cast<uint16_t>(XrgbToPixel(dib.layout, xrgb));
-      std::memcpy(row + x * 2, &value, 2);
-      break;
-    }
-    case 24:
-      row[x * 3] = static_cast<uint8_t>(xrgb);
-      row[x * 3 + 1] = static_cast<uint8_t>(xrgb >> 8);
-      row[x * 3 + 2] = static_cast<uint8_t>(xrgb >> 16);
-      break;
-    default: {
-      const uint32_t value = XrgbToPixel(dib.layout, xrgb);
-      std::memcpy(row + x * 4, &value, 4);
-      break;
-    }
-  }
 }
 
 // The rectangle (x, y, width, height) of the image, in picture rows, as the
@@ -393,6 +454,32 @@ HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height) {
   return bitmap;
 }
 
+HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits,
+                         HANDLE section, DWORD offset) {
+  RequireEmulated(usage == DIB_RGB_COLORS, "CreateDIBSection", "only DIB_RGB_COLORS is emulated",
+                  usage);
+  RequireEmulated(section == nullptr, "CreateDIBSection", "only bits of its own: no file mapping",
+                  section);
+  RequireEmulated(offset == 0, "CreateDIBSection", "only bits of its own: no offset", offset);
+  if (bits != nullptr) *bits = nullptr;
+  DibLayout dib;
+  if (!ReadDibLayout(info, &dib, "CreateDIBSection", PaletteImages::kRefused)) return nullptr;
+  if (int64_t{dib.pitch} * dib.height > kSectionBytesMax) return nullptr;
+  auto bitmap = std::make_shared<Bitmap>();
+  bitmap->width = dib.width;
+  bitmap->height = dib.height;
+  bitmap->section = true;
+  bitmap->dib = dib;
+  bitmap->bits.assign(static_cast<size_t>(dib.pitch) * dib.height, 0);
+  GdiState& state = State();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  if (dc != nullptr && state.dcs.count(dc) == 0) return nullptr;
+  const HBITMAP handle = NewHandleLocked<HBITMAP>();
+  if (bits != nullptr) *bits = bitmap->bits.data();
+  state.bitmaps[handle] = std::move(bitmap);
+  return handle;
+}
+
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
   GdiState& state = State();
   std::lock_guard<std::mutex> lock(state.mutex);
@@ -476,7 +563,7 @@ int SetDIBitsToDevice(HDC dc, int x_dest, int y_dest, DWORD width, DWORD height,
   RequireEmulated(usage == DIB_RGB_COLORS, "SetDIBitsToDevice", "only DIB_RGB_COLORS is emulated",
                   usage);
   DibLayout dib;
-  if (bits == nullptr || !ReadDibLayout(info, &dib, "SetDIBitsToDevice")) return 0;
+  if (bits == nullptr || !ReadDibLayout(info, &dib, "SetDIBitsToDevice", PaletteImages::kRead)) return 0;
   RequireEmulated(start_scan == 0, "SetDIBitsToDevice", "only whole images: the first scan line",
                   start_scan);
   RequireEmulated(lines == static_cast<UINT>(dib.height), "SetDIBitsToDevice",
@@ -502,24 +589,41 @@ int StretchDIBits(HDC dc, int x_dest, int y_dest, int width_dest, int height_des
   RequireEmulated(usage == DIB_RGB_COLORS, "StretchDIBits", "only DIB_RGB_COLORS is emulated",
                   usage);
   RequireEmulated(rop == SRCCOPY, "StretchDIBits", "only SRCCOPY is emulated", rop);
-  RequireEmulated(width_dest > 0 && width_source > 0, "StretchDIBits",
-                  "no mirroring: widths must be positive", width_dest > 0 ? width_source : width_dest);
+  RequireEmulated(width_dest > 0 && width_source != 0, "StretchDIBits",
+                  "mirroring only by the source width: the destination width must be positive",
+                  width_dest > 0 ? width_source : width_dest);
   RequireEmulated(height_dest > 0 && height_source > 0, "StretchDIBits",
-                  "no mirroring: heights must be positive",
+                  "no upside-down images: heights must be positive",
                   height_dest > 0 ? height_source : height_dest);
   DibLayout dib;
-  if (bits == nullptr || !ReadDibLayout(info, &dib, "StretchDIBits")) return 0;
-  if (width_dest <= 0 || height_dest <= 0 || width_source <= 0 || height_source <= 0) return 0;
-  if (x_source < 0 || y_source < 0 || x_source + width_source > dib.width ||
+  if (bits == nullptr || !ReadDibLayout(info, &dib, "StretchDIBits", PaletteImages::kRead)) {
+    return 0;
+  }
+  // A negative source width reads the columns from x_source leftwards.
+  const bool mirrored = width_source < 0;
+  const int columns = mirrored ? -width_source : width_source;
+  const int left = mirrored ? x_source + width_source + 1 : x_source;
+  if (left < 0 || y_source < 0 || left + columns > dib.width ||
       y_source + height_source > dib.height) {
     return 0;
   }
   const std::shared_ptr<GdiTarget> target = TargetOf(dc);
   if (!target) return 0;
   std::vector<uint32_t> converted;
-  const HostPixels pixels =
-      DibPixels(dib, bits, x_source, y_source, width_source, height_source, &converted);
-  target->WritePixels(x_dest, y_dest, width_dest, height_dest, pixels);
+  if (!mirrored) {
+    const HostPixels pixels =
+        DibPixels(dib, bits, left, y_source, columns, height_source, &converted);
+    target->WritePixels(x_dest, y_dest, width_dest, height_dest, pixels);
+    return height_source;
+  }
+  converted.resize(static_cast<size_t>(columns) * height_source);
+  for (int j = 0; j < height_source; ++j) {
+    const uint8_t* row = DibRow(dib, bits, y_source + j);
+    uint32_t* out = converted.data() + static_cast<size_t>(j) * columns;
+    for (int i = 0; i < columns; ++i) out[i] = DibPixel(dib, row, x_source - i);
+  }
+  target->WritePixels(x_dest, y_dest, width_dest, height_dest,
+                      HostPixels::Xrgb(converted.data(), columns, height_source, columns));
   return height_source;
 }
 
@@ -528,7 +632,7 @@ int GetDIBits(HDC dc, HBITMAP bitmap_handle, UINT start_scan, UINT lines, void* 
   RequireEmulated(usage == DIB_RGB_COLORS, "GetDIBits", "only DIB_RGB_COLORS is emulated", usage);
   RequireEmulated(bits != nullptr, "GetDIBits", "only reading pixels is emulated", bits);
   DibLayout dib;
-  if (!ReadDibLayout(info, &dib, "GetDIBits")) return 0;
+  if (!ReadDibLayout(info, &dib, "GetDIBits", PaletteImages::kRefused)) return 0;
   std::shared_ptr<Bitmap> bitmap;
   {
     GdiState& state = State();
@@ -541,12 +645,14 @@ int GetDIBits(HDC dc, HBITMAP bitmap_handle, UINT start_scan, UINT lines, void* 
   if (dib.width != bitmap->width) return 0;
   const int count = static_cast<int>(std::min<UINT>(lines, static_cast<UINT>(
                                                               std::max(0, bitmap->height - static_cast<int>(start_scan)))));
+  BitmapTarget source(bitmap);
+  std::vector<uint32_t> in(static_cast<size_t>(bitmap->width));
   for (int n = 0; n < count; ++n) {
     // Row `start_scan + n` in the image's own order.
     const int stored = static_cast<int>(start_scan) + n;
     const int picture_row = dib.top_down ? stored : bitmap->height - 1 - stored;
     uint8_t* out = static_cast<uint8_t*>(bits) + static_cast<size_t>(n) * dib.pitch;
-    const uint32_t* in = &bitmap->pixels[static_cast<size_t>(picture_row) * bitmap->width];
+    source.Read(RECT{0, picture_row, bitmap->width, picture_row + 1}, in.data(), bitmap->width);
     for (int x = 0; x < bitmap->width; ++x) PutDibPixel(dib, out, x, in[x]);
   }
   return count;

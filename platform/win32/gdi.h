@@ -8,11 +8,15 @@
 // write of the window image, a copy from it a read-back. Other windows have no
 // picture: transfers to them change nothing and reading gives black. The
 // screen's device context (GetDC of no window) sees the desktop, on which only
-// the host's window has pixels. Memory bitmaps keep XRGB pixels.
+// the host's window has pixels. Memory bitmaps keep XRGB pixels; a section
+// (CreateDIBSection) keeps them in its own layout, in memory its maker reads
+// and writes.
 //
 // Only the image layouts the runtime uses are emulated: 16-, 24- and 32-bit
 // images with BI_RGB or BI_BITFIELDS, top-down (negative height) or
-// bottom-up, copied with SRCCOPY; anything else fails loudly in debug builds.
+// bottom-up, and, as the source of a transfer, 8-bit images with a colour
+// table; copied with SRCCOPY. Anything else ends the process with a message
+// naming the call and the value (platform/host/not_emulated.h).
 #pragma once
 
 #include "platform/win32/types.h"
@@ -50,7 +54,7 @@ struct BITMAPINFOHEADER {
   LONG biWidth;
   LONG biHeight;
   WORD biPlanes;    // 1
-  WORD biBitCount;  // 16, 24 or 32
+  WORD biBitCount;  // 8 (a transfer's source only), 16, 24 or 32
   DWORD biCompression;  // BI_RGB or BI_BITFIELDS
   DWORD biSizeImage;
   LONG biXPelsPerMeter;
@@ -61,7 +65,8 @@ struct BITMAPINFOHEADER {
 static_assert(sizeof(BITMAPINFOHEADER) == 40);
 
 // The header followed by the colour table; with BI_BITFIELDS, the red, green
-// and blue masks (three DWORDs) take the place of the table.
+// and blue masks (three DWORDs) take the place of the table. An 8-bit image's
+// table has biClrUsed entries (256 when 0); an index past it shows black.
 struct BITMAPINFO {
   BITMAPINFOHEADER bmiHeader;
   RGBQUAD bmiColors[1];
@@ -80,6 +85,15 @@ HDC CreateCompatibleDC(HDC dc);
 BOOL DeleteDC(HDC dc);
 // A bitmap of the given size, black. Null for a size below 1.
 HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
+// A section: a bitmap of the layout `info` describes (16, 24 or 32 bits) whose
+// pixels, cleared, lie at `*bits` (null when `bits` is null) in that layout
+// until the bitmap is deleted. Its maker writes and reads them there; the
+// transfers into and out of a memory device context it is selected into
+// (BitBlt, SetDIBitsToDevice, StretchDIBits, GetDIBits) work on them. Null
+// (and `*bits` null) when the description is unusable or the pixels too many.
+// Emulated: DIB_RGB_COLORS, no file mapping (`section` null, `offset` 0).
+HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits,
+                         HANDLE section, DWORD offset);
 // Selects a bitmap into a memory device context and returns the one it held;
 // null when either does not exist or the bitmap is selected elsewhere.
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
@@ -99,8 +113,12 @@ int SetDIBitsToDevice(HDC dc, int x_dest, int y_dest, DWORD width, DWORD height,
                       const BITMAPINFO* info, UINT usage);
 // Writes the rectangle (x_source, y_source, width_source, height_source) of an
 // image (coordinates from its top row) onto the rectangle (x_dest, y_dest,
-// width_dest, height_dest) of the device, scaled by nearest pixel. Only
-// SRCCOPY and positive sizes. Returns the number of lines, 0 on failure.
+// width_dest, height_dest) of the device, scaled by nearest pixel. A
+// negative source width mirrors: the columns are read from x_source
+// leftwards, so (width - 1, -width) writes the image mirrored left to right.
+// Only SRCCOPY and positive destination sizes and source heights. Returns the
+// number of lines, 0 on failure (also for a source rectangle that leaves the
+// image).
 int StretchDIBits(HDC dc, int x_dest, int y_dest, int width_dest, int height_dest, int x_source,
                   int y_source, int width_source, int height_source, const void* bits,
                   const BITMAPINFO* info, UINT usage, DWORD rop);

@@ -181,6 +181,19 @@ int UploadImageToGraphic(const char* name, const GraphImage* image, const GraphI
   return DrawImageToGraphicSurfaces2D(image, alpha, offset_x, offset_y, handle);
 }
 
+int FillGraphicFromImage(const char* name, const GraphImage* image, const GraphImage* alpha,
+                         const RECT* rect, int32_t handle, int32_t load_option) {
+  GraphicRecord* graphic = GetGraphicRecord(handle);
+  if (graphic == nullptr || image == nullptr || rect == nullptr) return -1;
+  StoreGraphicFileName(handle, name);
+  graphic->offset_x = rect->left;
+  graphic->offset_y = rect->top;
+  graphic->LoadOptionWord = load_option;
+  if (graphic->settings.texture_flag == 1) return UploadRectToTextures(handle, image, alpha, rect);
+  // The rectangle lands at the graphic's top-left corner.
+  return UploadImageToSurfaces2D(image, alpha, rect, 0, 0, handle);
+}
+
 int SetGraphicRestoreHandler(GraphicRestoreFunction handler) {
   GraphicRestoreHandler = handler;
   return 0;

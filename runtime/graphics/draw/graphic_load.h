@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "platform/win32/types.h"
+
 struct GraphImage;
 struct StreamSource;
 
@@ -49,6 +51,14 @@ int32_t MakeGraphicFromImageDefault(GraphImage* image);
 // for the next refill. 0 or -1.
 int UploadImageToGraphic(const char* name, const GraphImage* image, const GraphImage* alpha,
                          int32_t offset_x, int32_t offset_y, int32_t graphic, int32_t load_option);
+// Writes the rectangle `rect` of the image (and alpha image) into the
+// graphic from its top-left corner on: the graphic then shows the image from
+// (rect.left, rect.top) on, and only the part of it that the rectangle covers
+// changes. Keeps `name` (empty for null), the current directory and the load
+// option for a refill. 0, or -1 for a bad graphic, no rectangle or a failed
+// upload.
+int FillGraphicFromImage(const char* name, const GraphImage* image, const GraphImage* alpha,
+                         const RECT* rect, int32_t graphic, int32_t load_option);
 
 // The operation that refills graphics after a screen rebuild;
 // RestoreGraphicsFromFiles unless another is set.

@@ -185,7 +185,7 @@ void TakeNewFrame(MovieRecord* movie, int32_t graphic_handle) {
       frame.height = movie->frameHeight;
       frame.pitch = movie->framePitch;
       frame.pixels = movie->frameBuffer;
-      UploadImageToTextures(graphic_handle, &frame, nullptr);
+      TransferSurfaceToTextures(&frame, graphic_handle, movie->alphaFlag);
     } else if (graphic != nullptr) {
       TransferMovieFrame(movie, graphic);
     }

@@ -72,7 +72,9 @@ struct MovieRecord {
   int32_t inSystemMemory;  // 1 when the sample's surface is in system memory
   int32_t width;           // the frame's size (from sampleRect)
   int32_t height;
-  int32_t alphaFlag;  // stays 0: movies have no alpha
+  // 1 would mean frames carrying an alpha mask in their lower half (see
+  // TransferSurfaceToTextures); the player gives none, so it stays 0.
+  int32_t alphaFlag;
   int32_t playing;
   int32_t surfaceMode;  // kMovieSurface*
   int64_t savedTime;    // the stream time saved when the objects were released

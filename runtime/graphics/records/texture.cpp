@@ -553,6 +553,32 @@ int UploadImageRectToTexturesAt(int32_t graphic, const GraphImage* image, const 
   return UploadAreaToPieces(record, image, nullptr, area, source->left - x, source->top - y);
 }
 
+int TransferSurfaceToTextures(const GraphImage* frame, int32_t graphic, int32_t alpha_mask) {
+  if (Direct3DObject == nullptr) return -1;
+  const GraphicRecord* const record = GetGraphicRecord(graphic);
+  if (record == nullptr || frame == nullptr) return -1;
+  // A frame with an alpha mask holds the picture in its upper half and the
+  // alpha in its lower half, in the same layout.
+  GraphImage color = *frame;
+  GraphImage alpha{};
+  if (alpha_mask != 0) {
+    color.height = frame->height / 2;
+    alpha = color;
+    alpha.pixels = frame->pixels + static_cast<intptr_t>(color.height) * frame->pitch;
+  }
+  for (int32_t i = 0; i < record->surface_count; ++i) {
+    const Surface3DData* const piece = GetSurface3DData(record->surfaces[i]);
+    if (piece == nullptr) return -1;
+    // The piece shows the frame's pixels from its source position on.
+    const RECT area = {piece->x, piece->y, piece->x + piece->width, piece->y + piece->height};
+    if (UploadPiecePart(piece, record->surfaces[i], &color, alpha_mask != 0 ? &alpha : nullptr,
+                        area, piece->source_x - piece->x, piece->source_y - piece->y) < 0) {
+      return -1;
+    }
+  }
+  return 0;
+}
+
 int UploadImageToTextures(int32_t graphic, const GraphImage* image, const GraphImage* alpha) {
   const GraphicRecord* const record = GetGraphicRecord(graphic);
   if (record == nullptr) return -1;
@@ -574,6 +600,13 @@ int RestoreGraphicTextures(int32_t graphic) {
     result |= RestoreSurfaceObjects(piece->texture);
   }
   return result;
+}
+
+int RestoreSurface3DImage(int32_t piece_handle) {
+  if (Direct3DObject == nullptr) return -1;
+  const Surface3DData* const piece = GetSurface3DData(piece_handle);
+  if (piece == nullptr) return -1;
+  return RestoreSurfaceObjects(piece->texture);
 }
 
 int RestoreAllTextures() {

@@ -134,9 +134,21 @@ int UploadImageRectToTexturesAt(int32_t graphic, const GraphImage* image, const 
 // cannot be locked. 0 or -1.
 int TransferWorkTexture(const GraphImage* image, const GraphImage* alpha, const RECT* rect,
                         int32_t texture_x, int32_t texture_y, int32_t piece);
+// Copies a movie frame into every piece of the graphic: each piece takes the
+// frame's pixels at its source position (where it lies in the movie's
+// picture, also for a graphic derived from the movie's), through
+// TransferWorkTexture. With `alpha_mask` set the frame carries an alpha mask:
+// its upper half is the picture and its lower half the alpha of it. 0, or -1
+// without Direct3D, for a bad graphic or piece, or a failed transfer.
+int TransferSurfaceToTextures(const GraphImage* frame, int32_t graphic, int32_t alpha_mask);
 
 // Restores the lost texture surfaces of one texture graphic: the OR of the
 // restores (-1 when one was lost and must be refilled), -1 for a bad handle.
 int RestoreGraphicTextures(int32_t graphic);
 // Restores the lost texture surface of every piece. 0, -1 without Direct3D.
 int RestoreAllTextures();
+// Restores the texture surface of one piece, as RestoreGraphicTextures does
+// for each piece of a graphic: 0 when it was not lost, -1 when it was lost
+// and was restored (its pixels must be refilled); -1 without Direct3D or for
+// a bad piece.
+int RestoreSurface3DImage(int32_t piece);

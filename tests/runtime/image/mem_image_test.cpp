@@ -201,6 +201,31 @@ TEST_F(MemImageTest, BorrowedPixelsStayTheCallers) {
   EXPECT_EQ(surface, std::vector<uint8_t>(40 * 3, 0x22));
 }
 
+// "Allocated" means the record has a pixel pointer, whoever owns the
+// pixels: its own, a caller's borrowed block or a view's source.
+TEST_F(MemImageTest, AllocatedMeansTheRecordHasPixels) {
+  MEMIMG image{};
+  EXPECT_EQ(IsMemImageAllocated(&image), 0) << "a cleared record";
+  EXPECT_EQ(InitMemImage(&image, 4, 4, -1, 0, 7, 0, 0, 0), -1) << "no kind 7";
+  EXPECT_EQ(IsMemImageAllocated(&image), 0) << "a refused build";
+  ASSERT_EQ(InitMemImage(&image, 4, 4, -1, 0, 0, 0, 0, 0), 0);
+  EXPECT_EQ(IsMemImageAllocated(&image), 1);
+  MEMIMG view{};
+  MakeSubImageView(&view, &image, 1, 1, 2, 2);
+  EXPECT_EQ(IsMemImageAllocated(&view), 1) << "a view shows its source's pixels";
+  ReleaseMemImage(&image);
+  EXPECT_EQ(IsMemImageAllocated(&image), 0) << "released";
+
+  std::vector<uint8_t> surface(16 * 2);
+  MEMIMG borrowed{};
+  borrowed.pixels = surface.data();
+  EXPECT_EQ(IsMemImageAllocated(&borrowed), 1) << "a borrowed block, before the build too";
+  ASSERT_EQ(InitMemImage(&borrowed, 8, 2, 16, 0, 0, 0, 0, 0), 0);
+  EXPECT_EQ(IsMemImageAllocated(&borrowed), 1);
+  ReleaseMemImage(&borrowed);
+  EXPECT_EQ(IsMemImageAllocated(&borrowed), 0);
+}
+
 TEST_F(MemImageTest, ScreenImageKindFollowsTheAskedDepth) {
   const int32_t kept = Screen.ScreenColorDepth;
   // 0 is the unset setting, which means 16.

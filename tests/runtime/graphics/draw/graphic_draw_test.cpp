@@ -1,7 +1,7 @@
 // Drawing graphics on the screen of the null host (the software road): the
 // loading picture at its place in the window, the transparent colour, part
-// draws and their clip, the refusals, drawing on the front screen, and
-// copying the draw screen into graphics.
+// draws and their clip, stretched part draws mirrored or not, the refusals,
+// drawing on the front screen, and copying the draw screen into graphics.
 #include "runtime/graphics/draw/graphic_draw.h"
 
 #include <fcntl.h>
@@ -210,6 +210,92 @@ TEST_F(GraphicDrawTest, TurnedPartIsTheCellMirroredInPlace) {
     for (int32_t x = 0; x < 16; ++x)
       ASSERT_EQ(BackPixel(100 + x, 50 + y), Rgb565(picture.At(16 + 15 - x, y))) << x << ", " << y;
   ExpectBackgroundOutside(RECT{100, 50, 116, 66});
+}
+
+// A rectangle of the graphic stretched onto the destination: only the
+// destination is drawn, mirrored on each axis whose turn flag is set, with
+// its corners in either order, and the draw area is the same afterwards.
+TEST_F(GraphicDrawTest, StretchedPartFillsOnlyItsDestinationMirroredByItsTurnFlags) {
+  const Picture picture = ThreeCells();
+  const int32_t graphic = Load(picture);
+  ASSERT_NE(graphic, -1);
+  struct Case {
+    const char* name;
+    int32_t x1, y1, x2, y2;  // the destination as given
+    int32_t turn_x, turn_y;
+  };
+  const Case cases[] = {
+      {"doubled", 100, 50, 132, 82, 0, 0},
+      {"corners given in reverse", 132, 82, 100, 50, 0, 0},
+      {"mirrored left to right", 100, 50, 132, 82, 1, 0},
+      {"mirrored top to bottom", 100, 50, 132, 82, 0, 1},
+      {"mirrored on both axes", 100, 50, 132, 82, 1, 1},
+  };
+  ASSERT_EQ(ChangeDrawArea(0, 0, 640, 470), 0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(ClearDrawTarget(), 0);
+    // Source: the middle cell, (16, 0) 16 x 16, drawn twice its size.
+    ASSERT_EQ(RenderGraphicPartStretched(c.x1, c.y1, c.x2, c.y2, 16, 0, 16, 16, graphic, 0,
+                                         c.turn_x, c.turn_y),
+              0);
+    EXPECT_EQ(DrawArea.bottom, 470);
+    EXPECT_EQ(DrawAreaF[3], 470.0f);
+    EXPECT_EQ(DrawArea.right, 640);
+    for (int32_t y = 0; y < 32; ++y)
+      for (int32_t x = 0; x < 32; ++x) {
+        const int32_t sx = c.turn_x == 1 ? 15 - x / 2 : x / 2;
+        const int32_t sy = c.turn_y == 1 ? 15 - y / 2 : y / 2;
+        ASSERT_EQ(BackPixel(100 + x, 50 + y), Rgb565(picture.At(16 + sx, sy))) << x << ", " << y;
+      }
+    ExpectBackgroundOutside(RECT{100, 50, 132, 82});
+  }
+
+  // The draw area still clips: only its part of the destination is drawn.
+  ASSERT_EQ(ClearDrawTarget(), 0);
+  ASSERT_EQ(RenderGraphicPartStretched(100, 450, 132, 482, 16, 0, 16, 16, graphic, 0, 0, 0), 0);
+  EXPECT_EQ(BackPixel(104, 469), Rgb565(picture.At(18, 9)));
+  ExpectBackgroundOutside(RECT{100, 450, 132, 470});
+
+  ASSERT_EQ(ClearDrawTarget(), 0);
+  EXPECT_EQ(RenderGraphicPartStretched(100, 50, 132, 82, 16, 0, 16, 16, graphic + 1, 0, 0, 0), -1);
+  EXPECT_EQ(RenderGraphicPartStretched(100, 50, 132, 82, 16, 0, 0, 16, graphic, 0, 0, 0), -1)
+      << "no source width";
+  EXPECT_EQ(RenderGraphicPartStretched(100, 50, 132, 82, 16, 0, 16, -4, graphic, 0, 0, 0), -1)
+      << "a negative source height";
+  ASSERT_EQ(ChangeDrawArea(10, 10, 10, 50), 0);
+  EXPECT_EQ(RenderGraphicPartStretched(100, 50, 132, 82, 16, 0, 16, 16, graphic, 0, 0, 0), 0)
+      << "an empty draw area";
+  ASSERT_EQ(ChangeDrawArea(0, 0, 640, 480), 0);
+  ExpectBackgroundOutside(RECT{0, 0, 0, 0});
+}
+
+// Width and height are right - left and bottom - top as they stand: a
+// reversed rectangle gives negative ones; either output may be left out.
+TEST(RectExtentTest, WidthAndHeightOfARectangleAsItStands) {
+  struct Case {
+    RECT rect;
+    int32_t width, height;
+  };
+  const Case cases[] = {
+      {{10, 20, 110, 70}, 100, 50},
+      {{-30, -5, 0, 0}, 30, 5},
+      {{7, 7, 7, 7}, 0, 0},
+      {{50, 40, 10, 0}, -40, -40},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.rect.left << "," << c.rect.top << "," << c.rect.right
+                                    << "," << c.rect.bottom);
+    int32_t width = 1234, height = 5678;
+    EXPECT_EQ(GetRectExtent(&c.rect, &width, &height), 0);
+    EXPECT_EQ(width, c.width);
+    EXPECT_EQ(height, c.height);
+    height = 5678;
+    EXPECT_EQ(GetRectExtent(&c.rect, &width, nullptr), 0);
+    EXPECT_EQ(GetRectExtent(&c.rect, nullptr, &height), 0);
+    EXPECT_EQ(height, c.height);
+    EXPECT_EQ(GetRectExtent(&c.rect, nullptr, nullptr), 0);
+  }
 }
 
 TEST_F(GraphicDrawTest, NothingIsDrawnWithAnEmptyAreaBadHandleOrUncoveringBlendGraphic) {

@@ -296,6 +296,51 @@ TEST_F(GraphicFromImageTest, FillingACellStaysInsideIt) {
   ReleaseGraphImage(&red);
 }
 
+// A rectangle of an image placed at (x, y) of a graphic: the part that lies
+// inside both the image and the graphic is written, and nothing else.
+TEST_F(GraphicFromImageTest, PlacedRectangleWritesOnlyWhereItLandsInTheGraphic) {
+  struct Case {
+    const char* name;
+    RECT source;
+    int32_t x, y;
+    RECT written;  // in the graphic
+  };
+  const Case cases[] = {
+      {"inside", {5, 3, 15, 9}, 2, 1, {2, 1, 12, 7}},
+      {"over the top-left edges", {0, 0, 10, 10}, -4, -2, {0, 0, 6, 8}},
+      {"over the bottom-right edges", {0, 0, 20, 20}, 28, 26, {28, 26, 32, 32}},
+      {"partly outside the image", {60, 58, 80, 80}, 0, 0, {0, 0, 4, 6}},
+      {"wholly outside the graphic", {0, 0, 8, 8}, 32, 0, {0, 0, 0, 0}},
+  };
+  GraphImage image = MakeRgbImage(64, 64, ColorOfPlace);
+  const int32_t graphic = MakeEmptyGraphic(32, 32, 1);
+  ASSERT_GE(graphic, 0);
+  MEMIMG& mem = SurfaceDataOf(graphic)->image;
+  const uint32_t blue = Packed(mem, 0x0000FF);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FillMemImage(&mem, nullptr, blue);
+    ASSERT_EQ(UploadImageToSurfaces2D(&image, nullptr, &c.source, c.x, c.y, graphic), 0);
+    for (int32_t y = 0; y < 32; ++y)
+      for (int32_t x = 0; x < 32; ++x) {
+        const bool inside = x >= c.written.left && x < c.written.right && y >= c.written.top &&
+                            y < c.written.bottom;
+        const uint32_t want =
+            inside ? Packed(mem, ColorOfPlace(c.source.left + x - c.x, c.source.top + y - c.y))
+                   : blue;
+        ASSERT_EQ(PixelAt(mem, x, y), want) << x << ", " << y;
+      }
+  }
+
+  const RECT whole{0, 0, 64, 64};
+  EXPECT_EQ(UploadImageToSurfaces2D(&image, nullptr, &whole, 0, 0, graphic + 1), -1);
+  // Neither DirectDraw nor drawing in software: no surface can be written.
+  Screen.HardwareAccelOff = 0;
+  EXPECT_EQ(UploadImageToSurfaces2D(&image, nullptr, &whole, 0, 0, graphic), -1);
+  Screen.HardwareAccelOff = 1;
+  ReleaseGraphImage(&image);
+}
+
 // ---------------------------------------------------------------------------
 // Reading image files.
 

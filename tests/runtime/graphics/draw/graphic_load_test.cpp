@@ -1,7 +1,8 @@
 // Loading graphics from files on the software road: whole images and cell
 // sheets (cells in row order, their sizes and pixels), the alpha image
 // beside an image, missing and damaged files (-1 and the log line, nothing
-// left behind), and the refill of marked graphics from their files.
+// left behind), graphics made from and filled with decoded images, and the
+// refill of marked graphics from their files.
 #include "runtime/graphics/draw/graphic_load.h"
 
 #include <fcntl.h>
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/core/file_access.h"
 #include "runtime/image/color_format.h"
 #include "runtime/image/image_decoder.h"
 #include "runtime/image/mem_image.h"
@@ -87,6 +89,18 @@ Picture Sheet(int32_t across, int32_t down, int32_t w, int32_t h) {
       p.argb.push_back(Argb(255, cell * 24 + 16, 200 - cell * 16, (x % w) * 8 + (y % h) * 4));
     }
   return p;
+}
+
+// A 24-bit image of `picture`; the caller releases it.
+GraphImage ImageOfPicture(const Picture& picture) {
+  GraphImage image{};
+  EXPECT_EQ(AllocateGraphImage(picture.width, picture.height, &image), 0);
+  for (int32_t y = 0; y < picture.height; ++y)
+    for (int32_t x = 0; x < picture.width; ++x) {
+      const uint32_t c = picture.At(x, y);
+      SetGraphImagePixel(&image, x, y, R(c), G(c), B(c), 255);
+    }
+  return image;
 }
 
 class GraphicLoadTest : public SoftwareGraphicsTest {
@@ -297,6 +311,80 @@ TEST_F(GraphicLoadTest, DefaultRestoreHandlerIsSetAndCanBeTakenAway) {
   EXPECT_EQ(HasGraphicRestoreHandler(), 0);
   SetGraphicRestoreHandler(RestoreGraphicsFromFiles);
   EXPECT_EQ(HasGraphicRestoreHandler(), 1);
+}
+
+// The default graphic of an image: the image as it is (neither mirrored in
+// the graphic nor left mirrored), with no name.
+TEST_F(GraphicLoadTest, DefaultGraphicOfAnImageHoldsItAsItIs) {
+  const Picture picture = MakePicture(9, 4);
+  GraphImage image = ImageOfPicture(picture);
+  const std::vector<uint8_t> before(image.pixels, image.pixels + image.pitch * image.height);
+  const int32_t graphic = MakeGraphicFromImageDefault(&image);
+  ASSERT_NE(graphic, -1);
+  const GraphicRecord* record = GetGraphicRecord(graphic);
+  EXPECT_EQ(record->settings.texture_flag, 0) << "no Direct3D on the software road";
+  EXPECT_EQ(record->width, 9);
+  EXPECT_EQ(record->height, 4);
+  EXPECT_STREQ(record->file_name, "");
+  ExpectGraphicShows(graphic, picture, 0, 0);
+  EXPECT_EQ(std::vector<uint8_t>(image.pixels, image.pixels + image.pitch * image.height), before);
+  ReleaseGraphImage(&image);
+}
+
+// A rectangle of an image goes into a cell from its top-left corner: only
+// that part of the cell changes, the neighbouring cells never, and the cell
+// keeps the name, the rectangle's corner and the option, so that a refill
+// from the file shows the image from that corner.
+TEST_F(GraphicLoadTest, RectangleOfAnImageFillsOnlyTheCornerOfTheCellItLandsOn) {
+  const Picture sheet = Sheet(3, 1, 16, 16);
+  int32_t cells[3];
+  ASSERT_EQ(LoadGraphicCellsDefault(folder_.Write("sheet.png", MakePng(sheet, PngSpec{})).c_str(),
+                                    3, 3, 1, 16, 16, cells, 0),
+            0);
+  const Picture other = MakePicture(40, 30);
+  const std::string other_path = folder_.Write("other.png", MakePng(other, PngSpec{}));
+  GraphImage image = ImageOfPicture(other);
+
+  const RECT rect{20, 10, 30, 16};
+  ASSERT_EQ(FillGraphicFromImage(other_path.c_str(), &image, nullptr, &rect, cells[1], 5), 0);
+  const SurfaceDataRecord* data = SurfaceDataOf(cells[1]);
+  const Surface2DRecord* surface = Surface2DOf(cells[1]);
+  for (int32_t y = 0; y < 16; ++y)
+    for (int32_t x = 0; x < 16; ++x) {
+      const bool inside = x < 10 && y < 6;
+      ASSERT_EQ(PixelOf(data->image, surface->data_x + x, surface->data_y + y) & 0xFFFF,
+                Rgb565(inside ? other.At(20 + x, 10 + y) : sheet.At(16 + x, y)))
+          << x << ", " << y;
+    }
+  ExpectGraphicShows(cells[0], sheet, 0, 0);
+  ExpectGraphicShows(cells[2], sheet, 32, 0);
+  const GraphicRecord* record = GetGraphicRecord(cells[1]);
+  EXPECT_EQ(record->offset_x, 20);
+  EXPECT_EQ(record->offset_y, 10);
+  EXPECT_EQ(record->LoadOptionWord, 5);
+  EXPECT_STREQ(record->file_name, other_path.c_str());
+  char directory[MAX_PATH + 1] = {};
+  FileGetDirThunk(directory);
+  EXPECT_STREQ(record->load_directory, directory);
+
+  // The refill reads the file and shows it from the kept corner.
+  GetGraphicRecord(cells[1])->RestoreMark = 1;
+  GetGraphicRecord(cells[1])->LoadOptionWord = 0;
+  RestoreGraphicsFromFiles();
+  ExpectGraphicShows(cells[1], other, 20, 10);
+  ExpectGraphicShows(cells[0], sheet, 0, 0);
+
+  // A rectangle larger than the cell is cut at the cell's edges.
+  const RECT big{0, 0, 40, 30};
+  ASSERT_EQ(FillGraphicFromImage(nullptr, &image, nullptr, &big, cells[2], 0), 0);
+  ExpectGraphicShows(cells[2], other, 0, 0);
+  ExpectGraphicShows(cells[1], other, 20, 10);
+  EXPECT_STREQ(GetGraphicRecord(cells[2])->file_name, "");
+
+  EXPECT_EQ(FillGraphicFromImage("x.png", &image, nullptr, &rect, cells[2] + 1, 0), -1);
+  EXPECT_EQ(FillGraphicFromImage("x.png", &image, nullptr, nullptr, cells[2], 0), -1);
+  EXPECT_EQ(FillGraphicFromImage("x.png", nullptr, nullptr, &rect, cells[2], 0), -1);
+  ReleaseGraphImage(&image);
 }
 
 }  // namespace

@@ -225,6 +225,50 @@ TEST_F(FontTest, SlotLimitsAndRequestedSlots) {
   EXPECT_EQ(IsFontHandleValid(again), 1);
 }
 
+// A font hands back the face it was asked for (empty for the default face),
+// its size and its thickness, defaults filled in; any output may be left
+// out, and a bad handle changes none of them.
+TEST_F(FontTest, HandleInfoGivesTheFaceSizeAndThickness) {
+  struct Case {
+    const char* name;
+    const char* face;  // null: the default face
+    int32_t size, thickness;
+    const char* want_face;
+    int32_t want_size, want_thickness;
+  };
+  const Case cases[] = {
+      {"a named face", "テスト明朝", 24, 3, "テスト明朝", 24, 3},
+      {"the default face and values", nullptr, -1, -1, "", 16, 6},
+      {"an empty face name", "", 12, 9, "", 12, 9},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const int32_t font = CreateFontToHandle(c.face, c.size, c.thickness, 0, -1, -1, 0, -1, -1);
+    ASSERT_GE(font, 0);
+    char face[kFontFaceNameBytes];
+    std::memset(face, 'x', sizeof(face));
+    int32_t size = 0, thickness = 0;
+    ASSERT_EQ(GetFontHandleInfo(face, &size, &thickness, font), 0);
+    EXPECT_STREQ(face, c.want_face);
+    EXPECT_EQ(size, c.want_size);
+    EXPECT_EQ(thickness, c.want_thickness);
+    size = 0;
+    EXPECT_EQ(GetFontHandleInfo(nullptr, &size, nullptr, font), 0);
+    EXPECT_EQ(size, c.want_size);
+    thickness = 0;
+    EXPECT_EQ(GetFontHandleInfo(nullptr, nullptr, &thickness, font), 0);
+    EXPECT_EQ(thickness, c.want_thickness);
+
+    ASSERT_EQ(DeleteFontHandle(font), 0);
+    std::strcpy(face, "kept");
+    size = thickness = 77;
+    EXPECT_EQ(GetFontHandleInfo(face, &size, &thickness, font), -1);
+    EXPECT_STREQ(face, "kept");
+    EXPECT_EQ(size, 77);
+    EXPECT_EQ(thickness, 77);
+  }
+}
+
 TEST_F(FontTest, DeleteRaisesTheLostFlagAndFreesTheCache) {
   const int32_t blocks = TrackedBlockCount();
   const int32_t font = Font(16, 3);

@@ -1,6 +1,7 @@
 // Texture pieces and formats: the division of graphics for tables of graphic
 // and screen sizes, the vertex templates, the texture-format enumeration,
-// derived graphics sharing textures, uploads and restores.
+// derived graphics sharing textures, uploads (whole, of a rectangle, of a
+// movie frame) and restores (of a graphic, of one piece).
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "runtime/graphics/draw/graphic_load.h"
 #include "runtime/image/color_format.h"
 #include "tests/runtime/graphics/d3d_test_support.h"
 #include "tests/runtime/graphics/graphics_test_support.h"
@@ -437,6 +439,165 @@ TEST_F(TextureTest, FillingATextureGraphicFillsEveryPiece) {
   ASSERT_EQ(FillGraphicColor(graphic, 255, 0, 0, 255), 0);
   EXPECT_EQ(TexturePixel(record->surfaces[0], 5, 5), 0xF800);
   EXPECT_EQ(TexturePixel(record->surfaces[1], 127, 39), 0xF800);
+}
+
+// One piece is restored on its own: the other pieces' textures stay lost
+// until their own restore.
+TEST_F(TextureTest, OnePieceIsRestoredOnItsOwn) {
+  const int32_t graphic = MakeEmptyGraphic(640, 40, 0);
+  ASSERT_GE(graphic, 0);
+  const GraphicRecord* const record = GetGraphicRecord(graphic);
+  ASSERT_EQ(record->surface_count, 2);
+  const int32_t left = record->surfaces[0];
+  const int32_t right = record->surfaces[1];
+  EXPECT_EQ(RestoreSurface3DImage(left), 0) << "nothing was lost";
+
+  LoseAllDirectDrawSurfaces();
+  EXPECT_EQ(RestoreSurface3DImage(left), -1) << "lost and restored: to be refilled";
+  EXPECT_EQ(TextureOf(left)->IsLost(), DD_OK);
+  EXPECT_EQ(TextureOf(right)->IsLost(), DDERR_SURFACELOST) << "the other piece is untouched";
+  EXPECT_EQ(RestoreSurface3DImage(left), 0);
+  EXPECT_EQ(RestoreGraphicTextures(graphic), -1) << "the right piece was still lost";
+  EXPECT_EQ(TextureOf(right)->IsLost(), DD_OK);
+
+  // A piece of a derived graphic restores the texture it shares.
+  const int32_t cell = DeriveGraphic(600, 0, 20, 20, graphic);
+  ASSERT_GE(cell, 0);
+  LoseAllDirectDrawSurfaces();
+  EXPECT_EQ(RestoreSurface3DImage(GetGraphicRecord(cell)->surfaces[0]), -1);
+  EXPECT_EQ(TextureOf(right)->IsLost(), DD_OK);
+
+  EXPECT_EQ(RestoreSurface3DImage(-1), -1);
+  EXPECT_EQ(RestoreSurface3DImage(left ^ 0x00010000), -1) << "another check id";
+  EXPECT_EQ(RestoreSurface3DImage(graphic), -1) << "a graphic is no piece";
+  IDirect3D7* const saved = Direct3DObject;
+  Direct3DObject = nullptr;
+  EXPECT_EQ(RestoreSurface3DImage(left), -1) << "without Direct3D";
+  Direct3DObject = saved;
+}
+
+// A movie frame goes into every piece from the piece's place in the movie's
+// picture, also into the pieces of a graphic derived from the movie's.
+TEST_F(TextureTest, MovieFrameGoesIntoEveryPieceFromItsPlaceInThePicture) {
+  NewGraphicAlphaTest = 0;
+  const int32_t graphic = MakeEmptyGraphic(640, 40, 0);
+  ASSERT_GE(graphic, 0);
+  const GraphicRecord* const record = GetGraphicRecord(graphic);
+  ASSERT_EQ(record->surface_count, 2);
+  GraphImage frame = MakePatternImage(640, 40);
+  ASSERT_EQ(TransferSurfaceToTextures(&frame, graphic, 0), 0);
+  for (const auto& [x, y] : std::vector<std::pair<int, int>>{{0, 0}, {300, 21}, {511, 39}}) {
+    EXPECT_EQ(TexturePixel(record->surfaces[0], x, y), Expected565(x, y)) << x << "," << y;
+  }
+  for (const auto& [x, y] : std::vector<std::pair<int, int>>{{512, 0}, {639, 39}}) {
+    EXPECT_EQ(TexturePixel(record->surfaces[1], x - 512, y), Expected565(x, y)) << x << "," << y;
+  }
+
+  // Through a cell across both pieces: the frame lands where the cell's
+  // pixels lie in the picture; the rest of the textures keep theirs.
+  GraphImage blank{};
+  ASSERT_EQ(AllocateGraphImage(640, 40, &blank), 0);
+  FillGraphImage(&blank, 0, 0, 0, 255);
+  ASSERT_EQ(TransferSurfaceToTextures(&blank, graphic, 0), 0);
+  const int32_t cell = DeriveGraphic(500, 10, 20, 10, graphic);
+  ASSERT_GE(cell, 0);
+  ASSERT_EQ(TransferSurfaceToTextures(&frame, cell, 0), 0);
+  EXPECT_EQ(TexturePixel(record->surfaces[0], 505, 12), Expected565(505, 12));
+  EXPECT_EQ(TexturePixel(record->surfaces[1], 7, 19), Expected565(519, 19));
+  EXPECT_EQ(TexturePixel(record->surfaces[0], 499, 12), 0);
+  EXPECT_EQ(TexturePixel(record->surfaces[1], 8, 19), 0);
+  EXPECT_EQ(TexturePixel(record->surfaces[0], 505, 20), 0);
+
+  EXPECT_EQ(TransferSurfaceToTextures(&frame, graphic + 1, 0), -1);
+  IDirect3D7* const saved = Direct3DObject;
+  Direct3DObject = nullptr;
+  EXPECT_EQ(TransferSurfaceToTextures(&frame, graphic, 0), -1);
+  Direct3DObject = saved;
+  ReleaseGraphImage(&blank);
+  ReleaseGraphImage(&frame);
+}
+
+// A frame with an alpha mask: the upper half is the picture, the lower half
+// its alpha (blue channel).
+TEST_F(TextureTest, FrameWithAnAlphaMaskTakesItsAlphaFromTheLowerHalf) {
+  NewGraphicAlphaChannel = 1;
+  NewGraphicColorDepth = 16;
+  const int32_t graphic = MakeEmptyGraphic(8, 4, 0);
+  ASSERT_GE(graphic, 0);
+  const int32_t piece = GetGraphicRecord(graphic)->surfaces[0];
+  ASSERT_EQ(GetSurfaceDataRecord(GetSurface3DData(piece)->texture)->texture_format, 2);
+  GraphImage frame{};
+  ASSERT_EQ(AllocateGraphImage(8, 8, &frame), 0);
+  for (int32_t y = 0; y < 8; ++y)
+    for (int32_t x = 0; x < 8; ++x) {
+      if (y < 4) {
+        SetGraphImagePixel(&frame, x, y, 0xF0, 0x80, 0x10, 255);
+      } else {
+        // Alpha from the blue channel: x * 32 + 16.
+        SetGraphImagePixel(&frame, x, y, 0, 0, x * 32 + 16, 255);
+      }
+    }
+  ASSERT_EQ(TransferSurfaceToTextures(&frame, graphic, 1), 0);
+  for (int32_t y = 0; y < 4; ++y)
+    for (int32_t x = 0; x < 8; ++x) {
+      const uint16_t value = TexturePixel(piece, x, y);
+      EXPECT_EQ(value & 0x0FFF, 0x0F81) << x << "," << y;
+      EXPECT_EQ(value >> 12, (x * 32 + 16) >> 4) << x << "," << y;
+    }
+  ReleaseGraphImage(&frame);
+}
+
+// The rectangle of an image goes into the graphic from its top-left corner;
+// only that part of the pieces changes, and the graphic keeps the rectangle's
+// corner as its offset for a refill.
+TEST_F(TextureTest, RectangleOfAnImageFillsOnlyItsPartOfThePieces) {
+  NewGraphicAlphaTest = 0;
+  const int32_t graphic = MakeEmptyGraphic(640, 40, 0);
+  ASSERT_GE(graphic, 0);
+  const GraphicRecord* const record = GetGraphicRecord(graphic);
+  ASSERT_EQ(FillGraphicColor(graphic, 0, 0, 255, 255), 0);
+  GraphImage image = MakePatternImage(700, 60);
+  // 40 x 8 pixels from (480, 5) of the image land at (0, 0)-(40, 8).
+  const RECT rect{480, 5, 520, 13};
+  ASSERT_EQ(FillGraphicFromImage("sheet.png", &image, nullptr, &rect, graphic, 7), 0);
+  for (int32_t y = 0; y < 40; ++y)
+    for (int32_t x = 0; x < 512; x += 3) {
+      const bool inside = x < 40 && y < 8;
+      ASSERT_EQ(TexturePixel(record->surfaces[0], x, y),
+                inside ? Expected565(480 + x, 5 + y) : 0x001F)
+          << x << "," << y;
+    }
+  EXPECT_EQ(TexturePixel(record->surfaces[1], 0, 0), 0x001F);
+  EXPECT_EQ(record->offset_x, 480);
+  EXPECT_EQ(record->offset_y, 5);
+  EXPECT_EQ(record->LoadOptionWord, 7);
+  EXPECT_STREQ(record->file_name, "sheet.png");
+
+  // A rectangle wider than the graphic is cut at its edge.
+  const RECT wide{0, 0, 700, 60};
+  ASSERT_EQ(FillGraphicFromImage(nullptr, &image, nullptr, &wide, graphic, 0), 0);
+  EXPECT_EQ(TexturePixel(record->surfaces[1], 127, 39), Expected565(639, 39));
+  EXPECT_STREQ(record->file_name, "");
+
+  EXPECT_EQ(FillGraphicFromImage("x", &image, nullptr, &rect, graphic + 1, 0), -1);
+  EXPECT_EQ(FillGraphicFromImage("x", &image, nullptr, nullptr, graphic, 0), -1);
+  ReleaseGraphImage(&image);
+}
+
+// The default graphic of an image asks for textures and keeps the image as
+// it was.
+TEST_F(TextureTest, DefaultGraphicOfAnImageIsATextureGraphic) {
+  NewGraphicAlphaTest = 0;
+  GraphImage image = MakePatternImage(100, 20);
+  const std::vector<uint8_t> before(image.pixels, image.pixels + image.pitch * image.height);
+  const int32_t graphic = MakeGraphicFromImageDefault(&image);
+  ASSERT_GE(graphic, 0);
+  const GraphicRecord* const record = GetGraphicRecord(graphic);
+  EXPECT_EQ(record->settings.texture_flag, 1);
+  EXPECT_EQ(record->width, 100);
+  EXPECT_EQ(TexturePixel(record->surfaces[0], 42, 13), Expected565(42, 13)) << "not mirrored";
+  EXPECT_EQ(std::vector<uint8_t>(image.pixels, image.pixels + image.pitch * image.height), before);
+  ReleaseGraphImage(&image);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The screen: its start on the software road, the display-mode ladder and
 // the fatal paths, the screen colour values, presenting a frame into the
-// host's window image, and the pacing by the vertical blank.
+// host's window image, showing the GDI surface, and the pacing by the
+// vertical blank.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -12,6 +13,7 @@
 #include "platform/win32/ddraw.h"
 #include "platform/win32/gdi.h"
 #include "platform/win32/kernel.h"
+#include "runtime/core/window_state.h"
 #include "runtime/graphics/records/graphic.h"
 #include "runtime/graphics/screen/ddraw_screen.h"
 #include "runtime/graphics/screen/draw_settings.h"
@@ -248,6 +250,67 @@ TEST_F(FullScreenTest, NoRungLeftEndsTheProgram) {
         ChangeScreenMode(800, 600, 16, 0, -1);
       },
       ::testing::ExitedWithCode(255), Hex("予期せぬ画面モード変更不能現象が起きました2\n"));
+}
+
+// The GDI surface state is applied only when it changes (and always after a
+// mode change): showing it flips to the GDI surface, and applying either
+// state selects the draw screens again, leaving the draw target and area as
+// they were. A menu in use asks for the GDI surface whatever the flag.
+TEST_F(FullScreenTest, GdiSurfaceStateIsAppliedOnlyWhenItChanges) {
+  constexpr const char* kFlip = "IDirectDraw7::FlipToGDISurface";
+  ASSERT_EQ(ChangeScreenMode(640, 480, 16, 0, -1), 0);
+  ASSERT_EQ(Screen.ShowGdiApplied, -1);
+  ASSERT_EQ(ChangeDrawTarget(kDrawTargetBackScreen), 0);
+  ASSERT_EQ(ChangeDrawArea(10, 20, 300, 200), 0);
+  DisplayScript script;
+  auto expect_draw_state_kept = [] {
+    EXPECT_EQ(DrawTarget, kDrawTargetBackScreen);
+    EXPECT_EQ(DrawArea.left, 10);
+    EXPECT_EQ(DrawArea.top, 20);
+    EXPECT_EQ(DrawArea.right, 300);
+    EXPECT_EQ(DrawArea.bottom, 200);
+  };
+
+  EXPECT_EQ(SetShowGdiSurface(1), 0);
+  EXPECT_EQ(script.Count(kFlip), 1);
+  EXPECT_EQ(Screen.ShowGdiSurface, 1);
+  EXPECT_EQ(Screen.ShowGdiApplied, 1);
+  expect_draw_state_kept();
+
+  const size_t calls = script.Calls().size();
+  EXPECT_EQ(SetShowGdiSurface(1), 0);
+  EXPECT_EQ(script.Calls().size(), calls) << "the state applied already: nothing happens";
+
+  EXPECT_EQ(SetShowGdiSurface(0), 0);
+  EXPECT_EQ(script.Count(kFlip), 1) << "hiding it does not flip";
+  EXPECT_EQ(Screen.ShowGdiSurface, 0);
+  EXPECT_EQ(Screen.ShowGdiApplied, 0);
+  expect_draw_state_kept();
+
+  // Without a DirectDraw object only the flag is kept.
+  IDirectDraw7* const direct_draw = Screen.DirectDrawObject;
+  Screen.DirectDrawObject = nullptr;
+  EXPECT_EQ(SetShowGdiSurface(1), 0);
+  EXPECT_EQ(Screen.ShowGdiSurface, 1);
+  EXPECT_EQ(Screen.ShowGdiApplied, 0);
+  EXPECT_EQ(script.Count(kFlip), 1);
+  Screen.DirectDrawObject = direct_draw;
+
+  WindowSettings.menu_in_use = 1;
+  EXPECT_EQ(SetShowGdiSurface(0), 0);
+  EXPECT_EQ(script.Count(kFlip), 2) << "a menu in use shows the GDI surface";
+  EXPECT_EQ(Screen.ShowGdiSurface, 0) << "the flag as given";
+  EXPECT_EQ(Screen.ShowGdiApplied, 1);
+  WindowSettings.menu_in_use = 0;
+
+  // A mode change makes the next call apply, even of the state shown before.
+  ASSERT_EQ(ChangeScreenMode(800, 600, 16, 0, -1), 0);
+  EXPECT_EQ(Screen.ShowGdiApplied, -1);
+  const int flips = script.Count(kFlip);
+  EXPECT_EQ(SetShowGdiSurface(1), 0);
+  EXPECT_EQ(script.Count(kFlip), flips + 1);
+  EXPECT_EQ(Screen.ShowGdiApplied, 1);
+  EXPECT_EQ(SetShowGdiSurface(0), 0);
 }
 
 TEST_F(FullScreenTest, SecondChangeWithinTwoSecondsWaitsTill2060Milliseconds) {
