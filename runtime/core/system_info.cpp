@@ -129,3 +129,7 @@ int LogSystemInfo() {
   DecreaseLogIndent();
   return 0;
 }
+
+int32_t IsMmxUsable() { return MmxUsableFlag; }
+
+const char* GetSystemInfoRecord() { return OsDescription; }

@@ -26,3 +26,9 @@ extern char CpuName[kCpuNameBytes];
 // Reads the system version, the processor and its speed, sets the timer
 // resolution to the finest period and writes it all to the log. 0.
 int LogSystemInfo();
+
+// MmxUsableFlag: 1 when the MMX instructions may be used, else 0.
+int32_t IsMmxUsable();
+// The system's description (OsDescription), as LogSystemInfo read it; empty
+// before that.
+const char* GetSystemInfoRecord();

@@ -2,6 +2,7 @@
 #include "runtime/core/window_state.h"
 
 #include "platform/win32/gdi.h"
+#include "platform/win32/menu.h"
 #include "platform/win32/user.h"
 
 int32_t WindowModeFlag = 0;
@@ -19,6 +20,7 @@ WindowModeChangedCallbackEntry WindowModeChangedCallback = {nullptr, nullptr};
 int32_t WheelCount = 0;
 DroppedFiles DroppedFileList = {};
 MainWindowState MainWindow = {};
+ToolbarState MainToolbar = {};
 
 int ReadDesktopInfo() {
   DEVMODEA mode{};
@@ -35,20 +37,26 @@ HWND GetMainWindowHandle() { return MainWindow.window; }
 int32_t GetWindowModeFlag() { return WindowModeFlag; }
 int32_t GetWindowActiveFlag() { return MainWindow.active; }
 int32_t GetCloseRequestedFlag() { return MainWindow.close_requested; }
-int32_t HasWindowRegion() { return 0; }
+int32_t HasWindowRegion() { return WindowSettings.region != nullptr ? 1 : 0; }
 double GetWindowScale() {
   if (!WindowModeFlag || WindowScale <= 0.0) return 1.0;
   return WindowScale;
 }
-int32_t GetMenuInUseFlag() { return 0; }
-int32_t GetToolbarHeight() { return 0; }
+int32_t GetMenuInUseFlag() { return WindowSettings.menu_in_use != 0 ? 1 : 0; }
+int32_t GetToolbarHeight() {
+  if (MainToolbar.window == nullptr) return 0;
+  return GetToolbarWindowHeight(MainToolbar.window);
+}
 
 int GetClientScreenRect(int32_t* left, int32_t* top, int32_t* right, int32_t* bottom) {
+  // The client area holds the tool bar at its top and the picture below it:
+  // the picture starts the tool bar's height lower and ends where the client
+  // area ends (moving the bottom down too would reach past the window).
   const int32_t toolbar = GetToolbarHeight();
   if (left != nullptr) *left = MainWindow.client_rect.left;
   if (top != nullptr) *top = MainWindow.client_rect.top + toolbar;
   if (right != nullptr) *right = MainWindow.client_rect.right;
-  if (bottom != nullptr) *bottom = MainWindow.client_rect.bottom + toolbar;
+  if (bottom != nullptr) *bottom = MainWindow.client_rect.bottom;
   return 0;
 }
 

@@ -1,13 +1,16 @@
 // The main window's settings, state and accessors: what every layer of the
 // runtime reads about the window (its mode, whether it is active or closed,
-// its client rectangle, the desktop). The window itself is made, restyled
-// and ended by the system layer (runtime/system/main_window.h).
+// its client rectangle, the desktop, its menu, tool bar and region). The
+// window itself is made, restyled and ended by the system layer
+// (runtime/system/main_window.h, runtime/system/window_menu.h).
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 
+#include "platform/win32/gdi.h"
 #include "platform/win32/types.h"
+#include "platform/win32/user.h"
 
 // ---- Settings made before start-up ---------------------------------------------
 
@@ -36,6 +39,13 @@ struct MainWindowSettings {
   int32_t double_start_allowed;
   int32_t keep_window_on_close;  // 1: a close from outside keeps the window
   int32_t swallow_key_menu;      // 1: the Alt key does not open the system menu
+  int32_t menu_in_use;           // 1: the window carries `menu`
+  HMENU menu;                    // the menu bar; destroyed with the window
+  int32_t menu_hidden;           // 1: the menu is never shown
+  // 1: in full-screen mode the menu stays up; else it shows there only while
+  // the cursor is near the top of the screen.
+  int32_t menu_kept_shown;
+  HGDIOBJ region;                // the window's shape (a region), or null
 };
 extern MainWindowSettings WindowSettings;
 
@@ -88,10 +98,27 @@ struct MainWindowState {
   int32_t cursor_shown;
   int32_t cursor_near_top;
   int32_t screen_saver_was_active;
+  int32_t menu_shown;              // the menu bar is on the window now
   void* ime_context;               // the window's input-method context while it is off
   void (*activation_callback)(int32_t active);
 };
 extern MainWindowState MainWindow;
+
+// The tool bar along the top of the client area, when the program made one,
+// and its buttons. A button's command (WM_COMMAND) marks its row clicked.
+constexpr int32_t kToolbarButtonMax = 256;
+struct ToolbarButtonRow {
+  int32_t id;
+  int32_t state;
+  int32_t kind;
+  int32_t clicked;
+};
+struct ToolbarState {
+  HWND window;  // null: no tool bar
+  int32_t button_count;
+  ToolbarButtonRow buttons[kToolbarButtonMax];
+};
+extern ToolbarState MainToolbar;
 
 // ---- Accessors ---------------------------------------------------------------------
 
@@ -101,11 +128,17 @@ HWND GetMainWindowHandle();
 int32_t GetWindowModeFlag();
 int32_t GetWindowActiveFlag();
 int32_t GetCloseRequestedFlag();
+// 1 when the window has a region (a shape of its own), else 0.
 int32_t HasWindowRegion();
+// The client area's scale: WindowScale in window mode (1.0 when 0 or
+// negative), always 1.0 in full-screen mode.
 double GetWindowScale();
+// 1 when the window carries a menu (shown or not), else 0.
 int32_t GetMenuInUseFlag();
+// The tool bar's height in pixels; 0 without a tool bar.
 int32_t GetToolbarHeight();
-// The client rectangle in screen coordinates; any output may be null. 0.
+// The picture's part of the client rectangle in screen coordinates: the
+// client rectangle below the tool bar. Any output may be null. 0.
 int GetClientScreenRect(int32_t* left, int32_t* top, int32_t* right, int32_t* bottom);
 // The desktop's width, height and colour bits; any output may be null. 0.
 int GetDesktopInfo(int32_t* width, int32_t* height, int32_t* color_bits);

@@ -1,12 +1,15 @@
 // The main window: creation, restyling for window and full-screen mode, the
-// switch between the two, caption, icon, cursor and the end.
+// switch between the two, caption, icon, cursor and menu visibility, and the
+// end.
 #include "runtime/system/main_window.h"
 
 #include <algorithm>
 #include <cstring>
 
+#include "platform/win32/gdi.h"
 #include "platform/win32/imm.h"
 #include "platform/win32/kernel.h"
+#include "platform/win32/menu.h"
 #include "platform/win32/mmsystem.h"
 #include "platform/win32/user.h"
 #include "runtime/core/log.h"
@@ -17,6 +20,7 @@
 #include "runtime/graphics/state/screen_state.h"
 #include "runtime/system/char_input.h"
 #include "runtime/system/message.h"
+#include "runtime/system/window_menu.h"
 
 
 namespace {
@@ -99,6 +103,24 @@ void ApplyCursor(int32_t show) {
   MainWindow.cursor_shown = show;
 }
 
+// Full-screen mode shows the menu only while the cursor is this near the top.
+constexpr int32_t kMenuReachPixels = 60;
+
+// Whether the menu is to be up: one is in use and not hidden, and it is kept
+// shown, or the window is in window mode, or (full screen) the cursor is near
+// the top.
+int32_t MenuWanted() {
+  if (!GetMenuInUseFlag() || WindowSettings.menu_hidden) return 0;
+  return WindowSettings.menu_kept_shown || WindowModeFlag || MainWindow.cursor_near_top ? 1 : 0;
+}
+
+// Shows or removes the menu as the mode asks, and shows the cursor when it is
+// requested or the menu is up (the menu is worked with the mouse).
+void UpdateCursorAndMenu() {
+  ShowMenuForMode(WindowModeFlag || MainWindow.cursor_near_top ? 1 : 0);
+  ApplyCursor(MainWindow.cursor_show_request || MenuWanted() ? 1 : 0);
+}
+
 
 // Compares how often the millisecond clock and the performance counter
 // change, for up to a second, and keeps the finer of the two.
@@ -155,6 +177,7 @@ int CreateMainWindow() {
   MessageThreadEndedFlag = 0;
   PendingWindowModeToggle = 0;
   WheelCount = 0;
+  MenuItemTable.count = 0;
 
   if (WindowSettings.class_name[0] == '\0') {
     const char* name = WindowSettings.text[0] != '\0' ? WindowSettings.text : "D123987X";
@@ -207,6 +230,8 @@ int CreateMainWindow() {
       LogAdd("二重起動はされていませんでした\n");
     }
 
+    if (GetMenuInUseFlag()) CollectMenuItems(WindowSettings.menu);
+
     if (!UserWindowFlag) {
       WNDCLASSA window_class{};
       window_class.style = CS_HREDRAW | CS_VREDRAW;
@@ -252,6 +277,8 @@ int CreateMainWindow() {
         return LogAdd("ウインドウの作成に失敗しました\n");
       }
       MainWindow.window = window;
+      // The menu is on the window from the start in window mode.
+      if (WindowModeFlag) ShowMenuForMode(1);
       DragAcceptFiles(window, TRUE);
       if (WindowSettings.hidden) {
         ShowWindow(window, SW_HIDE);
@@ -304,6 +331,11 @@ int DestroyMainWindow() {
   if (!NoWindowFlag && MainWindow.window != nullptr) {
     ImmAssociateContext(MainWindow.window, static_cast<HIMC>(MainWindow.ime_context));
     ApplyCursor(1);
+    if (WindowSettings.region != nullptr) {
+      DeleteObject(WindowSettings.region);
+      WindowSettings.region = nullptr;
+    }
+    EndWindowMenuAndToolbar();
     if (!UserWindowFlag) {
       MainWindow.close_requested = 1;
       PostMessageA(MainWindow.window, WM_CLOSE, 0, 0);
@@ -377,7 +409,7 @@ int RestyleMainWindow() {
     ShowWindow(window, SW_SHOW);
     SetWindowPos(window, HWND_TOPMOST(), 0, 0, screen_width, screen_height, SWP_SHOWWINDOW);
     MainWindow.cursor_show_request = 0;
-    ApplyCursor(0);
+    UpdateCursorAndMenu();
   } else {
     LogAdd("ウインドウスタイルをウインドウモード用に変更します... ");
     SetWindowLongA(window, GWL_STYLE, static_cast<LONG>(WindowModeStyle() | WS_VISIBLE));
@@ -399,7 +431,7 @@ int RestyleMainWindow() {
       StoreClientRect();
     }
     MainWindow.cursor_show_request = 1;
-    ApplyCursor(1);
+    UpdateCursorAndMenu();
   }
   MainWindow.style_applied = 1;
   LogAdd("完了\n");
@@ -456,21 +488,29 @@ int GetMousePosition(int32_t* x, int32_t* y) {
 }
 
 int SetMouseCursorVisible(int32_t request) {
-  MainWindow.cursor_show_request = request;
-  ApplyCursor(request ? 1 : 0);
+  MainWindow.cursor_show_request = request ? 1 : 0;
+  UpdateCursorAndMenu();
   return 0;
 }
 
-// No menus exist here: only the cursor request decides.
-int ShowMenuForMode(int32_t) { return 0; }
+int ShowMenuForMode(int32_t show) {
+  if (!GetMenuInUseFlag() || MainWindow.window == nullptr) return 0;
+  const int32_t wanted =
+      !WindowSettings.menu_hidden && (show || WindowSettings.menu_kept_shown) ? 1 : 0;
+  if (wanted == MainWindow.menu_shown) return 0;
+  SetMenu(MainWindow.window, wanted ? WindowSettings.menu : nullptr);
+  DrawMenuBar(MainWindow.window);
+  MainWindow.menu_shown = wanted;
+  return 0;
+}
 
 int ClipCursorForMode() {
   if (!WindowModeFlag) {
     int32_t y = 0;
     GetMousePosition(nullptr, &y);
-    MainWindow.cursor_near_top = y < 60 ? 1 : 0;
+    MainWindow.cursor_near_top = y < kMenuReachPixels ? 1 : 0;
   }
-  ApplyCursor(MainWindow.cursor_show_request ? 1 : 0);
+  UpdateCursorAndMenu();
   return 0;
 }
 

@@ -31,9 +31,17 @@ int SetMainWindowCaption(const char* text);
 int SetWindowIconResource(int32_t icon_id);
 // The mouse position in screen pixels (either output may be null). 0.
 int GetMousePosition(int32_t* x, int32_t* y);
-// Cursor visibility: the request, and the state the mode calls for.
+// Cursor and menu visibility. The cursor shows when it is requested, or when
+// a menu is in use, not hidden, and kept shown, or in window mode, or (full
+// screen) while the cursor is near the top of the screen; the menu shows in
+// those same cases.
+// Stores the request (1 show, 0 hide) and applies the rule. 0.
 int SetMouseCursorVisible(int32_t request);
+// Puts the menu in use on the window when `show` is 1 or the menu is kept
+// shown, and takes it off otherwise; a hidden menu is never put on. 0.
 int ShowMenuForMode(int32_t show);
+// Full screen: notes whether the cursor is near the top. Then applies the
+// rule to the cursor and the menu. 0.
 int ClipCursorForMode();
 // Asks the window to close (once). 0.
 int RequestWindowClose();
