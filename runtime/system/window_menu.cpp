@@ -94,6 +94,21 @@ int DeleteToolbarButtons() {
   return 0;
 }
 
+ChosenMenuIdList ChosenMenuIds = {};
+
+int NoteWindowCommand(int32_t id) {
+  if (id >= kToolbarCommandIdFirst) {
+    const int row = FindToolbarButton(id);
+    if (row >= 0) MainToolbar.buttons[row].clicked = 1;
+    return 0;
+  }
+  for (int32_t i = 0; i < ChosenMenuIds.count; ++i) {
+    if (ChosenMenuIds.ids[i] == id) return 0;
+  }
+  if (ChosenMenuIds.count < kChosenMenuIdMax) ChosenMenuIds.ids[ChosenMenuIds.count++] = id;
+  return 0;
+}
+
 void EndWindowMenuAndToolbar() {
   if (MainWindow.menu_shown && MainWindow.window != nullptr) {
     SetMenu(MainWindow.window, nullptr);
@@ -105,6 +120,7 @@ void EndWindowMenuAndToolbar() {
   WindowSettings.menu = nullptr;
   WindowSettings.menu_in_use = 0;
   MenuItemTable.count = 0;
+  ChosenMenuIds.count = 0;
 
   if (MainToolbar.window != nullptr) {
     DeleteToolbarButtons();

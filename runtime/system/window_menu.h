@@ -55,6 +55,21 @@ int FindToolbarButton(int32_t id);
 // without a tool bar.
 int DeleteToolbarButtons();
 
+// The menu commands chosen so far, each id once, at most kChosenMenuIdMax.
+constexpr int32_t kChosenMenuIdMax = 64;
+struct ChosenMenuIdList {
+  int32_t count;
+  int32_t ids[kChosenMenuIdMax];
+};
+extern ChosenMenuIdList ChosenMenuIds;
+
+// Tool-bar buttons' command ids start here; lower ids are menu commands.
+constexpr int32_t kToolbarCommandIdFirst = 1280;
+// A WM_COMMAND of the main window: a tool-bar id marks its button clicked; a
+// menu id joins ChosenMenuIds unless it is there already or the list is full.
+// 0.
+int NoteWindowCommand(int32_t id);
+
 // The window's end: takes the menu off the window and destroys it (the menu
 // settings go back to none), closes the tool bar and empties MenuItemTable.
 void EndWindowMenuAndToolbar();

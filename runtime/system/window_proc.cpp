@@ -22,6 +22,7 @@
 #include "runtime/system/main_window.h"
 #include "runtime/system/message.h"
 #include "runtime/system/screen_rebuild.h"
+#include "runtime/system/window_menu.h"
 
 namespace {
 
@@ -211,6 +212,9 @@ LRESULT MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) 
         return 0;
       }
       break;
+    case WM_COMMAND:
+      NoteWindowCommand(static_cast<int32_t>(LOWORD(wparam)));
+      return 0;
     case WM_SYSCOMMAND:
       if ((wparam & 0xFFF0) == SC_KEYMENU && WindowSettings.swallow_key_menu) return 0;
       if ((wparam & 0xFFF0) == SC_SCREENSAVE || (wparam & 0xFFF0) == SC_MONITORPOWER) return 1;

@@ -279,6 +279,35 @@ TEST_F(WindowMenuTest, ToolbarButtonsAreFoundByIdAndAllDeleted) {
   EXPECT_EQ(DeleteToolbarButtons(), 0) << "an empty tool bar";
 }
 
+// WM_COMMAND through the window procedure: tool-bar ids (from 1280) mark
+// their button clicked; menu ids are kept once each, at most 64 of them.
+TEST_F(WindowMenuTest, CommandsMarkButtonsAndKeepChosenMenuIds) {
+  MakeToolbar(24, {1280, 1281});
+  ChosenMenuIds.count = 0;
+  const auto command = [this](int32_t id) {
+    MainWindowProc(window_, WM_COMMAND, static_cast<WPARAM>(id), 0);
+  };
+  command(1281);
+  command(1300);  // no such button: nothing happens
+  EXPECT_EQ(MainToolbar.buttons[0].clicked, 0);
+  EXPECT_EQ(MainToolbar.buttons[1].clicked, 1);
+  EXPECT_EQ(ChosenMenuIds.count, 0) << "tool-bar ids are not menu choices";
+
+  command(20);
+  command(21);
+  command(20);
+  ASSERT_EQ(ChosenMenuIds.count, 2);
+  EXPECT_EQ(ChosenMenuIds.ids[0], 20);
+  EXPECT_EQ(ChosenMenuIds.ids[1], 21);
+
+  for (int32_t id = 100; id < 200; ++id) command(id);
+  EXPECT_EQ(ChosenMenuIds.count, kChosenMenuIdMax);
+  EXPECT_EQ(ChosenMenuIds.ids[kChosenMenuIdMax - 1], 100 + kChosenMenuIdMax - 3);
+
+  EXPECT_EQ(DestroyMainWindow(), 0);
+  EXPECT_EQ(ChosenMenuIds.count, 0) << "the window's end forgets the choices";
+}
+
 // The window grows by the tool bar; the picture starts below it and ends
 // with the client area.
 TEST_F(WindowMenuTest, TheToolbarSitsAboveThePicture) {
