@@ -1,12 +1,16 @@
+// The DirectShow stand-in's filter graph, multimedia stream, video stream and
+// stream sample over the movie playback, and the code page text conversion.
 #include "platform/host/not_emulated.h"
 #include "platform/win32/dshow.h"
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "platform/host/cp932.h"
 #include "platform/win32/kernel.h"
+#include "platform/win32/movie_playback.h"
 
 const CLSID CLSID_FilterGraph = {0x6b1a0f01, 0x2c3e, 0x4f51, {0x9a, 0x10, 0x53, 0x68, 0x6f, 0x77, 0x00, 0x01}};
 const CLSID CLSID_AMMultiMediaStream = {0x6b1a0f02, 0x2c3e, 0x4f51, {0x9a, 0x10, 0x53, 0x68, 0x6f, 0x77, 0x00, 0x02}};
@@ -103,6 +107,8 @@ HRESULT Hand(Interface* object, void** out) {
 
 // ---- The filter graph ---------------------------------------------------------------------
 
+// The graph holds the playing state its multimedia stream shares, so that
+// pausing, seeking and the sound settings act on the movie.
 class FilterGraph : public IGraphBuilder,
                     public IMediaControl,
                     public IMediaSeeking,
@@ -122,19 +128,202 @@ class FilterGraph : public IGraphBuilder,
   ULONG AddRef() override { return refs_.AddRefImpl(); }
   ULONG Release() override { return refs_.ReleaseImpl(this); }
 
-  // Nothing plays, so pausing changes nothing.
-  HRESULT Pause() override { return S_OK; }
-  // Nothing is loaded: the length is 0.
-  HRESULT GetDuration(LONGLONG* duration) override {
-    if (duration == nullptr) return E_POINTER;
-    *duration = 0;
+  HRESULT Pause() override {
+    playback_->Service();
+    playback_->Pause();
     return S_OK;
   }
+  // Without a movie the length is 0.
+  HRESULT GetDuration(LONGLONG* duration) override {
+    if (duration == nullptr) return E_POINTER;
+    *duration = playback_->Duration();
+    return S_OK;
+  }
+  HRESULT GetCurrentPosition(LONGLONG* position) override {
+    if (position == nullptr) return E_POINTER;
+    playback_->Service();
+    *position = playback_->Now();
+    return S_OK;
+  }
+  HRESULT SetPositions(LONGLONG* current, DWORD current_flags, LONGLONG*,
+                       DWORD stop_flags) override {
+    RequireEmulated(current_flags == AM_SEEKING_NoPositioning ||
+                        current_flags == AM_SEEKING_AbsolutePositioning,
+                    "IMediaSeeking::SetPositions", "only absolute positions", current_flags);
+    RequireEmulated(stop_flags == AM_SEEKING_NoPositioning, "IMediaSeeking::SetPositions",
+                    "the stop position is not emulated", stop_flags);
+    if (current_flags == AM_SEEKING_NoPositioning) return S_OK;
+    if (current == nullptr) return E_POINTER;
+    if (!playback_->IsOpen()) return E_FAIL;
+    playback_->Seek(*current);
+    return S_OK;
+  }
+  HRESULT put_Volume(LONG volume) override { return playback_->SetVolume(volume); }
+  HRESULT get_Volume(LONG* volume) override {
+    if (volume == nullptr) return E_POINTER;
+    *volume = playback_->Volume();
+    return S_OK;
+  }
+  HRESULT put_Balance(LONG balance) override { return playback_->SetBalance(balance); }
+  HRESULT get_Balance(LONG* balance) override {
+    if (balance == nullptr) return E_POINTER;
+    *balance = playback_->Balance();
+    return S_OK;
+  }
+
+  const std::shared_ptr<MoviePlayback>& Playback() const { return playback_; }
 
  private:
   friend class ::ComRefCount;
   ~FilterGraph() override = default;
   ComRefCount refs_;
+  std::shared_ptr<MoviePlayback> playback_ = std::make_shared<MoviePlayback>();
+};
+
+// ---- The sample and the video stream ----------------------------------------------------
+
+class StreamSample : public IDirectDrawStreamSample {
+ public:
+  StreamSample(std::shared_ptr<MoviePlayback> playback, IDirectDrawSurface7* surface, RECT rect)
+      : playback_(std::move(playback)) {
+    target_.surface = surface;
+    target_.rect = rect;
+  }
+  HRESULT QueryInterface(REFIID riid, void** object) override {
+    if (object == nullptr) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IDirectDrawStreamSample) {
+      return Hand(static_cast<IDirectDrawStreamSample*>(this), object);
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG AddRef() override { return refs_.AddRefImpl(); }
+  ULONG Release() override { return refs_.ReleaseImpl(this); }
+
+  HRESULT Update(DWORD flags, HANDLE event, void (*apc)(DWORD_PTR), DWORD_PTR apc_data) override {
+    RequireEmulated(flags == 0, "IDirectDrawStreamSample::Update", "flags not emulated", flags);
+    RequireEmulated(apc == nullptr && apc_data == 0, "IDirectDrawStreamSample::Update",
+                    "completion routines not emulated", apc_data);
+    return playback_->Update(target_, event);
+  }
+  HRESULT GetSurface(IDirectDrawSurface7** surface, RECT* rect) override {
+    if (surface != nullptr) {
+      target_.surface->AddRef();
+      *surface = target_.surface;
+    }
+    if (rect != nullptr) *rect = target_.rect;
+    return S_OK;
+  }
+
+ private:
+  friend class ::ComRefCount;
+  ~StreamSample() override {
+    playback_->CancelUpdates(target_.surface);
+    target_.surface->Release();
+  }
+  ComRefCount refs_;
+  std::shared_ptr<MoviePlayback> playback_;
+  MovieTarget target_;
+};
+
+// The layout of the frames the stream gives and of the surfaces it makes:
+// 32-bit XRGB.
+DDPIXELFORMAT StreamPixelFormat() {
+  return DDPIXELFORMAT{static_cast<DWORD>(sizeof(DDPIXELFORMAT)), DDPF_RGB, 0, 32, 0xFF0000,
+                       0xFF00, 0xFF, 0};
+}
+
+class VideoStream : public IAMMediaStream, public IDirectDrawMediaStream {
+ public:
+  VideoStream(std::shared_ptr<MoviePlayback> playback, IDirectDraw7* direct_draw)
+      : playback_(std::move(playback)), direct_draw_(direct_draw) {}
+  HRESULT QueryInterface(REFIID riid, void** object) override {
+    if (object == nullptr) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IMediaStream || riid == IID_IAMMediaStream) {
+      return Hand(static_cast<IAMMediaStream*>(this), object);
+    }
+    if (riid == IID_IDirectDrawMediaStream) {
+      return Hand(static_cast<IDirectDrawMediaStream*>(this), object);
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG AddRef() override { return refs_.AddRefImpl(); }
+  ULONG Release() override { return refs_.ReleaseImpl(this); }
+
+  // A movie without a picture to play has the size 0 x 0.
+  HRESULT GetFormat(DDSURFACEDESC2* current, IDirectDrawPalette** palette,
+                    DDSURFACEDESC2* desired, DWORD* flags) override {
+    DDSURFACEDESC2 format{};
+    format.dwSize = sizeof(format);
+    format.dwFlags = DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
+    format.dwWidth = static_cast<DWORD>(playback_->Width());
+    format.dwHeight = static_cast<DWORD>(playback_->Height());
+    format.ddpfPixelFormat = StreamPixelFormat();
+    if (current != nullptr) *current = format;
+    if (desired != nullptr) *desired = format;
+    if (palette != nullptr) *palette = nullptr;
+    if (flags != nullptr) *flags = 0;
+    return S_OK;
+  }
+
+  // Renders into `surface` when it holds an RGB layout the converter writes
+  // and the frame fits; without a surface the stream makes one of its own.
+  HRESULT CreateSample(IDirectDrawSurface7* surface, const RECT* rect, DWORD,
+                       IDirectDrawStreamSample** sample) override {
+    if (sample == nullptr) return E_POINTER;
+    *sample = nullptr;
+    const LONG width = playback_->Width();
+    const LONG height = playback_->Height();
+    if (width == 0 || height == 0) return MS_E_NOSTREAM;
+    if (surface == nullptr) {
+      if (rect != nullptr) return E_INVALIDARG;
+      DDSURFACEDESC2 description{};
+      description.dwSize = sizeof(description);
+      description.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
+      description.dwWidth = static_cast<DWORD>(width);
+      description.dwHeight = static_cast<DWORD>(height);
+      description.ddsCaps.dwCaps = DDSCAPS_SYSTEMMEMORY | DDSCAPS_OFFSCREENPLAIN;
+      description.ddpfPixelFormat = StreamPixelFormat();
+      if (FAILED(direct_draw_->CreateSurface(&description, &surface, nullptr)) ||
+          surface == nullptr) {
+        return E_FAIL;
+      }
+      *sample = new StreamSample(playback_, surface, RECT{0, 0, width, height});
+      return S_OK;
+    }
+    DDSURFACEDESC2 description{};
+    description.dwSize = sizeof(description);
+    if (FAILED(surface->GetSurfaceDesc(&description))) return E_INVALIDARG;
+    const DDPIXELFORMAT& format = description.ddpfPixelFormat;
+    const MoviePixelLayout layout{static_cast<int>(format.dwRGBBitCount), format.dwRBitMask,
+                                  format.dwGBitMask, format.dwBBitMask};
+    if ((format.dwFlags & DDPF_RGB) == 0 || !MovieDecoder::LayoutSupported(layout)) {
+      return DDERR_INVALIDPIXELFORMAT;
+    }
+    const RECT area = rect != nullptr ? *rect : RECT{0, 0, width, height};
+    if (area.left < 0 || area.top < 0 || area.right <= area.left || area.bottom <= area.top ||
+        area.right > static_cast<LONG>(description.dwWidth) ||
+        area.bottom > static_cast<LONG>(description.dwHeight)) {
+      return E_INVALIDARG;
+    }
+    surface->AddRef();
+    *sample = new StreamSample(playback_, surface, area);
+    return S_OK;
+  }
+
+  HRESULT GetTimePerFrame(STREAM_TIME* time) override {
+    if (time == nullptr) return E_POINTER;
+    *time = playback_->TimePerFrame();
+    return S_OK;
+  }
+
+ private:
+  friend class ::ComRefCount;
+  ~VideoStream() override { direct_draw_->Release(); }
+  ComRefCount refs_;
+  std::shared_ptr<MoviePlayback> playback_;
+  IDirectDraw7* direct_draw_;
 };
 
 // ---- The multimedia stream ----------------------------------------------------------------
@@ -155,25 +344,38 @@ class MultiMediaStream : public IAMMultiMediaStream {
   HRESULT Initialize(STREAM_TYPE type, DWORD, IGraphBuilder* graph) override {
     RequireEmulated(type == STREAMTYPE_READ, "IAMMultiMediaStream::Initialize",
                     "only reading streams are emulated", type);
-    if (initialized_) return E_FAIL;
+    if (graph_ != nullptr) return E_FAIL;
     if (graph != nullptr) {
       graph->AddRef();
     } else {
       graph = new FilterGraph;
     }
     graph_ = graph;
-    initialized_ = true;
+    // A graph of ours controls the movie; another graph (a test's) is only
+    // kept.
+    auto* ours = dynamic_cast<FilterGraph*>(graph);
+    playback_ = ours != nullptr ? ours->Playback() : std::make_shared<MoviePlayback>();
     return S_OK;
   }
 
   HRESULT AddMediaStream(IUnknown* object, const MSPID* purpose, DWORD flags,
                          IMediaStream** stream) override {
     if (stream != nullptr) *stream = nullptr;
-    if (!initialized_) return MS_E_NOTINIT;
+    if (graph_ == nullptr) return MS_E_NOTINIT;
     if (purpose == nullptr) return E_POINTER;
     if (*purpose == MSPID_PrimaryVideo) {
       RequireEmulated(object != nullptr, "IAMMultiMediaStream::AddMediaStream",
                       "a video stream renders with DirectDraw", object);
+      if (video_ != nullptr || playback_->IsOpen()) return E_FAIL;
+      IDirectDraw7* direct_draw = nullptr;
+      if (FAILED(object->QueryInterface(IID_IDirectDraw7, reinterpret_cast<void**>(&direct_draw)))) {
+        return E_INVALIDARG;
+      }
+      video_ = new VideoStream(playback_, direct_draw);
+      if (stream != nullptr) {
+        video_->AddRef();
+        *stream = static_cast<IAMMediaStream*>(video_);
+      }
       return S_OK;
     }
     if (*purpose == MSPID_PrimaryAudio) {
@@ -181,51 +383,78 @@ class MultiMediaStream : public IAMMultiMediaStream {
                       "sound only through the default renderer", object);
       RequireEmulated((flags & AMMSF_ADDDEFAULTRENDERER) != 0, "IAMMultiMediaStream::AddMediaStream",
                       "sound only through the default renderer", flags);
+      if (playback_->IsOpen()) return E_FAIL;
+      sound_ = true;
       return S_OK;
     }
     return E_INVALIDARG;
   }
 
-  // No decoder: a file that exists cannot be read as a movie.
+  // Opens a file FFmpeg reads as a movie; any other file is refused.
   HRESULT OpenFile(const char16_t* path, DWORD flags) override {
     RequireEmulated(flags == 0, "IAMMultiMediaStream::OpenFile", "flags not emulated", flags);
     if (path == nullptr) return E_POINTER;
-    if (!initialized_) return MS_E_NOTINIT;
+    if (graph_ == nullptr) return MS_E_NOTINIT;
+    if (playback_->IsOpen()) return E_FAIL;
     const std::string name = Utf8ToCp932(Utf16ToUtf8(path));
     const DWORD attributes = GetFileAttributesA(name.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
       return VFW_E_NOT_FOUND;
     }
-    return VFW_E_UNSUPPORTED_STREAM;
+    return playback_->Open(name, sound_);
   }
 
-  // Without an open file there is no stream to run, seek or ask for.
   HRESULT GetState(STREAM_STATE* state) override {
     if (state == nullptr) return E_POINTER;
-    *state = STREAMSTATE_STOP;
+    if (playback_ != nullptr) playback_->Service();
+    *state = playback_ != nullptr && playback_->Running() ? STREAMSTATE_RUN : STREAMSTATE_STOP;
     return S_OK;
   }
-  HRESULT SetState(STREAM_STATE) override { return MS_E_NOSTREAM; }
+  HRESULT SetState(STREAM_STATE state) override {
+    if (!Opened()) return MS_E_NOSTREAM;
+    playback_->Service();
+    if (state == STREAMSTATE_RUN) {
+      playback_->Run();
+    } else {
+      playback_->Pause();
+    }
+    return S_OK;
+  }
   HRESULT GetTime(STREAM_TIME* time) override {
     if (time == nullptr) return E_POINTER;
     *time = 0;
-    return MS_E_NOSTREAM;
+    if (!Opened()) return MS_E_NOSTREAM;
+    playback_->Service();
+    *time = playback_->Now();
+    return S_OK;
   }
-  HRESULT GetMediaStream(REFMSPID, IMediaStream** stream) override {
+  // Only the video stream has an object of its own.
+  HRESULT GetMediaStream(REFMSPID purpose, IMediaStream** stream) override {
     if (stream == nullptr) return E_POINTER;
     *stream = nullptr;
-    return MS_E_NOSTREAM;
+    if (!Opened() || purpose != MSPID_PrimaryVideo || video_ == nullptr) return MS_E_NOSTREAM;
+    video_->AddRef();
+    *stream = static_cast<IAMMediaStream*>(video_);
+    return S_OK;
   }
-  HRESULT Seek(STREAM_TIME) override { return MS_E_NOSTREAM; }
+  HRESULT Seek(STREAM_TIME time) override {
+    if (!Opened()) return MS_E_NOSTREAM;
+    playback_->Seek(time);
+    return S_OK;
+  }
 
  private:
   friend class ::ComRefCount;
   ~MultiMediaStream() override {
+    if (video_ != nullptr) video_->Release();
     if (graph_ != nullptr) graph_->Release();
   }
+  bool Opened() const { return playback_ != nullptr && playback_->IsOpen(); }
   ComRefCount refs_;
-  bool initialized_ = false;
   IGraphBuilder* graph_ = nullptr;
+  std::shared_ptr<MoviePlayback> playback_;
+  VideoStream* video_ = nullptr;
+  bool sound_ = false;
 };
 
 template <typename Made, typename Interface>

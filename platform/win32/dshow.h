@@ -3,11 +3,17 @@
 //
 // What it does: both classes are made with CoCreateInstance
 // (CLSID_FilterGraph, CLSID_AMMultiMediaStream), so a test can put a double
-// of the media stream in their place. There is no decoder here: a multimedia
-// stream takes its graph and its streams' settings, but OpenFile refuses
-// every file (VFW_E_NOT_FOUND for a file that does not exist, else
-// VFW_E_UNSUPPORTED_STREAM), and without an open file the stream has no
-// media streams, no time and cannot run.
+// of the media stream in their place. A multimedia stream opens a movie file
+// that FFmpeg reads (movie_decoder_ffmpeg.h; VFW_E_NOT_FOUND for a file that
+// does not exist, VFW_E_UNSUPPORTED_STREAM for one that is no movie) and
+// plays it: the picture frame by frame into a sample's surface, at the times
+// the host clock gives, and the sound track through the DirectSound
+// stand-in. A container whose picture cannot be decoded opens with a video
+// stream of size 0 x 0. The stream runs on the caller's thread
+// (AMMSF_NOGRAPHTHREAD): an update left pending is completed, and its event
+// set, by the first call on the stream's objects once its frame's time has
+// come (the runtime asks for the stream's state before it looks at the
+// event).
 //
 // The surfaces are the DirectDraw stand-in's (IDirectDrawSurface7, the one
 // surface interface it has), and the DirectDraw object given to a video
@@ -80,10 +86,31 @@ struct IMediaSeeking : public IUnknown {
  public:
   // The length of what the graph plays, in 100-nanosecond units.
   virtual HRESULT GetDuration(LONGLONG* duration) = 0;
+  // The calls below are the stand-in's own additions, which the runtime does
+  // not make: they have a body (E_FAIL) so that a double of the graph need
+  // not give them.
+  // The position now, in 100-nanosecond units.
+  virtual HRESULT GetCurrentPosition(LONGLONG*) { return E_FAIL; }
+  // Moves to `current` (AM_SEEKING_AbsolutePositioning); the stop position
+  // is not emulated (AM_SEEKING_NoPositioning).
+  virtual HRESULT SetPositions(LONGLONG*, DWORD, LONGLONG*, DWORD) { return E_FAIL; }
 };
 
-// The volume and balance of the sound track; the runtime only keeps it.
-struct IBasicAudio : public IUnknown {};
+constexpr DWORD AM_SEEKING_NoPositioning = 0x0;
+constexpr DWORD AM_SEEKING_AbsolutePositioning = 0x1;
+
+// The volume and balance of the sound track, in hundredths of a decibel:
+// the volume from -10000 (silence) to 0 (full), the balance from -10000
+// (left only) to 10000 (right only). The runtime only keeps the interface:
+// the calls have a body (E_FAIL) so that a double of the graph need not give
+// them.
+struct IBasicAudio : public IUnknown {
+ public:
+  virtual HRESULT put_Volume(LONG) { return E_FAIL; }
+  virtual HRESULT get_Volume(LONG*) { return E_FAIL; }
+  virtual HRESULT put_Balance(LONG) { return E_FAIL; }
+  virtual HRESULT get_Balance(LONG*) { return E_FAIL; }
+};
 
 // One stream of a multimedia stream (the video or the sound track).
 struct IMediaStream : public IUnknown {};

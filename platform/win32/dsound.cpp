@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/host/host.h"
+#include "platform/win32/midi_sequencer.h"
 
 // Identifiers of this stand-in (their values only have to differ).
 const CLSID CLSID_DirectSound = {0x7D1A0401, 0x4B52, 0x11D0, {0x9A, 0x1C, 0, 0, 0, 0, 0x04, 0x01}};
@@ -414,17 +415,24 @@ HRESULT DirectSoundEnumerateA(LPDSENUMCALLBACKA callback, LPVOID context) {
 
 void MixSoundBuffers(int16_t* stereo_frames, int frame_count, int output_rate) {
   if (frame_count <= 0) return;
-  Mixer& mixer = TheMixer();
-  std::lock_guard<std::mutex> lock(mixer.mutex);
-  mixer.sum.assign(static_cast<size_t>(frame_count) * 2, 0);
-  if (output_rate > 0) {
-    for (SoundBuffer* buffer : mixer.buffers) {
-      buffer->MixInto(mixer.sum.data(), frame_count, output_rate);
+  {
+    Mixer& mixer = TheMixer();
+    std::lock_guard<std::mutex> lock(mixer.mutex);
+    mixer.sum.assign(static_cast<size_t>(frame_count) * 2, 0);
+    if (output_rate > 0) {
+      for (SoundBuffer* buffer : mixer.buffers) {
+        buffer->MixInto(mixer.sum.data(), frame_count, output_rate);
+      }
+      // The MCI sequencer's music joins the mix here, rendered by the same
+      // frames, so it is timed and recorded like every buffer.
+      MixMidiSequencer(mixer.sum.data(), frame_count, output_rate);
+    }
+    for (size_t i = 0; i < mixer.sum.size(); ++i) {
+      stereo_frames[i] = static_cast<int16_t>(std::clamp(mixer.sum[i], -32768, 32767));
     }
   }
-  for (size_t i = 0; i < mixer.sum.size(); ++i) {
-    stereo_frames[i] = static_cast<int16_t>(std::clamp(mixer.sum[i], -32768, 32767));
-  }
+  // The end of a MIDI piece is posted to its window outside the mixer lock.
+  PostMidiSequencerNotifications();
 }
 
 int LiveSoundBufferCount() {

@@ -1,9 +1,11 @@
+// The multimedia library stand-ins: timer, joysticks and the MCI commands.
 #include "platform/host/not_emulated.h"
 #include "platform/win32/mmsystem.h"
 
 #include <cstring>
 
 #include "platform/host/host.h"
+#include "platform/win32/midi_sequencer.h"
 
 DWORD timeGetTime() { return CurrentHost().Clock().Milliseconds(); }
 
@@ -70,22 +72,24 @@ MMRESULT joyGetPosEx(UINT joystick_id, JOYINFOEX* info) {
 MCIERROR mciSendCommandA(MCIDEVICEID device, UINT command, DWORD_PTR flags, DWORD_PTR parameters) {
   switch (command) {
     case MCI_OPEN: {
-      const auto* open = reinterpret_cast<const MCI_OPEN_PARMSA*>(parameters);
+      auto* open = reinterpret_cast<MCI_OPEN_PARMSA*>(parameters);
       RequireEmulated(open != nullptr && (flags & MCI_OPEN_TYPE) != 0, "mciSendCommandA",
                       "MCI_OPEN without a device type is not emulated", flags);
       RequireEmulated(open->lpstrDeviceType != nullptr &&
                           std::strcmp(open->lpstrDeviceType, "sequencer") == 0,
                       "mciSendCommandA", "only the MIDI sequencer is emulated",
                       open->lpstrDeviceType);
-      // There is no MIDI synthesiser: the sequencer is not installed.
-      return MCIERR_DEVICE_NOT_INSTALLED;
+      return MidiSequencerOpen(flags, open);
     }
-    case MCI_CLOSE:
-    case MCI_PLAY:
     case MCI_STATUS:
-      // No device is ever open.
-      (void)device;
-      return MCIERR_INVALID_DEVICE_ID;
+      return MidiSequencerStatus(device, flags, reinterpret_cast<MCI_STATUS_PARMS*>(parameters));
+    case MCI_PLAY:
+      return MidiSequencerPlay(device, flags,
+                               reinterpret_cast<const MCI_PLAY_PARMS*>(parameters));
+    case MCI_STOP:
+      return MidiSequencerStop(device, flags);
+    case MCI_CLOSE:
+      return MidiSequencerClose(device, flags);
     default:
       FailNotEmulated("mciSendCommandA", "command not emulated", NotEmulatedValue(command));
   }

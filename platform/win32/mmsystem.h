@@ -80,10 +80,16 @@ MMRESULT joyGetDevCapsA(UINT_PTR joystick_id, JOYCAPSA* caps, UINT size);
 MMRESULT joyGetPosEx(UINT joystick_id, JOYINFOEX* info);
 
 // ---- Media control interface -----------------------------------------------------
-// Only the MIDI sequencer is ever asked for, and there is none: opening it is
-// refused, so music files are played as stream sounds. Commands to a device
-// that is not open are refused with MCIERR_INVALID_DEVICE_ID. Any other
-// device type or command is not emulated and ends the program.
+// Only the MIDI sequencer is ever asked for. It plays a standard MIDI file
+// (the element named at MCI_OPEN) through the General MIDI synthesiser,
+// mixed into the DirectSound stand-in's output and timed by the samples the
+// host pulls (see midi_sequencer.h). Without a sound font, or when the
+// synthesiser cannot start, opening it is refused with
+// MCIERR_DEVICE_NOT_INSTALLED and one line on the standard error, so music
+// files are played as stream sounds. One sequencer is open at a time; device
+// ids count up from 1 and are never reused, and commands to a device that is
+// not open are refused with MCIERR_INVALID_DEVICE_ID. Any other device type,
+// command, flag or status item is not emulated and ends the program.
 
 using MCIDEVICEID = UINT;
 using MCIERROR = DWORD;
@@ -92,7 +98,15 @@ using MCIERROR = DWORD;
 constexpr UINT MCI_OPEN = 0x0803;
 constexpr UINT MCI_CLOSE = 0x0804;
 constexpr UINT MCI_PLAY = 0x0806;
+constexpr UINT MCI_STOP = 0x0808;
 constexpr UINT MCI_STATUS = 0x0814;
+
+// The notification code, the wParam of MM_MCINOTIFY (its lParam is the
+// device id). A play given MCI_NOTIFY posts MCI_NOTIFY_SUCCESSFUL when the
+// piece ends; a play stopped, replaced or closed before its end posts
+// nothing (the runtime acts on every notification, whatever its code, so a
+// late one would close or restart the piece that holds the device then).
+constexpr WPARAM MCI_NOTIFY_SUCCESSFUL = 0x0001;
 
 // Command flags.
 constexpr DWORD MCI_NOTIFY = 0x00000001;
@@ -110,6 +124,9 @@ constexpr DWORD MCI_SEQ_MAPPER = 0x0000FFFF;
 
 // Results.
 constexpr MCIERROR MCIERR_INVALID_DEVICE_ID = 257;
+constexpr MCIERROR MCIERR_DEVICE_OPEN = 265;
+constexpr MCIERROR MCIERR_FILE_NOT_FOUND = 275;
+constexpr MCIERROR MCIERR_INVALID_FILE = 296;
 constexpr MCIERROR MCIERR_DEVICE_NOT_INSTALLED = 306;
 
 // The parameter records (passed as DWORD_PTR). dwCallback is the window that

@@ -20,6 +20,8 @@
 #include <vector>
 
 #include "game/shell/shell.h"
+#include "platform/win32/movie_maker_ffmpeg.h"
+#include "tests/platform/midi_test_support.h"
 #include "tests/runtime/image/image_file_writers.h"
 #include "tools/archive_writer/archive_writer.h"
 #include "tools/sample_data/encoders.h"
@@ -315,6 +317,49 @@ void WriteSaveSeeds() {
   Write("save_slots", "four_players.dat", slot_bytes(four));
 }
 
+// Small standard MIDI files: a format 0 piece of three piano notes, and a
+// format 1 piece (a tempo track, then two channels' notes with running
+// status and a pitch bend).
+void WriteMidiSeeds() {
+  Write("midi", "three_notes.mid", PianoPiece(ThreeNotes(), kThreeNotesEnd));
+  MidiBytes tempo = TempoTrackBody(kTestTempo);
+  PutEndOfTrack(&tempo);
+  MidiBytes notes = {0x00, 0xC1, 0x30, 0x00, 0x91, 0x3C, 0x50, 0x00, 0x40, 0x50,
+                     0x81, 0x70, 0x3C, 0x00, 0x00, 0x40, 0x00, 0x00, 0xE1, 0x00, 0x50};
+  PutEndOfTrack(&notes, 0x60);
+  MidiBytes file = MidiHeader(1, 2);
+  for (const MidiBytes& body : {tempo, notes}) {
+    const MidiBytes track = MidiChunk("MTrk", body);
+    file.insert(file.end(), track.begin(), track.end());
+  }
+  Write("midi", "two_tracks.mid", file);
+}
+
+// Two tiny movies made with FFmpeg's encoders: MPEG-1 with layer II sound in
+// a program stream, Motion JPEG with PCM sound in AVI; three 32 x 24 frames
+// and a short tone each.
+void WriteMovieSeeds() {
+  const struct {
+    TestMovieKind kind;
+    const char* name;
+  } kMovies[] = {{TestMovieKind::kMpegProgram, "three_frames.mpg"},
+                 {TestMovieKind::kMjpegAvi, "three_frames.avi"}};
+  for (const auto& movie : kMovies) {
+    TestMovieSpec spec;
+    spec.kind = movie.kind;
+    spec.width = 32;
+    spec.height = 24;
+    spec.frame_colours = {0xC02020, 0x20C020, 0x2020C0};
+    spec.sound_rate = 32000;
+    std::vector<uint8_t> bytes;
+    if (!MakeTestMovie(spec, &bytes)) {
+      std::fprintf(stderr, "make_fuzz_seeds: the movie %s could not be made\n", movie.name);
+      continue;
+    }
+    Write("movie", movie.name, bytes);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -338,5 +383,7 @@ int main(int argc, char** argv) {
   WriteArchiveSeeds(sample);
   WriteTextSeeds(sample);
   WriteSaveSeeds();
+  WriteMidiSeeds();
+  WriteMovieSeeds();
   return 0;
 }

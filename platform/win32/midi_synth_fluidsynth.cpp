@@ -1,0 +1,213 @@
+// The General MIDI synthesiser over FluidSynth: settings for repeatable
+// output, the sound font, the player of one file image and the rendering.
+#include "platform/win32/midi_synth_fluidsynth.h"
+
+#include <fluidsynth.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <mutex>
+
+namespace {
+
+constexpr const char* kSoundFontVariable = "BRIMAL_SOUNDFONT";
+// Debian's General MIDI fonts, in the order they are preferred.
+constexpr const char* kDebianSoundFonts[] = {
+    "/usr/share/sounds/sf2/TimGM6mb.sf2",
+    "/usr/share/sounds/sf2/default-GM.sf2",
+};
+
+constexpr int kMidiChannels = 16;
+// FluidSynth renders in blocks of this many frames; its player moves on once
+// a block.
+constexpr uint64_t kSynthBlockFrames = 64;
+// Frames rendered per call into FluidSynth's float buffers.
+constexpr int kRenderChunkFrames = 1024;
+constexpr float kSampleScale = 32767.0f;
+// The synthesiser's output level: a single piano note at velocity 100 peaks
+// near 6 % of full scale, so a full arrangement stays clear of clipping.
+constexpr double kSynthGain = 0.6;
+// Voices sounding at once. Dense pieces steal the oldest voices beyond this,
+// as the General MIDI synthesisers of the time did; it bounds the cost of a
+// second of music to about 2 % of one core (bench/midi_bench.cpp).
+constexpr int kSynthPolyphony = 64;
+
+bool IsReadableFile(const std::string& path) { return access(path.c_str(), R_OK) == 0; }
+
+// FluidSynth's own messages would go to the standard error; the sequencer
+// reports what matters itself, so they are dropped (the setting is global).
+void QuietFluidSynthLog() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level) {
+      fluid_set_log_function(level, nullptr, nullptr);
+    }
+  });
+}
+
+int16_t ToSample(float value) {
+  const float scaled = value * kSampleScale;
+  if (scaled >= 32767.0f) return 32767;
+  if (scaled <= -32768.0f) return -32768;
+  return static_cast<int16_t>(std::lrint(scaled));
+}
+
+}  // namespace
+
+std::string FindGeneralMidiSoundFont(std::string* missing) {
+  if (const char* chosen = std::getenv(kSoundFontVariable); chosen != nullptr) {
+    if (IsReadableFile(chosen)) return chosen;
+    *missing = std::string("no sound font at ") + chosen + " (named by " + kSoundFontVariable + ")";
+    return {};
+  }
+  for (const char* path : kDebianSoundFonts) {
+    if (IsReadableFile(path)) return path;
+  }
+  *missing = std::string("no General MIDI sound font (neither ") + kDebianSoundFonts[0] + " nor " +
+             kDebianSoundFonts[1] + "; " + kSoundFontVariable + " may name another)";
+  return {};
+}
+
+namespace {
+
+// A synthesiser with `sound_font` loaded, or null.
+fluid_synth_t* NewLoadedSynth(fluid_settings_t* settings, const std::string& sound_font) {
+  fluid_synth_t* synth = new_fluid_synth(settings);
+  if (synth == nullptr) return nullptr;
+  if (fluid_synth_sfload(synth, sound_font.c_str(), 1) == FLUID_FAILED) {
+    delete_fluid_synth(synth);
+    return nullptr;
+  }
+  return synth;
+}
+
+}  // namespace
+
+struct MidiSynth::Objects {
+  fluid_settings_t* settings = nullptr;
+  fluid_synth_t* synth = nullptr;
+  fluid_player_t* player = nullptr;
+  std::vector<float> left;
+  std::vector<float> right;
+  bool rendered = false;  // the current player has been run by a rendering
+  uint64_t frames_rendered = 0;  // by the synthesiser, since it was made
+
+  ~Objects() {
+    if (player != nullptr) delete_fluid_player(player);
+    if (synth != nullptr) delete_fluid_synth(synth);
+    if (settings != nullptr) delete_fluid_settings(settings);
+  }
+};
+
+MidiSynth::MidiSynth(std::unique_ptr<Objects> parts, int rate)
+    : parts_(std::move(parts)), rate_(rate) {}
+
+MidiSynth::~MidiSynth() = default;
+
+std::unique_ptr<MidiSynth> MidiSynth::Create(const std::string& sound_font, int rate,
+                                             std::string* error) {
+  QuietFluidSynthLog();
+  auto parts = std::make_unique<Objects>();
+  parts->settings = new_fluid_settings();
+  if (parts->settings == nullptr) {
+    *error = "FluidSynth cannot make its settings";
+    return nullptr;
+  }
+  fluid_settings_t* s = parts->settings;
+  // Same input, same samples: one rendering thread (ours), no reverb or
+  // chorus (their state would outlive a piece and cost time), the player
+  // timed by the samples rendered rather than by a timer thread.
+  const bool set =
+      fluid_settings_setnum(s, "synth.sample-rate", rate) == FLUID_OK &&
+      fluid_settings_setnum(s, "synth.gain", kSynthGain) == FLUID_OK &&
+      fluid_settings_setint(s, "synth.cpu-cores", 1) == FLUID_OK &&
+      fluid_settings_setint(s, "synth.threadsafe-api", 0) == FLUID_OK &&
+      fluid_settings_setint(s, "synth.reverb.active", 0) == FLUID_OK &&
+      fluid_settings_setint(s, "synth.chorus.active", 0) == FLUID_OK &&
+      fluid_settings_setint(s, "synth.midi-channels", kMidiChannels) == FLUID_OK &&
+      fluid_settings_setint(s, "synth.polyphony", kSynthPolyphony) == FLUID_OK &&
+      fluid_settings_setint(s, "synth.lock-memory", 0) == FLUID_OK &&
+      fluid_settings_setint(s, "synth.dynamic-sample-loading", 0) == FLUID_OK &&
+      fluid_settings_setstr(s, "player.timing-source", "sample") == FLUID_OK &&
+      fluid_settings_setint(s, "player.reset-synth", 1) == FLUID_OK;
+  if (!set) {
+    *error = "FluidSynth refuses the synthesiser settings";
+    return nullptr;
+  }
+  // A file that is not a sound font is refused before the loader sees it
+  // (which would write its own complaints).
+  if (fluid_is_soundfont(sound_font.c_str()) == 0) {
+    *error = "the file " + sound_font + " is not a sound font";
+    return nullptr;
+  }
+  parts->synth = NewLoadedSynth(s, sound_font);
+  if (parts->synth == nullptr) {
+    *error = "FluidSynth cannot start with the sound font " + sound_font;
+    return nullptr;
+  }
+  parts->left.resize(kRenderChunkFrames);
+  parts->right.resize(kRenderChunkFrames);
+  return std::unique_ptr<MidiSynth>(new MidiSynth(std::move(parts), rate));
+}
+
+bool MidiSynth::PlayFromStart(const std::vector<uint8_t>& image) {
+  if (parts_->player != nullptr) {
+    delete_fluid_player(parts_->player);
+    parts_->player = nullptr;
+  }
+  // Every channel starts from its defaults; notes of an earlier start die
+  // away over the new one (a synthesiser made anew for each start would cut
+  // them, but loading the sound font again costs tens of milliseconds).
+  fluid_synth_all_sounds_off(parts_->synth, -1);
+  fluid_synth_system_reset(parts_->synth);
+  // FluidSynth renders whole blocks and keeps the rest of the last one for
+  // the next write. That rest is dropped, so the piece's first block is the
+  // next frame pulled: it starts at the frame of the command.
+  const uint64_t kept = (kSynthBlockFrames - parts_->frames_rendered % kSynthBlockFrames) % kSynthBlockFrames;
+  if (kept > 0) {
+    fluid_synth_write_float(parts_->synth, static_cast<int>(kept), parts_->left.data(), 0, 1,
+                            parts_->right.data(), 0, 1);
+    parts_->frames_rendered += kept;
+  }
+  fluid_player_t* player = new_fluid_player(parts_->synth);
+  if (player == nullptr) return false;
+  if (fluid_player_add_mem(player, image.data(), image.size()) != FLUID_OK ||
+      fluid_player_play(player) != FLUID_OK) {
+    delete_fluid_player(player);
+    return false;
+  }
+  parts_->player = player;
+  parts_->rendered = false;
+  return true;
+}
+
+void MidiSynth::Silence() { fluid_synth_all_sounds_off(parts_->synth, -1); }
+
+void MidiSynth::RenderInto(int32_t* sum, int frames) {
+  float* left = parts_->left.data();
+  float* right = parts_->right.data();
+  while (frames > 0) {
+    const int count = frames < kRenderChunkFrames ? frames : kRenderChunkFrames;
+    if (fluid_synth_write_float(parts_->synth, count, left, 0, 1, right, 0, 1) != FLUID_OK) {
+      return;  // nothing rendered: the frames stay as they are
+    }
+    for (int i = 0; i < count; ++i) {
+      sum[2 * i] += ToSample(left[i]);
+      sum[2 * i + 1] += ToSample(right[i]);
+    }
+    sum += 2 * count;
+    frames -= count;
+    parts_->rendered = true;
+    parts_->frames_rendered += static_cast<uint64_t>(count);
+  }
+}
+
+bool MidiSynth::Ended() const {
+  fluid_player_t* player = parts_->player;
+  if (player == nullptr || fluid_player_get_status(player) == FLUID_PLAYER_DONE) return true;
+  // The player reports itself done only seconds after the last event, while
+  // it lets notes die away; the piece ends at its last event. Before the
+  // first rendering the file is not loaded yet and both counts are 0.
+  return parts_->rendered && fluid_player_get_current_tick(player) >= fluid_player_get_total_ticks(player);
+}
