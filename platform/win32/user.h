@@ -294,6 +294,8 @@ HICON LoadIconA(HINSTANCE instance, LPCSTR name);
 // Only the arrow cursor exists.
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
 HCURSOR SetCursor(HCURSOR cursor);
+// The cursor picture last set (null: none shown over the window).
+HCURSOR GetCursor();
 // The display counter: the cursor shows while it is 0 or more.
 int ShowCursor(BOOL show);
 BOOL ClipCursor(const RECT* rect);

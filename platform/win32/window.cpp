@@ -651,6 +651,11 @@ HCURSOR SetCursor(HCURSOR cursor) {
   return old;
 }
 
+HCURSOR GetCursor() {
+  std::lock_guard<std::recursive_mutex> lock(System().mutex);
+  return System().cursor;
+}
+
 int ShowCursor(BOOL show) {
   std::lock_guard<std::recursive_mutex> lock(System().mutex);
   return show ? ++System().cursor_count : --System().cursor_count;

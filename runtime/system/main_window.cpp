@@ -118,7 +118,7 @@ int32_t MenuWanted() {
 // requested or the menu is up (the menu is worked with the mouse).
 void UpdateCursorAndMenu() {
   ShowMenuForMode(WindowModeFlag || MainWindow.cursor_near_top ? 1 : 0);
-  ApplyCursor(MainWindow.cursor_show_request || MenuWanted() ? 1 : 0);
+  ApplyCursor(IsCursorToBeShown());
 }
 
 
@@ -166,6 +166,10 @@ UINT FinestTimerPeriod() {
 }
 
 }  // namespace
+
+int32_t IsCursorToBeShown() {
+  return MainWindow.cursor_show_request || MenuWanted() ? 1 : 0;
+}
 
 int CreateMainWindow() {
   // A fresh window state; the settings, the log, the allocator, the lock and

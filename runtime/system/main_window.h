@@ -37,6 +37,8 @@ int GetMousePosition(int32_t* x, int32_t* y);
 // those same cases.
 // Stores the request (1 show, 0 hide) and applies the rule. 0.
 int SetMouseCursorVisible(int32_t request);
+// 1 when the cursor is to show: it is requested, or the menu is up.
+int32_t IsCursorToBeShown();
 // Puts the menu in use on the window when `show` is 1 or the menu is kept
 // shown, and takes it off otherwise; a hidden menu is never put on. 0.
 int ShowMenuForMode(int32_t show);

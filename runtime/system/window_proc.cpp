@@ -227,7 +227,7 @@ LRESULT MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) 
     case WM_RBUTTONUP:
     case WM_MBUTTONDOWN:
     case WM_MBUTTONUP:
-      if (!MainWindow.cursor_show_request) SetCursor(nullptr);
+      if (!IsCursorToBeShown()) SetCursor(nullptr);
       break;
     case WM_MOUSEWHEEL:
       WheelCount += static_cast<int16_t>(HIWORD(wparam)) > 0 ? 1 : -1;

@@ -429,6 +429,10 @@ TEST_P(VisibilityTest, CursorRequestAndMenuDecideTogether) {
   EXPECT_EQ(MainWindow.menu_shown, c.menu_on ? 1 : 0);
   EXPECT_EQ(CursorShown(), c.cursor_on);
   EXPECT_EQ(MainWindow.cursor_shown, c.cursor_on ? 1 : 0);
+  // The mouse over the window takes the cursor picture away by the same rule.
+  SetCursor(LoadCursorA(nullptr, IDC_ARROW()));
+  MainWindowProc(window_, WM_SETCURSOR, 0, 0);
+  EXPECT_EQ(GetCursor() != nullptr, c.cursor_on);
   WindowModeFlag = 1;
 }
 
