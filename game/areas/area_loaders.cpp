@@ -42,7 +42,7 @@ void read_stairs(const AreaTableRow& area, int32_t floor) {
   const RowColumn columns[] = {
       {nullptr, stairs_x, nullptr},      {nullptr, stairs_y, nullptr},
       {stairs_to_area, nullptr, nullptr}, {stairs_to_floor, nullptr, nullptr},
-      {stairs_to_x, nullptr, nullptr},    {stairs_to_y, nullptr, nullptr},
+      {stairs_to_x, nullptr, nullptr, true}, {stairs_to_y, nullptr, nullptr, true},
       {stairs_exit_look, nullptr, nullptr},
   };
   read_rows(area, "stairs_data_", floor, &stairs_count, kStairsSlots, columns, 7);

@@ -190,18 +190,22 @@ constexpr int32_t kLevelLineBuffer = 512;
 void read_map_file(const char* path, int32_t second_separator_buffer = kMapSeparatorBuffer);
 
 // One column of a row table: each row's token goes to `ints`, or, stored as
-// a float, to `floats` and also to `floats_copy` when given.
+// a float, to `floats` and also to `floats_copy` when given. Float columns
+// are map positions, as are int columns marked `position`: their tokens are
+// held within kPositionLimit pixels (game/world/positions.h).
 struct RowColumn {
   int32_t* ints;
   float* floats;
   float* floats_copy;
+  bool position = false;
 };
 
 // Reads a row file: the first token of line 1 into `*count` (held to 0 to
 // `slots`), then one row a line into slots 0, 1, ... of the columns until a
 // line that begins with '@' or the end of the file. Rows past `slots` are
-// read and dropped; a missing token leaves its slot as it was. A file that
-// does not open sets the count to 0.
+// read and dropped; a missing token leaves its slot as it was; a position
+// beyond kPositionLimit is held at it. A file that does not open sets the
+// count to 0.
 void read_row_file(const char* path, int32_t* count, int32_t slots, const RowColumn* columns,
                    int32_t column_count);
 

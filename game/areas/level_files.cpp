@@ -4,6 +4,7 @@
 
 #include "game/areas/areas.h"
 #include "game/areas/level_lines.h"
+#include "game/world/positions.h"
 #include "runtime/system/api.h"
 
 namespace {
@@ -106,10 +107,12 @@ void read_row_file(const char* path, int32_t* count, int32_t slots, const RowCol
                    [columns](int32_t slot, const int32_t* values, int32_t found) {
                      for (int32_t c = 0; c < found; ++c) {
                        const RowColumn& column = columns[c];
-                       if (column.ints != nullptr) column.ints[slot] = values[c];
-                       if (column.floats != nullptr) column.floats[slot] = static_cast<float>(values[c]);
+                       const bool position = column.position || column.floats != nullptr;
+                       const int32_t value = position ? held_position(values[c]) : values[c];
+                       if (column.ints != nullptr) column.ints[slot] = value;
+                       if (column.floats != nullptr) column.floats[slot] = static_cast<float>(value);
                        if (column.floats_copy != nullptr) {
-                         column.floats_copy[slot] = static_cast<float>(values[c]);
+                         column.floats_copy[slot] = static_cast<float>(value);
                        }
                      }
                    });

@@ -3,6 +3,7 @@
 #include "game/areas/area_table.h"
 #include "game/areas/areas.h"
 #include "game/areas/level_lines.h"
+#include "game/world/positions.h"
 #include "runtime/system/api.h"
 
 namespace {
@@ -12,7 +13,8 @@ constexpr int32_t kItemColumns = 7;
 constexpr int32_t kBossColumns = 10;
 
 // Floor `floor`'s item file: its count and its rows, up to the '@' line or
-// the end of the file. A file that does not open sets the count to 0.
+// the end of the file; positions are held within kPositionLimit. A file that
+// does not open sets the count to 0.
 void read_item_file(const AreaTableRow& area, int32_t floor) {
   char path[kPathSize];
   int32_t& count = area.item_count[floor];
@@ -26,8 +28,8 @@ void read_item_file(const AreaTableRow& area, int32_t floor) {
   read_table_lines(file, &count, kItemRowsPerFloor, kItemColumns,
                    [rows](int32_t slot, const int32_t* values, int32_t found) {
                      item_data& row = rows[slot];
-                     if (found > 0) row.x = static_cast<float>(values[0]);
-                     if (found > 1) row.y = static_cast<float>(values[1]);
+                     if (found > 0) row.x = static_cast<float>(held_position(values[0]));
+                     if (found > 1) row.y = static_cast<float>(held_position(values[1]));
                      if (found > 2) row.present = values[2];
                      if (found > 3) row.kind = values[3];
                      if (found > 4) row.hp = values[4];
@@ -37,8 +39,9 @@ void read_item_file(const AreaTableRow& area, int32_t floor) {
   ApiCloseFile(file);
 }
 
-// The boss file: one line, no count and no end line. A file that does not
-// open or holds no line leaves the row as it was.
+// The boss file: one line, no count and no end line; the position is held
+// within kPositionLimit. A file that does not open or holds no line leaves
+// the row as it was.
 void read_boss_file(const AreaTableRow& area) {
   char path[kPathSize];
   if (!level_file_path(path, sizeof path, area, "boss_data_", area.boss_floor)) return;
@@ -51,8 +54,8 @@ void read_boss_file(const AreaTableRow& area) {
   boss_data& row = boss_data_rows[area.boss_row];
   if (found > 0) row.id = values[0];
   if (found > 1) row.active = values[1];
-  if (found > 2) row.x = static_cast<float>(values[2]);
-  if (found > 3) row.y = static_cast<float>(values[3]);
+  if (found > 2) row.x = static_cast<float>(held_position(values[2]));
+  if (found > 3) row.y = static_cast<float>(held_position(values[3]));
   if (found > 4) row.hp = values[4];
   if (found > 5) row.attack = values[5];
   if (found > 6) row.width = values[6];

@@ -4,14 +4,13 @@
 #include <cstdlib>
 
 #include "game/bosses/bosses.h"
+#include "game/world/positions.h"
 
 namespace {
 
 constexpr int32_t kBand = 10;
 constexpr float kMargin = 10.0f;
 constexpr int32_t kWalkFrames = 64;
-
-int32_t truncated(float v) { return static_cast<int32_t>(v); }
 
 struct Sign {
   int32_t x, y;
@@ -20,7 +19,7 @@ constexpr Sign kSigns[8] = {{0, -1}, {1, -1}, {1, 0}, {1, 1}, {0, 1}, {-1, 1}, {
 
 }  // namespace
 
-bool in_band(float a, float b) { return std::abs(truncated(a) - truncated(b)) <= kBand; }
+bool in_band(float a, float b) { return position_distance(a, b) <= kBand; }
 
 bool boss_direction_test(int32_t direction, float tx, float ty) {
   const float bx = boss_x;

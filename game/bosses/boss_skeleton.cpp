@@ -1,13 +1,12 @@
 // The skeleton shared by the nine boss behaviours.
 #include "game/bosses/boss_skeleton.h"
 
-#include <cstdlib>
-
 #include "game/areas/area_table.h"
 #include "game/areas/areas.h"
 #include "game/bosses/bosses.h"
 #include "game/scenes/scenes.h"
 #include "game/shell/shell.h"
+#include "game/world/positions.h"
 #include "game/world/world.h"
 
 namespace {
@@ -43,8 +42,6 @@ constexpr int32_t kSideStepperScene = 108;
 // floor: the boss lets go of it on that one frame.
 constexpr int32_t kStairsLeaving = 120;
 constexpr int32_t kDownedKey = 9999;
-
-int32_t truncated(float v) { return static_cast<int32_t>(v); }
 
 int32_t live_players() {
   int32_t count = 0;
@@ -132,8 +129,10 @@ void choose_boss_target(TargetKey key) {
   int32_t players[4] = {0, 1, 2, 3};
   for (int32_t i = 0; i < player_count; ++i) {
     const player_data& p = player[i];
-    keys[i] = std::abs(truncated(p.X) - truncated(boss_x));
-    if (key == TargetKey::kManhattan) keys[i] += std::abs(truncated(p.Y) - truncated(boss_y));
+    // Distances of whole pixels, held at the largest int so that no position
+    // makes them overflow.
+    keys[i] = position_distance(p.X, boss_x);
+    if (key == TargetKey::kManhattan) keys[i] = held_sum(keys[i], position_distance(p.Y, boss_y));
     if (p.alive == 0) keys[i] = kDownedKey;
   }
   sort_keys_with_values(keys, player_count, players);

@@ -6,6 +6,7 @@
 #include "game/draw/draw.h"
 #include "game/draw/map_chip_table.h"
 #include "game/shell/shell.h"
+#include "game/world/positions.h"
 #include "game/world/world.h"
 #include "runtime/system/api.h"
 
@@ -104,12 +105,12 @@ void draw_moving_blocks() {
   const int32_t rows[4][2] = {{-48, 0}, {-16, 0}, {16, 16}, {48, 32}};  // y offset, chip row start
   const int32_t columns[3] = {16, 48, 80};
   for (int32_t i = 0; i < moving_block_count && i < kMovingBlockSlots; ++i) {
-    const int32_t x = static_cast<int32_t>(moving_block[i].x);
-    const int32_t y = static_cast<int32_t>(moving_block[i].y);
+    const int32_t x = position_to_int(moving_block[i].x);
+    const int32_t y = position_to_int(moving_block[i].y);
     for (const auto& row : rows) {
       for (const int32_t column : columns) {
-        draw_chip(BRIMAL_map_chip_nimbra, row[1] + present_map_floor, x + scroll_x + column,
-                  y + scroll_y + row[0]);
+        draw_chip(BRIMAL_map_chip_nimbra, row[1] + present_map_floor,
+                  held_sum(x, scroll_x, column), held_sum(y, scroll_y, row[0]));
       }
     }
   }

@@ -2,6 +2,7 @@
 // blink and the vanish effect of destroyed objects.
 #include "game/draw/draw.h"
 #include "game/shell/shell.h"
+#include "game/world/positions.h"
 #include "game/world/world.h"
 #include "runtime/system/api.h"
 
@@ -17,8 +18,8 @@ constexpr int32_t kVanishDy = -16;
 }  // namespace
 
 void draw_map_sprite(float x, float y, int32_t dx, int32_t dy, int32_t graphic) {
-  ApiDrawGraphicAt(static_cast<int32_t>(x) + scroll_x + dx, static_cast<int32_t>(y) + scroll_y + dy,
-                   graphic, 1);
+  ApiDrawGraphicAt(held_sum(position_to_int(x), scroll_x, dx),
+                   held_sum(position_to_int(y), scroll_y, dy), graphic, 1);
 }
 
 void advance_hit_blink(int32_t& blink) {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "game/shell/shell.h"
+#include "game/world/positions.h"
 #include "game/world/world.h"
 
 namespace {
@@ -19,9 +20,7 @@ constexpr int32_t kDownedKey = 9999;
 constexpr int32_t kBand = 10;
 constexpr float kMargin = 10.0f;
 
-int32_t truncated(float v) { return static_cast<int32_t>(v); }
-
-bool in_band(float a, float b) { return std::abs(truncated(a) - truncated(b)) <= kBand; }
+bool in_band(float a, float b) { return position_distance(a, b) <= kBand; }
 
 // Unit components of the eight directions, clockwise from up.
 struct Direction {
@@ -47,8 +46,8 @@ void choose_target(enemy_data& e, DownedPlayers downed) {
   int32_t keys[4] = {0, 0, 0, 0};
   int32_t players[4] = {0, 1, 2, 3};
   for (int32_t i = 0; i < player_count; ++i) {
-    keys[i] = std::abs(truncated(player[i].X) - truncated(e.X)) +
-              std::abs(truncated(player[i].Y) - truncated(e.Y));
+    // Held at the largest int, so that no position makes the sum overflow.
+    keys[i] = held_sum(position_distance(player[i].X, e.X), position_distance(player[i].Y, e.Y));
     if (downed == kDownedKeyed9999 && player[i].alive == 0) keys[i] = kDownedKey;
   }
   sort_keys_with_values(keys, player_count, players);

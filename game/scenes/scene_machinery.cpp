@@ -4,6 +4,7 @@
 #include "game/bosses/bosses.h"
 #include "game/draw/draw.h"
 #include "game/shell/shell.h"
+#include "game/world/positions.h"
 #include "game/world/world.h"
 #include "runtime/system/api.h"
 
@@ -145,8 +146,8 @@ void walk_actor(scene_actor& actor, float speed) {
 void draw_actor(const int32_t* sheet, float x, float y, int32_t direction, int32_t walk) {
   const int32_t cell = walk / 16 + direction * 4;
   if (cell < 0 || cell >= 32) return;
-  ApiDrawGraphicAt(static_cast<int32_t>(x) + scroll_x + 48, static_cast<int32_t>(y) + scroll_y - 32,
-                   sheet[cell], 1);
+  ApiDrawGraphicAt(held_sum(position_to_int(x), scroll_x, 48),
+                   held_sum(position_to_int(y), scroll_y, -32), sheet[cell], 1);
 }
 
 void scene_fade_in(int32_t counter) {

@@ -8,6 +8,7 @@
 #include "game/draw/draw.h"
 #include "game/scenes/scene_text.h"
 #include "game/shell/shell.h"
+#include "game/world/positions.h"
 #include "game/world/world.h"
 #include "runtime/system/api.h"
 
@@ -223,8 +224,8 @@ void run_ice_boss_fall() {
   draw_frozen_field(false);
   // Over everything: the figure starts at the boss's place and slides down.
   if (0 <= counter && counter <= kFallEnd) {
-    ApiDrawGraphicAt(static_cast<int32_t>(boss_x) + scroll_x + 48,
-                     static_cast<int32_t>(boss_y) + scroll_y - 16 + (counter - 1) * kFallPerUnit,
+    ApiDrawGraphicAt(held_sum(position_to_int(boss_x), scroll_x, 48),
+                     held_sum(position_to_int(boss_y), scroll_y, -16 + (counter - 1) * kFallPerUnit),
                      dot_fesku_front_img, 1);
   }
   if (counter >= kFallEnd) {

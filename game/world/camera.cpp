@@ -1,6 +1,7 @@
 // The camera: frames the players who are up and keeps the field inside the map.
 #include "game/areas/areas.h"
 #include "game/shell/shell.h"
+#include "game/world/positions.h"
 #include "game/world/world.h"
 
 namespace {
@@ -27,8 +28,8 @@ int32_t drift(int32_t anchor, int32_t centre) {
 void place_anchor(int32_t i) {
   const player_data& record = player[i];
   if (record.alive == 1 && record.stairs_counter < kStairsWait) {
-    camera_anchor_x[i] = static_cast<int32_t>(record.X);
-    camera_anchor_y[i] = static_cast<int32_t>(record.Y);
+    camera_anchor_x[i] = position_to_int(record.X);
+    camera_anchor_y[i] = position_to_int(record.Y);
   } else if (rects_overlap(static_cast<float>(camera_centre_x), static_cast<float>(camera_centre_y),
                            kSnapHalfBox, kSnapHalfBox, static_cast<float>(camera_anchor_x[i]),
                            static_cast<float>(camera_anchor_y[i]), kSnapHalfBox,

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <utility>
+
 #include "game/areas/areas.h"
 #include "game/shell/shell.h"
 #include "game/world/world.h"
@@ -16,8 +18,9 @@ void StartGameForFuzzing() {
   mkdir("patch", 0755);
 }
 
-void StartGameState() {
+void StartGameState(std::map<std::string, std::string> files) {
   api_fake().Reset();
+  api_fake().files = std::move(files);
   for (player_data& record : player) record = player_data{};
   for (int32_t& device : pad_device) device = 0;
   for (save_data& slot : save_slots) slot = save_data{};
@@ -34,7 +37,12 @@ void StartGameState() {
 void RunFrames(const std::vector<int32_t>& presses, int frames) {
   ApiFake& fake = api_fake();
   const int end = fake.frame + frames;
-  fake.process_message = [end](int frame) { return frame >= end ? 1 : 0; };
+  // The record of the calls is not needed: it is dropped every frame, so it
+  // does not grow with the frames run.
+  fake.process_message = [end, &fake](int frame) {
+    fake.calls.clear();
+    return frame >= end ? 1 : 0;
+  };
   const int start = fake.frame;
   fake.pad_input = [&presses, start](int32_t, int frame) {
     const int step = frame - start;

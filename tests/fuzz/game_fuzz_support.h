@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <string>
 #include <vector>
 
 // Once per process: the scratch folder current, with its "patch" folder.
@@ -12,8 +14,10 @@ void StartGameForFuzzing();
 
 // The program's start: the images and sounds loaded through the fake, the
 // game reset, the settings read from the scratch folder; every global the
-// settings and save files set starts at 0 first, as in a new process.
-void StartGameState();
+// settings and save files set starts at 0 first, as in a new process. The
+// fake serves `files` (path to bytes) from the start on, so the item and boss
+// files and every floor's files are read from them.
+void StartGameState(std::map<std::string, std::string> files = {});
 
 // Runs the frame loop until `frames` frames have been shown, the pad of
 // every player pressing presses[i] in frame 2i + 1 and nothing in between
