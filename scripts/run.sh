@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the game and runs it.
 #   scripts/run.sh [--data=DIR] [other brimal options]
-# Without --data the game runs in the sample data set, which the build
-# generates into build/release/sample-data (again whenever the generator has
-# changed).
+# Without --data the game runs in the sample data set, kept with the player's
+# saves and settings in $XDG_DATA_HOME/brimal/sample-data (by default
+# ~/.local/share/brimal/sample-data). The set is generated there when it is
+# missing and again whenever the generator has changed; a regeneration
+# renews the set's pictures, sounds and level files and keeps the save slots
+# and the settings files (config_data.dat, pad.dat) that exist.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -21,10 +24,20 @@ for a in "${args[@]}"; do
   case "$a" in --data=*) have_data=1 ;; esac
 done
 if [ "$have_data" -eq 0 ]; then
-  # A set that was removed is generated again.
-  [ -f "$build/sample-data/pad.dat" ] || rm -f "$build/sample-data.stamp"
-  cmake --build "$build" --target sample_data
-  args=("--data=$build/sample-data" "${args[@]}")
+  home_data="${XDG_DATA_HOME:-$HOME/.local/share}/brimal"
+  set_dir="$home_data/sample-data"
+  # Touched after each generation: a generator newer than it (rebuilt because
+  # it changed) or a set without its data folder means generating again.
+  stamp="$home_data/sample-data.stamp"
+  cmake --build "$build" --target make_sample_data
+  generator="$build/tools/sample_data/make_sample_data"
+  if [ ! -d "$set_dir/data" ] || [ ! -f "$stamp" ] || [ "$generator" -nt "$stamp" ]; then
+    mkdir -p "$home_data"
+    echo "Generating the sample data set in $set_dir"
+    "$generator" "$set_dir"
+    touch "$stamp"
+  fi
+  args=("--data=$set_dir" "${args[@]}")
 fi
 
 exec "$build/app/brimal" "${args[@]}"

@@ -1,3 +1,4 @@
+// The SDL2 host: clock, window and picture, sound, keyboard and joysticks.
 #include "platform/sdl/sdl_host.h"
 
 #include <SDL.h>
@@ -9,8 +10,10 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <filesystem>
 #include <map>
 #include <stdexcept>
+#include <string>
 #include <thread>
 
 #include "platform/host/cp932.h"
@@ -313,6 +316,50 @@ class SdlVideo : public VideoHost {
 
 // ---- Audio --------------------------------------------------------------------
 
+// Sound cards appear here; a machine without it has no sound hardware.
+constexpr const char* kSoundCardFolder = "/dev/snd";
+// The drivers that reach a sound server, which may play elsewhere. They fail
+// quietly where no server runs.
+constexpr std::array<const char*, 2> kSoundServerDrivers = {"pipewire", "pulseaudio"};
+
+// How SDL is to look for a sound device.
+enum class AudioDrivers {
+  kSdlOrder,       // SDL_AUDIODRIVER or SDL's own order
+  kSoundServers,   // no sound card: only the sound-server drivers
+  kNone,           // no sound card and no sound-server driver
+};
+
+// Chooses the audio drivers SDL tries. Asked for a device on a machine
+// without a sound card, the ALSA library (and sndio, which goes through it)
+// writes several lines of its own errors on stderr; there only the
+// sound-server drivers are tried. SDL_AUDIODRIVER, when set, decides alone.
+AudioDrivers ChooseAudioDrivers() {
+  const char* asked = SDL_getenv("SDL_AUDIODRIVER");
+  if (asked != nullptr && *asked != '\0') return AudioDrivers::kSdlOrder;
+  std::error_code ignored;
+  if (std::filesystem::exists(kSoundCardFolder, ignored)) return AudioDrivers::kSdlOrder;
+  std::string drivers;
+  for (int i = 0; i < SDL_GetNumAudioDrivers(); ++i) {
+    const char* name = SDL_GetAudioDriver(i);
+    for (const char* server : kSoundServerDrivers) {
+      if (std::strcmp(name, server) != 0) continue;
+      if (!drivers.empty()) drivers += ',';
+      drivers += name;
+    }
+  }
+  if (drivers.empty()) return AudioDrivers::kNone;
+  SDL_SetHint(SDL_HINT_AUDIODRIVER, drivers.c_str());
+  return AudioDrivers::kSoundServers;
+}
+
+// Said once a run, however often the sound is opened again.
+void SayNoSound(const char* reason) {
+  static bool said = false;
+  if (said) return;
+  said = true;
+  std::fprintf(stderr, "brimal: no sound device (%s); the game runs without sound\n", reason);
+}
+
 class SdlAudio : public AudioHost {
  public:
   explicit SdlAudio(ClockHost& clock) : clock_(clock) {}
@@ -321,7 +368,8 @@ class SdlAudio : public AudioHost {
   bool Open(PullFunction pull) override {
     Close();
     pull_ = std::move(pull);
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
+    const AudioDrivers drivers = ChooseAudioDrivers();
+    if (drivers != AudioDrivers::kNone && SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
       audio_started_ = true;
       SDL_AudioSpec want{};
       want.freq = kAudioRate;
@@ -337,7 +385,8 @@ class SdlAudio : public AudioHost {
         return true;
       }
     }
-    std::fprintf(stderr, "brimal: no sound device (%s); sound is silent\n", SDL_GetError());
+    // Without a card the last server driver's complaint would only confuse.
+    SayNoSound(drivers == AudioDrivers::kSdlOrder ? SDL_GetError() : "no sound card, no sound server");
     StartSilentOutput();
     return true;
   }

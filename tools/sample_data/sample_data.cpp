@@ -63,6 +63,15 @@ class Writer {
     return Write(relative, std::vector<uint8_t>(text.begin(), text.end()), error);
   }
 
+  // Writes the file only where nothing stands at its path yet: the player's
+  // settings survive a regeneration of the set. A file kept is not the set's
+  // (its time is left alone too).
+  bool WriteUnlessPresent(const std::string& relative, const std::string& text, std::string* error) {
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(root_ / relative, ec))) return true;
+    return Write(relative, text, error);
+  }
+
   // Gives every file written so far, then their folders (deepest first,
   // since setting a file's time does not touch its folder but writing does)
   // and the root the fixed time.
@@ -228,8 +237,8 @@ bool GenerateSampleData(const std::string& folder, const SampleDataOptions& opti
   }
   Writer writer{fs::path(folder)};
   if (!WriteImages(&writer, error) || !WriteSounds(&writer, error) ||
-      !writer.Write(kConfigFileName, SampleConfigText(), error) ||
-      !writer.Write(kPadFileName, SamplePadText(), error) || !WriteLevels(&writer, error) ||
+      !writer.WriteUnlessPresent(kConfigFileName, SampleConfigText(), error) ||
+      !writer.WriteUnlessPresent(kPadFileName, SamplePadText(), error) || !WriteLevels(&writer, error) ||
       !writer.FixTimes(error))
     return false;
   const std::string archive = (fs::path(folder) / "data.dat").string();

@@ -62,9 +62,11 @@ struct SampleDataOptions {
   bool archive = false;
 };
 
-// Writes the whole set under `folder`, created when missing. Files of the
-// set are replaced (and without `archive`, a "data.dat" of an earlier run is
-// removed, since the game would read it instead of the folder); other files,
-// such as save slots, are left alone. False with `error` set on any failure.
+// Writes the whole set under `folder`, created when missing. Pictures,
+// sounds and level files of the set are replaced (and without `archive`, a
+// "data.dat" of an earlier run is removed, since the game would read it
+// instead of the folder); the settings files are written only where they do
+// not exist yet, since the player's settings live in them; other files, such
+// as save slots, are left alone. False with `error` set on any failure.
 bool GenerateSampleData(const std::string& folder, const SampleDataOptions& options,
                         std::string* error);
