@@ -6,12 +6,13 @@
 #   scripts/fuzz.sh TARGET SECONDS [libFuzzer options...]
 #   scripts/fuzz.sh list
 # Targets: archive, image_chain, image_bmp, image_jpeg, image_png, image_bgra,
-# image_tga, image_dds, wave, line, settings, save_slots.
+# image_tga, image_dds, wave, line, settings, save_slots, level, movie, midi,
+# net, http, options, input_script.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 targets=(archive image_chain image_bmp image_jpeg image_png image_bgra image_tga image_dds
-         wave line settings save_slots)
+         wave line settings save_slots level movie midi net http options input_script)
 usage() {
   echo "usage: scripts/fuzz.sh TARGET SECONDS [libFuzzer options...]" >&2
   echo "targets: ${targets[*]}" >&2

@@ -1,5 +1,6 @@
 // The steps of the three methods. One call goes on from step to step while
 // each step finds what it needs; header lines are taken one a call.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -16,8 +17,6 @@ namespace {
 // Holds the longest request the fields allow (a 255-byte path, a 127-byte
 // host, any port and body size), so every request goes out whole.
 constexpr size_t kRequestBytes = 512;
-// NetWorkRecvLine looks at this many bytes for a line end.
-constexpr int32_t kLineLookBytes = 255;
 constexpr char kContentLength[] = "Content-Length:";
 constexpr int kContentLengthBytes = 15;
 
@@ -60,37 +59,60 @@ enum class Line {
   kTooLong,  // 255 bytes came without a line end: more than a line can hold
 };
 
-// Takes the next line into `line` (256 bytes).
-Line TakeLine(const HttpTransfer& transfer, char* line) {
-  if (NetWorkRecvLine(transfer.NetHandle, line) == 0) return Line::kTaken;
-  char peeked[kLineLookBytes];
-  if (NetWorkRecvToPeek(transfer.NetHandle, peeked, kLineLookBytes) == kLineLookBytes &&
-      std::memchr(peeked, '\n', kLineLookBytes) == nullptr) {
-    return Line::kTooLong;
+// Takes the next line into `line` (256 bytes). A line that comes whole is
+// taken as NetWorkRecvLine takes it. Bytes without a line end are taken from
+// the connection into the transfer's pending line and joined with what comes
+// after them; they are never left unread, so that a peer that closes behind
+// them is seen to have closed and the transfer ends.
+Line TakeLine(HttpTransfer* transfer, char* line) {
+  if (transfer->PendingLineBytes == 0 && NetWorkRecvLine(transfer->NetHandle, line) == 0) {
+    return Line::kTaken;
   }
-  return Line::kNotYet;
+  const int32_t room = kHttpLineLookBytes - transfer->PendingLineBytes;
+  char peeked[kHttpLineLookBytes];
+  const int got = NetWorkRecvToPeek(transfer->NetHandle, peeked, room);
+  if (got < 1) return Line::kNotYet;
+  const void* const end = std::memchr(peeked, '\n', static_cast<size_t>(got));
+  const int32_t wanted =
+      end != nullptr ? static_cast<int32_t>(static_cast<const char*>(end) - peeked) + 1 : got;
+  char* const at = transfer->PendingLine + transfer->PendingLineBytes;
+  const int taken = NetWorkRecv(transfer->NetHandle, at, wanted);
+  if (taken < 1) return Line::kNotYet;
+  transfer->PendingLineBytes += taken;
+  if (taken == wanted && end != nullptr) {
+    // The line without its LF.
+    const int32_t length = transfer->PendingLineBytes - 1;
+    std::memcpy(line, transfer->PendingLine, static_cast<size_t>(length));
+    line[length] = '\0';
+    transfer->PendingLineBytes = 0;
+    return Line::kTaken;
+  }
+  if (transfer->PendingLineBytes < kHttpLineLookBytes) return Line::kNotYet;
+  transfer->PendingLineBytes = 0;
+  return Line::kTooLong;
 }
 
 // The next header line to look at, into `line`; false when there is none in
-// this step. A line too long to take is read away up to its line end in
-// 255-byte pieces, one piece a step, and never looked at.
+// this step. A line too long to take is read away up to its line end, as far
+// as its bytes have come, and never looked at.
 bool TakeHeaderLine(HttpTransfer* transfer, char* line) {
-  switch (TakeLine(*transfer, line)) {
-    case Line::kTooLong:
-      NetWorkRecv(transfer->NetHandle, line, kLineLookBytes);
-      transfer->SkippingLongLine = 1;
+  for (;;) {
+    switch (TakeLine(transfer, line)) {
+      case Line::kTooLong:
+        transfer->SkippingLongLine = 1;
+        continue;  // 255 bytes were taken: look at what follows them
+      case Line::kNotYet:
+        return false;
+      case Line::kTaken:
+        break;
+    }
+    if (transfer->SkippingLongLine == 1) {
+      // The end of the long line.
+      transfer->SkippingLongLine = 0;
       return false;
-    case Line::kNotYet:
-      return false;
-    case Line::kTaken:
-      break;
+    }
+    return true;
   }
-  if (transfer->SkippingLongLine == 1) {
-    // The end of the long line.
-    transfer->SkippingLongLine = 0;
-    return false;
-  }
-  return true;
 }
 
 bool IsContentLengthLine(const char* line) {
@@ -120,7 +142,7 @@ int32_t ParseContentLength(const char* line) {
 // Step 1: the status line; true when it said 200 and the steps go on.
 bool TakeStatusLine(int32_t slot, HttpTransfer* transfer, bool logs_failure) {
   char line[256] = {};
-  switch (TakeLine(*transfer, line)) {
+  switch (TakeLine(transfer, line)) {
     case Line::kNotYet:
       return false;
     case Line::kTooLong:
@@ -146,12 +168,39 @@ void TakeContentLength(int32_t slot, HttpTransfer* transfer, const char* line) {
   if (transfer->ContentLength == length) return;
   transfer->ContentLength = length;
   if (transfer->DestinationKind != kHttpToMemory) return;
-  void* const block = AllocTracked(static_cast<size_t>(length), "", 0);
+  // An announced length is only a promise: the block starts small and grows
+  // as the body comes (GrowBodyBlock).
+  const int32_t first = std::min(length, kHttpBodyFirstBytes);
+  void* const block = AllocTracked(static_cast<size_t>(first), "", 0);
   if (block == nullptr) {
     FinishHttpTransfer(slot, kHttpFailed, kHttpNoRoomForBody);
     return;
   }
   *transfer->BufferHolder = block;
+  transfer->BodyCapacity = first;
+}
+
+// Grows a full memory block when more of the body waits to be read: by what
+// it holds, within kHttpBodyFirstBytes and kHttpBodyGrowthMaxBytes, up to the
+// announced length. False when it is not grown (nothing waits, or no memory:
+// the transfer then has failed).
+bool GrowBodyBlock(int32_t slot, HttpTransfer* transfer) {
+  char next;
+  if (NetWorkRecvToPeek(transfer->NetHandle, &next, 1) != 1) return false;
+  const int32_t held = transfer->BodyCapacity;
+  const int32_t step = std::clamp(held, kHttpBodyFirstBytes, kHttpBodyGrowthMaxBytes);
+  const int32_t size = static_cast<int32_t>(
+      std::min<int64_t>(transfer->ContentLength, static_cast<int64_t>(held) + step));
+  void* const block = AllocTracked(static_cast<size_t>(size), "", 0);
+  if (block == nullptr) {
+    FinishHttpTransfer(slot, kHttpFailed, kHttpNoRoomForBody);
+    return false;
+  }
+  std::memcpy(block, *transfer->BufferHolder, static_cast<size_t>(transfer->ReceivedBytes));
+  FreeTracked(*transfer->BufferHolder);
+  *transfer->BufferHolder = block;
+  transfer->BodyCapacity = size;
+  return true;
 }
 
 // Step 2 of a GET or a POST: one header line; true when it ended the headers
@@ -187,9 +236,13 @@ void TakeBody(int32_t slot, HttpTransfer* transfer, const BodyMethod& method) {
         return;
       }
     } else {
+      if (transfer->ReceivedBytes == transfer->BodyCapacity &&
+          transfer->BodyCapacity < transfer->ContentLength && !GrowBodyBlock(slot, transfer)) {
+        return;
+      }
       char* const block = static_cast<char*>(*transfer->BufferHolder);
       got = NetWorkRecv(transfer->NetHandle, block + transfer->ReceivedBytes,
-                        transfer->ContentLength - transfer->ReceivedBytes);
+                        transfer->BodyCapacity - transfer->ReceivedBytes);
       if (got < 0) return;
     }
     transfer->ReceivedBytes += got;

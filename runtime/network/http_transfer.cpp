@@ -97,6 +97,12 @@ int StepHttpTransfer(int32_t slot) {
       transfer->Step = 4;
       return FinishHttpTransfer(slot, kHttpDone, kHttpNoDetail);
     }
+    // A status line cut short by the close is an answer not understood; a
+    // cut header line, as any other end before the answer is complete, a
+    // lost connection.
+    if (transfer->Step <= 1 && transfer->PendingLineBytes > 0) {
+      return FinishHttpTransfer(slot, kHttpFailed, kHttpOtherStatus);
+    }
     return FinishHttpTransfer(slot, kHttpFailed, kHttpConnectionLost);
   }
   // A connection that ended with a reset may keep failing its reads instead

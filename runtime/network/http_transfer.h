@@ -32,6 +32,15 @@ constexpr int32_t kHttpConnectionLost = 3;
 constexpr int32_t kHttpHostBytes = 128;
 constexpr int32_t kHttpPathBytes = 256;
 constexpr int32_t kHttpFileBufferBytes = 4096;
+// A status or header line is looked for in this many bytes; a line that
+// does not end within them is too long to take.
+constexpr int32_t kHttpLineLookBytes = 255;
+// A memory block for a body starts at the announced length, or at this many
+// bytes when more is announced; once full it grows by what it holds (at
+// least the first size, at most kHttpBodyGrowthMaxBytes), never past the
+// announced length and only when more bytes are there to read.
+constexpr int32_t kHttpBodyFirstBytes = 64 * 1024;
+constexpr int32_t kHttpBodyGrowthMaxBytes = 16 * 1024 * 1024;
 
 struct HttpTransfer {
   int32_t Method;       // kHttpGet, kHttpPost, kHttpHead
@@ -51,6 +60,15 @@ struct HttpTransfer {
   int32_t Port;  // written into the Host line
   // 1 while the rest of a header line too long to take is read away.
   int32_t SkippingLongLine;
+  // The start of a status or header line whose line end has not come yet,
+  // taken from the connection: a peer's close is seen only once every byte
+  // it sent was read, so a line cut by the close must not stay unread.
+  char PendingLine[kHttpLineLookBytes];
+  int32_t PendingLineBytes;
+  // Bytes of the memory block handed out so far. The block grows with the
+  // body as it arrives, up to ContentLength, so an announced length alone
+  // reserves no more than kHttpBodyFirstBytes.
+  int32_t BodyCapacity;
 };
 
 // The buffers that carry file bodies, one for GET, one for POST.

@@ -27,6 +27,13 @@
 constexpr int32_t ListeningSlot = 4096;
 // Slots below it hold connections.
 constexpr int32_t kNetWorkConnectionSlots = 4096;
+// The longest packet a buffered handle takes. The receive ring is grown for
+// a whole packet as soon as its 4-byte length word comes, before any byte of
+// the packet: a longer length word is refused as a packet the ring cannot
+// hold, so a peer cannot make the process reserve more than this. The send
+// pump cuts a larger batch into packets of at most this size, which the
+// receiver joins again (packet bounds are never handed to the user).
+constexpr int32_t kMaxNetWorkPacketBytes = 16 * 1024 * 1024;
 
 struct NetWorkHandleRecord {
   HandleRecordHead head;  // head.check_id is the record's CheckId

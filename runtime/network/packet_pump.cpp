@@ -4,6 +4,7 @@
 // goes on at the next socket event or data operation. The network window is
 // pumped after every piece, so a socket event can call a pump again while it
 // runs: the pump's guard makes that nested call give -1 at once.
+#include <algorithm>
 #include <cstdint>
 
 #include "runtime/core/log.h"
@@ -86,9 +87,12 @@ int RecvSocket(RuntimeHandle handle) {
       if (recv(s, word, 4, MSG_PEEK) < 4) break;
       if (recv(s, reinterpret_cast<char*>(&record->RecvPacketLeft), 4, 0) < 4) break;
       record->RecvPacketSize = record->RecvPacketLeft;
-      // A negative length word could never be received: it fails as a length
-      // the ring cannot hold does, and the handle is in error for good.
-      if (record->RecvPacketLeft < 0 || GrowRingBuffer(record->RecvPacketLeft, &ring) != 0) {
+      // A negative length word could never be received, and a longer one
+      // than kMaxNetWorkPacketBytes would reserve its whole length before
+      // any of it came: both fail as a length the ring cannot hold does, and
+      // the handle is in error for good.
+      if (record->RecvPacketLeft < 0 || record->RecvPacketLeft > kMaxNetWorkPacketBytes ||
+          GrowRingBuffer(record->RecvPacketLeft, &ring) != 0) {
         LogPrintf("受信データを保存するリングバッファのリサイズに失敗しました(データサイズ %d byte)",
                   record->RecvPacketLeft);
         record->ErrorFlag = 1;
@@ -139,8 +143,9 @@ int SendSocket(RuntimeHandle handle) {
       if (record->SendHeaderLeft != 0) break;
     }
     if (record->SendPacketLeft == 0) {
-      // A batch begins: everything queued now is one packet.
-      record->SendPacketLeft = ring.count;
+      // A batch begins: everything queued now is one packet, up to the
+      // longest packet a receiver takes.
+      record->SendPacketLeft = std::min(ring.count, kMaxNetWorkPacketBytes);
       const int sent = send(s, word, 4, 0);
       if (sent == SOCKET_ERROR) {
         record->SendPacketLeft = 0;

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -360,6 +361,104 @@ void WriteMovieSeeds() {
   }
 }
 
+// Level files of the sample set, each after a first line naming the file it
+// stands for: every file of the house, of dansion01's boss floor, of the
+// floors with a patch map or moving blocks (field02 1, dansion09 0) and of
+// the keyboard boss's floor (dansion07 9), every boss file and patch map.
+void WriteLevelSeeds() {
+  const char* const kFloorEnds[] = {"pelune_house.csv", "dansion015.csv", "field021.csv",
+                                    "dansion090.csv", "dansion079.csv"};
+  for (const auto& [path, text] : SampleLevelFiles()) {
+    bool taken = path.find("boss_data_") != std::string::npos || path.rfind("patch/", 0) == 0;
+    for (const char* end : kFloorEnds) {
+      const std::string tail(end);
+      taken = taken || (path.size() >= tail.size() &&
+                        path.compare(path.size() - tail.size(), tail.size(), tail) == 0);
+    }
+    if (taken) Write("level", fs::path(path).filename().string(), path + "\n" + text);
+  }
+}
+
+// Command lines as the tests and the run command give them (arguments ended
+// by NULs), and key scripts of the whole-program tests' kind.
+void WriteCommandLineSeeds() {
+  auto arguments = [](std::initializer_list<const char*> list) {
+    std::string bytes;
+    for (const char* argument : list) bytes += std::string(argument) + '\0';
+    return bytes;
+  };
+  Write("options", "null_run.args",
+        arguments({"--host=null", "--data=set", "--input=keys.txt", "--frame-hashes=h.txt",
+                   "--save-frames=frames", "--frame-list=1,99,280", "--clock-start=1000"}));
+  Write("options", "sdl_run.args", arguments({"--host=sdl", "--frames=600", "--data=sample-data"}));
+  Write("options", "recording.args",
+        arguments({"--host=null", "--audio-out=a.wav", "--desktop-depth=16", "--answer=yes"}));
+  Write("options", "help.args", arguments({"--help"}));
+  // Empty paths, which once ended the program with an uncaught exception.
+  Write("options", "empty_paths.args",
+        arguments({"--host=null", "--input=", "--frame-hashes=", "--save-frames=", "--audio-out="}));
+  Write("input_script", "new_game.txt",
+        std::string("# a new game\n100 key=208\n104 key=\n130 key=200\n134 key=\n"
+                    "160 key=44,205\n164 key=\n280 key=1\n"));
+  Write("input_script", "pads.txt",
+        std::string("0 pad1=0x10 pad2=3\r\n60 pad1=0 key=44\t pad4=FFFFFFFF\n\n30 pad3=0X8\n"));
+}
+
+// A peer's bytes on a network handle (flags, piece size, eight operations,
+// then the bytes) and HTTP answers (flags, split, then the answer).
+void WriteNetworkSeeds() {
+  // An operation byte: its kind (0 recv, 1 peek, 2 data length, 3 line,
+  // 4 accept state, 5 send) and the index of the size it asks for.
+  auto op = [](int kind, int size_index) {
+    for (int b = 0; b < 256; ++b) {
+      if (b % 6 == kind && (b >> 3) % 8 == size_index) return static_cast<char>(b);
+    }
+    return '\0';
+  };
+  auto packet = [](const std::string& body) {
+    const uint32_t n = static_cast<uint32_t>(body.size());
+    std::string word(4, '\0');
+    for (int i = 0; i < 4; ++i) word[i] = static_cast<char>(n >> (8 * i));
+    return word + body;
+  };
+  // The flags byte (1 buffered, 2 in pieces, 4 reset) and the piece size.
+  auto head = [](int flags, int piece) {
+    return std::string{static_cast<char>(flags), static_cast<char>(piece)};
+  };
+  const std::string script = {op(2, 0), op(0, 3), op(1, 4), op(0, 5),
+                              op(3, 6), op(4, 0), op(5, 0), op(0, 1)};
+  const std::string lines_script = {op(3, 0), op(1, 5), op(3, 0), op(2, 0),
+                                    op(0, 2), op(3, 0), op(4, 0), op(0, 7)};
+  const std::string packets = packet("hello") + packet("") + packet(std::string(300, 'w')) +
+                              packet("line\n") + packet("partial").substr(0, 8);
+  const std::string text = "GET / HTTP/1.0\r\nHost: x\n" + std::string(300, 'l') + "\nend";
+  Write("net", "buffered.bin", head(0x01, 0x00) + script + packets);
+  Write("net", "buffered_bytewise.bin", head(0x03, 0x00) + script + packets);
+  Write("net", "buffered_pieces_reset.bin", head(0x07, 0x05) + script + packets);
+  Write("net", "unbuffered.bin", head(0x00, 0x00) + lines_script + text);
+  Write("net", "unbuffered_pieces.bin", head(0x02, 0x07) + lines_script + text);
+  Write("net", "unbuffered_reset.bin", head(0x04, 0x00) + script + text);
+
+  // Flags: method (0 GET, 1 POST, 2 HEAD) + 3 for a file + 6 for a reset.
+  auto http = [](int flags, int split, const std::string& answer) {
+    return std::string(1, static_cast<char>(flags)) + static_cast<char>(split) + answer;
+  };
+  const std::string ok = "HTTP/1.0 200 OK\r\n";
+  Write("http", "get_memory.txt", http(0, 0, ok + "Content-Length: 5\r\n\r\nhello"));
+  Write("http", "get_memory_split.txt", http(0, 128, ok + "Content-Length: 11\r\n\r\nhello world"));
+  Write("http", "get_file_no_length.txt",
+        http(3, 0, ok + "Server: x\r\n\r\n" + std::string(5000, 'b')));
+  Write("http", "post_memory_bare_lf.txt",
+        http(1, 0, "HTTP/1.0 200 OK\nContent-Length: 4\n\nbody"));
+  Write("http", "post_file_split.txt", http(4, 77, ok + "X-A: 1\r\n\r\n" + std::string(600, 'p')));
+  Write("http", "head.txt", http(2, 0, "HTTP/1.0 200 OK\nServer: x\nContent-Length: 1234\n\n"));
+  Write("http", "not_found.txt", http(0, 0, "HTTP/1.0 404 Not Found\r\n\r\n"));
+  Write("http", "long_header_reset.txt",
+        http(6, 200, ok + "X-Cookie: " + std::string(600, 'c') + "\r\nContent-Length: 2\r\n\r\nok"));
+  Write("http", "cut_status.txt", http(0, 0, "HTTP/1.0 200 O"));
+  Write("http", "head_cut_header.txt", http(2, 0, ok + "Content-Len"));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -385,5 +484,8 @@ int main(int argc, char** argv) {
   WriteSaveSeeds();
   WriteMidiSeeds();
   WriteMovieSeeds();
+  WriteLevelSeeds();
+  WriteCommandLineSeeds();
+  WriteNetworkSeeds();
   return 0;
 }
