@@ -16,7 +16,9 @@ build=build/release
 # The same configuration as the test command's optimised build, which tests
 # this program; only the game is built here.
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRIMAL_SANITIZE=OFF
-cmake --build "$build" --target brimal
+# BRIMAL_BUILD_JOBS limits the compile jobs (every core by default).
+build_jobs=${BRIMAL_BUILD_JOBS:-$(nproc 2>/dev/null || echo 2)}
+cmake --build "$build" -j "$build_jobs" --target brimal
 
 args=("$@")
 have_data=0
@@ -29,7 +31,7 @@ if [ "$have_data" -eq 0 ]; then
   # Touched after each generation: a generator newer than it (rebuilt because
   # it changed) or a set without its data folder means generating again.
   stamp="$home_data/sample-data.stamp"
-  cmake --build "$build" --target make_sample_data
+  cmake --build "$build" -j "$build_jobs" --target make_sample_data
   generator="$build/tools/sample_data/make_sample_data"
   if [ ! -d "$set_dir/data" ] || [ ! -f "$stamp" ] || [ "$generator" -nt "$stamp" ]; then
     mkdir -p "$home_data"

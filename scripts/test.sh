@@ -9,12 +9,14 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
 jobs=$(nproc 2>/dev/null || echo 2)
+# BRIMAL_BUILD_JOBS limits the compile jobs (every core by default).
+build_jobs=${BRIMAL_BUILD_JOBS:-$jobs}
 
 run_suite() {
   local build=$1
   shift
   cmake -S . -B "$build" -G Ninja "$@" -DBRIMAL_TESTS=ON
-  cmake --build "$build"
+  cmake --build "$build" -j "$build_jobs"
   ctest --test-dir "$build" --output-on-failure -j "$jobs"
 }
 
