@@ -6,8 +6,11 @@
 // runs: the pump's guard makes that nested call give -1 at once.
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
+#include "platform/win32/user.h"
 #include "runtime/core/log.h"
+#include "runtime/network/network.h"
 #include "runtime/network/network_handle.h"
 
 namespace {
@@ -22,6 +25,42 @@ class GuardRelease {
 
  private:
   int32_t* guard_;
+};
+
+// A socket event that reached a pump while the pump ran, refused by the guard:
+// posted again once the pump has ended, so that it runs a pass of its own.
+// The pump stopped at the piece before it and would otherwise wait for an
+// event that has already come.
+struct RefusedEvent {
+  bool refused = false;
+  std::vector<RuntimeHandle> handles;
+};
+RefusedEvent refused_recv;
+RefusedEvent refused_send;
+
+class RepostRefused {
+ public:
+  RepostRefused(RefusedEvent* refused, LONG event) : refused_(refused), event_(event) {
+    refused_->refused = false;
+    refused_->handles.clear();
+  }
+  ~RepostRefused() {
+    if (!refused_->refused) return;
+    refused_->refused = false;
+    for (const RuntimeHandle handle : refused_->handles) {
+      const NetWorkHandleRecord* record = GetNetWorkRecord(handle);
+      if (record == nullptr || record->UseFlag == 0 || NetWorkWindow == nullptr) continue;
+      PostMessageA(NetWorkWindow, kSocketEventMessage, static_cast<WPARAM>(record->Socket),
+                   static_cast<LPARAM>(event_));
+    }
+    refused_->handles.clear();
+  }
+  RepostRefused(const RepostRefused&) = delete;
+  RepostRefused& operator=(const RepostRefused&) = delete;
+
+ private:
+  RefusedEvent* refused_;
+  LONG event_;
 };
 
 char* At(RingBuffer& ring, int32_t position) {
@@ -63,9 +102,14 @@ int MoveThroughRing(RingBuffer& ring, int32_t* position, int32_t left, Move move
 
 int RecvSocket(RuntimeHandle handle) {
   if (NetWorkStartedFlag == 0 || GetNetWorkRecord(handle) == nullptr) return -1;
-  if (RecvSocketGuard == 1) return -1;
+  if (RecvSocketGuard == 1) {
+    refused_recv.refused = true;
+    refused_recv.handles.push_back(handle);
+    return -1;
+  }
   RecvSocketGuard = 1;
   GuardRelease release(&RecvSocketGuard);
+  RepostRefused repost(&refused_recv, FD_READ);
 
   ProcessNetWorkMessages(0);
   NetWorkHandleRecord* const record = GetNetWorkRecord(handle);
@@ -116,9 +160,14 @@ int RecvSocket(RuntimeHandle handle) {
 
 int SendSocket(RuntimeHandle handle) {
   if (NetWorkStartedFlag == 0 || GetNetWorkRecord(handle) == nullptr) return -1;
-  if (SendSocketGuard == 1) return -1;
+  if (SendSocketGuard == 1) {
+    refused_send.refused = true;
+    refused_send.handles.push_back(handle);
+    return -1;
+  }
   SendSocketGuard = 1;
   GuardRelease release(&SendSocketGuard);
+  RepostRefused repost(&refused_send, FD_WRITE);
 
   ProcessNetWorkMessages(0);
   NetWorkHandleRecord* const record = GetNetWorkRecord(handle);
