@@ -90,7 +90,7 @@ TEST(MapChipsTest, TheWindowRowByRowFromTheScrolledCorner) {
     }
     EXPECT_EQ(Draws(), expected) << c.name;
   }
-  // The Part's example: column 3 lands at screen x 60, under the frame's edge.
+  // A worked example: column 3 lands at screen x 60, under the frame's edge.
   StartMap(1, 0, -100, -40);
   draw_map_chips();
   EXPECT_EQ(Draws().front(), (Draw{60, -8, BRIMAL_map_chip_field01[Ground(1, 3)], 1}));
