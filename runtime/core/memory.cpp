@@ -75,17 +75,16 @@ int64_t TrackedPeakBytes() { return g_peak_bytes; }
 void ResetTrackedPeakBytes() { g_peak_bytes = g_total_bytes; }
 int32_t TrackedBlockCount() { return g_block_count; }
 
-void* AllocTracked(size_t size, const char* source_name, int source_line) {
+// AllocTracked without the dump of a failure: nullptr when the heap has no
+// such block or `size` does not fit the header.
+static void* AllocTrackedOrNull(size_t size, const char* source_name, int source_line) {
   void* memory = nullptr;
   const bool refused_for_test =
       AllocFailFromSizeForTest >= 0 && size >= static_cast<size_t>(AllocFailFromSizeForTest);
   if (size <= kLargestBlockSize && !refused_for_test) {
     memory = std::malloc(sizeof(MemoryBlockHeader) + size);
   }
-  if (memory == nullptr) {
-    DumpAllMemoryBlocks();
-    return nullptr;
-  }
+  if (memory == nullptr) return nullptr;
 
   auto* header = static_cast<MemoryBlockHeader*>(memory);
   std::memset(header, 0, sizeof(MemoryBlockHeader));
@@ -119,6 +118,12 @@ void* AllocTracked(size_t size, const char* source_name, int source_line) {
   if (MemoryTraceTotalsFlag == 1) LogTotals();
   if (MemoryCheckEveryCallFlag == 1) CheckMemoryBlocks();
   return CallerMemory(header);
+}
+
+void* AllocTracked(size_t size, const char* source_name, int source_line) {
+  void* block = AllocTrackedOrNull(size, source_name, source_line);
+  if (block == nullptr) DumpAllMemoryBlocks();
+  return block;
 }
 
 void* AllocTrackedCleared(size_t size, const char* source_name, int source_line) {
@@ -219,32 +224,82 @@ void ResetRingIndexes(RingBuffer* ring) {
   if (ring->write_position == ring->capacity) ring->write_position = 0;
 }
 
+// The ring's storage may be a larger block than its capacity: the fields keep
+// the growth rule (capacity = stored + n + 1000, read 0, write = stored, never
+// smaller), while the block behind them grows at least to twice its size. A
+// stream of packets that each need a little more room then costs no more than
+// a constant per byte: most growths fit the block and at most slide the stored
+// bytes to its start, or leave them where they are when they already begin
+// there.
+
+// The bytes the ring's block holds (its capacity or more).
+static int64_t RingBlockBytes(const RingBuffer& ring) {
+  return ring.data == nullptr ? 0 : MemoryBlockHeaderOf(ring.data)->size;
+}
+
+// Moves the stored bytes to the start of the ring's own block, in order:
+// false (nothing moved) when they wrap and the block has no room behind the
+// capacity for their second part.
+static bool MoveToStartInBlock(RingBuffer* ring) {
+  uint8_t* const data = ring->data;
+  const int32_t count = ring->count;
+  if (count == 0 || ring->read_position == 0) return true;
+  if (static_cast<int64_t>(ring->read_position) + count <= ring->capacity) {
+    std::memmove(data, data + ring->read_position, static_cast<size_t>(count));
+    return true;
+  }
+  // Wrapped: the part at the block's start goes behind the capacity, where it
+  // joins the part before the capacity; then both move down in one piece.
+  const int32_t second = count - (ring->capacity - ring->read_position);
+  if (RingBlockBytes(*ring) - ring->capacity < second) return false;
+  std::memcpy(data + ring->capacity, data, static_cast<size_t>(second));
+  std::memmove(data, data + ring->read_position, static_cast<size_t>(count));
+  return true;
+}
+
+// Copies the stored bytes to the start of `data`, in order.
+static void CopyToStart(const RingBuffer& ring, uint8_t* data) {
+  if (ring.count == 0) return;
+  int32_t first = ring.count;
+  if (static_cast<int64_t>(ring.read_position) + ring.count > ring.capacity) {
+    first = ring.capacity - ring.read_position;
+  }
+  std::memcpy(data, ring.data + ring.read_position, static_cast<size_t>(first));
+  std::memcpy(data + first, ring.data, static_cast<size_t>(ring.count - first));
+}
+
 int GrowRingBuffer(int32_t additional, RingBuffer* ring) {
   ResetRingIndexes(ring);
   int64_t needed = static_cast<int64_t>(ring->count) + additional;
   if (needed <= ring->capacity) return 0;
 
-  int64_t new_capacity = needed + 1000;
-  auto* data =
-      static_cast<uint8_t*>(AllocTracked(static_cast<size_t>(new_capacity), __FILE__, __LINE__));
-  if (data == nullptr) {
-    // The ring keeps its storage and the bytes it holds: the caller reports
-    // the failure and may still read what was received.
-    LogPrintf("リングバッファの再確保に失敗しました(確保しようとしたサイズ %lld byte)",
-              static_cast<long long>(new_capacity));
-    return -1;
-  }
-
-  if (ring->count > 0) {
-    int32_t first = ring->count;
-    if (static_cast<int64_t>(ring->read_position) + ring->count > ring->capacity) {
-      first = ring->capacity - ring->read_position;
+  const int64_t new_capacity = needed + 1000;
+  const int64_t block_bytes = RingBlockBytes(*ring);
+  if (new_capacity > block_bytes || !MoveToStartInBlock(ring)) {
+    // A new block, twice the old one when that is more than the capacity
+    // needs. Only the exact size reports a failure: a larger block the heap
+    // cannot give is simply not taken.
+    uint8_t* data = nullptr;
+    const int64_t doubled = 2 * block_bytes;
+    if (doubled > new_capacity && doubled <= INT32_MAX) {
+      data = static_cast<uint8_t*>(
+          AllocTrackedOrNull(static_cast<size_t>(doubled), __FILE__, __LINE__));
     }
-    std::memcpy(data, ring->data + ring->read_position, static_cast<size_t>(first));
-    std::memcpy(data + first, ring->data, static_cast<size_t>(ring->count - first));
+    if (data == nullptr) {
+      data = static_cast<uint8_t*>(
+          AllocTracked(static_cast<size_t>(new_capacity), __FILE__, __LINE__));
+    }
+    if (data == nullptr) {
+      // The ring keeps its storage and the bytes it holds: the caller reports
+      // the failure and may still read what was received.
+      LogPrintf("リングバッファの再確保に失敗しました(確保しようとしたサイズ %lld byte)",
+                static_cast<long long>(new_capacity));
+      return -1;
+    }
+    CopyToStart(*ring, data);
+    FreeTracked(ring->data);
+    ring->data = data;
   }
-  FreeTracked(ring->data);
-  ring->data = data;
   ring->read_position = 0;
   ring->write_position = ring->count;
   ring->capacity = static_cast<int32_t>(new_capacity);

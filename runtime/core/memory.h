@@ -68,7 +68,8 @@ MemoryBlockHeader* MemoryBlockHeaderOf(void* block);
 const MemoryBlockHeader* TrackedListHead();
 const MemoryBlockHeader* TrackedListSentinel();
 
-// Growable byte ring.
+// Growable byte ring. `data` is a block of the tracking allocator of at least
+// `capacity` bytes (it may hold more: room the ring grows into later).
 struct RingBuffer {
   uint8_t* data;
   int32_t read_position;
@@ -77,8 +78,10 @@ struct RingBuffer {
   int32_t capacity;
 };
 
-// Makes room for `additional` more bytes: 0, or -1 when no storage could be
-// had (the ring then keeps its storage and bytes as they were).
+// Makes room for `additional` more bytes: when they do not fit, the capacity
+// becomes stored + additional + 1000 with the stored bytes in order from 0
+// (read 0, write = stored). 0, or -1 when no storage could be had (the ring
+// then keeps its storage and bytes as they were).
 int GrowRingBuffer(int32_t additional, RingBuffer* ring);
 // Frees the data and clears the ring; 0.
 int FreeRingBuffer(RingBuffer* ring);

@@ -30,10 +30,19 @@ class GuardRelease {
 // A socket event that reached a pump while the pump ran, refused by the guard:
 // posted again once the pump has ended, so that it runs a pass of its own.
 // The pump stopped at the piece before it and would otherwise wait for an
-// event that has already come.
+// event that has already come. One event per handle, however many were
+// refused: one pass takes everything there is, and posting each refusal again
+// would let the events of a fast stream multiply, each pass refusing more.
 struct RefusedEvent {
   bool refused = false;
   std::vector<RuntimeHandle> handles;
+
+  void Add(RuntimeHandle handle) {
+    refused = true;
+    if (std::find(handles.begin(), handles.end(), handle) == handles.end()) {
+      handles.push_back(handle);
+    }
+  }
 };
 RefusedEvent refused_recv;
 RefusedEvent refused_send;
@@ -103,8 +112,7 @@ int MoveThroughRing(RingBuffer& ring, int32_t* position, int32_t left, Move move
 int RecvSocket(RuntimeHandle handle) {
   if (NetWorkStartedFlag == 0 || GetNetWorkRecord(handle) == nullptr) return -1;
   if (RecvSocketGuard == 1) {
-    refused_recv.refused = true;
-    refused_recv.handles.push_back(handle);
+    refused_recv.Add(handle);
     return -1;
   }
   RecvSocketGuard = 1;
@@ -161,8 +169,7 @@ int RecvSocket(RuntimeHandle handle) {
 int SendSocket(RuntimeHandle handle) {
   if (NetWorkStartedFlag == 0 || GetNetWorkRecord(handle) == nullptr) return -1;
   if (SendSocketGuard == 1) {
-    refused_send.refused = true;
-    refused_send.handles.push_back(handle);
+    refused_send.Add(handle);
     return -1;
   }
   SendSocketGuard = 1;

@@ -373,6 +373,65 @@ TEST_F(TrackedMemoryTest, RingGrowthMovesTheStoredBytesToTheStart) {
   EXPECT_EQ(TakeLog(), "");
 }
 
+// A ring as MakeRing makes it, in a block of `block` bytes, more than its
+// capacity; the bytes outside the stored ones are 0xEE.
+RingBuffer MakeRingInLargerBlock(int32_t block, int32_t capacity, int32_t read, int32_t count) {
+  RingBuffer ring{};
+  ring.data = static_cast<uint8_t*>(AllocTracked(block, "ring", 1));
+  std::memset(ring.data, 0xEE, static_cast<size_t>(block));
+  ring.capacity = capacity;
+  ring.read_position = read;
+  ring.write_position = (read + count) % capacity;
+  ring.count = count;
+  for (int32_t i = 0; i < count; ++i) {
+    ring.data[(read + i) % capacity] = static_cast<uint8_t>(i * 7 + (i >> 8));
+  }
+  return ring;
+}
+
+// A block with room for the new capacity keeps the growth rule's values
+// (capacity = stored + n + 1000, read 0, write = stored) and the stored bytes
+// in order from 0, wherever they sat; without room, a new block takes them.
+TEST_F(TrackedMemoryTest, RingGrowthWithinALargerBlockKeepsTheRulesValues) {
+  struct Case {
+    const char* name;
+    int32_t block, capacity, read, count, grow;
+    bool same_block;
+  };
+  const Case cases[] = {
+      {"in one piece from the start", 4000, 100, 0, 60, 50, true},
+      {"in one piece further on", 4000, 100, 30, 60, 50, true},
+      {"in one piece up to the capacity", 4000, 100, 40, 60, 50, true},
+      {"wrapped, room behind the capacity", 4000, 100, 70, 60, 50, true},
+      {"full and wrapped", 4000, 100, 99, 100, 1, true},
+      {"empty, positions inside", 4000, 100, 40, 0, 200, true},
+      // The part at the start (1400 bytes) does not fit the 1100 bytes behind
+      // the capacity.
+      {"wrapped, no room behind the capacity", 4100, 3000, 1500, 2900, 101, false},
+      {"more than the block holds", 1500, 100, 30, 60, 500, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RingBuffer ring = MakeRingInLargerBlock(c.block, c.capacity, c.read, c.count);
+    const uint8_t* old_data = ring.data;
+    const std::vector<uint8_t> before = StoredBytes(ring);
+    const int32_t blocks = TrackedBlockCount();
+
+    EXPECT_EQ(GrowRingBuffer(c.grow, &ring), 0);
+    EXPECT_EQ(ring.capacity, c.count + c.grow + 1000);
+    EXPECT_EQ(ring.read_position, 0);
+    EXPECT_EQ(ring.write_position, c.count);
+    EXPECT_EQ(ring.count, c.count);
+    EXPECT_EQ(ring.data == old_data, c.same_block);
+    EXPECT_EQ(TrackedBlockCount(), blocks);
+    EXPECT_GE(MemoryBlockHeaderOf(ring.data)->size, ring.capacity);
+    EXPECT_EQ(std::vector<uint8_t>(ring.data, ring.data + ring.count), before);
+
+    EXPECT_EQ(FreeRingBuffer(&ring), 0);
+  }
+  EXPECT_EQ(TakeLog(), "");
+}
+
 TEST_F(TrackedMemoryTest, FailedRingGrowthKeepsTheRingAndLogs) {
   RingBuffer ring = MakeRing(100, 60, 40, 80);
   const RingBuffer before = ring;

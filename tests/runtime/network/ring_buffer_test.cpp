@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -110,6 +112,67 @@ TEST(RingBufferTest, AppendsGrowOnlyWhenTheFreeBytesDoNotSuffice) {
     ASSERT_EQ(ReadRingBuffer(&fixture.ring, out.data(), fixture.ring.count, 0), 0);
     EXPECT_EQ(out, all) << "the old bytes come first, in order";
   }
+}
+
+// A long run of appends and reads of mixed sizes, as a receive ring sees
+// them: after every step the positions, the count and the capacity are what
+// the growth rule gives, and reading gives the bytes in the order they came.
+// A new block is taken only when the old one is outgrown, each at least twice
+// as large as the one before.
+TEST(RingBufferTest, ARunOfAppendsAndReadsKeepsTheRulesValuesAndTheBytesInOrder) {
+  RingBuffer ring{};
+  std::deque<uint8_t> held;
+  int32_t capacity = 0, read = 0, write = 0;
+  uint8_t next_byte = 0;
+  uint32_t random = 12345;
+  auto Next = [&](uint32_t below) {
+    random = random * 1103515245u + 12345u;
+    return (random >> 8) % below;
+  };
+  const uint8_t* block = nullptr;
+  int32_t block_bytes = 0, new_blocks = 0;
+  std::vector<uint8_t> bytes;
+  for (int step = 0; step < 3000; ++step) {
+    if (read == capacity) read = 0;
+    if (write == capacity) write = 0;
+    if (Next(3) != 0) {
+      const int32_t n = static_cast<int32_t>(Next(4) == 0 ? Next(70000) : Next(300));
+      bytes.resize(static_cast<size_t>(n));
+      for (uint8_t& b : bytes) b = next_byte++;
+      ASSERT_EQ(AppendRingBuffer(&ring, bytes.data(), n), 0);
+      held.insert(held.end(), bytes.begin(), bytes.end());
+      if (static_cast<int64_t>(held.size()) > capacity) {
+        capacity = static_cast<int32_t>(held.size()) + 1000;
+        read = 0;
+        write = static_cast<int32_t>(held.size()) - n;
+      }
+      write = write + n <= capacity ? write + n : write + n - capacity;
+    } else {
+      const int32_t n = static_cast<int32_t>(Next(static_cast<uint32_t>(held.size()) + 1));
+      bytes.resize(static_cast<size_t>(n));
+      ASSERT_EQ(ReadRingBuffer(&ring, bytes.data(), n, 0), 0);
+      ASSERT_TRUE(std::equal(bytes.begin(), bytes.end(), held.begin())) << "step " << step;
+      held.erase(held.begin(), held.begin() + n);
+      read = read + n <= capacity ? read + n : read + n - capacity;
+    }
+    ASSERT_EQ(ring.count, static_cast<int32_t>(held.size())) << "step " << step;
+    ASSERT_EQ(ring.capacity, capacity) << "step " << step;
+    ASSERT_EQ(ring.read_position, read) << "step " << step;
+    ASSERT_EQ(ring.write_position, write) << "step " << step;
+    if (ring.data != block) {
+      const int32_t new_block_bytes = MemoryBlockHeaderOf(ring.data)->size;
+      EXPECT_GE(new_block_bytes, 2 * block_bytes) << "step " << step;
+      block = ring.data;
+      block_bytes = new_block_bytes;
+      ++new_blocks;
+    }
+    ASSERT_GE(block_bytes, ring.capacity);
+  }
+  std::vector<uint8_t> rest(held.size());
+  ASSERT_EQ(ReadRingBuffer(&ring, rest.data(), static_cast<int32_t>(rest.size()), 0), 0);
+  EXPECT_TRUE(std::equal(rest.begin(), rest.end(), held.begin()));
+  EXPECT_GT(new_blocks, 3);
+  FreeRingBuffer(&ring);
 }
 
 TEST(RingBufferTest, RefusedAppendsLogAndKeepWhatTheRingHeld) {
