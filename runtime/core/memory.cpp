@@ -77,13 +77,16 @@ int32_t TrackedBlockCount() { return g_block_count; }
 
 // AllocTracked without the dump of a failure: nullptr when the heap has no
 // such block or `size` does not fit the header.
-static void* AllocTrackedOrNull(size_t size, const char* source_name, int source_line) {
-  void* memory = nullptr;
+// Whether a block of `size` bytes may be asked of the heap: it fits the
+// header's size field and the test switch does not refuse it.
+static bool MayAskHeapFor(size_t size) {
   const bool refused_for_test =
       AllocFailFromSizeForTest >= 0 && size >= static_cast<size_t>(AllocFailFromSizeForTest);
-  if (size <= kLargestBlockSize && !refused_for_test) {
-    memory = std::malloc(sizeof(MemoryBlockHeader) + size);
-  }
+  return size <= kLargestBlockSize && !refused_for_test;
+}
+
+static void* AllocTrackedOrNull(size_t size, const char* source_name, int source_line) {
+  void* memory = MayAskHeapFor(size) ? std::malloc(sizeof(MemoryBlockHeader) + size) : nullptr;
   if (memory == nullptr) return nullptr;
 
   auto* header = static_cast<MemoryBlockHeader*>(memory);
@@ -162,6 +165,33 @@ void FreeTracked(void* block) {
   std::free(header);
 }
 
+// Gives a block of this allocator `size` bytes through the heap's
+// reallocation, which keeps its bytes (up to the smaller size) and may move
+// it: the block's new address, or nullptr (the block unchanged) when the heap
+// cannot. The header moves with the block; its neighbours are linked to it
+// again. Serial, name and line stay; no trace line is written.
+static void* ResizeTrackedOrNull(void* block, size_t size) {
+  MemoryBlockHeader* header = MemoryBlockHeaderOf(block);
+  if (!MayAskHeapFor(size) || !HeaderIntact(header)) return nullptr;
+  const bool was_head = g_head == header;
+  void* memory = std::realloc(header, sizeof(MemoryBlockHeader) + size);
+  if (memory == nullptr) return nullptr;
+  header = static_cast<MemoryBlockHeader*>(memory);
+  g_total_bytes += static_cast<int64_t>(size) - header->size;
+  if (g_total_bytes > g_peak_bytes) g_peak_bytes = g_total_bytes;
+  header->size = static_cast<int32_t>(size);
+  header->older->newer = header;
+  RefreshMirror(header->older);
+  if (header->newer != nullptr) {
+    header->newer->older = header;
+    RefreshMirror(header->newer);
+  }
+  if (was_head) g_head = header;
+  RefreshMirror(header);
+  if (MemoryCheckEveryCallFlag == 1) CheckMemoryBlocks();
+  return CallerMemory(header);
+}
+
 int CheckMemoryBlocks() {
   if (g_head == nullptr) return 0;
   for (const MemoryBlockHeader* header = g_head; header != &g_sentinel; header = header->older) {
@@ -232,9 +262,22 @@ void ResetRingIndexes(RingBuffer* ring) {
 // bytes to its start, or leave them where they are when they already begin
 // there.
 
+// From this size on a ring's block grows through the heap's reallocation,
+// which for blocks this large maps the pages it holds to the new place instead
+// of copying them (and touches no page twice); a smaller block is copied into
+// a new one, which costs little.
+static constexpr int64_t kReallocatedRingBlockBytes = 256 * 1024;
+
 // The bytes the ring's block holds (its capacity or more).
 static int64_t RingBlockBytes(const RingBuffer& ring) {
   return ring.data == nullptr ? 0 : MemoryBlockHeaderOf(ring.data)->size;
+}
+
+// The size of the block that replaces one of `block_bytes` for a ring that
+// needs `new_capacity`: twice the old one, or the capacity when that is more.
+static int64_t GrownRingBlockBytes(int64_t block_bytes, int64_t new_capacity) {
+  const int64_t doubled = 2 * block_bytes;
+  return doubled > new_capacity && doubled <= INT32_MAX ? doubled : new_capacity;
 }
 
 // Moves the stored bytes to the start of the ring's own block, in order:
@@ -257,6 +300,21 @@ static bool MoveToStartInBlock(RingBuffer* ring) {
   return true;
 }
 
+// Puts the stored bytes at the start of a block of at least `new_capacity`
+// bytes without taking a new block: the ring's own when it is large enough, or
+// a large one grown through the heap's reallocation. False when neither went
+// (the ring's bytes and positions unchanged, its block perhaps larger).
+static bool GrowWithinBlock(RingBuffer* ring, int64_t new_capacity) {
+  const int64_t block_bytes = RingBlockBytes(*ring);
+  if (new_capacity <= block_bytes) return MoveToStartInBlock(ring);
+  if (block_bytes < kReallocatedRingBlockBytes) return false;
+  void* const resized = ResizeTrackedOrNull(
+      ring->data, static_cast<size_t>(GrownRingBlockBytes(block_bytes, new_capacity)));
+  if (resized == nullptr) return false;
+  ring->data = static_cast<uint8_t*>(resized);
+  return MoveToStartInBlock(ring);
+}
+
 // Copies the stored bytes to the start of `data`, in order.
 static void CopyToStart(const RingBuffer& ring, uint8_t* data) {
   if (ring.count == 0) return;
@@ -274,16 +332,14 @@ int GrowRingBuffer(int32_t additional, RingBuffer* ring) {
   if (needed <= ring->capacity) return 0;
 
   const int64_t new_capacity = needed + 1000;
-  const int64_t block_bytes = RingBlockBytes(*ring);
-  if (new_capacity > block_bytes || !MoveToStartInBlock(ring)) {
-    // A new block, twice the old one when that is more than the capacity
-    // needs. Only the exact size reports a failure: a larger block the heap
-    // cannot give is simply not taken.
+  if (!GrowWithinBlock(ring, new_capacity)) {
+    // A new block. Only the exact size reports a failure: a larger block the
+    // heap cannot give is simply not taken.
     uint8_t* data = nullptr;
-    const int64_t doubled = 2 * block_bytes;
-    if (doubled > new_capacity && doubled <= INT32_MAX) {
+    const int64_t grown = GrownRingBlockBytes(RingBlockBytes(*ring), new_capacity);
+    if (grown > new_capacity) {
       data = static_cast<uint8_t*>(
-          AllocTrackedOrNull(static_cast<size_t>(doubled), __FILE__, __LINE__));
+          AllocTrackedOrNull(static_cast<size_t>(grown), __FILE__, __LINE__));
     }
     if (data == nullptr) {
       data = static_cast<uint8_t*>(

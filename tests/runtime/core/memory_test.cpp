@@ -391,24 +391,29 @@ RingBuffer MakeRingInLargerBlock(int32_t block, int32_t capacity, int32_t read, 
 
 // A block with room for the new capacity keeps the growth rule's values
 // (capacity = stored + n + 1000, read 0, write = stored) and the stored bytes
-// in order from 0, wherever they sat; without room, a new block takes them.
+// in order from 0, wherever they sat; without room, a new block takes them,
+// or a large block grows (the heap decides whether it moves).
 TEST_F(TrackedMemoryTest, RingGrowthWithinALargerBlockKeepsTheRulesValues) {
+  enum Block { kSame, kNew, kEither };
   struct Case {
     const char* name;
     int32_t block, capacity, read, count, grow;
-    bool same_block;
+    Block block_after;
   };
   const Case cases[] = {
-      {"in one piece from the start", 4000, 100, 0, 60, 50, true},
-      {"in one piece further on", 4000, 100, 30, 60, 50, true},
-      {"in one piece up to the capacity", 4000, 100, 40, 60, 50, true},
-      {"wrapped, room behind the capacity", 4000, 100, 70, 60, 50, true},
-      {"full and wrapped", 4000, 100, 99, 100, 1, true},
-      {"empty, positions inside", 4000, 100, 40, 0, 200, true},
+      {"in one piece from the start", 4000, 100, 0, 60, 50, kSame},
+      {"in one piece further on", 4000, 100, 30, 60, 50, kSame},
+      {"in one piece up to the capacity", 4000, 100, 40, 60, 50, kSame},
+      {"wrapped, room behind the capacity", 4000, 100, 70, 60, 50, kSame},
+      {"full and wrapped", 4000, 100, 99, 100, 1, kSame},
+      {"empty, positions inside", 4000, 100, 40, 0, 200, kSame},
       // The part at the start (1400 bytes) does not fit the 1100 bytes behind
       // the capacity.
-      {"wrapped, no room behind the capacity", 4100, 3000, 1500, 2900, 101, false},
-      {"more than the block holds", 1500, 100, 30, 60, 500, false},
+      {"wrapped, no room behind the capacity", 4100, 3000, 1500, 2900, 101, kNew},
+      {"more than the block holds", 1500, 100, 30, 60, 500, kNew},
+      {"a large block outgrown, in one piece", 300000, 300000, 1000, 280000, 30000, kEither},
+      {"a large block outgrown, wrapped", 300000, 300000, 200000, 250000, 60000, kEither},
+      {"a large full block outgrown", 400000, 400000, 0, 400000, 1, kEither},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -422,9 +427,15 @@ TEST_F(TrackedMemoryTest, RingGrowthWithinALargerBlockKeepsTheRulesValues) {
     EXPECT_EQ(ring.read_position, 0);
     EXPECT_EQ(ring.write_position, c.count);
     EXPECT_EQ(ring.count, c.count);
-    EXPECT_EQ(ring.data == old_data, c.same_block);
+    if (c.block_after != kEither) {
+      EXPECT_EQ(ring.data == old_data, c.block_after == kSame);
+    }
     EXPECT_EQ(TrackedBlockCount(), blocks);
-    EXPECT_GE(MemoryBlockHeaderOf(ring.data)->size, ring.capacity);
+    const int32_t block_after = MemoryBlockHeaderOf(ring.data)->size;
+    EXPECT_GE(block_after, ring.capacity);
+    if (c.block_after != kSame) {
+      EXPECT_GE(block_after, 2 * c.block);
+    }
     EXPECT_EQ(std::vector<uint8_t>(ring.data, ring.data + ring.count), before);
 
     EXPECT_EQ(FreeRingBuffer(&ring), 0);

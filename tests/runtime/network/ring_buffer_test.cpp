@@ -117,8 +117,8 @@ TEST(RingBufferTest, AppendsGrowOnlyWhenTheFreeBytesDoNotSuffice) {
 // A long run of appends and reads of mixed sizes, as a receive ring sees
 // them: after every step the positions, the count and the capacity are what
 // the growth rule gives, and reading gives the bytes in the order they came.
-// A new block is taken only when the old one is outgrown, each at least twice
-// as large as the one before.
+// The block behind the ring grows only when it is outgrown, each time to at
+// least twice its size.
 TEST(RingBufferTest, ARunOfAppendsAndReadsKeepsTheRulesValuesAndTheBytesInOrder) {
   RingBuffer ring{};
   std::deque<uint8_t> held;
@@ -129,8 +129,7 @@ TEST(RingBufferTest, ARunOfAppendsAndReadsKeepsTheRulesValuesAndTheBytesInOrder)
     random = random * 1103515245u + 12345u;
     return (random >> 8) % below;
   };
-  const uint8_t* block = nullptr;
-  int32_t block_bytes = 0, new_blocks = 0;
+  int32_t block_bytes = 0, block_growths = 0;
   std::vector<uint8_t> bytes;
   for (int step = 0; step < 3000; ++step) {
     if (read == capacity) read = 0;
@@ -159,19 +158,18 @@ TEST(RingBufferTest, ARunOfAppendsAndReadsKeepsTheRulesValuesAndTheBytesInOrder)
     ASSERT_EQ(ring.capacity, capacity) << "step " << step;
     ASSERT_EQ(ring.read_position, read) << "step " << step;
     ASSERT_EQ(ring.write_position, write) << "step " << step;
-    if (ring.data != block) {
-      const int32_t new_block_bytes = MemoryBlockHeaderOf(ring.data)->size;
-      EXPECT_GE(new_block_bytes, 2 * block_bytes) << "step " << step;
-      block = ring.data;
-      block_bytes = new_block_bytes;
-      ++new_blocks;
+    const int32_t now_block_bytes = ring.data == nullptr ? 0 : MemoryBlockHeaderOf(ring.data)->size;
+    if (now_block_bytes != block_bytes) {
+      EXPECT_GE(now_block_bytes, 2 * block_bytes) << "step " << step;
+      block_bytes = now_block_bytes;
+      ++block_growths;
     }
     ASSERT_GE(block_bytes, ring.capacity);
   }
   std::vector<uint8_t> rest(held.size());
   ASSERT_EQ(ReadRingBuffer(&ring, rest.data(), static_cast<int32_t>(rest.size()), 0), 0);
   EXPECT_TRUE(std::equal(rest.begin(), rest.end(), held.begin()));
-  EXPECT_GT(new_blocks, 3);
+  EXPECT_GT(block_growths, 3);
   FreeRingBuffer(&ring);
 }
 
