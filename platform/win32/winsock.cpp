@@ -204,6 +204,42 @@ void ServeLocked(SOCKET s, SocketEntry& entry) {
   }
 }
 
+// Serves a connected socket after a recv call took or peeked at bytes: taking
+// bytes changes only what is owed for reading (FD_READ again while bytes
+// wait, FD_CLOSE once the last byte before the peer's end is gone), which the
+// unread count alone decides; after a peek that found bytes, bytes wait. What
+// the peer does (new bytes, its end, a failure, room to send) reaches the
+// poller, which serves the socket in full; a socket in any other state is
+// served in full here too.
+void ServeAfterReceiveLocked(SOCKET s, SocketEntry& entry, bool peeked) {
+  if (entry.mask == 0) return;
+  if (entry.listening || entry.connecting || !entry.connected || entry.write_owed ||
+      entry.failure != SocketError::kNone) {
+    ServeLocked(s, entry);
+    return;
+  }
+  bool bytes_wait = true;
+  if (!peeked) {
+    const int64_t unread = PosixSocketUnread(entry.descriptor);
+    if (unread < 0) {
+      ServeLocked(s, entry);
+      return;
+    }
+    if (unread > entry.unread_seen) entry.read_progress = true;  // new bytes arrived
+    entry.unread_seen = unread;
+    bytes_wait = unread > 0;
+  }
+  if ((entry.mask & FD_READ) && !entry.read_posted && entry.read_progress && bytes_wait) {
+    entry.read_posted = true;
+    entry.read_progress = false;
+    PostLocked(s, entry, FD_READ, SocketError::kNone);
+  }
+  if ((entry.mask & FD_CLOSE) && !entry.close_posted && entry.peer_closed && !bytes_wait) {
+    entry.close_posted = true;
+    PostLocked(s, entry, FD_CLOSE, SocketError::kNone);
+  }
+}
+
 // Takes the socket's messages still waiting in the queue out; the events
 // they carried are owed again.
 void WithdrawLocked(SOCKET s, SocketEntry& entry) {
@@ -531,7 +567,11 @@ int recv(SOCKET s, char* buffer, int length, int flags) {
     error = entry->failure;
   }
   entry->read_posted = false;
-  ServeLocked(s, *entry);
+  if (got > 0) {
+    ServeAfterReceiveLocked(s, *entry, peek);
+  } else {
+    ServeLocked(s, *entry);
+  }
   return got < 0 ? Fail(error) : static_cast<int>(got);
 }
 

@@ -206,6 +206,11 @@ SocketReadiness PosixSocketReadiness(int socket, bool listening) {
   return readiness;
 }
 
+int64_t PosixSocketUnread(int socket) {
+  int unread = 0;
+  return ::ioctl(socket, FIONREAD, &unread) == 0 ? unread : -1;
+}
+
 bool PosixLookUpIpv4(const char* name, std::vector<uint32_t>* addresses, SocketError* error) {
   addrinfo hints{};
   hints.ai_family = AF_INET;

@@ -69,6 +69,9 @@ struct SocketReadiness {
   int64_t connections = 0;  // connections waiting to be accepted (listening sockets)
 };
 SocketReadiness PosixSocketReadiness(int socket, bool listening);
+// The bytes waiting to be read on a stream socket, or -1 when the system
+// cannot tell.
+int64_t PosixSocketUnread(int socket);
 
 // The IPv4 addresses of `name`, looked up by the system's resolver, each in
 // network order; false with kNameNotFound when there is none.
