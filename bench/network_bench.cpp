@@ -99,10 +99,11 @@ void PlainPosixCopy(benchmark::State& state) {
 
 // A POSIX peer writes `total` bytes in 64 KiB pieces on a thread of its own,
 // made with the connection before the clock runs (as the framed receive's
-// writer is); `read(peer, address, count)` takes them on this thread until
-// all came, or gives 0 or less to stop.
-template <typename Read>
-void TimedStream(benchmark::State& state, LoopbackPeer* writer_side, size_t total, Read read) {
+// writer is); `read(count left)` takes them on this thread until all came, or
+// gives 0 or less to stop; then `finish()`, before the clock stops.
+template <typename Read, typename Finish>
+void TimedStream(benchmark::State& state, LoopbackPeer* writer_side, size_t total, Read read,
+                 Finish finish) {
   std::atomic<bool> go{false};
   std::thread writer([&] {
     const std::vector<uint8_t> block(kBlock, 0x5A);
@@ -122,8 +123,9 @@ void TimedStream(benchmark::State& state, LoopbackPeer* writer_side, size_t tota
     got += static_cast<size_t>(n);
   }
   writer.join();
+  const bool finished = finish();
   state.PauseTiming();
-  if (got < total) state.SkipWithError("the copy broke off");
+  if (got < total || !finished) state.SkipWithError("the copy broke off");
 }
 
 // The plain copy of a shorter stream, `state.range(0)` MiB read in 64 KiB
@@ -140,9 +142,10 @@ void PlainPosixCopyOf(benchmark::State& state) {
       state.SkipWithError("no connection");
       break;
     }
-    TimedStream(state, &client, total, [&](size_t left) {
-      return server.ReadSome(block.data(), std::min(left, kBlock));
-    });
+    TimedStream(
+        state, &client, total,
+        [&](size_t left) { return server.ReadSome(block.data(), std::min(left, kBlock)); },
+        [] { return true; });
     state.ResumeTiming();
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * total));
@@ -151,8 +154,8 @@ void PlainPosixCopyOf(benchmark::State& state) {
 constexpr size_t kHttpBodyBytes = size_t{64} << 20;
 
 // What an HTTP GET to a file does at the least, in plain POSIX calls: the
-// 64 MiB body received in 4096-byte reads, each written to a file in the
-// temporary folder as it came.
+// 64 MiB body received in 4096-byte reads, each written to a new file in the
+// temporary folder as it came, and the file closed.
 void PosixReceiveToFile(benchmark::State& state) {
   char folder[] = "/tmp/brimal_http_bench_XXXXXX";
   if (mkdtemp(folder) == nullptr) {
@@ -164,6 +167,7 @@ void PosixReceiveToFile(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     LoopbackPeer server, client;
+    std::remove(path.c_str());
     FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr || !server.Listen() || !client.Connect(server.Port(), kConnectMs) ||
         !server.Accept(kConnectMs)) {
@@ -172,12 +176,14 @@ void PosixReceiveToFile(benchmark::State& state) {
       break;
     }
     const int descriptor = fileno(file);
-    TimedStream(state, &client, kHttpBodyBytes, [&](size_t left) -> int64_t {
-      const int64_t n = server.ReadSome(step, std::min(left, sizeof(step)));
-      if (n > 0 && write(descriptor, step, static_cast<size_t>(n)) != n) return -1;
-      return n;
-    });
-    std::fclose(file);
+    TimedStream(
+        state, &client, kHttpBodyBytes,
+        [&](size_t left) -> int64_t {
+          const int64_t n = server.ReadSome(step, std::min(left, sizeof(step)));
+          if (n > 0 && write(descriptor, step, static_cast<size_t>(n)) != n) return -1;
+          return n;
+        },
+        [&] { return std::fclose(file) == 0; });
     state.ResumeTiming();
   }
   std::remove(path.c_str());
@@ -337,9 +343,11 @@ void HttpGet(benchmark::State& state, bool to_file) {
   const std::string path = std::string(folder) + "/body.bin";
   for (auto _ : state) {
     // The server's copy of the answer is made before the clock runs: it is
-    // the peer's work, not the transfer's.
+    // the peer's work, not the transfer's. The last run's file goes then
+    // too, so every run writes a new file.
     state.PauseTiming();
     HttpAnswer prepared = WholeAnswer(answer);
+    std::remove(path.c_str());
     state.ResumeTiming();
     LoopbackHttpServer server(
         [&](int, const std::string&) { return std::move(prepared); }, 1, 120000);

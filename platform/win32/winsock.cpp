@@ -204,22 +204,29 @@ void ServeLocked(SOCKET s, SocketEntry& entry) {
   }
 }
 
-// Serves a connected socket after a recv call took or peeked at bytes: taking
-// bytes changes only what is owed for reading (FD_READ again while bytes
-// wait, FD_CLOSE once the last byte before the peer's end is gone), which the
-// unread count alone decides; after a peek that found bytes, bytes wait. What
-// the peer does (new bytes, its end, a failure, room to send) reaches the
-// poller, which serves the socket in full; a socket in any other state is
-// served in full here too.
-void ServeAfterReceiveLocked(SOCKET s, SocketEntry& entry, bool peeked) {
+// What a recv call that did not fail otherwise learnt of the bytes waiting.
+enum class ReceiveOutcome {
+  kTook,      // it took bytes: more may wait
+  kPeeked,    // a peek found bytes, which still wait
+  kNoneYet,   // nothing was there (the call would have blocked)
+};
+
+// Serves a connected socket after a recv call: the call changes only what is
+// owed for reading (FD_READ again while bytes wait, FD_CLOSE once the last
+// byte before the peer's end is gone), which whether bytes wait decides; the
+// unread count is asked of the system only after bytes were taken. What the
+// peer does (new bytes, its end, a failure, room to send) reaches the poller,
+// which serves the socket in full; a socket in any other state is served in
+// full here too.
+void ServeAfterReceiveLocked(SOCKET s, SocketEntry& entry, ReceiveOutcome outcome) {
   if (entry.mask == 0) return;
   if (entry.listening || entry.connecting || !entry.connected || entry.write_owed ||
       entry.failure != SocketError::kNone) {
     ServeLocked(s, entry);
     return;
   }
-  bool bytes_wait = true;
-  if (!peeked) {
+  bool bytes_wait = outcome == ReceiveOutcome::kPeeked;
+  if (outcome == ReceiveOutcome::kTook) {
     const int64_t unread = PosixSocketUnread(entry.descriptor);
     if (unread < 0) {
       ServeLocked(s, entry);
@@ -228,6 +235,8 @@ void ServeAfterReceiveLocked(SOCKET s, SocketEntry& entry, bool peeked) {
     if (unread > entry.unread_seen) entry.read_progress = true;  // new bytes arrived
     entry.unread_seen = unread;
     bytes_wait = unread > 0;
+  } else if (outcome == ReceiveOutcome::kNoneYet) {
+    entry.unread_seen = 0;
   }
   if ((entry.mask & FD_READ) && !entry.read_posted && entry.read_progress && bytes_wait) {
     entry.read_posted = true;
@@ -568,7 +577,9 @@ int recv(SOCKET s, char* buffer, int length, int flags) {
   }
   entry->read_posted = false;
   if (got > 0) {
-    ServeAfterReceiveLocked(s, *entry, peek);
+    ServeAfterReceiveLocked(s, *entry, peek ? ReceiveOutcome::kPeeked : ReceiveOutcome::kTook);
+  } else if (got < 0 && error == SocketError::kWouldBlock) {
+    ServeAfterReceiveLocked(s, *entry, ReceiveOutcome::kNoneYet);
   } else {
     ServeLocked(s, *entry);
   }

@@ -134,8 +134,12 @@ TEST_F(HttpBadInputTest, AMemoryBodyGrowsWithWhatArrives) {
   for (size_t i = 0; i < body.size(); ++i) body[i] = static_cast<char>(i * 31 + (i >> 9));
   const std::string head = OkAnswer("Content-Length: " + std::to_string(kBodyBytes) + "\r\n", "");
   constexpr size_t kFirstPart = 1000;
+  // The rest is written only once the test moves the server's counter there,
+  // after the first part was taken: a server thread that starts late must not
+  // send both parts at once.
+  constexpr int kRestStep = 1 << 30;
   HttpAnswer answer;
-  answer.pieces = {{head + body.substr(0, kFirstPart), 0}, {body.substr(kFirstPart), 1000}};
+  answer.pieces = {{head + body.substr(0, kFirstPart), 0}, {body.substr(kFirstPart), kRestStep}};
   answer.end = HttpAnswerEnd::kKeepOpen;
   LoopbackHttpServer server([&](int, const std::string&) { return answer; }, 1);
   ASSERT_TRUE(StartServer(&server));
@@ -147,6 +151,7 @@ TEST_F(HttpBadInputTest, AMemoryBodyGrowsWithWhatArrives) {
   ASSERT_TRUE(StepUntil([&] { return Transfer(slot)->ReceivedBytes == kFirstPart; }, &server));
   EXPECT_LE(TrackedPeakBytes() - before, kHttpBodyFirstBytes + 1024)
       << "more than a first block before the rest came";
+  SetServerStep(&server, kRestStep);
   ASSERT_TRUE(StepUntilFinished(slot, &server));
   EXPECT_EQ(Transfer(slot)->Result, kHttpDone);
   ASSERT_NE(block, nullptr);
