@@ -254,6 +254,7 @@ void FramedRecv(benchmark::State& state) {
     packets.insert(packets.end(), packet, 0x33);
   }
   std::vector<uint8_t> buffer(4 << 20);
+  int32_t largest_ring = 0;
   for (auto _ : state) {
     // The clock measures the stream: the connection and the writer's thread
     // are made before it runs, the release after it stops.
@@ -283,6 +284,7 @@ void FramedRecv(benchmark::State& state) {
         continue;
       }
       const int32_t n = std::min<int32_t>(waiting, static_cast<int32_t>(buffer.size()));
+      largest_ring = std::max(largest_ring, GetNetWorkRecord(handle)->RecvBuffer.capacity);
       if (NetWorkRecv(handle, buffer.data(), n) != 0) break;
       received += static_cast<size_t>(n);
     }
@@ -293,6 +295,9 @@ void FramedRecv(benchmark::State& state) {
     if (received < total) state.SkipWithError("the stream broke off");
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * total));
+  // The receive ring's largest capacity: how much of the stream waited in it
+  // at once.
+  state.counters["ring_MiB"] = static_cast<double>(largest_ring) / (1 << 20);
 }
 
 void FramedSend(benchmark::State& state) {
