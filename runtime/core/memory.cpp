@@ -75,8 +75,6 @@ int64_t TrackedPeakBytes() { return g_peak_bytes; }
 void ResetTrackedPeakBytes() { g_peak_bytes = g_total_bytes; }
 int32_t TrackedBlockCount() { return g_block_count; }
 
-// AllocTracked without the dump of a failure: nullptr when the heap has no
-// such block or `size` does not fit the header.
 // Whether a block of `size` bytes may be asked of the heap: it fits the
 // header's size field and the test switch does not refuse it.
 static bool MayAskHeapFor(size_t size) {
@@ -85,6 +83,8 @@ static bool MayAskHeapFor(size_t size) {
   return size <= kLargestBlockSize && !refused_for_test;
 }
 
+// AllocTracked without the dump of a failure: nullptr when the heap has no
+// such block or `size` does not fit the header.
 static void* AllocTrackedOrNull(size_t size, const char* source_name, int source_line) {
   void* memory = MayAskHeapFor(size) ? std::malloc(sizeof(MemoryBlockHeader) + size) : nullptr;
   if (memory == nullptr) return nullptr;
