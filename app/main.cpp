@@ -92,6 +92,7 @@ int main(int argc, char** argv) {
       }
       SdlHostOptions sdl;
       sdl.close_after_frame = options.null.close_after_frame;
+      sdl.answer = options.full_screen;
       host = std::make_unique<SdlHost>(sdl);
     }
   } catch (const std::exception& error) {

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string_view>
 
 const char* const kUsage =
@@ -12,6 +13,8 @@ const char* const kUsage =
     "  --data=DIR               run in DIR (holds data/, patch/, settings and saves)\n"
     "  --frames=N               close the window after frame N\n"
     "  --input=FILE             scripted input: lines 'FRAME key=DIK,... pad1=HEX ... pad4=HEX'\n"
+    "  --fullscreen             start in full screen without asking the start-up question\n"
+    "  --window                 start in a window without asking the start-up question\n"
     "  --answer=yes|no          the start-up question's answer on the null host (default no)\n"
     "  --frame-hashes=FILE      write 'N HASH' for every frame (null host)\n"
     "  --save-frames=DIR        write the frames of --frame-list as PNG files (null host)\n"
@@ -48,9 +51,29 @@ OptionsResult Bad(std::string* problem, std::string text) {
 }  // namespace
 
 OptionsResult ParseOptions(int argc, const char* const* argv, Options* options, std::string* problem) {
+  // The start-up question's answer and the option that gave it first, so that
+  // two options giving different answers are refused.
+  std::optional<bool> answer;
+  std::string answered_by;
+  const auto answer_with = [&](bool yes, std::string_view option) {
+    if (answer.has_value() && *answer != yes) {
+      *problem = std::string(option) + " contradicts " + answered_by;
+      return false;
+    }
+    answer = yes;
+    answered_by = option;
+    return true;
+  };
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (arg == "--help" || arg == "-h") return OptionsResult::kHelp;
+    if (arg == "--fullscreen" || arg == "--window") {
+      const bool yes = arg == "--fullscreen";
+      if (!answer_with(yes, arg)) return OptionsResult::kBad;
+      options->full_screen = yes;
+      options->null.answer_yes = yes;
+      continue;
+    }
     const size_t equals = arg.find('=');
     if (arg.substr(0, 2) != "--" || equals == std::string_view::npos) {
       return Bad(problem, "unknown option " + std::string(arg));
@@ -72,6 +95,7 @@ OptionsResult ParseOptions(int argc, const char* const* argv, Options* options, 
       options->null_only_given = true;
     } else if (name == "answer") {
       if (value != "yes" && value != "no") return Bad(problem, bad);
+      if (!answer_with(value == "yes", arg)) return OptionsResult::kBad;
       options->null.answer_yes = value == "yes";
       options->null_only_given = true;
     } else if (name == "frame-hashes") {
@@ -97,6 +121,8 @@ OptionsResult ParseOptions(int argc, const char* const* argv, Options* options, 
       if (value != "16" && value != "32") return Bad(problem, bad);
       options->null.desktop_depth = value == "16" ? 16 : 32;
       options->null_only_given = true;
+    } else if (name == "fullscreen" || name == "window") {
+      return Bad(problem, "--" + std::string(name) + " takes no value");
     } else {
       return Bad(problem, "unknown option --" + std::string(name));
     }

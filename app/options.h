@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/null/null_host.h"
@@ -22,6 +23,10 @@ struct Options {
   std::string data;
   std::string input_file;
   NullHostOptions null;
+  // The start-up question's answer given by --fullscreen (true) or --window
+  // (false), for both hosts; unset: the question is asked (on the null host
+  // --answer answers it).
+  std::optional<bool> full_screen;
   bool null_only_given = false;
   bool frame_list_given = false;
 };

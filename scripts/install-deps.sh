@@ -13,6 +13,12 @@ packages=(
   libxxhash-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
   libfluidsynth-dev timgm6mb-soundfont
+  # The start-up question, drawn with the desktop's fonts so that its
+  # Japanese text shows (fonts-ipafont-gothic above).
+  zenity
+  # An X server of the tests' own for the full-screen test, and Xlib to read
+  # its screen.
+  xvfb libx11-dev
 )
 
 bash "$(dirname "$0")/apt-install.sh" "${packages[@]}"

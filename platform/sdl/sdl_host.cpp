@@ -11,7 +11,6 @@
 #include <cstring>
 #include <deque>
 #include <filesystem>
-#include <map>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -19,6 +18,7 @@
 #include "platform/host/cp932.h"
 #include "platform/host/thread_id.h"
 #include "platform/host/window_image.h"
+#include "platform/sdl/sdl_dialogs.h"
 
 namespace {
 
@@ -26,11 +26,6 @@ constexpr int kAudioRate = 44100;
 
 uint64_t PeriodIndex(uint64_t t) { return t * 3 / 50000; }
 uint64_t BoundaryTime(uint64_t k) { return (k * 50000 + 2) / 3; }
-
-bool DummyVideoDriver() {
-  const char* driver = SDL_GetCurrentVideoDriver();
-  return driver == nullptr || std::strcmp(driver, "dummy") == 0;
-}
 
 // ---- Clock ------------------------------------------------------------------
 
@@ -187,38 +182,21 @@ class SdlVideo : public VideoHost {
   void PollEvents(std::vector<HostEvent>* out) override;
 
   bool AskYesNo(const std::string& utf8_caption, const std::string& utf8_text) override {
-    if (!OnMainThread() || DummyVideoDriver()) {
-      std::fprintf(stderr, "brimal: cannot show the question \"%s\" (%s); answering No\n",
-                   utf8_text.c_str(), OnMainThread() ? "no display" : "not the main thread");
-      return false;
-    }
-    const SDL_MessageBoxButtonData buttons[] = {
-        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, "Yes"},
-        {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "No"},
-    };
-    SDL_MessageBoxData box{};
-    box.flags = SDL_MESSAGEBOX_INFORMATION;
-    box.window = window_;
-    box.title = utf8_caption.c_str();
-    box.message = utf8_text.c_str();
-    box.numbuttons = 2;
-    box.buttons = buttons;
-    int pressed = 0;
-    if (SDL_ShowMessageBox(&box, &pressed) != 0) {
-      std::fprintf(stderr, "brimal: cannot show the question \"%s\" (%s); answering No\n",
-                   utf8_text.c_str(), SDL_GetError());
-      return false;
-    }
-    return pressed == 1;
+    if (options_.answer.has_value()) return *options_.answer;
+    std::string why = "not the main thread";
+    bool yes = false;
+    if (OnMainThread() && SdlShowQuestion(window_, utf8_caption, utf8_text, &yes, &why)) return yes;
+    std::fprintf(stderr,
+                 "brimal: cannot show the question \"%s\" (%s): the answer is No, so the game "
+                 "starts in a window; --fullscreen or --window answers it without asking\n",
+                 OneLine(utf8_text).c_str(), why.c_str());
+    return false;
   }
 
   void ShowMessage(const std::string& utf8_caption, const std::string& utf8_text) override {
-    if (OnMainThread() && !DummyVideoDriver() &&
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, utf8_caption.c_str(),
-                                 utf8_text.c_str(), window_) == 0) {
-      return;
-    }
-    std::fprintf(stderr, "brimal: message \"%s\": %s\n", utf8_caption.c_str(), utf8_text.c_str());
+    if (OnMainThread() && SdlShowMessage(window_, utf8_caption, utf8_text)) return;
+    std::fprintf(stderr, "brimal: message \"%s\": %s\n", OneLine(utf8_caption).c_str(),
+                 OneLine(utf8_text).c_str());
   }
 
   void GetDesktopMode(int* width, int* height, int* bits_per_pixel) const override {
@@ -246,6 +224,8 @@ class SdlVideo : public VideoHost {
 
  private:
   bool OnMainThread() const;
+  // Makes the window a borderless one over the whole display (main thread).
+  void CoverDisplay();
   // Hands what changed on to SDL and shows the window image (main thread).
   void Update();
 
@@ -524,6 +504,26 @@ struct SdlHost::Impl {
 
 bool SdlVideo::OnMainThread() const { return HostThreadId() == impl_.main_thread; }
 
+// SDL asks the window manager for full screen and from then on takes the
+// window to be as large as the display. On an X server without a window
+// manager nobody acts on that request: the window would keep its size while
+// SDL drew a display-sized picture into it, enlarged and cut off. So the
+// window is first made borderless and moved and sized over the whole display
+// itself, which an X server without a window manager does at once; a window
+// manager then makes it full screen as asked. Either way the window is as
+// large as SDL takes it to be, and the renderer's logical size scales the
+// picture into it with its aspect kept, centred between black bars.
+void SdlVideo::CoverDisplay() {
+  const int display = SDL_GetWindowDisplayIndex(window_);
+  SDL_Rect bounds{0, 0, desktop_width_, desktop_height_};
+  if (display < 0 || SDL_GetDisplayBounds(display, &bounds) != 0) {
+    bounds = SDL_Rect{0, 0, desktop_width_, desktop_height_};
+  }
+  SDL_SetWindowBordered(window_, SDL_FALSE);
+  SDL_SetWindowPosition(window_, bounds.x, bounds.y);
+  SDL_SetWindowSize(window_, bounds.w, bounds.h);
+}
+
 void SdlVideo::Update() {
   std::lock_guard<std::mutex> lock(mutex_);
   const int width = image_.width(), height = image_.height();
@@ -575,8 +575,15 @@ void SdlVideo::Update() {
   }
   if (full_screen_changed_) {
     full_screen_changed_ = false;
-    SDL_SetWindowFullscreen(window_, full_screen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-    if (!full_screen_) SDL_SetWindowSize(window_, width, height);
+    if (full_screen_) {
+      CoverDisplay();
+      SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    } else {
+      SDL_SetWindowFullscreen(window_, 0);
+      SDL_SetWindowBordered(window_, SDL_TRUE);
+      SDL_SetWindowSize(window_, width, height);
+      SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
   }
   if (image_changed_ && texture_ != nullptr) {
     image_changed_ = false;
@@ -739,68 +746,3 @@ void SdlHost::Finish() { impl_->audio.Close(); }
 
 bool SdlHost::HasWindow() const { return impl_->video->HasWindow(); }
 bool SdlHost::AudioDeviceOpen() const { return impl_->audio.DeviceOpen(); }
-
-// ---- Test support -------------------------------------------------------------
-
-namespace {
-
-std::map<int, SDL_Joystick*>& VirtualPads() {
-  static std::map<int, SDL_Joystick*> pads;
-  return pads;
-}
-
-}  // namespace
-
-void SdlPushKeyEvent(int sdl_scancode, bool down) {
-  SDL_Event event{};
-  event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-  event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-  event.key.keysym.scancode = static_cast<SDL_Scancode>(sdl_scancode);
-  SDL_PushEvent(&event);
-}
-
-void SdlPushDropEvent(const char* utf8_path) {
-  SDL_Event event{};
-  event.type = SDL_DROPFILE;
-  event.drop.file = SDL_strdup(utf8_path);
-  SDL_PushEvent(&event);
-}
-
-void SdlPushTextEvent(const char* utf8) {
-  SDL_Event event{};
-  event.type = SDL_TEXTINPUT;
-  SDL_strlcpy(event.text.text, utf8, sizeof(event.text.text));
-  SDL_PushEvent(&event);
-}
-
-int SdlAttachVirtualPad(int axes, int buttons, int hats) {
-  const int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, axes, buttons, hats);
-  if (index < 0) return -1;
-  SDL_Joystick* joystick = SDL_JoystickOpen(index);
-  if (joystick == nullptr) {
-    SDL_JoystickDetachVirtual(index);
-    return -1;
-  }
-  VirtualPads()[index] = joystick;
-  return index;
-}
-
-void SdlSetVirtualPadAxis(int device_index, int axis, int value) {
-  auto it = VirtualPads().find(device_index);
-  if (it != VirtualPads().end()) SDL_JoystickSetVirtualAxis(it->second, axis, static_cast<Sint16>(value));
-}
-
-void SdlSetVirtualPadButton(int device_index, int button, bool down) {
-  auto it = VirtualPads().find(device_index);
-  if (it != VirtualPads().end()) {
-    SDL_JoystickSetVirtualButton(it->second, button, down ? SDL_PRESSED : SDL_RELEASED);
-  }
-}
-
-void SdlDetachVirtualPad(int device_index) {
-  auto it = VirtualPads().find(device_index);
-  if (it == VirtualPads().end()) return;
-  SDL_JoystickClose(it->second);
-  VirtualPads().erase(it);
-  SDL_JoystickDetachVirtual(device_index);
-}

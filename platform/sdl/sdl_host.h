@@ -7,6 +7,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/host/host.h"
@@ -15,6 +16,9 @@ struct SdlHostOptions {
   // Report a Close event at the first event poll after this frame (0: never).
   // Frames are counted as on the null host.
   int64_t close_after_frame = 0;
+  // The answer to every yes/no question, which is then not shown (unset: the
+  // question is shown, and answered No where it cannot be).
+  std::optional<bool> answer;
 };
 
 class SdlHost : public Host {

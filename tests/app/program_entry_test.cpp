@@ -10,11 +10,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/options.h"
@@ -104,6 +107,56 @@ TEST(OptionParserTest, NamesHelpUnknownOptionsAndLonelyFrameLists) {
   const char* lonely[] = {"brimal", "--host=null", "--frame-list=5"};
   EXPECT_EQ(ParseOptions(3, lonely, &fresh, &problem), OptionsResult::kBad);
   EXPECT_EQ(problem, "--frame-list needs --save-frames");
+}
+
+// --fullscreen and --window answer the start-up question on both hosts (on
+// the null host as --answer does); options that give different answers are
+// refused, naming both, and the two take no value.
+TEST(OptionParserTest, FullScreenAndWindowAnswerTheStartUpQuestion) {
+  struct Case {
+    std::vector<const char*> args;
+    OptionsResult expected;
+    std::optional<bool> full_screen;  // when kRun
+    bool null_answer_yes;             // when kRun
+    const char* problem;              // when kBad
+  };
+  const Case cases[] = {
+      {{}, OptionsResult::kRun, std::nullopt, false, ""},
+      {{"--fullscreen"}, OptionsResult::kRun, true, true, ""},
+      {{"--window"}, OptionsResult::kRun, false, false, ""},
+      {{"--host=null", "--fullscreen"}, OptionsResult::kRun, true, true, ""},
+      {{"--fullscreen", "--fullscreen"}, OptionsResult::kRun, true, true, ""},
+      {{"--answer=yes", "--fullscreen"}, OptionsResult::kRun, true, true, ""},
+      {{"--window", "--answer=no"}, OptionsResult::kRun, false, false, ""},
+      {{"--answer=yes"}, OptionsResult::kRun, std::nullopt, true, ""},
+      {{"--fullscreen", "--window"}, OptionsResult::kBad, {}, false, "--window contradicts --fullscreen"},
+      {{"--window", "--fullscreen"}, OptionsResult::kBad, {}, false, "--fullscreen contradicts --window"},
+      {{"--answer=yes", "--window"}, OptionsResult::kBad, {}, false, "--window contradicts --answer=yes"},
+      {{"--fullscreen", "--answer=no"}, OptionsResult::kBad, {}, false, "--answer=no contradicts --fullscreen"},
+      {{"--answer=no", "--answer=yes"}, OptionsResult::kBad, {}, false, "--answer=yes contradicts --answer=no"},
+      {{"--fullscreen=yes"}, OptionsResult::kBad, {}, false, "--fullscreen takes no value"},
+      {{"--window="}, OptionsResult::kBad, {}, false, "--window takes no value"},
+      {{"-fullscreen"}, OptionsResult::kBad, {}, false, "unknown option -fullscreen"},
+  };
+  for (const Case& c : cases) {
+    std::vector<const char*> argv = {"brimal"};
+    argv.insert(argv.end(), c.args.begin(), c.args.end());
+    SCOPED_TRACE(c.args.empty() ? "(none)" : c.args.back());
+    Options options;
+    std::string problem;
+    ASSERT_EQ(ParseOptions(static_cast<int>(argv.size()), argv.data(), &options, &problem), c.expected)
+        << problem;
+    if (c.expected == OptionsResult::kBad) {
+      EXPECT_EQ(problem, c.problem);
+      continue;
+    }
+    EXPECT_EQ(options.full_screen, c.full_screen);
+    EXPECT_EQ(options.null.answer_yes, c.null_answer_yes);
+    // Only --answer is the null host's own: the sdl host is told of it.
+    EXPECT_EQ(options.null_only_given,
+              std::any_of(c.args.begin(), c.args.end(),
+                          [](const char* arg) { return std::string_view(arg).starts_with("--answer"); }));
+  }
 }
 
 // ---- The program ----------------------------------------------------------------

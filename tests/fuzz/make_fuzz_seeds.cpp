@@ -394,6 +394,7 @@ void WriteCommandLineSeeds() {
   Write("options", "recording.args",
         arguments({"--host=null", "--audio-out=a.wav", "--desktop-depth=16", "--answer=yes"}));
   Write("options", "help.args", arguments({"--help"}));
+  Write("options", "full_screen.args", arguments({"--fullscreen", "--answer=yes", "--window"}));
   // Empty paths, which once ended the program with an uncaught exception.
   Write("options", "empty_paths.args",
         arguments({"--host=null", "--input=", "--frame-hashes=", "--save-frames=", "--audio-out="}));

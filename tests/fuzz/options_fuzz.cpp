@@ -43,5 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(options.null.desktop_depth == 16 || options.null.desktop_depth == 32);
   for (const int64_t frame : options.null.save_frame_list) FUZZ_CHECK(frame >= 1);
   FUZZ_CHECK(!options.frame_list_given || !options.null.save_frames_dir.empty());
+  // --fullscreen and --window answer the question on the null host too.
+  FUZZ_CHECK(!options.full_screen.has_value() || *options.full_screen == options.null.answer_yes);
   return 0;
 }

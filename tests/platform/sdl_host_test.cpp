@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -70,6 +72,33 @@ TEST_F(SdlHostTest, DummyDriverGivesNoFocusEventsAndCannotAsk) {
   EXPECT_GT(width, 0);
   EXPECT_GT(height, 0);
   EXPECT_TRUE(depth == 16 || depth == 32) << depth;
+}
+
+// An answer given with the host's options is the answer, without a box; the
+// dummy driver shows none, so only such an answer can be Yes there.
+TEST(SdlHostQuestionTest, AGivenAnswerIsTakenWithoutAsking) {
+  struct Case {
+    std::optional<bool> answer;
+    bool expected;
+  };
+  for (const Case& c : {Case{std::nullopt, false}, Case{true, true}, Case{false, false}}) {
+    SCOPED_TRACE(c.answer.has_value() ? (*c.answer ? "yes" : "no") : "asked");
+    SdlHostOptions options;
+    options.answer = c.answer;
+    SdlHost host(options);
+    host.Clock().SetGameThread();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(host.Video().AskYesNo("caption", "question?\n"), c.expected);
+    const std::string said = testing::internal::GetCapturedStderr();
+    if (c.answer.has_value()) {
+      EXPECT_EQ(said, "");
+    } else {
+      // One line, the question's line break dropped.
+      EXPECT_NE(said.find("cannot show the question \"question?\" (no display)"), std::string::npos)
+          << said;
+      EXPECT_EQ(said.find('\n'), said.size() - 1) << said;
+    }
+  }
 }
 
 TEST(SdlKeyMapTest, MapsTheKeysTheGameUses) {
