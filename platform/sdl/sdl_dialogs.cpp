@@ -1,10 +1,11 @@
 // The SDL host's question and message boxes.
 //
-// On X11, SDL's own box draws with the X server's core fonts, which seldom
-// hold Japanese glyphs (and a bare X server such as Xvfb has none that SDL
-// takes: the box then fails). The zenity program draws with the desktop's
-// own fonts (fontconfig), so the question is asked through zenity first
-// where it is installed, and through SDL's box otherwise. SDL itself also
+// On X11, SDL's own box draws with the X server's core fonts: where the
+// server has some, Japanese text comes out as rows of unrelated Latin
+// characters, and a bare X server such as Xvfb has none that SDL takes (the
+// box then fails). The zenity program draws with the desktop's own fonts
+// (fontconfig), so the question is asked through zenity first where it is
+// installed, and through SDL's box otherwise. SDL itself also
 // tries zenity last; where the program is missing that road fails with
 // "zenity reported error or failed to launch: 129" (129: the program could
 // not be started), and the reason given then names the missing program.

@@ -3,9 +3,11 @@
 // - started with --fullscreen, the 640 x 480 picture fills the screen scaled
 //   with its aspect kept and centred, black bars beside or above and below
 //   it, for screens of other sizes and shapes;
-// - started without an answer where the question cannot be shown (no zenity
-//   on the path, and Xvfb has no fonts for SDL's own box), one line says so
-//   and the game runs in a 640 x 480 window.
+// - started without an answer, the question goes to zenity (here a stand-in
+//   script that answers), whose Yes gives full screen and No a window;
+// - where the question cannot be shown (no zenity on the path, and Xvfb has
+//   no fonts for SDL's own box), one line says so and the game runs in a
+//   640 x 480 window.
 // The picture is compared with the title frame that the null host saves.
 // Each screen as read is kept beside the test program as
 // sdl_full_screen_<case>.png, for a look. Skipped where no Xvfb is installed.
@@ -255,13 +257,21 @@ double ShareShowing(const Picture& screen, const Rect& area, const Picture& pict
   return static_cast<double>(showing) / (static_cast<double>(area.width) * area.height);
 }
 
+// The zenity the program finds on its path.
+enum class Zenity {
+  kInstalled,  // the machine's own (never asked: the options answer)
+  kNone,       // none
+  kSaysYes,    // a stand-in that keeps its arguments and answers Yes
+  kSaysNo,     // the same, answering No
+};
+
 struct ScreenCase {
   const char* name;
   int screen_width;
   int screen_height;
   std::vector<std::string> options;  // besides --data and --frames
-  bool no_zenity;                    // run with a PATH that holds no zenity
-  Rect picture;                      // where the picture stands on the screen
+  Zenity zenity;
+  Rect picture;  // where the picture stands on the screen
 };
 
 class SdlFullScreenTest : public ::testing::TestWithParam<ScreenCase> {
@@ -315,14 +325,24 @@ TEST_P(SdlFullScreenTest, ThePictureStandsScaledAndCentredOnTheScreen) {
   Display* display = XOpenDisplay(screen.Name().c_str());
   ASSERT_NE(display, nullptr) << screen.Name();
 
-  // 300 frames (5 s) of the title: long enough to be read while it shows,
-  // then the run ends through the normal shut-down.
+  // 180 frames (3 s, longer on a busy machine) of the title: long enough to
+  // be read while it shows, then the run ends through the normal shut-down.
   std::vector<std::string> argv = {BRIMAL_PROGRAM, "--data=" + (*folder_ / "set").string(),
-                                   "--frames=300"};
+                                   "--frames=180"};
   argv.insert(argv.end(), c.options.begin(), c.options.end());
   std::vector<std::string> changes = {"DISPLAY=" + screen.Name(), "SDL_VIDEODRIVER=x11",
                                       "SDL_AUDIODRIVER=dummy"};
-  if (c.no_zenity) changes.push_back("PATH=" + scratch.string());
+  const fs::path bin = scratch / "bin";
+  const fs::path zenity_args = scratch / "zenity-args.txt";
+  if (c.zenity != Zenity::kInstalled) {
+    fs::create_directory(bin);
+    changes.push_back("PATH=" + bin.string());
+  }
+  if (c.zenity == Zenity::kSaysYes || c.zenity == Zenity::kSaysNo) {
+    std::ofstream(bin / "zenity") << "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" << zenity_args.string()
+                                  << "'\nexit " << (c.zenity == Zenity::kSaysYes ? 0 : 1) << "\n";
+    fs::permissions(bin / "zenity", fs::perms::owner_all);
+  }
   const fs::path log = scratch / "brimal.log";
   const pid_t child = Start(argv, Environment(changes), log);
   ASSERT_GT(child, 0);
@@ -367,7 +387,15 @@ TEST_P(SdlFullScreenTest, ThePictureStandsScaledAndCentredOnTheScreen) {
   EXPECT_GT(ShareShowing(shown, c.picture, *title_), 0.99);
 
   const size_t question = said.find("cannot show the question");
-  if (c.no_zenity) {
+  if (!c.options.empty()) {
+    EXPECT_FALSE(fs::exists(zenity_args)) << "asked although the options answer";
+  } else if (c.zenity == Zenity::kSaysYes || c.zenity == Zenity::kSaysNo) {
+    const std::string asked = ReadWhole(zenity_args);
+    EXPECT_NE(asked.find("--question\n"), std::string::npos) << asked;
+    EXPECT_NE(asked.find("--title=ブリマル\n"), std::string::npos) << asked;
+    EXPECT_NE(asked.find("--text=フルスクリーンで起動しますか？\n"), std::string::npos) << asked;
+  }
+  if (c.zenity == Zenity::kNone) {
     ASSERT_NE(question, std::string::npos) << said;
     EXPECT_EQ(said.find("cannot show the question", question + 1), std::string::npos) << said;
     EXPECT_NE(said.find("zenity program is not installed"), std::string::npos) << said;
@@ -383,15 +411,21 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // Wider than 4:3: scaled by 720 / 480 = 1.5 to 960 x 720, bars left
         // and right.
-        ScreenCase{"wide", 1280, 720, {"--fullscreen"}, false, {160, 0, 960, 720}},
+        ScreenCase{"wide", 1280, 720, {"--fullscreen"}, Zenity::kInstalled, {160, 0, 960, 720}},
         // Taller than 4:3: scaled by 800 / 640 = 1.25 to 800 x 600, bars
         // above and below.
-        ScreenCase{"tall", 800, 800, {"--fullscreen"}, false, {0, 100, 800, 600}},
+        ScreenCase{"tall", 800, 800, {"--fullscreen"}, Zenity::kInstalled, {0, 100, 800, 600}},
         // 4:3: scaled by 1.6, the whole screen.
-        ScreenCase{"four_by_three", 1024, 768, {"--fullscreen"}, false, {0, 0, 1024, 768}},
-        // No question can be shown: a 640 x 480 window in the middle of the
-        // screen, which nothing else covers.
-        ScreenCase{"unasked", 1280, 720, {}, true, {320, 120, 640, 480}}),
+        ScreenCase{"four_by_three", 1024, 768, {"--fullscreen"}, Zenity::kInstalled, {0, 0, 1024, 768}},
+        // The answers of the question itself.
+        ScreenCase{"asked_yes", 1280, 720, {}, Zenity::kSaysYes, {160, 0, 960, 720}},
+        // A 640 x 480 window in the middle of the screen, which nothing else
+        // covers.
+        ScreenCase{"asked_no", 1280, 720, {}, Zenity::kSaysNo, {320, 120, 640, 480}},
+        // --window answers No without asking, even with a zenity at hand.
+        ScreenCase{"window", 1280, 720, {"--window"}, Zenity::kSaysYes, {320, 120, 640, 480}},
+        // No question can be shown: No.
+        ScreenCase{"unasked", 1280, 720, {}, Zenity::kNone, {320, 120, 640, 480}}),
     [](const ::testing::TestParamInfo<ScreenCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
