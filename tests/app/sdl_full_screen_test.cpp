@@ -348,9 +348,8 @@ TEST_P(SdlFullScreenTest, ThePictureStandsScaledAndCentredOnTheScreen) {
   ASSERT_GT(child, 0);
 
   // The screen is read until the title shows where it should or the run
-  // ends; the last screen read is judged.
-  // A run that has not ended after two minutes (a box waiting for an answer)
-  // is ended.
+  // ends; the last screen read is judged. A run that has not ended after two
+  // minutes (a box waiting for an answer) is ended.
   const auto give_up = std::chrono::steady_clock::now() + std::chrono::minutes(2);
   Picture shown;
   bool placed = false;
