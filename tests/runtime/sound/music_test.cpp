@@ -14,7 +14,6 @@
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -136,19 +135,7 @@ std::vector<int16_t> MixOf(const MusicFolder& folder, const std::function<void()
   InstallHost(std::make_unique<NullHost>(NullHostOptions{}));
   CurrentHost().Clock().SetGameThread();
 
-  std::ifstream in(out_path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  const std::string wav = text.str();
-  std::remove(out_path.c_str());
-  std::vector<int16_t> samples;
-  if (wav.size() < 44) {
-    ADD_FAILURE() << "no mix was written";
-    return samples;
-  }
-  samples.resize((wav.size() - 44) / 2);
-  std::memcpy(samples.data(), wav.data() + 44, samples.size() * 2);
-  return samples;
+  return ReadRecordedMix(out_path);
 }
 
 // Compares output frames [from, from + count) with `expected(i)` for i from 0.

@@ -15,6 +15,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -362,3 +364,21 @@ class SoundSystemTest : public ::testing::Test {
     return CreateSoundFromMemory(image.data(), static_cast<int32_t>(image.size()), buffers, -1);
   }
 };
+
+// The samples of the null host's recorded mix at `path` (interleaved stereo
+// after the 44-byte WAV header); the file is removed once read.
+inline std::vector<int16_t> ReadRecordedMix(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  const std::string wav = text.str();
+  std::remove(path.c_str());
+  std::vector<int16_t> samples;
+  if (wav.size() < 44) {
+    ADD_FAILURE() << "no mix was written";
+    return samples;
+  }
+  samples.resize((wav.size() - 44) / 2);
+  std::memcpy(samples.data(), wav.data() + 44, samples.size() * 2);
+  return samples;
+}
