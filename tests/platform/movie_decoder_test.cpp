@@ -29,6 +29,7 @@
 #include "platform/win32/movie_maker_ffmpeg.h"
 #include "platform/win32/movie_playback.h"
 #include "tests/platform/test_support.h"
+#include "tests/support/tone_pitch.h"
 
 namespace {
 
@@ -89,22 +90,6 @@ std::unique_ptr<MovieDecoder> OpenBytes(std::shared_ptr<const std::vector<uint8_
 
 ::testing::AssertionResult NearXrgb(uint32_t pixel, uint32_t want) {
   return Near(pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF, want);
-}
-
-// The tone's pitch: positive-going zero crossings of the left channel over
-// the frames [from, to) of interleaved stereo.
-double PitchOf(const std::vector<int16_t>& stereo, size_t from, size_t to, int rate) {
-  int crossings = 0;
-  size_t first = 0, last = 0;
-  for (size_t i = from + 1; i < to; ++i) {
-    if (stereo[2 * (i - 1)] < 0 && stereo[2 * i] >= 0) {
-      if (crossings == 0) first = i;
-      last = i;
-      ++crossings;
-    }
-  }
-  if (crossings < 2) return 0.0;
-  return (crossings - 1) * static_cast<double>(rate) / static_cast<double>(last - first);
 }
 
 int Loudest(const std::vector<int16_t>& samples, size_t from, size_t to, size_t step = 1,

@@ -26,6 +26,7 @@
 #include "tests/runtime/graphics/graphics_test_support.h"
 #include "tests/support/log_capture.h"
 #include "tests/support/screen_fixture.h"
+#include "tests/support/tone_pitch.h"
 #include "tools/archive_writer/archive_writer.h"
 
 namespace {
@@ -65,21 +66,6 @@ std::vector<uint8_t> MakeMovie(TestMovieKind kind) {
   std::vector<uint8_t> bytes;
   EXPECT_TRUE(MakeTestMovie(spec, &bytes));
   return bytes;
-}
-
-// The tone's pitch: positive-going zero crossings of the left channel.
-double PitchOf(const std::vector<int16_t>& stereo, size_t from, size_t to) {
-  int crossings = 0;
-  size_t first = 0, last = 0;
-  for (size_t i = from + 1; i < to; ++i) {
-    if (stereo[2 * (i - 1)] < 0 && stereo[2 * i] >= 0) {
-      if (crossings == 0) first = i;
-      last = i;
-      ++crossings;
-    }
-  }
-  if (crossings < 2) return 0.0;
-  return (crossings - 1) * static_cast<double>(kRate) / static_cast<double>(last - first);
 }
 
 int Loudest(const std::vector<int16_t>& stereo, size_t from, size_t to) {
@@ -203,7 +189,7 @@ class MoviePlaybackTest : public ScreenFixture {
     EXPECT_TRUE(Shows(graphic, kColours.back()));
     // The tone while the movie plays, at its pitch; silence after it.
     const size_t movie_frames = static_cast<size_t>(movie_steps) * kStepMilliseconds * kRate / 1000;
-    EXPECT_NEAR(PitchOf(play.mix, movie_frames / 8, movie_frames * 7 / 8), kTone, kTone * 0.02);
+    EXPECT_NEAR(PitchOf(play.mix, movie_frames / 8, movie_frames * 7 / 8, kRate), kTone, kTone * 0.02);
     EXPECT_GT(Loudest(play.mix, movie_frames / 8, movie_frames * 7 / 8), 8000);
     EXPECT_EQ(Loudest(play.mix, movie_frames + kRate / 10, play.mix.size() / 2), 0);
 
@@ -221,7 +207,7 @@ class MoviePlaybackTest : public ScreenFixture {
       }
     }
     EXPECT_EQ(movie->playing, 1);
-    EXPECT_NEAR(PitchOf(play.mix, again + kRate / 50, play.mix.size() / 2), kTone, kTone * 0.02);
+    EXPECT_NEAR(PitchOf(play.mix, again + kRate / 50, play.mix.size() / 2, kRate), kTone, kTone * 0.02);
     EXPECT_EQ(DeleteGraphicHandle(graphic, 0), 0);
     return play;
   }
