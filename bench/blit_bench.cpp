@@ -1,18 +1,25 @@
-// Our software renderer against pixman, doing the same work on the same
-// images: a 32 x 32 sprite with a transparent colour (ours through the run
-// code, and through the per-pixel test; pixman as an opaque source through a
-// one-bit mask), a 640 x 480 opaque copy, a 640 x 480 alpha blend at
-// parameter 128 (pixman: OVER through a solid mask of 128), a 320 x 240
-// image stretched to 640 x 480 (pixman: a copy through a 1/2 scale transform
-// with the nearest filter, which shows the same source pixels) and to
-// 480 x 360 (a scale that is not a whole number; pixman: a 2/3 scale), and a
-// 640 x 480 fill with one colour, onto 16-bit 5-6-5 and 32-bit targets. At
-// the end it prints, for each case, our time divided by pixman's (with
-// --benchmark_repetitions, the fastest repetitions').
+// Our software renderer against pixman and SDL 2's software blits, doing
+// the same work on the same images: a 32 x 32 sprite with a transparent
+// colour (ours through the run code, and through the per-pixel test; pixman
+// as an opaque source through a one-bit mask; SDL with its colour key, plain
+// and run-length encoded), the same sprite at blend 128 (pixman through an
+// 8-bit mask of 128 inside the sprite; SDL with an alpha modulation of 128),
+// a 640 x 480 opaque copy, a 640 x 480 alpha blend at parameter 128 (pixman:
+// OVER through a solid mask of 128; SDL: an alpha modulation of 128), a
+// 320 x 240 image stretched to 640 x 480 (pixman: a copy through a 1/2 scale
+// transform with the nearest filter, which shows the same source pixels; SDL:
+// its nearest-pixel scaled blit) and to 480 x 360 (a scale that is not a
+// whole number; pixman: a 2/3 scale), and a 640 x 480 fill with one colour,
+// onto 16-bit 5-6-5 and 32-bit targets. At the end it prints, for each case,
+// our time divided by pixman's and by SDL's fastest path (with
+// --benchmark_repetitions, the fastest repetitions'), and the cost per pixel
+// of the keyed sprite at blend 128 against the full-screen blend.
+#include <SDL.h>
 #include <benchmark/benchmark.h>
 #include <pixman.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -49,6 +56,7 @@ struct Target {
   MEMIMG small{};    // a 320 x 240 source, stretched to the screen
   MEMIMG sprite{};   // 32 x 32, its corners transparent, with a run code
   std::vector<uint8_t> sprite_mask;  // one bit per pixel for pixman, rows of 4 bytes
+  std::vector<uint8_t> sprite_half_mask;  // 128 inside the sprite, 0 outside, rows of 32 bytes
   pixman_image_t* p_screen = nullptr;
   pixman_image_t* p_picture = nullptr;
   pixman_image_t* p_sprite = nullptr;
@@ -56,6 +64,16 @@ struct Target {
   pixman_image_t* p_half = nullptr;  // solid mask of alpha 128
   pixman_image_t* p_small = nullptr;  // read through a 1/2 scale, nearest filter
   pixman_image_t* p_small_2_3 = nullptr;  // the same pixels through a 2/3 scale
+  pixman_image_t* p_sprite_half_mask = nullptr;
+  // SDL surfaces over the same pixel blocks.
+  SDL_Surface* s_screen = nullptr;
+  SDL_Surface* s_picture = nullptr;        // blend mode none
+  SDL_Surface* s_picture_half = nullptr;   // alpha modulation 128
+  SDL_Surface* s_small = nullptr;
+  SDL_Surface* s_sprite = nullptr;         // colour key
+  SDL_Surface* s_sprite_rle = nullptr;     // colour key, run-length encoded
+  SDL_Surface* s_sprite_half = nullptr;    // colour key, alpha modulation 128
+  SDL_Surface* s_sprite_half_rle = nullptr;
 
   explicit Target(int k) : kind(k) {
     const pixman_format_code_t format = kind == 0 ? PIXMAN_r5g6b5 : PIXMAN_x8r8g8b8;
@@ -75,6 +93,7 @@ struct Target {
       }
     }
     sprite_mask.assign(4 * kSprite, 0);
+    sprite_half_mask.assign(kSprite * kSprite, 0);
     for (int y = 0; y < kSprite; ++y) {
       for (int x = 0; x < kSprite; ++x) {
         const int dx = 2 * x - kSprite + 1, dy = 2 * y - kSprite + 1;
@@ -83,6 +102,7 @@ struct Target {
         if (inside && v == key) v ^= 1;
         std::memcpy(sprite.pixels + y * sprite.pitch + x * bytes, &v, bytes);
         if (inside) sprite_mask[4 * y + x / 8] |= static_cast<uint8_t>(1u << (x % 8));
+        if (inside) sprite_half_mask[kSprite * y + x] = 128;
       }
     }
     BuildMemImageRunTable(&sprite);
@@ -111,11 +131,49 @@ struct Target {
                                 pixman_double_to_fixed(2.0 / 3.0));
     pixman_image_set_transform(p_small_2_3, &two_thirds);
     pixman_image_set_filter(p_small_2_3, PIXMAN_FILTER_NEAREST, nullptr, 0);
+    p_sprite_half_mask = pixman_image_create_bits(
+        PIXMAN_a8, kSprite, kSprite, reinterpret_cast<uint32_t*>(sprite_half_mask.data()),
+        kSprite);
+
+    auto surface = [&](MEMIMG& image) {
+      SDL_Surface* made = SDL_CreateRGBSurfaceWithFormatFrom(
+          image.pixels, image.width, image.height, kind == 0 ? 16 : 32, image.pitch,
+          kind == 0 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB888);
+      if (made == nullptr) {
+        std::fprintf(stderr, "SDL surface: %s\n", SDL_GetError());
+        std::exit(1);
+      }
+      SDL_SetSurfaceBlendMode(made, SDL_BLENDMODE_NONE);
+      return made;
+    };
+    s_screen = surface(screen);
+    s_picture = surface(picture);
+    s_picture_half = surface(picture);
+    SDL_SetSurfaceBlendMode(s_picture_half, SDL_BLENDMODE_BLEND);
+    SDL_SetSurfaceAlphaMod(s_picture_half, 128);
+    s_small = surface(small);
+    s_sprite = surface(sprite);
+    s_sprite_rle = surface(sprite);
+    s_sprite_half = surface(sprite);
+    s_sprite_half_rle = surface(sprite);
+    for (SDL_Surface* keyed : {s_sprite, s_sprite_rle, s_sprite_half, s_sprite_half_rle}) {
+      SDL_SetColorKey(keyed, SDL_TRUE, key);
+    }
+    for (SDL_Surface* half : {s_sprite_half, s_sprite_half_rle}) {
+      SDL_SetSurfaceBlendMode(half, SDL_BLENDMODE_BLEND);
+      SDL_SetSurfaceAlphaMod(half, 128);
+    }
+    SDL_SetSurfaceRLE(s_sprite_rle, 1);
+    SDL_SetSurfaceRLE(s_sprite_half_rle, 1);
   }
   ~Target() {
-    for (pixman_image_t* image :
-         {p_screen, p_picture, p_sprite, p_sprite_mask, p_half, p_small, p_small_2_3}) {
+    for (pixman_image_t* image : {p_screen, p_picture, p_sprite, p_sprite_mask, p_half, p_small,
+                                  p_small_2_3, p_sprite_half_mask}) {
       pixman_image_unref(image);
+    }
+    for (SDL_Surface* made : {s_screen, s_picture, s_picture_half, s_small, s_sprite,
+                              s_sprite_rle, s_sprite_half, s_sprite_half_rle}) {
+      SDL_FreeSurface(made);
     }
     ReleaseMemImage(&screen);
     ReleaseMemImage(&picture);
@@ -148,17 +206,34 @@ void Sprites(benchmark::State& state, Draw draw) {
   state.SetItemsProcessed(state.iterations() * 100 * kSprite * kSprite);
 }
 
+// range(1): 1 through the run code, 2 through the per-pixel test;
+// range(2): the blend parameter (0: none, else mode 1 at that parameter).
 void OursSprite(benchmark::State& state) {
   Target& t = TargetOf(static_cast<int>(state.range(0)));
-  const int transparent = static_cast<int>(state.range(1));  // 1: run code, 2: per-pixel test
-  Settings(0, 0);
+  const int transparent = static_cast<int>(state.range(1));
+  const int param = static_cast<int>(state.range(2));
+  Settings(param == 0 ? 0 : 1, param);
   Sprites(state, [&](int x, int y) { BlitMemImage(&t.screen, &t.sprite, x, y, transparent, nullptr); });
 }
+// range(1): 0 opaque through the one-bit mask, 1 through the mask of 128.
 void PixmanSprite(benchmark::State& state) {
   Target& t = TargetOf(static_cast<int>(state.range(0)));
+  pixman_image_t* mask = state.range(1) != 0 ? t.p_sprite_half_mask : t.p_sprite_mask;
   Sprites(state, [&](int x, int y) {
-    pixman_image_composite32(PIXMAN_OP_OVER, t.p_sprite, t.p_sprite_mask, t.p_screen, 0, 0, 0, 0,
-                             x, y, kSprite, kSprite);
+    pixman_image_composite32(PIXMAN_OP_OVER, t.p_sprite, mask, t.p_screen, 0, 0, 0, 0, x, y,
+                             kSprite, kSprite);
+  });
+}
+// range(1): 0 keyed, 1 keyed and run-length encoded, 2 keyed at alpha 128,
+// 3 keyed at alpha 128 and run-length encoded.
+void SdlSprite(benchmark::State& state) {
+  Target& t = TargetOf(static_cast<int>(state.range(0)));
+  SDL_Surface* const kSurfaces[] = {t.s_sprite, t.s_sprite_rle, t.s_sprite_half,
+                                    t.s_sprite_half_rle};
+  SDL_Surface* sprite = kSurfaces[state.range(1)];
+  Sprites(state, [&](int x, int y) {
+    SDL_Rect at = {x, y, kSprite, kSprite};
+    SDL_BlitSurface(sprite, nullptr, t.s_screen, &at);
   });
 }
 
@@ -183,6 +258,16 @@ void PixmanFull(benchmark::State& state) {
       pixman_image_composite32(PIXMAN_OP_SRC, t.p_picture, nullptr, t.p_screen, 0, 0, 0, 0, 0,
                                0, kScreenW, kScreenH);
     }
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * kScreenW * kScreenH);
+}
+void SdlFull(benchmark::State& state) {
+  Target& t = TargetOf(static_cast<int>(state.range(0)));
+  SDL_Surface* source = state.range(1) != 0 ? t.s_picture_half : t.s_picture;
+  for (auto _ : state) {
+    SDL_Rect at = {0, 0, kScreenW, kScreenH};
+    SDL_BlitSurface(source, nullptr, t.s_screen, &at);
     benchmark::ClobberMemory();
   }
   state.SetItemsProcessed(state.iterations() * kScreenW * kScreenH);
@@ -214,6 +299,17 @@ void PixmanStretch(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * w * h);
 }
+void SdlStretch(benchmark::State& state) {
+  Target& t = TargetOf(static_cast<int>(state.range(0)));
+  const int32_t w = kScreenW / 2 * static_cast<int32_t>(state.range(1)) / 4;
+  const int32_t h = kScreenH / 2 * static_cast<int32_t>(state.range(1)) / 4;
+  for (auto _ : state) {
+    SDL_Rect at = {0, 0, w, h};
+    SDL_BlitScaled(t.s_small, nullptr, t.s_screen, &at);
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * w * h);
+}
 
 void OursFill(benchmark::State& state) {
   Target& t = TargetOf(static_cast<int>(state.range(0)));
@@ -235,34 +331,59 @@ void PixmanFill(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * kScreenW * kScreenH);
 }
+void SdlFill(benchmark::State& state) {
+  Target& t = TargetOf(static_cast<int>(state.range(0)));
+  const uint32_t color = t.kind == 0 ? 0x8410u : 0x00808080u;
+  for (auto _ : state) {
+    SDL_FillRect(t.s_screen, nullptr, color);
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * kScreenW * kScreenH);
+}
 
-// Registered by hand so each case reads "<depth>/<case>/<ours|pixman>".
+// Pixels drawn per iteration, by case ("<depth>/<case>").
+std::map<std::string, double>& PixelsPerIteration() {
+  static std::map<std::string, double> pixels;
+  return pixels;
+}
+
+// Registered by hand so each case reads "<depth>/<case>/<ours|pixman|sdl>".
 void Register() {
+  auto add = [](const std::string& name, void (*fn)(benchmark::State&),
+                const std::vector<int64_t>& args, double pixels) {
+    benchmark::RegisterBenchmark(name.c_str(), fn)->Args(args);
+    PixelsPerIteration()[name.substr(0, name.rfind('/'))] = pixels;
+  };
+  const double sprites = 100.0 * kSprite * kSprite;
+  const double screen = double{kScreenW} * kScreenH;
   for (int kind : {0, 1}) {
     const std::string depth = kind == 0 ? "16bit" : "32bit";
-    benchmark::RegisterBenchmark((depth + "/sprite32_key/ours_runcode").c_str(), OursSprite)
-        ->Args({kind, 1});
-    benchmark::RegisterBenchmark((depth + "/sprite32_key/ours_pixeltest").c_str(), OursSprite)
-        ->Args({kind, 2});
-    benchmark::RegisterBenchmark((depth + "/sprite32_key/pixman").c_str(), PixmanSprite)
-        ->Args({kind});
-    benchmark::RegisterBenchmark((depth + "/copy640x480/ours").c_str(), OursFull)->Args({kind, 0});
-    benchmark::RegisterBenchmark((depth + "/copy640x480/pixman").c_str(), PixmanFull)
-        ->Args({kind, 0});
-    benchmark::RegisterBenchmark((depth + "/blend128_640x480/ours").c_str(), OursFull)
-        ->Args({kind, 1});
-    benchmark::RegisterBenchmark((depth + "/blend128_640x480/pixman").c_str(), PixmanFull)
-        ->Args({kind, 1});
+    add(depth + "/sprite32_key/ours_runcode", OursSprite, {kind, 1, 0}, sprites);
+    add(depth + "/sprite32_key/ours_pixeltest", OursSprite, {kind, 2, 0}, sprites);
+    add(depth + "/sprite32_key/pixman", PixmanSprite, {kind, 0}, sprites);
+    add(depth + "/sprite32_key/sdl", SdlSprite, {kind, 0}, sprites);
+    add(depth + "/sprite32_key/sdl_rle", SdlSprite, {kind, 1}, sprites);
+    add(depth + "/sprite32_key_blend128/ours_runcode", OursSprite, {kind, 1, 128}, sprites);
+    add(depth + "/sprite32_key_blend128/ours_pixeltest", OursSprite, {kind, 2, 128}, sprites);
+    add(depth + "/sprite32_key_blend128/pixman", PixmanSprite, {kind, 1}, sprites);
+    add(depth + "/sprite32_key_blend128/sdl", SdlSprite, {kind, 2}, sprites);
+    add(depth + "/sprite32_key_blend128/sdl_rle", SdlSprite, {kind, 3}, sprites);
+    add(depth + "/copy640x480/ours", OursFull, {kind, 0}, screen);
+    add(depth + "/copy640x480/pixman", PixmanFull, {kind, 0}, screen);
+    add(depth + "/copy640x480/sdl", SdlFull, {kind, 0}, screen);
+    add(depth + "/blend128_640x480/ours", OursFull, {kind, 1}, screen);
+    add(depth + "/blend128_640x480/pixman", PixmanFull, {kind, 1}, screen);
+    add(depth + "/blend128_640x480/sdl", SdlFull, {kind, 1}, screen);
     for (const auto& [name, quarters] : {std::pair{"stretch2x_320x240", 8},
                                          std::pair{"stretch1.5x_320x240", 6}}) {
-      benchmark::RegisterBenchmark((depth + "/" + name + "/ours").c_str(), OursStretch)
-          ->Args({kind, quarters});
-      benchmark::RegisterBenchmark((depth + "/" + name + "/pixman").c_str(), PixmanStretch)
-          ->Args({kind, quarters});
+      const double drawn = screen * quarters * quarters / 64;
+      add(depth + "/" + name + "/ours", OursStretch, {kind, quarters}, drawn);
+      add(depth + "/" + name + "/pixman", PixmanStretch, {kind, quarters}, drawn);
+      add(depth + "/" + name + "/sdl", SdlStretch, {kind, quarters}, drawn);
     }
-    benchmark::RegisterBenchmark((depth + "/fill640x480/ours").c_str(), OursFill)->Args({kind});
-    benchmark::RegisterBenchmark((depth + "/fill640x480/pixman").c_str(), PixmanFill)
-        ->Args({kind});
+    add(depth + "/fill640x480/ours", OursFill, {kind}, screen);
+    add(depth + "/fill640x480/pixman", PixmanFill, {kind}, screen);
+    add(depth + "/fill640x480/sdl", SdlFill, {kind}, screen);
   }
 }
 
@@ -284,15 +405,45 @@ class RatioReporter : public benchmark::ConsoleReporter {
       if (!added && time < it->second) it->second = time;
     }
   }
+  // The fastest time of the cases "<stem>/<prefix>*", 0 when there is none.
+  double Fastest(const std::string& stem, const std::string& prefix) const {
+    double best = 0;
+    for (const auto& [name, time] : times_) {
+      if (name.rfind(stem + "/" + prefix, 0) != 0) continue;
+      if (best == 0 || time < best) best = time;
+    }
+    return best;
+  }
   void PrintRatios() const {
-    std::printf("\nOur time / pixman's time (below 1: ours is faster)\n");
-    for (const auto& [name, pixman_time] : times_) {
-      const size_t cut = name.rfind("/pixman");
-      if (cut == std::string::npos || cut + 7 != name.size()) continue;
+    std::printf(
+        "\nOur time / pixman's and / SDL's fastest path (below 1: ours is faster; sprite goal "
+        "at most 0.8 of SDL's)\n");
+    std::printf("  %-46s %7s %7s\n", "case", "pixman", "SDL");
+    for (const auto& [name, ours_time] : times_) {
+      const size_t cut = name.rfind("/ours");
+      if (cut == std::string::npos) continue;
       const std::string stem = name.substr(0, cut);
-      for (const auto& [other, ours_time] : times_) {
-        if (other.rfind(stem + "/ours", 0) != 0) continue;
-        std::printf("  %-36s %6.3f\n", other.c_str(), ours_time / pixman_time);
+      const double pixman_time = Fastest(stem, "pixman");
+      const double sdl_time = Fastest(stem, "sdl");
+      std::printf("  %-46s %7.3f %7.3f\n", name.c_str(),
+                  pixman_time > 0 ? ours_time / pixman_time : 0.0,
+                  sdl_time > 0 ? ours_time / sdl_time : 0.0);
+    }
+    std::printf(
+        "\nKeyed sprite at blend 128: time per pixel against the full-screen blend's "
+        "(goal at most 2)\n");
+    for (const char* depth : {"16bit", "32bit"}) {
+      const std::string full = std::string(depth) + "/blend128_640x480";
+      const double full_time = Fastest(full, "ours");
+      if (full_time == 0) continue;
+      const double full_pixel = full_time / PixelsPerIteration()[full];
+      for (const char* road : {"ours_runcode", "ours_pixeltest"}) {
+        const std::string sprite = std::string(depth) + "/sprite32_key_blend128";
+        const double time = Fastest(sprite, road);
+        if (time == 0) continue;
+        const double pixel = time / PixelsPerIteration()[sprite];
+        std::printf("  %s/%-40s %6.3f ns / %6.3f ns = %6.2f\n", sprite.c_str(), road,
+                    pixel, full_pixel, pixel / full_pixel);
       }
     }
   }
