@@ -2,6 +2,7 @@
 // pixel; 4 bytes with alpha: the colour word, then the alpha byte) onto a
 // 5-6-5 destination, every field blended on its own value.
 #include "runtime/softrender/blit_pixel.h"
+#include "runtime/softrender/blit_vector.h"
 
 namespace {
 
@@ -50,12 +51,38 @@ void CopyRows(const BlitCall& c) {
   }
 }
 
+// The keyed copy (kHalf false) and the keyed halving blend at 128 (kHalf
+// true) over whole vectors V: a transparent pixel keeps the destination's.
+template <class V, bool kHalf>
+void KeyedRows(const BlitCall& c) {
+  const uint16_t key = static_cast<uint16_t>(c.transparent_wide & 0xFFFFu);
+  VectorRows<V, 2>(c, [key](V s, V d) {
+    if constexpr (kHalf) {
+      const V half = ((s >> 1) & 0x7BEF) + ((d >> 1) & 0x7BEF);
+      return s == key ? d : half;
+    } else {
+      return s == key ? d : s;
+    }
+  });
+}
+template <bool kHalf>
+BLIT_AVX2 void KeyedRowsAvx2(const BlitCall& c) {
+  KeyedRows<Wide16, kHalf>(c);
+}
+// Rows of at least eight pixels from a source apart from the destination.
+template <bool kHalf>
+void KeyedVectorRows(const BlitCall& c) {
+  if (c.width >= 16 && HasAvx2()) return KeyedRowsAvx2<kHalf>(c);
+  KeyedRows<Vec16, kHalf>(c);
+}
+
 // A keyed copy: each pixel takes the source's colour unless that is the
 // transparent one. Written as a select over the whole row (the destination
-// read and written back) so that the compiler vectorises it; map chips cut
-// from their sheets are drawn this way, many per frame.
+// read and written back); map chips cut from their sheets are drawn this
+// way, many per frame. Rows of at least eight pixels go by whole vectors.
 void KeyedCopyRows(const BlitCall& c) {
   const uint16_t key = static_cast<uint16_t>(c.transparent_wide & 0xFFFFu);
+  if (c.width >= 8 && SourceApart(c, 2, 2)) return KeyedVectorRows<false>(c);
   const uint8_t* s = c.src;
   uint8_t* d = c.dst;
   const int32_t w = c.width;
@@ -126,33 +153,40 @@ void FullStrengthPairs(const BlitCall& c) {
 }  // namespace
 
 void BlitDirect16(const BlitCall& call) {
-  BlitCall c = call;
+  // Only the loop table's loops read the mode from the record: the others
+  // take the caller's record as it is, uncopied.
+  const BlitCall& c = call;
+  int32_t mode = call.mode;
   const int32_t p = c.param;
-  if (c.mode == 1 && p == 255) c.mode = 0;
-  if ((c.mode == 1 || c.mode == 2 || c.mode == 3) && p == 0) return;
+  if (mode == 1 && p == 255) mode = 0;
+  if ((mode == 1 || mode == 2 || mode == 3) && p == 0) return;
   const bool blend = c.blend != nullptr;
   const bool bright = !c.white;
   const bool alpha = c.source->alpha_flag == 1;
   const bool trans = c.transparent != 0;
   if (!blend && !bright && !alpha) {
-    if (c.mode == 0) return trans ? KeyedCopyRows(c) : CopyRows(c);
-    if (c.mode == 1 && p == 128 && !trans) return HalfSumRows(c);
-    if (c.mode == 1 && p == 128) {
+    if (mode == 0) return trans ? KeyedCopyRows(c) : CopyRows(c);
+    if (mode == 1 && p == 128 && !trans) return HalfSumRows(c);
+    if (mode == 1 && p == 128) {
       // The average of the two-pixel form gives each pixel its own result;
-      // with the transparent test it goes pixel by pixel.
+      // with the transparent test it goes pixel by pixel, or as a select
+      // over whole vectors.
       const uint32_t key = c.transparent_wide & 0xFFFFu;
+      if (c.width >= 8 && SourceApart(c, 2, 2)) return KeyedVectorRows<true>(c);
       WalkRect<2, 2, false>(c, [key](const uint8_t* sp, uint8_t* dp, const uint8_t*) {
         const uint32_t sw = Load16(sp);
         if (sw != key) Store16(dp, HalfSum16(sw, Load16(dp)));
       });
       return;
     }
-    if (c.mode == 2 && p == 255) {
+    if (mode == 2 && p == 255) {
       return trans ? FullStrengthPairs<true, true>(c) : FullStrengthPairs<true, false>(c);
     }
-    if (c.mode == 3 && p == 255) {
+    if (mode == 3 && p == 255) {
       return trans ? FullStrengthPairs<false, true>(c) : FullStrengthPairs<false, false>(c);
     }
   }
-  LoopTable<Direct16Loop>::Call(c, blend, bright, alpha, trans);
+  BlitCall table_call = call;
+  table_call.mode = mode;
+  LoopTable<Direct16Loop>::Call(table_call, blend, bright, alpha, trans);
 }

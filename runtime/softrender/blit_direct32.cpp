@@ -1,6 +1,7 @@
 // The 32-bit direct family: a 32-bit source without palette (its fourth byte
 // the alpha when the alpha flag is set) onto a 32-bit destination.
 #include "runtime/softrender/blit_pixel.h"
+#include "runtime/softrender/blit_vector.h"
 
 namespace {
 
@@ -71,31 +72,66 @@ void WholeWords(const BlitCall& c, bool trans, Op op) {
   });
 }
 
+// Mode 0 and the halving mode 1 at 128 with the transparent test, as a
+// select over whole vectors V (the destination read and written back): a
+// transparent pixel keeps the destination's word.
+template <class V, bool kHalf>
+void KeyedRows(const BlitCall& c) {
+  const uint32_t key = c.transparent_wide;
+  VectorRows<V, 4>(c, [key](V s, V d) {
+    if constexpr (kHalf) {
+      const V half = ((s >> 1) & 0x007F7F7Fu) + ((d >> 1) & 0x007F7F7Fu);
+      return s == key ? d : half;
+    } else {
+      return s == key ? d : s;
+    }
+  });
+}
+template <bool kHalf>
+BLIT_AVX2 void KeyedRowsAvx2(const BlitCall& c) {
+  KeyedRows<Wide32, kHalf>(c);
+}
+// Rows of at least four pixels from a source apart from the destination.
+template <bool kHalf>
+void KeyedVectorRows(const BlitCall& c) {
+  if (c.width >= 8 && HasAvx2()) return KeyedRowsAvx2<kHalf>(c);
+  KeyedRows<Vec32, kHalf>(c);
+}
+
 }  // namespace
 
 void BlitDirect32(const BlitCall& call) {
-  BlitCall c = call;
+  // Only the loop table's loops read the mode from the record: the others
+  // take the caller's record as it is, uncopied.
+  const BlitCall& c = call;
+  int32_t mode = call.mode;
   const int32_t p = c.param;
-  if (c.mode == 1 && p == 255) c.mode = 0;
-  if ((c.mode == 1 || c.mode == 2 || c.mode == 3) && p == 0) return;
+  if (mode == 1 && p == 255) mode = 0;
+  if ((mode == 1 || mode == 2 || mode == 3) && p == 0) return;
   const bool blend = c.blend != nullptr;
   const bool bright = !c.white;
   const bool alpha = c.source->alpha_flag == 1;
   const bool trans = c.transparent != 0;
   if (!blend && !bright && !alpha) {
-    if (c.mode == 0 && !trans) return CopyRows(c);
-    if (c.mode == 1 && p == 128 && !trans) return HalfSumRows(c);
-    if (c.mode == 1 && p == 128) {
+    if (mode == 0 && !trans) return CopyRows(c);
+    if (trans && c.width >= 4 && SourceApart(c, 4, 4)) {
+      if (mode == 0) return KeyedVectorRows<false>(c);
+      if (mode == 1 && p == 128) return KeyedVectorRows<true>(c);
+    }
+    if (mode == 1 && p == 128 && !trans) return HalfSumRows(c);
+    if (mode == 1 && p == 128) {
       return WholeWords(c, trans, [](uint32_t d, uint32_t s) { return HalfSum32(s, d); });
     }
-    if (c.mode == 2 && p == 255) {
+    if (mode == 2 && p == 255) {
       if (c.mmx) return WholeWords(c, trans, SaturatingAddBytes);
       return WholeWords(c, trans, [](uint32_t d, uint32_t s) { return ShortPackedAdd32(d, s); });
     }
-    if (c.mode == 3 && p == 255) {
+    if (mode == 3 && p == 255) {
       if (c.mmx) return WholeWords(c, trans, SaturatingSubBytes);
       return WholeWords(c, trans, PackedSub32);
     }
   }
-  LoopTable<Direct32Loop>::Call(c, blend, bright, alpha, trans);
+  BlitCall table_call = call;
+  table_call.mode = mode;
+  LoopTable<Direct32Loop>::Call(table_call, blend, bright, alpha, trans);
 }

@@ -2,6 +2,7 @@
 // code, which says for each stretch of a row whether it is skipped, drawn
 // opaque or drawn weighted by each pixel's alpha.
 #include "runtime/softrender/blit_pixel.h"
+#include "runtime/softrender/blit_vector.h"
 
 namespace {
 
@@ -32,38 +33,92 @@ struct RunDirect32Loop {
 
 // Mode 0 without weights or brightness from a direct source without alpha:
 // drawn runs are copied whole.
-void CopyRuns(const BlitCall& c) {
+template <class V>
+void CopyRunsBy(const BlitCall& c, bool apart) {
   const uint8_t* code = c.run_code;
   const uint8_t* s = c.src;
   uint8_t* d = c.dst;
-  for (int32_t y = 0; y < c.height; ++y) {
+  const int32_t src_skip = c.src_skip;
+  const int32_t dst_skip = c.dst_skip;
+  const int32_t height = c.height;
+  const size_t row = static_cast<size_t>(c.width) * 4;
+  for (int32_t y = 0; y < height; ++y) {
+    PrefetchRowAhead(d, static_cast<intptr_t>(row) + dst_skip, row);
     for (;;) {
       const uint32_t run = *code++;
       if (run >= 0xC0) break;
       const size_t bytes = ((run & 0x3F) + 1) * 4;
-      if (run >= 0x40) std::memmove(d, s, bytes);
+      if (run >= 0x40) {
+        if (apart) {
+          CopySpan<V>(d, s, bytes);
+        } else {
+          std::memmove(d, s, bytes);
+        }
+      }
       s += bytes;
       d += bytes;
     }
-    s += c.src_skip;
-    d += c.dst_skip;
+    s += src_skip;
+    d += dst_skip;
   }
+}
+BLIT_AVX2 void CopyRunsAvx2(const BlitCall& c) { CopyRunsBy<Wide32>(c, true); }
+void CopyRuns(const BlitCall& c) {
+  const bool apart = SourceApart(c, 4, 4);
+  if (apart && HasAvx2()) return CopyRunsAvx2(c);
+  CopyRunsBy<Vec32>(c, apart);
+}
+
+// Mode 1 without weights or brightness from a direct source without alpha:
+// each channel of a drawn pixel becomes ((d << 8) + (s - d) x p) >> 8, that
+// is (d x (256 - p) + s x p) >> 8, below 2^16 for every input; the fourth
+// byte stays the destination's. Drawn runs of four pixels or more go by
+// whole vectors of 16-bit lanes.
+void WeighedRuns(const BlitCall& c) {
+  typedef uint8_t Bytes __attribute__((vector_size(16)));
+  typedef uint16_t Wide __attribute__((vector_size(32)));
+  const uint16_t p = static_cast<uint16_t>(c.param);
+  const uint16_t q = static_cast<uint16_t>(256 - c.param);
+  VectorRuns<Vec32, 4>(
+      c,
+      [p, q](Vec32 s, Vec32 d) {
+        const Wide ws = __builtin_convertvector(reinterpret_cast<Bytes>(s), Wide);
+        const Wide wd = __builtin_convertvector(reinterpret_cast<Bytes>(d), Wide);
+        const Bytes mixed = __builtin_convertvector((wd * q + ws * p) >> 8, Bytes);
+        return (reinterpret_cast<Vec32>(mixed) & 0x00FFFFFFu) | (d & 0xFF000000u);
+      },
+      [&c](const uint8_t* sp, uint8_t* dp) {
+        Draw32<1, false, false>(c, Load32(sp), false, 255, nullptr, dp);
+      });
 }
 
 }  // namespace
 
 void BlitRunIndexed32(const BlitCall& call) {
-  BlitCall c = call;
-  if (c.mode == 1 && c.param == 255) c.mode = 0;
-  if ((c.mode == 1 || c.mode == 2) && c.param == 0) return;
-  LoopTable<RunIndexed32Loop>::Call(c, c.blend != nullptr, !c.white, false, false);
+  // Only the loop table's loops read the mode from the record: the others
+  // take the caller's record as it is, uncopied.
+  const BlitCall& c = call;
+  int32_t mode = call.mode;
+  if (mode == 1 && c.param == 255) mode = 0;
+  if ((mode == 1 || mode == 2) && c.param == 0) return;
+  BlitCall table_call = call;
+  table_call.mode = mode;
+  LoopTable<RunIndexed32Loop>::Call(table_call, c.blend != nullptr, !c.white, false, false);
 }
 
 void BlitRunDirect32(const BlitCall& call) {
-  BlitCall c = call;
-  if (c.mode == 1 && c.param == 255) c.mode = 0;
-  if ((c.mode == 1 || c.mode == 2 || c.mode == 3) && c.param == 0) return;
+  // Only the loop table's loops read the mode from the record: the others
+  // take the caller's record as it is, uncopied.
+  const BlitCall& c = call;
+  int32_t mode = call.mode;
+  if (mode == 1 && c.param == 255) mode = 0;
+  if ((mode == 1 || mode == 2 || mode == 3) && c.param == 0) return;
   const bool alpha = c.source->alpha_flag == 1;
-  if (c.mode == 0 && c.blend == nullptr && c.white && !alpha) return CopyRuns(c);
-  LoopTable<RunDirect32Loop>::Call(c, c.blend != nullptr, !c.white, alpha, false);
+  if (mode == 0 && c.blend == nullptr && c.white && !alpha) return CopyRuns(c);
+  if (mode == 1 && c.blend == nullptr && c.white && !alpha && SourceApart(c, 4, 4)) {
+    return WeighedRuns(c);
+  }
+  BlitCall table_call = call;
+  table_call.mode = mode;
+  LoopTable<RunDirect32Loop>::Call(table_call, c.blend != nullptr, !c.white, alpha, false);
 }

@@ -1,0 +1,212 @@
+// Whole-vector forms of the commonest keyed loops: 16-byte vectors of eight
+// 5-6-5 pixels or four 32-bit pixels (the compiler's vector extension, SSE2
+// on any x86-64), the row and run walkers that feed them, and a short-span
+// copy for the run-coded copies. Every form gives each pixel exactly the
+// result of the pixel-by-pixel loop it stands for.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "runtime/softrender/blit_internal.h"
+
+typedef uint16_t Vec16 __attribute__((vector_size(16)));  // eight 5-6-5 pixels
+typedef uint32_t Vec32 __attribute__((vector_size(16)));  // four 32-bit pixels
+// The same on 32 bytes, for processors with AVX2.
+typedef uint16_t Wide16 __attribute__((vector_size(32)));
+typedef uint32_t Wide32 __attribute__((vector_size(32)));
+
+// A function with this mark is compiled for AVX2 with everything it calls
+// inlined into it (so the walkers and operations instantiated for the
+// 32-byte types use 32-byte registers), and is called only when the
+// processor has AVX2; the rest of the program stays on the x86-64 baseline.
+// The 32-byte types pass through small helpers (loads, the per-vector
+// operations) that are always inlined into the AVX2 functions; GCC's note
+// that such a helper compiled on its own would pass them differently from
+// an AVX2 build is beside the point here.
+#pragma GCC diagnostic ignored "-Wpsabi"
+#if defined(__x86_64__) || defined(__i386__)
+#define BLIT_AVX2 __attribute__((target("avx2"), flatten, aligned(64)))
+inline bool HasAvx2() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+}
+#else
+#define BLIT_AVX2
+inline bool HasAvx2() { return false; }
+#endif
+
+template <class V>
+inline V LoadVec(const uint8_t* p) {
+  V v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+template <class V>
+inline void StoreVec(uint8_t* p, V v) {
+  std::memcpy(p, &v, sizeof v);
+}
+
+// True when the bytes the call reads from the source (pixels and skips)
+// and the bytes it writes lie apart. The vector forms read a row's or a
+// run's last vector before writing the rest, and the span copy moves
+// overlapping pieces, so they are taken only then; an image drawn onto its
+// own pixels keeps the pixel-by-pixel loops.
+inline bool SourceApart(const BlitCall& c, int src_bytes, int dst_bytes) {
+  const uintptr_t s0 = reinterpret_cast<uintptr_t>(c.src);
+  const uintptr_t d0 = reinterpret_cast<uintptr_t>(c.dst);
+  const intptr_t src_row = intptr_t{c.width} * src_bytes + c.src_skip;
+  const intptr_t dst_row = intptr_t{c.width} * dst_bytes + c.dst_skip;
+  if (src_row < 0 || dst_row < 0) return false;
+  const uintptr_t s1 = s0 + (c.height - 1) * src_row + intptr_t{c.width} * src_bytes;
+  const uintptr_t d1 = d0 + (c.height - 1) * dst_row + intptr_t{c.width} * dst_bytes;
+  return s1 <= d0 || d1 <= s0;
+}
+
+// Asks early for every line of the destination row that lies kAheadRows
+// rows below `d` (rows `step` bytes apart, `bytes` long): rows lie a pitch
+// apart, further than the processor's own prefetching guesses, and a
+// sprite's rows are short. A long row is left to the processor after its
+// first line.
+constexpr int kAheadRows = 2;
+inline void PrefetchRowAhead(const uint8_t* d, intptr_t step, size_t bytes) {
+  const uint8_t* ahead = d + kAheadRows * step;
+  __builtin_prefetch(ahead, 1);
+  if (bytes > 256) return;
+  for (size_t i = 64; i < bytes; i += 64) __builtin_prefetch(ahead + i, 1);
+  __builtin_prefetch(ahead + bytes - 1, 1);
+}
+
+// Writes op(source vector, destination vector) over every row of the
+// clipped rectangle, source and destination pixels of kBytes each. A row
+// whose width is not a whole number of vectors ends with the vector that
+// ends with the row; its inputs are read before anything of the row is
+// written, so the pixels it shares with the vector before it are given the
+// same result from the same inputs. Needs rows of at least one vector and a
+// source apart from the destination.
+template <class V, int kBytes, class Op>
+inline void VectorRows(const BlitCall& c, Op op) {
+  // Kept in locals: the stores through byte pointers could otherwise be
+  // taken to change the call record, and its fields be read again per row.
+  const uint8_t* s = c.src;
+  uint8_t* d = c.dst;
+  const size_t row = static_cast<size_t>(c.width) * kBytes;
+  const intptr_t src_step = static_cast<intptr_t>(row) + c.src_skip;
+  const intptr_t dst_step = static_cast<intptr_t>(row) + c.dst_skip;
+  const int32_t height = c.height;
+  const size_t whole = row - row % sizeof(V);
+  if (whole == row) {
+    for (int32_t y = 0; y < height; ++y, s += src_step, d += dst_step) {
+      PrefetchRowAhead(d, dst_step, row);
+      for (size_t i = 0; i < row; i += sizeof(V)) {
+        StoreVec(d + i, op(LoadVec<V>(s + i), LoadVec<V>(d + i)));
+      }
+    }
+    return;
+  }
+  const size_t last = row - sizeof(V);
+  for (int32_t y = 0; y < height; ++y, s += src_step, d += dst_step) {
+    PrefetchRowAhead(d, dst_step, row);
+    const V tail_s = LoadVec<V>(s + last);
+    const V tail_d = LoadVec<V>(d + last);
+    for (size_t i = 0; i < whole; i += sizeof(V)) {
+      StoreVec(d + i, op(LoadVec<V>(s + i), LoadVec<V>(d + i)));
+    }
+    StoreVec(d + last, op(tail_s, tail_d));
+  }
+}
+
+// Copies a span of n bytes (at least 2, at most 256) between blocks that
+// lie apart, in pieces of V, 16, 8, 4 or 2 bytes: up to four pieces of V
+// from both ends without a loop (the pieces may overlap), longer spans by a
+// loop and a last piece that ends with the span.
+template <class V>
+inline void CopySpan(uint8_t* d, const uint8_t* s, size_t n) {
+  constexpr size_t k = sizeof(V);
+  if (n >= k) {
+    if (n <= 2 * k) {
+      const V a = LoadVec<V>(s);
+      const V b = LoadVec<V>(s + n - k);
+      StoreVec(d, a);
+      StoreVec(d + n - k, b);
+    } else if (n <= 4 * k) {
+      const V a = LoadVec<V>(s);
+      const V b = LoadVec<V>(s + k);
+      const V e = LoadVec<V>(s + n - 2 * k);
+      const V f = LoadVec<V>(s + n - k);
+      StoreVec(d, a);
+      StoreVec(d + k, b);
+      StoreVec(d + n - 2 * k, e);
+      StoreVec(d + n - k, f);
+    } else {
+      for (size_t i = 0; i + k < n; i += k) StoreVec(d + i, LoadVec<V>(s + i));
+      StoreVec(d + n - k, LoadVec<V>(s + n - k));
+    }
+  } else if (n >= 16) {
+    const Vec32 a = LoadVec<Vec32>(s);
+    const Vec32 b = LoadVec<Vec32>(s + n - 16);
+    StoreVec(d, a);
+    StoreVec(d + n - 16, b);
+  } else if (n >= 8) {
+    uint64_t a, b;
+    std::memcpy(&a, s, 8);
+    std::memcpy(&b, s + n - 8, 8);
+    std::memcpy(d, &a, 8);
+    std::memcpy(d + n - 8, &b, 8);
+  } else if (n >= 4) {
+    uint32_t a, b;
+    std::memcpy(&a, s, 4);
+    std::memcpy(&b, s + n - 4, 4);
+    std::memcpy(d, &a, 4);
+    std::memcpy(d + n - 4, &b, 4);
+  } else {
+    std::memcpy(d, s, 2);
+  }
+}
+
+// Walks the run code over the whole source like WalkRuns, for sources of
+// kBytes per pixel onto destinations of as many: transparent runs are
+// stepped over; a drawn run (opaque or translucent alike) of at least one
+// vector gets op over whole vectors, its last vector handled as in
+// VectorRows; a shorter run gets pixel(src, dst) pixel by pixel. Needs a
+// source apart from the destination.
+template <class V, int kBytes, class Op, class Pixel>
+inline void VectorRuns(const BlitCall& c, Op op, Pixel pixel) {
+  constexpr size_t kLanes = sizeof(V) / kBytes;
+  const uint8_t* code = c.run_code;
+  const uint8_t* s = c.src;
+  uint8_t* d = c.dst;
+  const int32_t src_skip = c.src_skip;
+  const int32_t dst_skip = c.dst_skip;
+  const int32_t height = c.height;
+  const size_t row = static_cast<size_t>(c.width) * kBytes;
+  const intptr_t pitch = static_cast<intptr_t>(row) + dst_skip;
+  for (int32_t y = 0; y < height; ++y) {
+    PrefetchRowAhead(d, pitch, row);
+    for (;;) {
+      const uint32_t run = *code++;
+      if (run >= 0xC0) break;
+      const size_t n = (run & 0x3F) + 1;
+      const size_t bytes = n * kBytes;
+      if (run >= 0x40) {
+        if (n >= kLanes) {
+          const size_t last = bytes - sizeof(V);
+          const V tail_s = LoadVec<V>(s + last);
+          const V tail_d = LoadVec<V>(d + last);
+          size_t i = 0;
+          for (; i + sizeof(V) <= bytes; i += sizeof(V)) {
+            StoreVec(d + i, op(LoadVec<V>(s + i), LoadVec<V>(d + i)));
+          }
+          if (i != bytes) StoreVec(d + last, op(tail_s, tail_d));
+        } else {
+          for (size_t i = 0; i < bytes; i += kBytes) pixel(s + i, d + i);
+        }
+      }
+      s += bytes;
+      d += bytes;
+    }
+    s += src_skip;
+    d += dst_skip;
+  }
+}
