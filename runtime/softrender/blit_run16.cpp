@@ -75,25 +75,52 @@ void CopyRuns(const BlitCall& c) {
 // Mode 1 without weights or brightness from a source without alpha: each
 // field of a drawn pixel moves toward the source's by SignedScaleTable[p]
 // of the difference, that is p x |s - d| / 255 rounded toward zero. Drawn
-// runs of eight pixels or more go by whole vectors, computing the table's
+// runs of at least one vector V go by whole vectors computing the table's
 // formula; shorter ones through the table.
-void WeighedRuns(const BlitCall& c) {
-  const uint16_t p = static_cast<uint16_t>(c.param);
-  auto toward = [p](Vec16 s, Vec16 d) {
-    const auto below = s < d;
-    const Vec16 step = (below ? d - s : s - d) * p / 255;
-    return below ? d - step : d + step;
+template <class V>
+V TowardSource(V s, V d, uint16_t p) {
+  auto toward = [p](V sf, V df) {
+    const auto below = sf < df;
+    const V step = (below ? df - sf : sf - df) * p / 255;
+    return below ? df - step : df + step;
   };
-  VectorRuns<Vec16, 2>(
-      c,
-      [&toward](Vec16 s, Vec16 d) {
-        return (toward(s >> 11, d >> 11) << 11) |
-               (toward((s >> 5) & 63, (d >> 5) & 63) << 5) | toward(s & 31, d & 31);
-      },
-      [&c](const uint8_t* sp, uint8_t* dp) {
-        Draw16<1, false, false, Mode1Plain::kSignedScale>(c, Load16(sp), false, 255, nullptr,
-                                                          dp);
-      });
+  return (toward(s >> 11, d >> 11) << 11) | (toward((s >> 5) & 63, (d >> 5) & 63) << 5) |
+         toward(s & 31, d & 31);
+}
+// At p = 128 the step is |s - d| / 2 rounded down (128 x a / 255 and a / 2
+// round down alike for a up to 63): each field becomes the floor m of the
+// mean of the two, plus 1 where the difference is odd and the destination
+// lies above the source, which then is where m lies below the destination.
+// All three fields at once: m - d is formed field by field with each
+// field's top bit set in m and cleared in d (so no field borrows from the
+// next), and the top bits of m, of d and of that difference say where m
+// lies below d.
+template <class V>
+V HalfwayToSource(V s, V d) {
+  constexpr uint16_t kTop = 0x8410;  // the top bit of red, green and blue
+  const V odd = s ^ d;
+  const V m = (s & d) + ((odd >> 1) & 0x7BEF);
+  const V low_diff = (m | kTop) - (d & static_cast<uint16_t>(~kTop));
+  const V below = ((~m & d) | ~((m ^ d) | low_diff)) & kTop;
+  const V up = (((below >> 4) & 0x0801) | ((below >> 5) & 0x0020)) & odd;
+  return m + up;
+}
+template <class V>
+void WeighedRunsBy(const BlitCall& c) {
+  const uint16_t p = static_cast<uint16_t>(c.param);
+  auto pixel = [&c](const uint8_t* sp, uint8_t* dp) {
+    Draw16<1, false, false, Mode1Plain::kSignedScale>(c, Load16(sp), false, 255, nullptr, dp);
+  };
+  if (p == 128) {
+    VectorRuns<V, Vec16, 2>(c, [](auto s, auto d) { return HalfwayToSource(s, d); }, pixel);
+  } else {
+    VectorRuns<V, Vec16, 2>(c, [p](auto s, auto d) { return TowardSource(s, d, p); }, pixel);
+  }
+}
+BLIT_AVX2 void WeighedRunsAvx2(const BlitCall& c) { WeighedRunsBy<Wide16>(c); }
+void WeighedRuns(const BlitCall& c) {
+  if (HasAvx2()) return WeighedRunsAvx2(c);
+  WeighedRunsBy<Vec16>(c);
 }
 
 }  // namespace

@@ -72,24 +72,55 @@ void CopyRuns(const BlitCall& c) {
 // Mode 1 without weights or brightness from a direct source without alpha:
 // each channel of a drawn pixel becomes ((d << 8) + (s - d) x p) >> 8, that
 // is (d x (256 - p) + s x p) >> 8, below 2^16 for every input; the fourth
-// byte stays the destination's. Drawn runs of four pixels or more go by
-// whole vectors of 16-bit lanes.
-void WeighedRuns(const BlitCall& c) {
+// byte stays the destination's. Drawn runs of at least one vector V go by
+// whole vectors of 16-bit lanes; at p = 128 the channel is the floor of the
+// mean of the two, formed for the three channels at once.
+template <class V>
+struct ChannelLanes;  // the bytes of V, and as many 16-bit lanes
+template <>
+struct ChannelLanes<Vec32> {
   typedef uint8_t Bytes __attribute__((vector_size(16)));
   typedef uint16_t Wide __attribute__((vector_size(32)));
+};
+template <>
+struct ChannelLanes<Wide32> {
+  typedef uint8_t Bytes __attribute__((vector_size(32)));
+  typedef uint16_t Wide __attribute__((vector_size(64)));
+};
+template <class V>
+void WeighedRunsBy(const BlitCall& c) {
   const uint16_t p = static_cast<uint16_t>(c.param);
   const uint16_t q = static_cast<uint16_t>(256 - c.param);
-  VectorRuns<Vec32, 4>(
+  auto pixel = [&c](const uint8_t* sp, uint8_t* dp) {
+    Draw32<1, false, false>(c, Load32(sp), false, 255, nullptr, dp);
+  };
+  if (p == 128) {
+    VectorRuns<V, Vec32, 4>(
+        c,
+        [](auto s, auto d) {
+          const auto mean = (s & d) + (((s ^ d) >> 1) & 0x007F7F7Fu);
+          return (mean & 0x00FFFFFFu) | (d & 0xFF000000u);
+        },
+        pixel);
+    return;
+  }
+  VectorRuns<V, Vec32, 4>(
       c,
-      [p, q](Vec32 s, Vec32 d) {
+      [p, q](auto s, auto d) {
+        using U = decltype(s);
+        using Bytes = typename ChannelLanes<U>::Bytes;
+        using Wide = typename ChannelLanes<U>::Wide;
         const Wide ws = __builtin_convertvector(reinterpret_cast<Bytes>(s), Wide);
         const Wide wd = __builtin_convertvector(reinterpret_cast<Bytes>(d), Wide);
         const Bytes mixed = __builtin_convertvector((wd * q + ws * p) >> 8, Bytes);
-        return (reinterpret_cast<Vec32>(mixed) & 0x00FFFFFFu) | (d & 0xFF000000u);
+        return (reinterpret_cast<U>(mixed) & 0x00FFFFFFu) | (d & 0xFF000000u);
       },
-      [&c](const uint8_t* sp, uint8_t* dp) {
-        Draw32<1, false, false>(c, Load32(sp), false, 255, nullptr, dp);
-      });
+      pixel);
+}
+BLIT_AVX2 void WeighedRunsAvx2(const BlitCall& c) { WeighedRunsBy<Wide32>(c); }
+void WeighedRuns(const BlitCall& c) {
+  if (HasAvx2()) return WeighedRunsAvx2(c);
+  WeighedRunsBy<Vec32>(c);
 }
 
 }  // namespace

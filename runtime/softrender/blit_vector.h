@@ -165,15 +165,30 @@ inline void CopySpan(uint8_t* d, const uint8_t* s, size_t n) {
   }
 }
 
+// Writes op(source vector, destination vector) over n bytes (at least one
+// vector V) in whole vectors; when n is not a whole number of vectors the
+// last one ends with the span, its inputs read before anything is written
+// (see VectorRows).
+template <class V, class Op>
+inline void VectorSpan(const uint8_t* s, uint8_t* d, size_t n, Op& op) {
+  const size_t last = n - sizeof(V);
+  const V tail_s = LoadVec<V>(s + last);
+  const V tail_d = LoadVec<V>(d + last);
+  size_t i = 0;
+  for (; i + sizeof(V) <= n; i += sizeof(V)) {
+    StoreVec(d + i, op(LoadVec<V>(s + i), LoadVec<V>(d + i)));
+  }
+  if (i != n) StoreVec(d + last, op(tail_s, tail_d));
+}
+
 // Walks the run code over the whole source like WalkRuns, for sources of
 // kBytes per pixel onto destinations of as many: transparent runs are
-// stepped over; a drawn run (opaque or translucent alike) of at least one
-// vector gets op over whole vectors, its last vector handled as in
-// VectorRows; a shorter run gets pixel(src, dst) pixel by pixel. Needs a
-// source apart from the destination.
-template <class V, int kBytes, class Op, class Pixel>
+// stepped over; a drawn run (opaque or translucent alike) goes by whole
+// vectors V (op called with V), or when shorter by 16-byte vectors H (op
+// called with H), or when shorter still pixel(src, dst) pixel by pixel.
+// Needs a source apart from the destination.
+template <class V, class H, int kBytes, class Op, class Pixel>
 inline void VectorRuns(const BlitCall& c, Op op, Pixel pixel) {
-  constexpr size_t kLanes = sizeof(V) / kBytes;
   const uint8_t* code = c.run_code;
   const uint8_t* s = c.src;
   uint8_t* d = c.dst;
@@ -187,18 +202,12 @@ inline void VectorRuns(const BlitCall& c, Op op, Pixel pixel) {
     for (;;) {
       const uint32_t run = *code++;
       if (run >= 0xC0) break;
-      const size_t n = (run & 0x3F) + 1;
-      const size_t bytes = n * kBytes;
+      const size_t bytes = ((run & 0x3F) + 1) * kBytes;
       if (run >= 0x40) {
-        if (n >= kLanes) {
-          const size_t last = bytes - sizeof(V);
-          const V tail_s = LoadVec<V>(s + last);
-          const V tail_d = LoadVec<V>(d + last);
-          size_t i = 0;
-          for (; i + sizeof(V) <= bytes; i += sizeof(V)) {
-            StoreVec(d + i, op(LoadVec<V>(s + i), LoadVec<V>(d + i)));
-          }
-          if (i != bytes) StoreVec(d + last, op(tail_s, tail_d));
+        if (bytes >= sizeof(V)) {
+          VectorSpan<V>(s, d, bytes, op);
+        } else if (sizeof(H) < sizeof(V) && bytes >= sizeof(H)) {
+          VectorSpan<H>(s, d, bytes, op);
         } else {
           for (size_t i = 0; i < bytes; i += kBytes) pixel(s + i, d + i);
         }
