@@ -56,7 +56,7 @@ void CopyRows(const BlitCall& c) {
 template <class V, bool kHalf>
 void KeyedRows(const BlitCall& c) {
   const uint16_t key = static_cast<uint16_t>(c.transparent_wide & 0xFFFFu);
-  VectorRows<V, 2>(c, [key](V s, V d) {
+  VectorRows<V, 2>(c, [key](const V& s, const V& d) {
     if constexpr (kHalf) {
       const V half = ((s >> 1) & 0x7BEF) + ((d >> 1) & 0x7BEF);
       return s == key ? d : half;

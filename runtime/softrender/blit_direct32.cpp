@@ -78,7 +78,7 @@ void WholeWords(const BlitCall& c, bool trans, Op op) {
 template <class V, bool kHalf>
 void KeyedRows(const BlitCall& c) {
   const uint32_t key = c.transparent_wide;
-  VectorRows<V, 4>(c, [key](V s, V d) {
+  VectorRows<V, 4>(c, [key](const V& s, const V& d) {
     if constexpr (kHalf) {
       const V half = ((s >> 1) & 0x007F7F7Fu) + ((d >> 1) & 0x007F7F7Fu);
       return s == key ? d : half;

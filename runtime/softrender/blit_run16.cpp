@@ -78,8 +78,8 @@ void CopyRuns(const BlitCall& c) {
 // runs of at least one vector V go by whole vectors computing the table's
 // formula; shorter ones through the table.
 template <class V>
-V TowardSource(V s, V d, uint16_t p) {
-  auto toward = [p](V sf, V df) {
+V TowardSource(const V& s, const V& d, uint16_t p) {
+  auto toward = [p](const V& sf, const V& df) {
     const auto below = sf < df;
     const V step = (below ? df - sf : sf - df) * p / 255;
     return below ? df - step : df + step;
@@ -96,7 +96,7 @@ V TowardSource(V s, V d, uint16_t p) {
 // next), and the top bits of m, of d and of that difference say where m
 // lies below d.
 template <class V>
-V HalfwayToSource(V s, V d) {
+V HalfwayToSource(const V& s, const V& d) {
   constexpr uint16_t kTop = 0x8410;  // the top bit of red, green and blue
   const V odd = s ^ d;
   const V m = (s & d) + ((odd >> 1) & 0x7BEF);
@@ -112,9 +112,9 @@ void WeighedRunsBy(const BlitCall& c) {
     Draw16<1, false, false, Mode1Plain::kSignedScale>(c, Load16(sp), false, 255, nullptr, dp);
   };
   if (p == 128) {
-    VectorRuns<V, Vec16, 2>(c, [](auto s, auto d) { return HalfwayToSource(s, d); }, pixel);
+    VectorRuns<V, Vec16, 2>(c, [](const auto& s, const auto& d) { return HalfwayToSource(s, d); }, pixel);
   } else {
-    VectorRuns<V, Vec16, 2>(c, [p](auto s, auto d) { return TowardSource(s, d, p); }, pixel);
+    VectorRuns<V, Vec16, 2>(c, [p](const auto& s, const auto& d) { return TowardSource(s, d, p); }, pixel);
   }
 }
 BLIT_AVX2 void WeighedRunsAvx2(const BlitCall& c) { WeighedRunsBy<Wide16>(c); }

@@ -1,6 +1,8 @@
 // The run-coded 32-bit families: a whole 32-bit source drawn through its run
 // code, which says for each stretch of a row whether it is skipped, drawn
 // opaque or drawn weighted by each pixel's alpha.
+#include <type_traits>
+
 #include "runtime/softrender/blit_pixel.h"
 #include "runtime/softrender/blit_vector.h"
 
@@ -97,7 +99,7 @@ void WeighedRunsBy(const BlitCall& c) {
   if (p == 128) {
     VectorRuns<V, Vec32, 4>(
         c,
-        [](auto s, auto d) {
+        [](const auto& s, const auto& d) {
           const auto mean = (s & d) + (((s ^ d) >> 1) & 0x007F7F7Fu);
           return (mean & 0x00FFFFFFu) | (d & 0xFF000000u);
         },
@@ -106,8 +108,8 @@ void WeighedRunsBy(const BlitCall& c) {
   }
   VectorRuns<V, Vec32, 4>(
       c,
-      [p, q](auto s, auto d) {
-        using U = decltype(s);
+      [p, q](const auto& s, const auto& d) {
+        using U = std::remove_cvref_t<decltype(s)>;
         using Bytes = typename ChannelLanes<U>::Bytes;
         using Wide = typename ChannelLanes<U>::Wide;
         const Wide ws = __builtin_convertvector(reinterpret_cast<Bytes>(s), Wide);

@@ -44,7 +44,7 @@ inline V LoadVec(const uint8_t* p) {
   return v;
 }
 template <class V>
-inline void StoreVec(uint8_t* p, V v) {
+inline void StoreVec(uint8_t* p, const V& v) {
   std::memcpy(p, &v, sizeof v);
 }
 
