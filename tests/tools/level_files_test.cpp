@@ -20,6 +20,7 @@
 #include "game/areas/areas.h"
 #include "game/bosses/bosses.h"
 #include "game/shell/shell.h"
+#include "game/world/spawn_table.h"
 #include "game/world/world.h"
 #include "tests/support/api_fake/api_fake.h"
 #include "tools/sample_data/sample_data.h"
@@ -479,9 +480,8 @@ bool ClearWalk(int x, int y, int tx, int ty) {
 }
 
 // In the first screen of a start point: stairs on reached by one row and one
-// column, a potion, a floor crystal, a breakable rock, a movable rock, and
-// where asked a generator that releases there.
-void ExpectFirstScreen(int x, int y, FloorId onward, bool generator) {
+// column, a potion, a floor crystal, a breakable rock and a movable rock.
+void ExpectFirstScreen(int x, int y, FloorId onward) {
   const View view = ViewAround(x, y);
   bool stairs = false;
   for (int32_t s = 0; s < stairs_count; ++s) {
@@ -502,16 +502,6 @@ void ExpectFirstScreen(int x, int y, FloorId onward, bool generator) {
   bool rock = false;
   for (int i = 0; i < movable_rock_count; ++i) rock = rock || InView(view, movable_rock_x[i], movable_rock_y[i]);
   EXPECT_TRUE(rock) << "movable rock";
-  if (generator) {
-    // Released only strictly inside the view's left and top edges and
-    // before 16 pixels past its right and bottom edges.
-    bool found = false;
-    for (int i = 0; i < generator_count; ++i) {
-      found = found || (generator_x[i] > view.left && generator_x[i] < view.left + 528 &&
-                        generator_y[i] > view.top && generator_y[i] < view.top + 376);
-    }
-    EXPECT_TRUE(found) << "generator";
-  }
 }
 
 TEST_F(LevelFilesTest, NewGameStartsInTheHouse) {
@@ -521,7 +511,7 @@ TEST_F(LevelFilesTest, NewGameStartsInTheHouse) {
   // The two characters' start points.
   EXPECT_TRUE(BoxCells(176, 176, 12, IsNeutral));
   EXPECT_TRUE(BoxCells(999, 999, 12, IsNeutral));
-  ExpectFirstScreen(176, 176, {1, 0}, false);
+  ExpectFirstScreen(176, 176, {1, 0});
 }
 
 // The save-point floors: open at the restore point and its party places,
@@ -554,7 +544,154 @@ TEST_F(LevelFilesTest, SavePoints) {
     }
   }
   ASSERT_TRUE(Load(5, 1));
-  ExpectFirstScreen(592, 144, {6, 0}, true);
+  ExpectFirstScreen(592, 144, {6, 0});
+}
+
+// ---- What a party meets where it appears ---------------------------------------------------
+
+// The box of offsets from a placed hazard (open: left < dx < right, top <
+// dy < bottom) inside which a player's centre is hurt at some tick of the
+// hazard's cycle, along its direction (variant % 10: 0 up, 2 right, 4 down,
+// 6 left) from `near` to `far` and within `half` across it.
+struct Offsets {
+  float left, right, top, bottom;
+};
+Offsets Along(int variant, float near, float far, float half) {
+  switch (variant % 10) {
+    case 0:
+      return {-half, half, -far, -near};
+    case 2:
+      return {near, far, -half, half};
+    case 4:
+      return {-half, half, near, far};
+    default:
+      return {-far, -near, -half, half};
+  }
+}
+
+// Every box a hazard hurts in over its cycle: a fire's base and its column
+// of up to 150 pixels, a vine's base and its shoot of up to 155, a
+// korone's and a needle's own boxes, and the whole way of a bookshelf that
+// slides up to 128 pixels out with a box of up to 47 to each side.
+std::vector<Offsets> DangerOf(int kind, int variant) {
+  switch (kind) {
+    case 0:
+      return {{-26, 26, -26, 26}, Along(variant, -26, 150, 23)};
+    case 1:
+      return {{-24, 24, -28, 28}, Along(variant, -28, 155, 16)};
+    case 2:
+      return {{-12, 12, -14, 14}};
+    case 3:
+      return {Along(variant, -47, 128 + 47, 47)};
+    default:
+      return {{-19, 19, -22, 12}};
+  }
+}
+
+struct Appearance {
+  FloorId floor;
+  int x, y;  // player 0
+  std::string what;
+};
+
+
+// A party of one to four standing where it appears sees no generator: the
+// generator's box lies wholly outside the field as the camera frames it
+// there and the 16 pixels past its right and bottom edges in which a
+// generator releases. Nor does any party place stand where a placed hazard
+// hurts. So a party that arrives and stands still meets nobody.
+TEST_F(LevelFilesTest, NothingWaitsWhereAPartyAppears) {
+  // Every stairs row's arrival, the two characters' start points of a new
+  // game, the restore point of each save floor.
+  auto appearances = [] {
+    std::vector<Appearance> points = {{{0, 0}, 176, 176, "first character's start"},
+                                      {{0, 0}, 999, 999, "second character's start"},
+                                      {{5, 1}, 592, 144, "restore point"},
+                                      {{4, 3}, 400, 112, "restore point"},
+                                      {{4, 4}, 400, 112, "restore point"},
+                                      {{13, 0}, 1136, 208, "restore point"}};
+    for (int area = 0; area < kAreaCount; ++area) {
+      for (int floor = 0; floor < area_table[area].floors; ++floor) {
+        EXPECT_TRUE(Load(area, floor));
+        for (int32_t s = 0; s < stairs_count; ++s) {
+          points.push_back({{stairs_to_area[s], stairs_to_floor[s]}, stairs_to_x[s], stairs_to_y[s],
+                            "arrival by stairs " + std::to_string(s) + " of " + std::to_string(area) + "/" +
+                                std::to_string(floor)});
+        }
+      }
+    }
+    return points;
+  };
+  const std::vector<Appearance> points = appearances();
+  EXPECT_GT(points.size(), 150u);
+  for (const Appearance& a : points) {
+    SCOPED_TRACE(std::to_string(a.floor.area) + "/" + std::to_string(a.floor.floor) + " at " +
+                 std::to_string(a.x) + "," + std::to_string(a.y) + ", " + a.what);
+    ASSERT_TRUE(Load(a.floor.area, a.floor.floor));
+    for (int party = 1; party <= 4; ++party) {
+      // The camera's centre: the middle of the extreme players on each axis.
+      const int centre_x = a.x + (party >= 2 ? 16 : 0);
+      const int centre_y = a.y + (party >= 3 ? 16 : 0);
+      const View view = ViewAround(centre_x, centre_y);
+      for (int32_t g = 0; g < generator_count; ++g) {
+        const bool apart = generator_x[g] + generator_box_w < view.left ||
+                           generator_x[g] - generator_box_w > view.left + 528 ||
+                           generator_y[g] + generator_box_h < view.top ||
+                           generator_y[g] - generator_box_h > view.top + 376;
+        EXPECT_TRUE(apart) << "party of " << party << ": generator " << g << " at " << generator_x[g]
+                           << "," << generator_y[g] << " in view from " << view.left << "," << view.top;
+      }
+      for (int p = 0; p < party; ++p) {
+        const float x = static_cast<float>(a.x + 32 * (p % 2));
+        const float y = static_cast<float>(a.y + 32 * (p / 2));
+        for (int32_t h = 0; h < set_enemy_count; ++h) {
+          for (const Offsets& o : DangerOf(set_enemy_kind[h], set_enemy_variant[h])) {
+            const float dx = x - set_enemy_x[h];
+            const float dy = y - set_enemy_y[h];
+            EXPECT_FALSE(o.left < dx && dx < o.right && o.top < dy && dy < o.bottom)
+                << "player " << p << " within reach of hazard " << h << " (kind " << set_enemy_kind[h] << ")";
+          }
+        }
+      }
+    }
+  }
+}
+
+// The floors met before the first boss hold at most one generator each, of
+// a kind that fires no shots and hits no harder than those of the floors
+// after it, which hold more of them on average and hit harder.
+TEST_F(LevelFilesTest, GeneratorsGrowWithTheRoute) {
+  FloorId first_boss{-1, -1};
+  for (int area = 0; area < kAreaCount; ++area) {
+    if (area_table[area].boss_row == 0) first_boss = {area, area_table[area].boss_floor};
+  }
+  ASSERT_GE(first_boss.area, 0);
+  int early_floors = 0, early_max = 0, early_attack_max = 0;
+  int later_floors = 0, later_generators = 0, later_attack_sum = 0;
+  for (const FloorId& id : AllFloors()) {
+    if (id.floor == area_table[id.area].boss_floor || id.area == kAreaEnding) continue;
+    SCOPED_TRACE(std::to_string(id.area) + "/" + std::to_string(id.floor));
+    ASSERT_TRUE(Load(id.area, id.floor));
+    if (id < first_boss) {
+      ++early_floors;
+      early_max = std::max(early_max, static_cast<int>(generator_count));
+      for (int32_t g = 0; g < generator_count; ++g) {
+        const spawn_row& kind = spawn_table[generator_kind[g]];
+        EXPECT_EQ(kind.shot_power, 0) << "kind " << generator_kind[g] << " shoots";
+        early_attack_max = std::max(early_attack_max, static_cast<int>(kind.attack));
+      }
+    } else {
+      ++later_floors;
+      later_generators += generator_count;
+      for (int32_t g = 0; g < generator_count; ++g) later_attack_sum += spawn_table[generator_kind[g]].attack;
+    }
+  }
+  ASSERT_GT(early_floors, 0);
+  ASSERT_GT(later_generators, 0);
+  EXPECT_LE(early_max, 1);
+  EXPECT_GT(static_cast<double>(later_generators) / later_floors, 1.0 * early_max) << "more generators later";
+  EXPECT_GT(static_cast<double>(later_attack_sum) / later_generators, 1.0 * early_attack_max)
+      << "harder hitting kinds later";
 }
 
 // ---- Boss rooms ----------------------------------------------------------------------------

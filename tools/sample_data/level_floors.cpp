@@ -73,6 +73,14 @@ const std::vector<int> kGeneratorKinds[kAreaCount] = {
     {},
 };
 
+// The floors met before the first boss hold one generator each, of the
+// area's kinds that walk at the party without shooting, so the route grows
+// harder after it.
+const std::vector<int> kEarlyGeneratorKinds[kAreaCount] = {{}, {0, 1, 4}, {0, 1, 2, 3}};
+
+// A generator's half box in the game.
+constexpr int kGeneratorHalfBox = 15;
+
 // A floor with one generator of each kind the first enemy runs need:
 // chasers, resting chasers, a pausing and a steady shooter, straight movers,
 // bees and a chaser whose drops are frequent.
@@ -137,16 +145,6 @@ std::vector<std::pair<int, int>> ShuffledCells(const FloorPlan& plan, PlanRandom
   return cells;
 }
 
-// Chebyshev distance in cells from (c, r) to the 2 x 2 arrival of `port`.
-int DistanceToArrival(const FloorPort& port, int c, int r) {
-  if (!port.used) return 1000;
-  const int ac = port.arrival_x / 32;
-  const int ar = port.arrival_y / 32;
-  const int dc = c < ac ? ac - c : (c > ac + 1 ? c - ac - 1 : 0);
-  const int dr = r < ar ? ar - r : (r > ar + 1 ? r - ar - 1 : 0);
-  return std::max(dc, dr);
-}
-
 // The first free cell in shuffled order that `fits`; false when none.
 template <typename Fits>
 bool FindCell(FloorPlan& plan, PlanRandom& rng, int clearance, Fits fits, int* c, int* r) {
@@ -171,11 +169,13 @@ int IntervalOf(int area, int kind, PlanRandom& rng) {
 void AddGenerators(FloorPlan& plan, int area, const std::vector<int>& kinds, PlanRandom& rng) {
   for (int kind : kinds) {
     int c = 0, r = 0;
-    // Away from where a party arrives, so nobody is met on the stairs.
-    auto far = [&plan](int cc, int rr) {
-      return DistanceToArrival(plan.up, cc, rr) >= 4 && DistanceToArrival(plan.down, cc, rr) >= 4;
+    // Out of sight of every point where a party appears: a generator
+    // releases only on screen, so a party arriving there meets nobody until
+    // it walks on.
+    auto out_of_sight = [&plan](int cc, int rr) {
+      return !plan.InSight(CellCentre(cc), CellCentre(rr), kGeneratorHalfBox);
     };
-    if (!FindCell(plan, rng, 2, far, &c, &r)) return;
+    if (!FindCell(plan, rng, 2, out_of_sight, &c, &r)) return;
     plan.generators.push_back(
         {CellCentre(c), CellCentre(r), kind, 20 + 4 * area, IntervalOf(area, kind, rng)});
   }
@@ -290,6 +290,14 @@ const std::vector<HazardSpec>* HazardsOf(int area, int floor) {
   return nullptr;
 }
 
+// Whether the floor comes before the first boss's room on the route.
+bool BeforeFirstBoss(int area, int floor) {
+  for (int a = 0; a < kAreaCount; ++a) {
+    if (area_table[a].boss_row == 0) return area < a || (area == a && floor < area_table[a].boss_floor);
+  }
+  return false;
+}
+
 // Generators, hazards, items, rocks and the push and damage floors of an
 // ordinary floor (or of a special floor's free part).
 void Furnish(FloorPlan& plan, int area, int floor, PlanRandom& rng) {
@@ -299,6 +307,12 @@ void Furnish(FloorPlan& plan, int area, int floor, PlanRandom& rng) {
     AddGenerators(plan, area, kEnemyRunKinds, rng);
   } else if (area == kFlankRunArea && floor == kFlankRunFloor) {
     AddGenerators(plan, area, kFlankRunKinds, rng);
+  } else if (BeforeFirstBoss(area, floor)) {
+    const std::vector<int>& early = kEarlyGeneratorKinds[area];
+    if (!early.empty()) {
+      const int kind = early[static_cast<size_t>(rng.Below(static_cast<int>(early.size())))];
+      AddGenerators(plan, area, {kind}, rng);
+    }
   } else if (!pool.empty()) {
     std::vector<int> kinds;
     const int count = 1 + rng.Below(3);
@@ -378,6 +392,8 @@ FloorPlan House() {
   plan.Reserve(11, 4, 13, 10);  // column 12 down to the stairs
   plan.Reserve(29, 29, 32, 32);  // the second start
   plan.SetPort(plan.down, 12, 9, 10, 11);
+  plan.appearances.push_back({176, 176});
+  plan.appearances.push_back({999, 999});
   AddItem(plan, 8, 2, kWhitePotion, kItemHp);
   AddItem(plan, 3, 9, CrystalOf(kAreaPeluneHouse), kItemHp);
   AddItem(plan, 8, 8, kBreakableRock, RockHpOf(kAreaPeluneHouse));
@@ -428,12 +444,13 @@ void SavePoint(FloorPlan& plan, int c0, int r0, int save_c, int save_r, int rest
   plan.SetCell(save_c, save_r, kSceneSavePoint);
   plan.Reserve(save_c, save_r, save_c, save_r);
   plan.Reserve(restore_c - 1, restore_r - 1, restore_c + 2, restore_r + 2);
+  plan.appearances.push_back({CellCentre(restore_c), CellCentre(restore_r)});
 }
 
 // field02's second floor: a restored game starts at (592, 144). In its first
 // screen the stairs on (along row 4, then column 12), a potion, a floor
-// crystal, a breakable rock, a movable rock and a generator; the trial end
-// scene a few cells below the start.
+// crystal, a breakable rock and a movable rock; the trial end scene a few
+// cells below the start; its generators further on.
 FloorPlan Field02SavePoint(PlanRandom& rng) {
   FloorPlan plan(40, 20, StyleOf(kAreaField02));
   plan.Open(1, 1, 38, 18);
@@ -449,9 +466,7 @@ FloorPlan Field02SavePoint(PlanRandom& rng) {
   AddItem(plan, 24, 7, kBreakableRock, RockHpOf(kAreaField02));
   plan.Take(20, 9);
   plan.rocks.push_back({CellCentre(20), CellCentre(9)});
-  plan.Take(25, 9);
-  plan.generators.push_back({CellCentre(25), CellCentre(9), 28, 20 + 4 * kAreaField02, 126});
-  AddGenerators(plan, kAreaField02, {26}, rng);
+  AddGenerators(plan, kAreaField02, {28, 26}, rng);
   AddItems(plan, kAreaField02, rng);
   return plan;
 }

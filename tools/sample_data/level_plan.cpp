@@ -77,12 +77,48 @@ void FloorPlan::SetPort(FloorPort& port, int sc, int sr, int ac, int ar, bool dr
   port.stairs_r = sr;
   port.arrival_x = CellCentre(ac);
   port.arrival_y = CellCentre(ar);
+  appearances.push_back({port.arrival_x, port.arrival_y});
   if (port.has_stairs) {
     if (drawn) chip_[sr][sc] = kStairsChip;
     Reserve(sc - 1, sr - 1, sc + 1, sr + 1);
   }
   // The party's 2 x 2 cells and a ring around them.
   Reserve(ac - 1, ar - 1, ac + 2, ar + 2);
+}
+
+namespace {
+
+// The game's field and the reach of a generator's release past its right
+// and bottom edges.
+constexpr int kFieldWidth = 512;
+constexpr int kFieldHeight = 360;
+constexpr int kReleaseMargin = 16;
+
+// The field's first map pixel on one axis with the camera on `centre`: the
+// centre in the field's middle, the field kept inside the map (a map
+// smaller than the field put at its far edge).
+int FieldStart(int centre, int field, int map) {
+  int scroll = std::min(0, field / 2 - centre);
+  scroll = std::max(scroll, field - map);
+  return -scroll;
+}
+
+}  // namespace
+
+bool FloorPlan::InSight(int x, int y, int half) const {
+  // The camera's centre for a party of one, of two (side by side) and of
+  // three or four (a square).
+  constexpr int kCentres[3][2] = {{0, 0}, {16, 0}, {16, 16}};
+  for (const MapPoint& point : appearances) {
+    for (const auto& centre : kCentres) {
+      const int left = FieldStart(point.x + centre[0], kFieldWidth, width_ * 32);
+      const int top = FieldStart(point.y + centre[1], kFieldHeight, height_ * 32);
+      const bool apart = x + half < left || x - half > left + kFieldWidth + kReleaseMargin ||
+                         y + half < top || y - half > top + kFieldHeight + kReleaseMargin;
+      if (!apart) return true;
+    }
+  }
+  return false;
 }
 
 namespace {

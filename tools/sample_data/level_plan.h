@@ -39,6 +39,10 @@ struct ItemPlan {
 struct RockPlan {
   int x, y;
 };
+// A point in map pixels.
+struct MapPoint {
+  int x, y;
+};
 
 // A way in and out of a floor: stairs on cell (stairs_c, stairs_r) and the
 // point where a party coming in this way arrives (player 0; the others at
@@ -100,6 +104,16 @@ class FloorPlan {
   // Places a port: stairs on (sc, sr) (none when sc < 0), the party's
   // arrival with player 0 on cell (ac, ar). Reserves both with a ring.
   void SetPort(FloorPort& port, int sc, int sr, int ac, int ar, bool drawn = true);
+
+  // Where a party appears on the floor (player 0; the others at +32 to the
+  // right and below): the ports' arrivals, a save floor's restore point, a
+  // new game's start points. SetPort adds the arrival.
+  std::vector<MapPoint> appearances;
+  // Whether a box of half-extents `half` around (x, y) reaches into what a
+  // party of one to four sees standing on any of the appearances, as the
+  // game's camera frames it: the 512 x 360 field and the 16 pixels past its
+  // right and bottom edges in which a generator still releases.
+  bool InSight(int x, int y, int half) const;
 
   std::vector<StairsPlan> stairs;
   std::vector<GeneratorPlan> generators;
