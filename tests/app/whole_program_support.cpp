@@ -175,6 +175,21 @@ fs::path WholeProgramTest::SetWithHomeStairsTo(const std::string& name, int32_t 
   return copy;
 }
 
+SavedPicture ReadSavedFrame(const fs::path& folder, int32_t frame) {
+  char name[32];
+  std::snprintf(name, sizeof(name), "frame_%06d.png", static_cast<int>(frame));
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  SavedPicture picture;
+  if (!png_image_begin_read_from_file(&image, (folder / name).c_str())) return picture;
+  image.format = PNG_FORMAT_RGB;
+  picture.rgb.resize(PNG_IMAGE_SIZE(image));
+  if (!png_image_finish_read(&image, nullptr, picture.rgb.data(), 0, nullptr)) return SavedPicture{};
+  picture.width = static_cast<int32_t>(image.width);
+  picture.height = static_cast<int32_t>(image.height);
+  return picture;
+}
+
 // A 6216-byte save slot: one player of the first character, every item row
 // present and every boss row active, on floor `floor` of area `area`.
 std::vector<uint8_t> SlotImage(int32_t area, int32_t floor) {

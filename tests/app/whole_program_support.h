@@ -84,6 +84,18 @@ class WholeProgramTest : public ::testing::Test {
   static fs::path* folder_;
 };
 
+// The 8-bit RGB picture of a frame a run saved as PNG in `folder`; empty
+// (width 0) when the file cannot be read.
+struct SavedPicture {
+  int32_t width = 0;
+  int32_t height = 0;
+  std::vector<uint8_t> rgb;
+  const uint8_t* at(int32_t x, int32_t y) const {
+    return rgb.data() + (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 3;
+  }
+};
+SavedPicture ReadSavedFrame(const fs::path& folder, int32_t frame);
+
 // A 6216-byte save slot: one player of the first character, every item row
 // present and every boss row active, on floor `floor` of area `area`.
 std::vector<uint8_t> SlotImage(int32_t area, int32_t floor);

@@ -236,8 +236,14 @@ void PaintWholeStatus(Canvas& image, std::string_view stem) {
   } else if (stem == "game_over_img") {
     LabelInBox(image, 0, 0, w, h, "GAME OVER", Rgb{230, 40, 40}, Rgb{40, 0, 0}, 5);
   } else if (stem == "message_window_img") {
-    image.FillRoundRect(0, 0, w, h, 12, Rgb{110, 80, 50});
-    image.FillRoundRect(3, 3, w - 6, h - 6, 10, Rgb{240, 230, 205});
+    // A dark window: the white name labels and closing lines stand on it,
+    // the dark page lines on the light speech panel drawn over it. The
+    // name plate sits where a face page shows the face and a label page its
+    // label, a shade lighter than the window and without a rim, as the
+    // closing lines run across it.
+    image.FillRoundRect(0, 0, w, h, 12, Rgb{200, 170, 110});
+    image.FillRoundRect(3, 3, w - 6, h - 6, 10, Rgb{28, 30, 58});
+    image.FillRoundRect(8, 30, 84, 44, 6, Rgb{44, 42, 82});
   } else if (stem == "message_window_speak_img") {
     image.FillRoundRect(0, 0, w, h, 10, Rgb{170, 150, 120});
     image.FillRoundRect(2, 2, w - 4, h - 4, 9, Rgb{255, 253, 245});
