@@ -9,9 +9,11 @@
 #include "runtime/image/color_format.h"
 #include "runtime/softrender/blend_tables.h"
 #include "runtime/softrender/blit_internal.h"
+#include "runtime/softrender/blit_vector.h"
 
 uint32_t PaletteWorkBuffer[256];
 
+bool BlitWideVectorsAllowed = true;
 
 void TakeDrawSettings(BlitCall* call) {
   call->mode = BlendMode;

@@ -26,11 +26,15 @@ typedef uint32_t Wide32 __attribute__((vector_size(32)));
 // that such a helper compiled on its own would pass them differently from
 // an AVX2 build is beside the point here.
 #pragma GCC diagnostic ignored "-Wpsabi"
+// True (the default) lets the keyed loops take the 32-byte forms where the
+// processor has AVX2; false keeps them on the 16-byte forms every x86-64
+// runs, so the tests can compare that road with the model on any machine.
+extern bool BlitWideVectorsAllowed;
 #if defined(__x86_64__) || defined(__i386__)
 #define BLIT_AVX2 __attribute__((target("avx2"), flatten, aligned(64)))
 inline bool HasAvx2() {
   static const bool has = __builtin_cpu_supports("avx2");
-  return has;
+  return has && BlitWideVectorsAllowed;
 }
 #else
 #define BLIT_AVX2

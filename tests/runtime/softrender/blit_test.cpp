@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/softrender/blit_vector.h"
 #include "runtime/softrender/stretch_blit.h"
 #include "tests/runtime/softrender/render_fixture.h"
 
@@ -127,60 +128,70 @@ TEST_F(BlitTest, EveryFamilyModeAndVariantMatchesTheModel) {
 // starting at every alignment and cut by the draw area on either side,
 // against the model.
 TEST_F(BlitTest, WideRowsAndLongRunsMatchTheModel) {
-  const int widths[] = {1, 2, 3, 4, 5, 7, 8, 9, 12, 15, 16, 17, 24, 31, 32, 33, 63, 64, 65, 130};
-  struct Road {
-    const char* name;
-    int kind;
-    bool run_coded;
-  };
-  const Road roads[] = {{"16-bit", 0, false}, {"32-bit", 1, false},
-                        {"run 16-bit", 0, true}, {"run 32-bit", 1, true}};
-  const int modes[][2] = {{0, 0}, {1, 128}, {1, 1}, {1, 77}, {1, 254}};
-  constexpr int kDestW = 150, kDestH = 6;
-  uint32_t seed = 7000;
-  int failures = 0;
-  for (const Road& road : roads) {
-    for (int width : widths) {
-      for (const auto& [mode, param] : modes) {
-        for (int shift = 0; shift < 4; ++shift) {
-          std::mt19937 rng(++seed);
-          Image src(width, 4, road.kind, 0, 0, road.run_coded);
-          FillSource(rng, src, {"", road.kind, 0, 0, road.run_coded});
-          if (road.run_coded && shift % 2 == 1) {
-            // Runs as long as the code allows, alternating skip and draw.
-            uint8_t* code = src.get()->run_table;
-            for (int y = 0; y < 4; ++y) {
-              int kind = y % 2;
-              for (int left = width; left > 0; kind ^= 1) {
-                const int n = std::min(64, left);
-                *code++ = static_cast<uint8_t>((kind << 6) | (n - 1));
-                left -= n;
+  // Both vector roads: the 32-byte forms where the processor has AVX2,
+  // and the 16-byte forms every x86-64 runs.
+  const auto check = [&] {
+    const int widths[] = {1, 2, 3, 4, 5, 7, 8, 9, 12, 15, 16, 17, 24, 31, 32, 33, 63, 64, 65, 130};
+    struct Road {
+      const char* name;
+      int kind;
+      bool run_coded;
+    };
+    const Road roads[] = {{"16-bit", 0, false}, {"32-bit", 1, false},
+                          {"run 16-bit", 0, true}, {"run 32-bit", 1, true}};
+    const int modes[][2] = {{0, 0}, {1, 128}, {1, 1}, {1, 77}, {1, 254}};
+    constexpr int kDestW = 150, kDestH = 6;
+    uint32_t seed = 7000;
+    int failures = 0;
+    for (const Road& road : roads) {
+      for (int width : widths) {
+        for (const auto& [mode, param] : modes) {
+          for (int shift = 0; shift < 4; ++shift) {
+            std::mt19937 rng(++seed);
+            Image src(width, 4, road.kind, 0, 0, road.run_coded);
+            FillSource(rng, src, {"", road.kind, 0, 0, road.run_coded});
+            if (road.run_coded && shift % 2 == 1) {
+              // Runs as long as the code allows, alternating skip and draw.
+              uint8_t* code = src.get()->run_table;
+              for (int y = 0; y < 4; ++y) {
+                int kind = y % 2;
+                for (int left = width; left > 0; kind ^= 1) {
+                  const int n = std::min(64, left);
+                  *code++ = static_cast<uint8_t>((kind << 6) | (n - 1));
+                  left -= n;
+                }
+                *code++ = 0xC0;
               }
-              *code++ = 0xC0;
             }
-          }
-          Image dst(kDestW, kDestH, road.kind, 0, 0);
-          for (int y = 0; y < kDestH; ++y) {
-            for (int x = 0; x < kDestW; ++x) dst.set(x, y, EdgyWord(rng));
-          }
-          blit_reference::Settings s{mode, param, 0xFFFFFF, false, {0, 0, kDestW, kDestH}};
-          int x = 1 + shift;
-          if (!road.run_coded && shift == 2) s.draw_area = {x + 1, 1, kDestW, kDestH};  // cut left
-          if (!road.run_coded && shift == 3) s.draw_area = {0, 0, x + width - 1, kDestH - 1};
-          Apply(s);
-          const int transparent = road.run_coded ? 1 : 1 + shift % 2;
-          const std::string diff = CompareWithModel(
-              dst, [&] { BlitMemImage(dst.get(), src.get(), x, 1, transparent, nullptr); },
-              [&] { blit_reference::Blit(dst.get(), src.get(), x, 1, transparent, nullptr, s); });
-          if (!diff.empty()) {
-            ADD_FAILURE() << road.name << " width " << width << " mode " << mode << " param "
-                          << param << " shift " << shift << ": " << diff;
-            if (++failures >= 20) return;
+            Image dst(kDestW, kDestH, road.kind, 0, 0);
+            for (int y = 0; y < kDestH; ++y) {
+              for (int x = 0; x < kDestW; ++x) dst.set(x, y, EdgyWord(rng));
+            }
+            blit_reference::Settings s{mode, param, 0xFFFFFF, false, {0, 0, kDestW, kDestH}};
+            int x = 1 + shift;
+            if (!road.run_coded && shift == 2) s.draw_area = {x + 1, 1, kDestW, kDestH};  // cut left
+            if (!road.run_coded && shift == 3) s.draw_area = {0, 0, x + width - 1, kDestH - 1};
+            Apply(s);
+            const int transparent = road.run_coded ? 1 : 1 + shift % 2;
+            const std::string diff = CompareWithModel(
+                dst, [&] { BlitMemImage(dst.get(), src.get(), x, 1, transparent, nullptr); },
+                [&] { blit_reference::Blit(dst.get(), src.get(), x, 1, transparent, nullptr, s); });
+            if (!diff.empty()) {
+              ADD_FAILURE() << road.name << " width " << width << " mode " << mode << " param "
+                            << param << " shift " << shift << ": " << diff;
+              if (++failures >= 20) return;
+            }
           }
         }
       }
     }
+  };
+  for (bool wide : {true, false}) {
+    SCOPED_TRACE(wide ? "32-byte vectors where the processor has them" : "16-byte vectors");
+    BlitWideVectorsAllowed = wide;
+    check();
   }
+  BlitWideVectorsAllowed = true;
 }
 
 // The run-coded blend computes the mode-1 step field by field in vector
@@ -189,33 +200,43 @@ TEST_F(BlitTest, WideRowsAndLongRunsMatchTheModel) {
 // destination row y carry x and y in green and x / 2 and y / 2 in red and
 // blue (32-bit: 4x + 3 and 4y + 1 in every channel).
 TEST_F(BlitTest, RunCodedBlendMatchesTheModelForEveryFieldPair) {
-  for (int kind : {0, 1}) {
-    for (int param : {128, 1, 64, 127, 129, 200, 254}) {
-      Image src(64, 64, kind, 0, 0, true);
-      Image dst(64, 64, kind, 0, 0);
-      uint8_t* code = src.get()->run_table;
-      for (int y = 0; y < 64; ++y) {
-        for (int x = 0; x < 64; ++x) {
-          if (kind == 0) {
-            src.set(x, y, blit_reference::Join16({x / 2, x, x / 2}));
-            dst.set(x, y, blit_reference::Join16({y / 2, y, y / 2}));
-          } else {
-            src.set(x, y, 0x01010101u * static_cast<uint32_t>(4 * x + 3));
-            dst.set(x, y, 0x01010101u * static_cast<uint32_t>(4 * y + 1));
+  // Both vector roads: the 32-byte forms where the processor has AVX2,
+  // and the 16-byte forms every x86-64 runs.
+  const auto check = [&] {
+    for (int kind : {0, 1}) {
+      for (int param : {128, 1, 64, 127, 129, 200, 254}) {
+        Image src(64, 64, kind, 0, 0, true);
+        Image dst(64, 64, kind, 0, 0);
+        uint8_t* code = src.get()->run_table;
+        for (int y = 0; y < 64; ++y) {
+          for (int x = 0; x < 64; ++x) {
+            if (kind == 0) {
+              src.set(x, y, blit_reference::Join16({x / 2, x, x / 2}));
+              dst.set(x, y, blit_reference::Join16({y / 2, y, y / 2}));
+            } else {
+              src.set(x, y, 0x01010101u * static_cast<uint32_t>(4 * x + 3));
+              dst.set(x, y, 0x01010101u * static_cast<uint32_t>(4 * y + 1));
+            }
           }
+          *code++ = 0x40 | 63;  // one drawn run of the whole row
+          *code++ = 0xC0;
         }
-        *code++ = 0x40 | 63;  // one drawn run of the whole row
-        *code++ = 0xC0;
+        src.get()->run_table_flag = 1;
+        blit_reference::Settings s{1, param, 0xFFFFFF, false, {0, 0, 64, 64}};
+        Apply(s);
+        const std::string diff = CompareWithModel(
+            dst, [&] { BlitMemImage(dst.get(), src.get(), 0, 0, 1, nullptr); },
+            [&] { blit_reference::Blit(dst.get(), src.get(), 0, 0, 1, nullptr, s); });
+        EXPECT_EQ(diff, "") << "kind " << kind << " param " << param;
       }
-      src.get()->run_table_flag = 1;
-      blit_reference::Settings s{1, param, 0xFFFFFF, false, {0, 0, 64, 64}};
-      Apply(s);
-      const std::string diff = CompareWithModel(
-          dst, [&] { BlitMemImage(dst.get(), src.get(), 0, 0, 1, nullptr); },
-          [&] { blit_reference::Blit(dst.get(), src.get(), 0, 0, 1, nullptr, s); });
-      EXPECT_EQ(diff, "") << "kind " << kind << " param " << param;
     }
+  };
+  for (bool wide : {true, false}) {
+    SCOPED_TRACE(wide ? "32-byte vectors where the processor has them" : "16-byte vectors");
+    BlitWideVectorsAllowed = wide;
+    check();
   }
+  BlitWideVectorsAllowed = true;
 }
 
 // The vector forms are taken only for a source apart from the destination:
