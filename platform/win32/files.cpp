@@ -235,24 +235,58 @@ bool LookUp(int folder, const std::string& wanted, TryName try_name) {
   return try_name(match.first_equal, known) == Tried::kFound;
 }
 
-// Finds the entry `wanted` (Shift-JIS) in `folder` (see LookUp). Fills the
-// entry's UTF-8 name and information; false when there is none, with the
-// name last tried, or as written.
-bool FindEntry(int folder, const std::string& wanted, std::string* name, PosixEntryInfo* info) {
+// LookUp in a folder above the current folder (see FoldersAbove): the name
+// as written is tried first, then the first name in byte order of the
+// folder's listing, read once, that equals it but for case. Nothing kept
+// of the folder is checked again.
+template <class TryName>
+bool LookUpAbove(FoldersAbove& above, const FolderOnWay& way, const std::string& wanted,
+                 TryName try_name) {
+  const std::string as_written = Cp932ToUtf8(wanted);
+  const Tried tried = try_name(as_written, nullptr);
+  if (tried != Tried::kAbsent || wanted == "." || wanted == "..") return tried == Tried::kFound;
+  ListedName match;
+  if (!MatchListingAbove(above, way, wanted, as_written, &match)) return false;
+  if (match.first_equal.empty() || match.first_equal == as_written) return false;
+  return try_name(match.first_equal, nullptr) == Tried::kFound;
+}
+
+// Where a walk of folders ended: the folder, and when it lies above the
+// current folder, what is taken of it.
+struct Reached {
+  Descriptor folder;
+  std::shared_ptr<FoldersAbove> above;  // set only for a folder above the current one
+  FolderOnWay way;
+};
+
+// Finds the entry `wanted` (Shift-JIS) in the folder reached (see LookUp).
+// Fills the entry's UTF-8 name and information; false when there is none,
+// with the name last tried, or as written.
+bool FindEntry(const Reached& reached, const std::string& wanted, std::string* name,
+               PosixEntryInfo* info) {
+  const int folder = reached.folder.get();
   *name = Cp932ToUtf8(wanted);
-  return LookUp(folder, wanted, [&](const std::string& candidate, const PosixEntryInfo*) {
+  auto try_name = [&](const std::string& candidate, const PosixEntryInfo*) {
     *name = candidate;
     return PosixInfoAt(folder, candidate, info) ? Tried::kFound : Tried::kAbsent;
-  });
+  };
+  if (reached.above) return LookUpAbove(*reached.above, reached.way, wanted, try_name);
+  return LookUp(folder, wanted, try_name);
+}
+
+// The root, opened once; null when it cannot be opened.
+std::shared_ptr<SharedFolder> RootFolder() {
+  static const std::shared_ptr<SharedFolder> root =
+      std::make_shared<SharedFolder>(PosixOpenRootFolder());
+  return root->get() >= 0 ? root : nullptr;
 }
 
 // The folder the walk starts from. The root stays open once opened; the
 // current folder is taken as it is at each call.
 Descriptor OpenBase(PathBase base) {
   if (base == PathBase::kRoot) {
-    static const std::shared_ptr<SharedFolder> root =
-        std::make_shared<SharedFolder>(PosixOpenRootFolder());
-    return root->get() >= 0 ? Descriptor(root) : Descriptor(PosixOpenRootFolder());
+    std::shared_ptr<SharedFolder> root = RootFolder();
+    return root ? Descriptor(std::move(root)) : Descriptor(PosixOpenRootFolder());
   }
   return Descriptor(PosixCurrentFolder());
 }
@@ -275,17 +309,73 @@ Tried OpenFolderInside(int folder, const PosixEntryInfo* folder_info, const std:
   return Tried::kFound;
 }
 
-// Walks `parts` from `folder`, each a folder; the folder reached, or an
-// invalid descriptor.
-Descriptor WalkFolders(Descriptor folder, const std::vector<std::string>& parts, size_t count) {
-  for (size_t i = 0; i < count && folder.valid(); ++i) {
-    Descriptor inside;
-    LookUp(folder.get(), parts[i], [&](const std::string& name, const PosixEntryInfo* info) {
-      return OpenFolderInside(folder.get(), info, name, &inside);
-    });
-    folder = std::move(inside);
+// Walks the first `count` of `parts` from the root along the way to the
+// current folder, as far as it is kept or leads (see FoldersAbove): the walk
+// starts from the longest start of the path walked before and takes the
+// folders above the current folder as they were first seen. Fills `reached`
+// and `walked`, how many parts were walked; false when the way cannot be
+// used (the walk then goes as usual).
+bool WalkOnWay(const std::vector<std::string>& parts, size_t count, Reached* reached,
+               size_t* walked_parts) {
+  std::shared_ptr<FoldersAbove> above = FoldersAboveNow();
+  if (!above) return false;
+  // keys[i]: the walk of the first i parts (names hold no NUL).
+  std::vector<std::string> keys(count + 1);
+  for (size_t i = 1; i <= count; ++i) keys[i] = keys[i - 1] + '\0' + parts[i - 1];
+  FolderOnWay way;
+  size_t walked = count + 1;
+  bool kept = false;
+  while (!kept && walked-- > 0) kept = KeptFolderOnWay(*above, keys[walked], &way);
+  if (!kept) {
+    walked = 0;
+    if (!KeepFolderOnWay(*above, keys[0], RootFolder(), &way)) return false;
   }
-  return folder;
+  reached->folder = Descriptor(way.folder);
+  while (way.above && walked < count) {
+    std::shared_ptr<SharedFolder> inside;
+    LookUpAbove(*above, way, parts[walked], [&](const std::string& name, const PosixEntryInfo*) {
+      bool missing = false;
+      const int descriptor = PosixOpenFolderAt(way.folder->get(), name, &missing);
+      if (descriptor < 0) return missing ? Tried::kAbsent : Tried::kUnusable;
+      inside = std::make_shared<SharedFolder>(descriptor);
+      return Tried::kFound;
+    });
+    *walked_parts = ++walked;
+    if (!inside) {
+      reached->folder = Descriptor();
+      return true;
+    }
+    if (!KeepFolderOnWay(*above, keys[walked], inside, &way)) {
+      reached->folder = Descriptor(std::move(inside));  // off the way: walked as usual from here
+      return true;
+    }
+    reached->folder = Descriptor(way.folder);
+  }
+  if (way.above) {
+    reached->above = std::move(above);
+    reached->way = way;
+  }
+  *walked_parts = walked;
+  return true;
+}
+
+// Walks the first `count` of `parts` from the base, each a folder; the
+// folder reached, or an invalid descriptor.
+Reached WalkFolders(PathBase base, const std::vector<std::string>& parts, size_t count) {
+  Reached reached;
+  size_t walked = 0;
+  if (base != PathBase::kRoot || !WalkOnWay(parts, count, &reached, &walked)) {
+    reached.folder = OpenBase(base);
+  }
+  for (size_t i = walked; i < count && reached.folder.valid(); ++i) {
+    Descriptor inside;
+    const int folder = reached.folder.get();
+    LookUp(folder, parts[i], [&](const std::string& name, const PosixEntryInfo* info) {
+      return OpenFolderInside(folder, info, name, &inside);
+    });
+    reached.folder = std::move(inside);
+  }
+  return reached;
 }
 
 // Where a path leads: the folder that holds its last component and that
@@ -313,10 +403,10 @@ bool Locate(LPCSTR path, Location* location) {
                        PosixInfoAt(location->folder.get(), ".", &location->info);
     return location->folder.valid();
   }
-  location->folder = WalkFolders(OpenBase(text.base), parts, parts.size() - 1);
-  if (!location->folder.valid()) return false;
-  location->exists =
-      FindEntry(location->folder.get(), parts.back(), &location->name, &location->info);
+  Reached reached = WalkFolders(text.base, parts, parts.size() - 1);
+  if (!reached.folder.valid()) return false;
+  location->exists = FindEntry(reached, parts.back(), &location->name, &location->info);
+  location->folder = std::move(reached.folder);
   if (location->exists && location->trailing_separator && !location->info.directory) {
     location->exists = false;  // "file.txt\" names no folder
   }
@@ -690,7 +780,7 @@ HANDLE FindFirstFileA(LPCSTR pattern, WIN32_FIND_DATAA* data) {
     return INVALID_HANDLE_VALUE;
   }
   const std::vector<std::string> parts = NormalisedParts(text.base, text.parts);
-  Descriptor folder = WalkFolders(OpenBase(text.base), parts, parts.size());
+  const Descriptor folder = WalkFolders(text.base, parts, parts.size()).folder;
   if (!folder.valid()) return INVALID_HANDLE_VALUE;
 
   std::vector<std::string> names;
@@ -756,9 +846,15 @@ void SetFileCallHook(FileCallHook hook, void* context) {
 
 // ---- Folders --------------------------------------------------------------------------
 
+// The path is taken with the folders above the current folder, once for as
+// long as the current folder stays the same folder.
 DWORD GetCurrentDirectoryA(DWORD buffer_length, LPSTR buffer) {
   std::string path;
-  if (!PosixCurrentFolderPath(&path)) return 0;
+  if (std::shared_ptr<FoldersAbove> above = FoldersAboveNow()) {
+    path = CurrentFolderPathAbove(*above);
+  } else if (!PosixCurrentFolderPath(&path)) {
+    return 0;
+  }
   return CopyOut(WindowsPath(path), buffer_length, buffer);
 }
 

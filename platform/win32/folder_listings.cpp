@@ -2,6 +2,7 @@
 
 #include <map>
 #include <mutex>
+#include <set>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -163,10 +164,128 @@ std::shared_ptr<SharedFolder> KeepFolderInside(const PosixEntryInfo& folder_info
   return shared;
 }
 
+// ---- The folders above the current folder ------------------------------------
+
+class FoldersAbove {
+ public:
+  std::mutex mutex;
+  FolderId current;               // the current folder
+  std::set<FolderId> above;       // the folders strictly above it
+  std::string current_path;
+  std::unordered_map<std::string, FolderOnWay> on_way;  // by the walk's key
+  std::map<FolderId, KeptFolder> listings;              // of folders above
+};
+
+namespace {
+
+struct CurrentFoldersAbove {
+  std::mutex mutex;
+  std::shared_ptr<FoldersAbove> taken;
+};
+
+CurrentFoldersAbove& Above() {
+  static auto* above = new CurrentFoldersAbove;  // never destroyed: used up to exit
+  return *above;
+}
+
+// The folders above the current folder `here`, from ".." to ".." up to the
+// root (its own parent).
+std::shared_ptr<FoldersAbove> TakeFoldersAbove(const PosixEntryInfo& here) {
+  auto taken = std::make_shared<FoldersAbove>();
+  taken->current = IdOf(here);
+  if (!PosixCurrentFolderPath(&taken->current_path)) return nullptr;
+  constexpr int kDeepest = 4096;
+  int folder = PosixCurrentFolder();
+  FolderId id = taken->current;
+  for (int depth = 0; depth < kDeepest; ++depth) {
+    const int parent = PosixOpenFolderAt(folder, "..");
+    if (folder != PosixCurrentFolder()) PosixClose(folder);
+    folder = parent;
+    PosixEntryInfo info;
+    if (parent < 0 || !PosixInfoOf(parent, &info) || IdOf(info) == id) break;
+    id = IdOf(info);
+    taken->above.insert(id);
+  }
+  if (folder != PosixCurrentFolder()) PosixClose(folder);
+  return taken;
+}
+
+}  // namespace
+
+std::shared_ptr<FoldersAbove> FoldersAboveNow() {
+  PosixEntryInfo here;
+  if (!PosixInfoOf(PosixCurrentFolder(), &here)) return nullptr;
+  CurrentFoldersAbove& above = Above();
+  {
+    std::lock_guard<std::mutex> lock(above.mutex);
+    if (above.taken && above.taken->current == IdOf(here)) return above.taken;
+  }
+  std::shared_ptr<FoldersAbove> taken = TakeFoldersAbove(here);
+  std::lock_guard<std::mutex> lock(above.mutex);
+  above.taken = taken;
+  return taken;
+}
+
+bool KeptFolderOnWay(FoldersAbove& above, const std::string& key, FolderOnWay* found) {
+  std::lock_guard<std::mutex> lock(above.mutex);
+  const auto it = above.on_way.find(key);
+  if (it == above.on_way.end()) return false;
+  *found = it->second;
+  return true;
+}
+
+bool KeepFolderOnWay(FoldersAbove& above, const std::string& key,
+                     std::shared_ptr<SharedFolder> folder, FolderOnWay* kept) {
+  PosixEntryInfo info;
+  if (!folder || !PosixInfoOf(folder->get(), &info)) return false;
+  const FolderId id = IdOf(info);
+  std::lock_guard<std::mutex> lock(above.mutex);
+  const bool is_above = above.above.count(id) != 0;
+  if (!is_above && id != above.current) return false;
+  FolderOnWay on_way;
+  on_way.folder = std::move(folder);
+  on_way.above = is_above;
+  on_way.id = id;
+  *kept = above.on_way.try_emplace(key, std::move(on_way)).first->second;
+  return true;
+}
+
+bool MatchListingAbove(FoldersAbove& above, const FolderOnWay& folder, const std::string& wanted,
+                       const std::string& wanted_utf8, ListedName* match) {
+  {
+    std::lock_guard<std::mutex> lock(above.mutex);
+    const auto found = above.listings.find(folder.id);
+    if (found != above.listings.end()) {
+      Match(found->second, wanted, wanted_utf8, match);
+      return true;
+    }
+  }
+  std::vector<std::string> names;
+  if (!PosixListFolder(folder.folder->get(), &names)) return false;
+  KeptFolder listing;
+  FillListing(std::move(names), &listing);
+  Match(listing, wanted, wanted_utf8, match);
+  std::lock_guard<std::mutex> lock(above.mutex);
+  above.listings.try_emplace(folder.id, std::move(listing));
+  return true;
+}
+
+std::string CurrentFolderPathAbove(const FoldersAbove& above) { return above.current_path; }
+
 void ForgetFolderListing(int folder) {
   PosixEntryInfo info;
   if (!PosixInfoOf(folder, &info)) return;
-  KeptFolders& kept = Kept();
-  std::lock_guard<std::mutex> lock(kept.mutex);
-  kept.folders.erase(IdOf(info));
+  {
+    KeptFolders& kept = Kept();
+    std::lock_guard<std::mutex> lock(kept.mutex);
+    kept.folders.erase(IdOf(info));
+  }
+  // A changed entry above the current folder may change where any walk
+  // through it leads: all that was taken there goes.
+  CurrentFoldersAbove& above = Above();
+  std::lock_guard<std::mutex> lock(above.mutex);
+  if (above.taken) {
+    std::lock_guard<std::mutex> taken_lock(above.taken->mutex);
+    if (above.taken->above.count(IdOf(info)) != 0) above.taken.reset();
+  }
 }

@@ -13,10 +13,15 @@
 // (within 20 ms, or 2 s where the file system keeps whole seconds): another
 // change within the same tick of the file system's clock would leave the
 // modification time as it was.
+//
+// The folders above the current folder (the one the program runs in) are
+// taken differently: see FoldersAbove below.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/win32/files_posix.h"
 
@@ -66,3 +71,42 @@ std::shared_ptr<SharedFolder> KeepFolderInside(const PosixEntryInfo& folder_info
 
 // Drops what is kept of `folder`, whose entries the stand-ins changed.
 void ForgetFolderListing(int folder);
+
+// ---- The folders above the current folder ------------------------------------
+
+// What is taken of the way from the root to the current folder, for as long
+// as the current folder stays the same folder (by identity). The folders
+// strictly above it are listed at most once and never checked again, so a
+// folder up there that keeps changing (a busy temporary folder) costs
+// nothing; the walk from the root down to each folder on the way is kept by
+// the text of its path, so the look-ups of paths with a common start share
+// it. A name there is still tried as written before the listing is asked,
+// so an entry another program made up there since is found as written. The
+// stand-ins' own changes to a folder on the way drop all of it.
+class FoldersAbove;
+
+// The folders above the current folder as it is now (taken anew when the
+// current folder changed); null when the current folder cannot be read.
+// Costs one information read of the current folder when nothing changed.
+std::shared_ptr<FoldersAbove> FoldersAboveNow();
+
+// A folder on the way from the root to the current folder.
+struct FolderOnWay {
+  std::shared_ptr<SharedFolder> folder;
+  bool above = false;  // strictly above the current folder; false: the current folder
+  std::pair<uint64_t, uint64_t> id;  // device, inode
+};
+
+// The folder on the way that the walk `key` (from the root) reached before;
+// false when none is kept under that key.
+bool KeptFolderOnWay(FoldersAbove& above, const std::string& key, FolderOnWay* found);
+// Keeps `folder`, reached by the walk `key`, when it lies on the way (its
+// identity is read once); false, keeping nothing, when it does not.
+bool KeepFolderOnWay(FoldersAbove& above, const std::string& key,
+                     std::shared_ptr<SharedFolder> folder, FolderOnWay* kept);
+// Answers from the listing of `folder`, a folder above the current one,
+// read at its first use. False when it cannot be listed.
+bool MatchListingAbove(FoldersAbove& above, const FolderOnWay& folder, const std::string& wanted,
+                       const std::string& wanted_utf8, ListedName* match);
+// The current folder's path as taken with the rest (read once).
+std::string CurrentFolderPathAbove(const FoldersAbove& above);
