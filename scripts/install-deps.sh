@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   libsdl2-dev
-  zlib1g-dev libpng-dev libjpeg62-turbo-dev
+  zlib1g-dev libpng-dev libdeflate-dev libjpeg62-turbo-dev
   libogg-dev libvorbis-dev libmpg123-dev libmp3lame-dev
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic
   libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev

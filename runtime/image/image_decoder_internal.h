@@ -41,3 +41,6 @@ TrackedBytes AllocImageBytes(int64_t bytes, bool cleared);
 // Fills the image; the image takes over the pixel block.
 void HandOverImage(GraphImage* image, const ColorFormat& format, int32_t width, int32_t height,
                    int32_t pitch, TrackedBytes pixels);
+
+// The PNG loader without its quick road: libpng reads every file.
+int LoadPngImageWithLibpng(StreamSource* stream, GraphImage* image);

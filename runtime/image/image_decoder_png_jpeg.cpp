@@ -14,6 +14,7 @@
 #include "runtime/image/color_format.h"
 #include "runtime/image/image_decoder.h"
 #include "runtime/image/image_decoder_internal.h"
+#include "runtime/image/png_plain_decode.h"
 
 // After the runtime's headers: libjpeg defines TRUE and FALSE as macros.
 #include <png.h>
@@ -75,9 +76,78 @@ int EndPngLoad(PngLoad* load, int result) {
   return result;
 }
 
+// The image of the quick road's result, with the format the libpng road
+// gives the same file.
+void TakePlainPng(PlainPng* plain, GraphImage* image) {
+  ColorFormat format{};
+  if (plain->color_type == 3) {
+    SetPalette8ColorFormat(&format);
+    for (int i = 0; i < plain->palette_entries; ++i) {
+      const uint8_t* rgb = plain->palette + 3 * i;
+      format.palette[i] = ColorPaletteEntry{rgb[2], rgb[1], rgb[0], 0};
+    }
+  } else {
+    SetRgb888ColorFormat(&format);
+    if (plain->color_type == 6) {
+      format.bit_depth = 32;
+      format.bytes_per_pixel = 4;
+      format.alpha_width = 8;
+      format.alpha_shift = 24;
+      format.alpha_mask = 0xFF000000u;
+    }
+  }
+  image->format = format;
+  image->width = static_cast<int32_t>(plain->width);
+  image->height = static_cast<int32_t>(plain->height);
+  image->pitch = static_cast<int32_t>(plain->row_bytes);
+  image->pixels = plain->pixels;
+  plain->pixels = nullptr;
+}
+
+// Files up to this size are read whole for the quick road.
+constexpr int64_t kPlainPngMostBytes = 64 << 20;
+
 }  // namespace
 
+// A file of the plain kinds is read whole and decoded on the quick road
+// (png_plain_decode.h); the stream is put back and libpng reads any other.
 int LoadPngImage(StreamSource* stream, GraphImage* image) {
+  const int64_t start = stream->functions.Tell(stream->handle);
+  stream->functions.Seek(stream->handle, 0, 2);
+  const int64_t size = stream->functions.Tell(stream->handle) - start;
+  stream->functions.Seek(stream->handle, start, 0);
+  if (size > 0 && size <= kPlainPngMostBytes) {
+    auto* file = static_cast<uint8_t*>(AllocTracked(static_cast<size_t>(size), __FILE__, __LINE__));
+    if (file != nullptr) {
+      PlainPng plain;
+      const bool read =
+          stream->functions.Read(file, 1, static_cast<size_t>(size), stream->handle) ==
+          static_cast<size_t>(size);
+      const bool decoded = read && DecodePlainPng(file, static_cast<size_t>(size), &plain);
+      FreeTracked(file);
+      if (decoded) {
+        // The palette check of the libpng road: every index names an entry.
+        bool indexes_named = true;
+        if (plain.color_type == 3) {
+          const size_t all = plain.row_bytes * plain.height;
+          for (size_t i = 0; i < all && indexes_named; ++i) {
+            indexes_named = plain.pixels[i] < plain.palette_entries;
+          }
+        }
+        if (!indexes_named) {
+          FreeTracked(plain.pixels);
+          return -1;
+        }
+        TakePlainPng(&plain, image);
+        return 0;
+      }
+      stream->functions.Seek(stream->handle, start, 0);
+    }
+  }
+  return LoadPngImageWithLibpng(stream, image);
+}
+
+int LoadPngImageWithLibpng(StreamSource* stream, GraphImage* image) {
   PngLoad* const load =
       static_cast<PngLoad*>(AllocTrackedCleared(sizeof(PngLoad), __FILE__, __LINE__));
   if (load == nullptr) return -1;

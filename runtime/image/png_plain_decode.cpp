@@ -1,0 +1,327 @@
+// The quick road of the PNG loader (see png_plain_decode.h).
+#include "runtime/image/png_plain_decode.h"
+
+#include <libdeflate.h>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+#include <cstring>
+
+#include "runtime/core/memory.h"
+#include "runtime/image/image_decoder_internal.h"
+
+namespace {
+
+constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+// Deflate packs at most this many bytes into one.
+constexpr int64_t kDeflateMostPerByte = 1032;
+
+uint32_t BigEndian32(const uint8_t* p) {
+  return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
+         (static_cast<uint32_t>(p[2]) << 8) | p[3];
+}
+
+struct Chunk {
+  uint32_t type;
+  const uint8_t* data;
+  uint32_t length;
+};
+
+constexpr uint32_t ChunkType(const char (&name)[5]) {
+  return (static_cast<uint32_t>(static_cast<uint8_t>(name[0])) << 24) |
+         (static_cast<uint32_t>(static_cast<uint8_t>(name[1])) << 16) |
+         (static_cast<uint32_t>(static_cast<uint8_t>(name[2])) << 8) |
+         static_cast<uint8_t>(name[3]);
+}
+
+// Reads the chunk at `*at`, its check sum verified; false at the end of the
+// file, for a chunk that does not fit, or for a wrong check sum.
+bool NextChunk(const uint8_t* file, size_t size, size_t* at, Chunk* chunk) {
+  if (size - *at < 12) return false;
+  const uint32_t length = BigEndian32(file + *at);
+  if (length > 0x7FFFFFFFu || size - *at - 12 < length) return false;
+  const uint8_t* type = file + *at + 4;
+  const uint32_t crc = BigEndian32(type + 4 + length);
+  if (libdeflate_crc32(0, type, 4 + static_cast<size_t>(length)) != crc) return false;
+  chunk->type = BigEndian32(type);
+  chunk->data = type + 4;
+  chunk->length = length;
+  *at += 12 + static_cast<size_t>(length);
+  return true;
+}
+
+typedef uint8_t Bytes16 __attribute__((vector_size(16)));
+
+// The Paeth predictor, without branches.
+inline int Paeth(int a, int b, int c) {
+  const int pa = b > c ? b - c : c - b;                  // |p - a|
+  const int pb = a > c ? a - c : c - a;                  // |p - b|
+  const int pc = a + b > 2 * c ? a + b - 2 * c : 2 * c - a - b;  // |p - c|
+  const int b_or_c = pb <= pc ? b : c;
+  return pa <= pb && pa <= pc ? a : b_or_c;
+}
+
+#ifdef __SSE2__
+// The Paeth filter undone a pixel at a time, its 3 or 4 bytes side by side
+// in 16-bit lanes, from the second pixel on. Each pixel's bytes are read and
+// written 4 at a time: the row and the one above must be followed by at
+// least one readable byte, and a fourth lane beyond a 3-byte pixel writes
+// back the byte it read.
+void PaethPixels(uint8_t* row, const uint8_t* previous, size_t bytes, size_t bpp) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i keep = bpp == 3 ? _mm_setr_epi16(-1, -1, -1, 0, 0, 0, 0, 0)
+                                : _mm_setr_epi16(-1, -1, -1, -1, 0, 0, 0, 0);
+  auto load = [&](const uint8_t* p) {
+    int32_t word;
+    std::memcpy(&word, p, 4);
+    return _mm_unpacklo_epi8(_mm_cvtsi32_si128(word), zero);
+  };
+  auto absolute = [](__m128i v) {
+    const __m128i negative = _mm_srai_epi16(v, 15);
+    return _mm_sub_epi16(_mm_xor_si128(v, negative), negative);
+  };
+  __m128i a = load(row);
+  __m128i c = load(previous);
+  for (size_t i = bpp; i < bytes; i += bpp) {
+    const __m128i b = load(previous + i);
+    const __m128i pa = absolute(_mm_sub_epi16(b, c));
+    const __m128i pb = absolute(_mm_sub_epi16(a, c));
+    const __m128i pc = absolute(_mm_sub_epi16(_mm_add_epi16(a, b), _mm_add_epi16(c, c)));
+    // a where pa <= pb and pa <= pc; else b where pb <= pc; else c.
+    const __m128i take_a = _mm_andnot_si128(_mm_or_si128(_mm_cmpgt_epi16(pa, pb), _mm_cmpgt_epi16(pa, pc)),
+                                            _mm_set1_epi16(-1));
+    const __m128i take_b = _mm_andnot_si128(_mm_cmpgt_epi16(pb, pc), _mm_set1_epi16(-1));
+    const __m128i b_or_c = _mm_or_si128(_mm_and_si128(take_b, b), _mm_andnot_si128(take_b, c));
+    const __m128i predicted = _mm_or_si128(_mm_and_si128(take_a, a), _mm_andnot_si128(take_a, b_or_c));
+    const __m128i sum =
+        _mm_and_si128(_mm_add_epi16(load(row + i), _mm_and_si128(predicted, keep)), _mm_set1_epi16(0xFF));
+    const int32_t word = _mm_cvtsi128_si32(_mm_packus_epi16(sum, sum));
+    std::memcpy(row + i, &word, 4);
+    a = sum;
+    c = b;
+  }
+}
+#endif
+
+// Undoes the filter of `row` (`bytes` bytes, kBpp bytes a pixel) in place
+// against the previous row, already undone (zeros above the first row).
+template <size_t kBpp>
+bool Unfilter(int filter, uint8_t* __restrict row, const uint8_t* __restrict previous, size_t bytes) {
+  switch (filter) {
+    case 0:
+      return true;
+    case 1:
+      for (size_t i = kBpp; i < bytes; ++i) row[i] = static_cast<uint8_t>(row[i] + row[i - kBpp]);
+      return true;
+    case 2: {
+      size_t i = 0;
+      for (; i + 16 <= bytes; i += 16) {
+        Bytes16 here, above;
+        std::memcpy(&here, row + i, 16);
+        std::memcpy(&above, previous + i, 16);
+        here += above;
+        std::memcpy(row + i, &here, 16);
+      }
+      for (; i < bytes; ++i) row[i] = static_cast<uint8_t>(row[i] + previous[i]);
+      return true;
+    }
+    case 3:
+      for (size_t i = 0; i < kBpp && i < bytes; ++i) {
+        row[i] = static_cast<uint8_t>(row[i] + (previous[i] >> 1));
+      }
+      for (size_t i = kBpp; i < bytes; ++i) {
+        row[i] = static_cast<uint8_t>(row[i] + ((row[i - kBpp] + previous[i]) >> 1));
+      }
+      return true;
+    case 4:
+      // Left of the first pixel there is nothing: the predictor is the byte above.
+      for (size_t i = 0; i < kBpp && i < bytes; ++i) {
+        row[i] = static_cast<uint8_t>(row[i] + previous[i]);
+      }
+#ifdef __SSE2__
+      if constexpr (kBpp > 1) {
+        PaethPixels(row, previous, bytes, kBpp);
+        return true;
+      }
+#endif
+      for (size_t i = kBpp; i < bytes; i += kBpp) {
+        for (size_t k = 0; k < kBpp; ++k) {
+          row[i + k] = static_cast<uint8_t>(
+              row[i + k] + Paeth(row[i + k - kBpp], previous[i + k], previous[i + k - kBpp]));
+        }
+      }
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool UnfilterRow(size_t bpp, int filter, uint8_t* row, const uint8_t* previous, size_t bytes) {
+  switch (bpp) {
+    case 1:
+      return Unfilter<1>(filter, row, previous, bytes);
+    case 3:
+      return Unfilter<3>(filter, row, previous, bytes);
+    default:
+      return Unfilter<4>(filter, row, previous, bytes);
+  }
+}
+
+// Copies an unfiltered row of kBpp-byte pixels, red and blue swapped.
+template <size_t kBpp>
+void CopySwappedTail(const uint8_t* __restrict from, uint8_t* __restrict to, uint32_t width) {
+  for (uint32_t x = 0; x < width; ++x, from += kBpp, to += kBpp) {
+    to[0] = from[2];
+    to[1] = from[1];
+    to[2] = from[0];
+    if constexpr (kBpp == 4) to[3] = from[3];
+  }
+}
+
+// Five 3-byte pixels or four 4-byte ones a step, through a byte shuffle.
+template <size_t kBpp>
+__attribute__((target("ssse3"))) void CopySwappedShuffled(const uint8_t* __restrict from,
+                                                          uint8_t* __restrict to,
+                                                          uint32_t width) {
+  constexpr uint32_t kStep = kBpp == 3 ? 5 : 4;
+  const Bytes16 order = kBpp == 3 ? Bytes16{2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 14, 13, 12, 15}
+                                  : Bytes16{2, 1, 0, 3, 6, 5, 4, 7, 10, 9, 8, 11, 14, 13, 12, 15};
+  uint32_t x = 0;
+  // Each step reads and writes 16 bytes, all inside the row.
+  for (; x + kStep + (kBpp == 3 ? 1 : 0) <= width; x += kStep) {
+    Bytes16 pixels;
+    std::memcpy(&pixels, from + x * kBpp, 16);
+    pixels = __builtin_shuffle(pixels, order);
+    std::memcpy(to + x * kBpp, &pixels, 16);
+  }
+  CopySwappedTail<kBpp>(from + x * kBpp, to + x * kBpp, width - x);
+}
+
+template <size_t kBpp>
+void CopySwapped(const uint8_t* __restrict from, uint8_t* __restrict to, uint32_t width) {
+  static const bool shuffle = __builtin_cpu_supports("ssse3");
+  if (shuffle) {
+    CopySwappedShuffled<kBpp>(from, to, width);
+  } else {
+    CopySwappedTail<kBpp>(from, to, width);
+  }
+}
+
+// One zlib stream from the concatenated image data of consecutive IDAT
+// chunks.
+struct ImageData {
+  uint8_t* bytes = nullptr;
+  size_t size = 0;
+  ~ImageData() { FreeTracked(bytes); }
+};
+
+}  // namespace
+
+bool DecodePlainPng(const uint8_t* file, size_t size, PlainPng* out) {
+  if (size < 8 || std::memcmp(file, kSignature, 8) != 0) return false;
+  size_t at = 8;
+  Chunk chunk;
+  if (!NextChunk(file, size, &at, &chunk) || chunk.type != ChunkType("IHDR") || chunk.length != 13) {
+    return false;
+  }
+  const uint32_t width = BigEndian32(chunk.data);
+  const uint32_t height = BigEndian32(chunk.data + 4);
+  const int bit_depth = chunk.data[8];
+  const int color_type = chunk.data[9];
+  if (bit_depth != 8 || (color_type != 2 && color_type != 6 && color_type != 3) ||
+      chunk.data[10] != 0 || chunk.data[11] != 0 || chunk.data[12] != 0) {
+    return false;
+  }
+  if (!ImageSizeAccepted(width, height)) return false;
+  const size_t bpp = color_type == 2 ? 3 : color_type == 6 ? 4 : 1;
+  const size_t row_bytes = bpp * width;
+  const int64_t raw_bytes = static_cast<int64_t>(row_bytes + 1) * height;
+  if (static_cast<int64_t>(row_bytes) * height > INT32_MAX) return false;
+
+  // The palette (palette images only), then the image data, then the end.
+  int palette_entries = 0;
+  if (!NextChunk(file, size, &at, &chunk)) return false;
+  if (color_type == 3) {
+    if (chunk.type != ChunkType("PLTE") || chunk.length == 0 || chunk.length % 3 != 0 ||
+        chunk.length > 256 * 3) {
+      return false;
+    }
+    palette_entries = static_cast<int>(chunk.length / 3);
+    std::memcpy(out->palette, chunk.data, chunk.length);
+    if (!NextChunk(file, size, &at, &chunk)) return false;
+  }
+  if (chunk.type != ChunkType("IDAT")) return false;
+  // What libpng would find left in the file once at the first image data.
+  const int64_t left = static_cast<int64_t>(size) - (chunk.data - file);
+  if (raw_bytes > kDeflateMostPerByte * left) return false;
+
+  const size_t first_idat = static_cast<size_t>(chunk.data - file) - 8;
+  size_t data_size = 0;
+  size_t idat_end = first_idat;
+  {
+    size_t scan = first_idat;
+    Chunk part;
+    while (NextChunk(file, size, &scan, &part) && part.type == ChunkType("IDAT")) {
+      data_size += part.length;
+      idat_end = scan;
+    }
+    size_t end_at = idat_end;
+    if (!NextChunk(file, size, &end_at, &part) || part.type != ChunkType("IEND") ||
+        part.length != 0) {
+      return false;
+    }
+  }
+  ImageData data;
+  data.bytes = static_cast<uint8_t*>(AllocTracked(data_size > 0 ? data_size : 1, __FILE__, __LINE__));
+  if (data.bytes == nullptr) return false;
+  for (size_t scan = first_idat; scan < idat_end;) {
+    NextChunk(file, size, &scan, &chunk);
+    std::memcpy(data.bytes + data.size, chunk.data, chunk.length);
+    data.size += chunk.length;
+  }
+
+  // A stream that names a window below 32 KB is inflated by libpng with that
+  // smaller window, which may refuse what libdeflate takes.
+  if (data.size < 2 || data.bytes[0] != 0x78) return false;
+
+  // One byte more than the rows: the last pixel's bytes are read 4 at a time.
+  TrackedBytes raw = AllocImageBytes(raw_bytes + 1, false);
+  if (!raw) return false;
+  libdeflate_decompressor* decompressor = libdeflate_alloc_decompressor();
+  if (decompressor == nullptr) return false;
+  size_t consumed = 0;
+  const libdeflate_result result =
+      libdeflate_zlib_decompress_ex(decompressor, data.bytes, data.size, raw.get(),
+                                    static_cast<size_t>(raw_bytes), &consumed, nullptr);
+  libdeflate_free_decompressor(decompressor);
+  // Exactly the rows, in one whole stream that fills the image data.
+  if (result != LIBDEFLATE_SUCCESS || consumed != data.size) return false;
+
+  TrackedBytes pixels = AllocImageBytes(static_cast<int64_t>(row_bytes) * height, false);
+  if (!pixels) return false;
+  TrackedBytes zeros = AllocImageBytes(static_cast<int64_t>(row_bytes) + 1, true);
+  if (!zeros) return false;
+  const uint8_t* previous = zeros.get();
+  for (uint32_t y = 0; y < height; ++y) {
+    uint8_t* row = raw.get() + static_cast<size_t>(y) * (row_bytes + 1);
+    if (!UnfilterRow(bpp, row[0], row + 1, previous, row_bytes)) return false;
+    previous = row + 1;
+    uint8_t* to = pixels.get() + static_cast<size_t>(y) * row_bytes;
+    // Blue, green, red (, alpha), as the loader asks libpng for.
+    if (bpp == 1) {
+      std::memcpy(to, row + 1, row_bytes);
+    } else if (bpp == 3) {
+      CopySwapped<3>(row + 1, to, width);
+    } else {
+      CopySwapped<4>(row + 1, to, width);
+    }
+  }
+  out->width = width;
+  out->height = height;
+  out->color_type = color_type;
+  out->row_bytes = row_bytes;
+  out->pixels = pixels.release();
+  out->palette_entries = palette_entries;
+  return true;
+}
