@@ -166,9 +166,23 @@ std::shared_ptr<SharedFolder> KeepFolderInside(const PosixEntryInfo& folder_info
 
 // ---- The folders above the current folder ------------------------------------
 
+// A folder's identity and its creation: a folder removed and another made
+// may get the same identity.
+struct FolderBirth {
+  FolderId id;
+  int64_t seconds = 0;
+  uint32_t nanoseconds = 0;
+  bool operator==(const FolderBirth&) const = default;
+};
+
+FolderBirth BirthOf(const PosixEntryInfo& info) {
+  return {IdOf(info), info.creation_seconds, info.creation_nanoseconds};
+}
+
 class FoldersAbove {
  public:
   std::mutex mutex;
+  FolderBirth current_birth;      // the current folder, as taken
   FolderId current;               // the current folder
   std::set<FolderId> above;       // the folders strictly above it
   std::string current_path;
@@ -192,6 +206,7 @@ CurrentFoldersAbove& Above() {
 // root (its own parent).
 std::shared_ptr<FoldersAbove> TakeFoldersAbove(const PosixEntryInfo& here) {
   auto taken = std::make_shared<FoldersAbove>();
+  taken->current_birth = BirthOf(here);
   taken->current = IdOf(here);
   if (!PosixCurrentFolderPath(&taken->current_path)) return nullptr;
   constexpr int kDeepest = 4096;
@@ -218,7 +233,7 @@ std::shared_ptr<FoldersAbove> FoldersAboveNow() {
   CurrentFoldersAbove& above = Above();
   {
     std::lock_guard<std::mutex> lock(above.mutex);
-    if (above.taken && above.taken->current == IdOf(here)) return above.taken;
+    if (above.taken && above.taken->current_birth == BirthOf(here)) return above.taken;
   }
   std::shared_ptr<FoldersAbove> taken = TakeFoldersAbove(here);
   std::lock_guard<std::mutex> lock(above.mutex);

@@ -282,8 +282,14 @@ bool DecodePlainPng(const uint8_t* file, size_t size, PlainPng* out) {
   }
 
   // A stream that names a window below 32 KB is inflated by libpng with that
-  // smaller window, which may refuse what libdeflate takes.
-  if (data.size < 2 || data.bytes[0] != 0x78) return false;
+  // smaller window, which may refuse a reach further back than it, where
+  // libdeflate takes it: such a stream is taken only when all its rows fit
+  // the window it names.
+  if (data.size < 2 || (data.bytes[0] & 0x0F) != 8) return false;
+  const int window_bits = (data.bytes[0] >> 4) + 8;
+  if (window_bits > 15 || (window_bits < 15 && raw_bytes > (int64_t{1} << window_bits))) {
+    return false;
+  }
 
   // One byte more than the rows: the last pixel's bytes are read 4 at a time.
   TrackedBytes raw = AllocImageBytes(raw_bytes + 1, false);

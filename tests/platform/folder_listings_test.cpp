@@ -11,10 +11,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "platform/win32/files_posix.h"
 #include "platform/win32/kernel.h"
@@ -164,6 +167,64 @@ TEST_F(FolderListingsTest, AFolderThatJustChangedIsListedAgainUntilItSettles) {
   EXPECT_FALSE(Opens("data\\img\\b.png"));
   EXPECT_TRUE(Opens("data\\img\\FRESH.PNG"));
   EXPECT_EQ(Listings(), before + 3);
+}
+
+// The full path of `path` as the archive layer writes it: "C:", backslashes,
+// upper case.
+std::string UpperWindowsPath(const fs::path& path) {
+  std::string out = "C:";
+  for (char c : path.string()) out += c == '/' ? '\\' : static_cast<char>(std::toupper(c));
+  return out;
+}
+
+TEST_F(FolderListingsTest, FoldersAboveTheCurrentFolderAreListedOnceHoweverTheyChange) {
+  const std::string title = UpperWindowsPath(root_ / "data/img/title.png");
+  const std::string menu = UpperWindowsPath(root_ / "data/img/menu.png");
+  // The archive layer's probes: a name beside every folder on the way.
+  std::vector<std::string> probes;
+  for (fs::path folder = root_; folder != folder.root_path(); folder = folder.parent_path()) {
+    probes.push_back(UpperWindowsPath(folder) + ".DAT");
+  }
+  EXPECT_TRUE(Opens(title));
+  for (const std::string& probe : probes) EXPECT_FALSE(Opens(probe)) << probe;
+  const uint64_t listed = Listings();
+  // Another program keeps changing the folder that holds the current one.
+  const fs::path beside = root_.string() + "_beside";
+  for (int i = 0; i < 4; ++i) {
+    Put(beside.string(), "changes the parent folder");
+    EXPECT_TRUE(Opens(title));
+    fs::remove(beside);
+    EXPECT_TRUE(Opens(menu));
+    for (const std::string& probe : probes) EXPECT_FALSE(Opens(probe)) << probe;
+  }
+  EXPECT_EQ(Listings(), listed) << "nothing above the current folder listed again";
+}
+
+TEST_F(FolderListingsTest, AboveTheCurrentFolderNewNamesAsWrittenAndTheStandInsOwnChangesAreSeen) {
+  const fs::path beside = root_.string() + "_new";
+  EXPECT_FALSE(Opens(beside.string()));  // takes the folders above
+  Put(beside.string(), "made by another program");
+  EXPECT_TRUE(Opens(beside.string())) << "found as written";
+  fs::remove(beside);
+  EXPECT_FALSE(Opens(beside.string()));
+  // Made by the stand-ins in upper case, then asked for as first written.
+  const std::string upper = UpperWindowsPath(beside);
+  HANDLE file = CreateFileA(upper.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  CloseHandle(file);
+  EXPECT_TRUE(Opens(beside.string())) << "case-different name made through the stand-in";
+  EXPECT_TRUE(DeleteFileA(upper.c_str()));
+  EXPECT_FALSE(Opens(beside.string()));
+  // A current folder changed behind the stand-ins' back is seen.
+  char folder[MAX_PATH];
+  fs::current_path(root_ / "data");
+  ASSERT_GT(GetCurrentDirectoryA(MAX_PATH, folder), 0u);
+  std::string expected = "C:" + (root_ / "data").string();
+  std::replace(expected.begin(), expected.end(), '/', '\\');
+  EXPECT_EQ(std::string(folder), expected);
+  EXPECT_TRUE(Opens("img\\TITLE.PNG"));
+  EXPECT_TRUE(Opens(UpperWindowsPath(root_ / "data/img/title.png")));
 }
 
 }  // namespace

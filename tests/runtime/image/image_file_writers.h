@@ -473,6 +473,7 @@ struct PngSpec {
   bool transparency = false;  // a tRNS chunk (palette images: every entry's alpha)
   bool interlaced = false;
   int palette_entries = 0;  // palette images: entries written (0: as many as colours)
+  int filters = 0;          // PNG_FILTER_* bits the writer may choose from (0: its own choice)
 };
 
 inline void PngWriteToVector(png_structp png, png_bytep data, size_t length) {
@@ -492,6 +493,7 @@ inline Bytes MakePng(const Picture& p, const PngSpec& s, Picture* expected = nul
     return {};
   }
   png_set_write_fn(png, &out, PngWriteToVector, PngFlushNothing);
+  if (s.filters != 0) png_set_filter(png, PNG_FILTER_TYPE_BASE, s.filters);
   png_set_IHDR(png, info, p.width, p.height, s.bit_depth, s.color_type,
                s.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
