@@ -53,6 +53,12 @@ bool NextChunk(const uint8_t* file, size_t size, size_t* at, Chunk* chunk) {
 
 typedef uint8_t Bytes16 __attribute__((vector_size(16)));
 
+#ifdef __SSE2__
+constexpr bool kPaethTwoRows = true;
+#else
+constexpr bool kPaethTwoRows = false;
+#endif
+
 // The Paeth predictor, without branches.
 inline int Paeth(int a, int b, int c) {
   const int pa = b > c ? b - c : c - b;                  // |p - a|
@@ -63,43 +69,81 @@ inline int Paeth(int a, int b, int c) {
 }
 
 #ifdef __SSE2__
-// The Paeth filter undone a pixel at a time, its 3 or 4 bytes side by side
-// in 16-bit lanes, from the second pixel on. Each pixel's bytes are read and
-// written 4 at a time: the row and the one above must be followed by at
-// least one readable byte, and a fourth lane beyond a 3-byte pixel writes
-// back the byte it read.
+// The Paeth filter undone with the bytes of a pixel side by side in 16-bit
+// lanes. Each pixel's bytes are read and written 4 at a time: a row and the
+// one above must be followed by at least one readable byte, and a fourth
+// lane beyond a 3-byte pixel writes back the byte it read.
+inline __m128i LoadPixel(const uint8_t* p) {
+  int32_t word;
+  std::memcpy(&word, p, 4);
+  return _mm_unpacklo_epi8(_mm_cvtsi32_si128(word), _mm_setzero_si128());
+}
+
+inline __m128i Absolute(__m128i v) { return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v)); }
+
+// The filtered bytes `raw` plus the Paeth predictor of the left `a`, above
+// `b` and above-left `c` (only the lanes `keep` marks), as bytes in 16-bit
+// lanes.
+inline __m128i PaethSum(__m128i raw, __m128i a, __m128i b, __m128i c, __m128i keep) {
+  const __m128i pa = Absolute(_mm_sub_epi16(b, c));
+  const __m128i pb = Absolute(_mm_sub_epi16(a, c));
+  const __m128i pc = Absolute(_mm_sub_epi16(_mm_add_epi16(a, b), _mm_add_epi16(c, c)));
+  // a where pa <= pb and pa <= pc; else b where pb <= pc; else c.
+  const __m128i not_a = _mm_cmpgt_epi16(pa, _mm_min_epi16(pb, pc));
+  const __m128i not_b = _mm_cmpgt_epi16(pb, pc);
+  const __m128i b_or_c = _mm_or_si128(_mm_andnot_si128(not_b, b), _mm_and_si128(not_b, c));
+  const __m128i predicted = _mm_or_si128(_mm_andnot_si128(not_a, a), _mm_and_si128(not_a, b_or_c));
+  return _mm_and_si128(_mm_add_epi16(raw, _mm_and_si128(predicted, keep)), _mm_set1_epi16(0xFF));
+}
+
+inline void StorePixel(uint8_t* p, __m128i sum) {
+  const int32_t word = _mm_cvtsi128_si32(_mm_packus_epi16(sum, sum));
+  std::memcpy(p, &word, 4);
+}
+
+// One row, from its second pixel on (the first is already undone).
 void PaethPixels(uint8_t* row, const uint8_t* previous, size_t bytes, size_t bpp) {
-  const __m128i zero = _mm_setzero_si128();
   const __m128i keep = bpp == 3 ? _mm_setr_epi16(-1, -1, -1, 0, 0, 0, 0, 0)
                                 : _mm_setr_epi16(-1, -1, -1, -1, 0, 0, 0, 0);
-  auto load = [&](const uint8_t* p) {
-    int32_t word;
-    std::memcpy(&word, p, 4);
-    return _mm_unpacklo_epi8(_mm_cvtsi32_si128(word), zero);
-  };
-  auto absolute = [](__m128i v) {
-    const __m128i negative = _mm_srai_epi16(v, 15);
-    return _mm_sub_epi16(_mm_xor_si128(v, negative), negative);
-  };
-  __m128i a = load(row);
-  __m128i c = load(previous);
+  __m128i a = LoadPixel(row);
+  __m128i c = LoadPixel(previous);
   for (size_t i = bpp; i < bytes; i += bpp) {
-    const __m128i b = load(previous + i);
-    const __m128i pa = absolute(_mm_sub_epi16(b, c));
-    const __m128i pb = absolute(_mm_sub_epi16(a, c));
-    const __m128i pc = absolute(_mm_sub_epi16(_mm_add_epi16(a, b), _mm_add_epi16(c, c)));
-    // a where pa <= pb and pa <= pc; else b where pb <= pc; else c.
-    const __m128i take_a = _mm_andnot_si128(_mm_or_si128(_mm_cmpgt_epi16(pa, pb), _mm_cmpgt_epi16(pa, pc)),
-                                            _mm_set1_epi16(-1));
-    const __m128i take_b = _mm_andnot_si128(_mm_cmpgt_epi16(pb, pc), _mm_set1_epi16(-1));
-    const __m128i b_or_c = _mm_or_si128(_mm_and_si128(take_b, b), _mm_andnot_si128(take_b, c));
-    const __m128i predicted = _mm_or_si128(_mm_and_si128(take_a, a), _mm_andnot_si128(take_a, b_or_c));
-    const __m128i sum =
-        _mm_and_si128(_mm_add_epi16(load(row + i), _mm_and_si128(predicted, keep)), _mm_set1_epi16(0xFF));
-    const int32_t word = _mm_cvtsi128_si32(_mm_packus_epi16(sum, sum));
-    std::memcpy(row + i, &word, 4);
-    a = sum;
+    const __m128i b = LoadPixel(previous + i);
+    a = PaethSum(LoadPixel(row + i), a, b, c, keep);
+    StorePixel(row + i, a);
     c = b;
+  }
+}
+
+// Two rows that both use the Paeth filter, `first` and `second` right below
+// it, both whole: each pixel depends on the one before it, so the two rows
+// go side by side, the second one pixel behind (its pixel above is then
+// ready), the first in the low lanes and the second in the high ones.
+void PaethTwoRows(uint8_t* first, uint8_t* second, const uint8_t* previous, size_t bytes,
+                  size_t bpp) {
+  const __m128i keep = bpp == 3 ? _mm_setr_epi16(-1, -1, -1, 0, -1, -1, -1, 0)
+                                : _mm_set1_epi16(-1);
+  // The first pixel of the first row: the predictor is the byte above.
+  for (size_t k = 0; k < bpp; ++k) first[k] = static_cast<uint8_t>(first[k] + previous[k]);
+  // Left of both first pixels, and above-left of the second row's, is zero.
+  __m128i a = LoadPixel(first);                // [first x-1 | second x-2]
+  __m128i b_before = LoadPixel(previous);      // [previous x-1 | first x-2]
+  const size_t pixels = bytes / bpp;
+  for (size_t x = 1; x <= pixels; ++x) {
+    const bool first_left = x < pixels;  // the first row still has pixel x
+    const __m128i above_low = first_left ? LoadPixel(previous + x * bpp) : _mm_setzero_si128();
+    const __m128i raw_low = first_left ? LoadPixel(first + x * bpp) : _mm_setzero_si128();
+    const __m128i b = _mm_unpacklo_epi64(above_low, a);  // a's low half: first x-1
+    const __m128i raw = _mm_unpacklo_epi64(raw_low, LoadPixel(second + (x - 1) * bpp));
+    a = PaethSum(raw, a, b, b_before, keep);
+    b_before = b;
+    const __m128i packed = _mm_packus_epi16(a, a);
+    const int32_t high = _mm_cvtsi128_si32(_mm_srli_si128(packed, 4));
+    if (first_left) {
+      const int32_t low = _mm_cvtsi128_si32(packed);
+      std::memcpy(first + x * bpp, &low, 4);
+    }
+    std::memcpy(second + (x - 1) * bpp, &high, 4);
   }
 }
 #endif
@@ -311,16 +355,33 @@ bool DecodePlainPng(const uint8_t* file, size_t size, PlainPng* out) {
   const uint8_t* previous = zeros.get();
   for (uint32_t y = 0; y < height; ++y) {
     uint8_t* row = raw.get() + static_cast<size_t>(y) * (row_bytes + 1);
-    if (!UnfilterRow(bpp, row[0], row + 1, previous, row_bytes)) return false;
+    uint8_t* next = row + row_bytes + 1;
+    // Two Paeth rows in a row are undone together (see PaethTwoRows).
+    const bool paeth_pair =
+        kPaethTwoRows && bpp > 1 && row[0] == 4 && y + 1 < height && next[0] == 4;
+    if (paeth_pair) {
+#ifdef __SSE2__
+      PaethTwoRows(row + 1, next + 1, previous, row_bytes, bpp);
+#endif
+    } else if (!UnfilterRow(bpp, row[0], row + 1, previous, row_bytes)) {
+      return false;
+    }
     previous = row + 1;
-    uint8_t* to = pixels.get() + static_cast<size_t>(y) * row_bytes;
-    // Blue, green, red (, alpha), as the loader asks libpng for.
-    if (bpp == 1) {
-      std::memcpy(to, row + 1, row_bytes);
-    } else if (bpp == 3) {
-      CopySwapped<3>(row + 1, to, width);
-    } else {
-      CopySwapped<4>(row + 1, to, width);
+    for (uint32_t done = y; done <= (paeth_pair ? y + 1 : y); ++done) {
+      const uint8_t* from = raw.get() + static_cast<size_t>(done) * (row_bytes + 1) + 1;
+      uint8_t* to = pixels.get() + static_cast<size_t>(done) * row_bytes;
+      // Blue, green, red (, alpha), as the loader asks libpng for.
+      if (bpp == 1) {
+        std::memcpy(to, from, row_bytes);
+      } else if (bpp == 3) {
+        CopySwapped<3>(from, to, width);
+      } else {
+        CopySwapped<4>(from, to, width);
+      }
+    }
+    if (paeth_pair) {
+      previous = next + 1;
+      ++y;
     }
   }
   out->width = width;
