@@ -64,8 +64,7 @@ double RunProgramCpu() {
   if (posix_spawn(&child, Program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return -1;
   int status = 0;
   rusage usage{};
-  if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) ||
-      WEXITSTATUS(status) != 0) {
+  if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
     return -1;
   }
   auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec * 1e-6; };

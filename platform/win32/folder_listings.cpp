@@ -182,9 +182,9 @@ FolderBirth BirthOf(const PosixEntryInfo& info) {
 class FoldersAbove {
  public:
   std::mutex mutex;
-  FolderBirth current_birth;      // the current folder, as taken
-  FolderId current;               // the current folder
-  std::set<FolderId> above;       // the folders strictly above it
+  FolderBirth current_birth;  // the current folder, as taken
+  FolderId current;           // the current folder
+  std::set<FolderId> above;   // the folders strictly above it
   std::string current_path;
   std::unordered_map<std::string, FolderOnWay> on_way;  // by the walk's key
   std::map<FolderId, KeptFolder> listings;              // of folders above

@@ -93,7 +93,7 @@ std::shared_ptr<FoldersAbove> FoldersAboveNow();
 // A folder on the way from the root to the current folder.
 struct FolderOnWay {
   std::shared_ptr<SharedFolder> folder;
-  bool above = false;  // strictly above the current folder; false: the current folder
+  bool above = false;                // strictly above the current folder; false: the current folder
   std::pair<uint64_t, uint64_t> id;  // device, inode
 };
 

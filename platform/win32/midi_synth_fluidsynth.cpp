@@ -8,6 +8,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <mutex>
+#include <string>
+
+#include "platform/win32/shared_library_posix.h"
 
 namespace {
 
@@ -33,6 +36,69 @@ constexpr double kSynthGain = 0.6;
 // second of music to about 2 % of one core (bench/midi_bench.cpp).
 constexpr int kSynthPolyphony = 64;
 
+// FluidSynth is loaded at the first synthesiser made, not at program start
+// (see shared_library_posix.h); these are the calls made into it.
+#define BRIMAL_FLUID_CALLS(X)      \
+  X(delete_fluid_player)           \
+  X(delete_fluid_settings)         \
+  X(delete_fluid_synth)            \
+  X(fluid_is_soundfont)            \
+  X(fluid_player_add_mem)          \
+  X(fluid_player_get_current_tick) \
+  X(fluid_player_get_status)       \
+  X(fluid_player_get_total_ticks)  \
+  X(fluid_player_play)             \
+  X(fluid_set_log_function)        \
+  X(fluid_settings_setint)         \
+  X(fluid_settings_setnum)         \
+  X(fluid_settings_setstr)         \
+  X(fluid_synth_all_sounds_off)    \
+  X(fluid_synth_sfload)            \
+  X(fluid_synth_system_reset)      \
+  X(fluid_synth_write_float)       \
+  X(new_fluid_player)              \
+  X(new_fluid_settings)            \
+  X(new_fluid_synth)
+
+struct FluidCalls {
+#define BRIMAL_FLUID_CALL(name) decltype(&::name) name = nullptr;
+  BRIMAL_FLUID_CALLS(BRIMAL_FLUID_CALL)
+#undef BRIMAL_FLUID_CALL
+};
+
+FluidCalls LoadedFluidCalls;
+
+// Loads FluidSynth once; false with the reason when it cannot be loaded.
+bool LoadFluidSynth(std::string* error) {
+  static std::once_flag once;
+  static std::string failure;
+  std::call_once(once, [] {
+    const char* reason = nullptr;
+    if (!LoadSharedLibraries({BRIMAL_FLUIDSYNTH_LIBRARY}, &reason)) {
+      failure = std::string("FluidSynth cannot be loaded: ") + (reason ? reason : "");
+      return;
+    }
+    FluidCalls calls;
+    bool complete = true;
+#define BRIMAL_FLUID_CALL(name)                              \
+  calls.name = reinterpret_cast<decltype(calls.name)>(       \
+      FindLoadedSymbol({BRIMAL_FLUIDSYNTH_LIBRARY}, #name)); \
+  complete = complete && calls.name != nullptr;
+    BRIMAL_FLUID_CALLS(BRIMAL_FLUID_CALL)
+#undef BRIMAL_FLUID_CALL
+    if (!complete) {
+      failure = "FluidSynth lacks a function the synthesiser calls";
+      return;
+    }
+    LoadedFluidCalls = calls;
+  });
+  if (!failure.empty() && error != nullptr) *error = failure;
+  return failure.empty();
+}
+
+// The calls, once LoadFluidSynth has succeeded.
+const FluidCalls& Fluid() { return LoadedFluidCalls; }
+
 bool IsReadableFile(const std::string& path) { return access(path.c_str(), R_OK) == 0; }
 
 // FluidSynth's own messages would go to the standard error; the sequencer
@@ -41,7 +107,7 @@ void QuietFluidSynthLog() {
   static std::once_flag once;
   std::call_once(once, [] {
     for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level) {
-      fluid_set_log_function(level, nullptr, nullptr);
+      Fluid().fluid_set_log_function(level, nullptr, nullptr);
     }
   });
 }
@@ -73,10 +139,10 @@ namespace {
 
 // A synthesiser with `sound_font` loaded, or null.
 fluid_synth_t* NewLoadedSynth(fluid_settings_t* settings, const std::string& sound_font) {
-  fluid_synth_t* synth = new_fluid_synth(settings);
+  fluid_synth_t* synth = Fluid().new_fluid_synth(settings);
   if (synth == nullptr) return nullptr;
-  if (fluid_synth_sfload(synth, sound_font.c_str(), 1) == FLUID_FAILED) {
-    delete_fluid_synth(synth);
+  if (Fluid().fluid_synth_sfload(synth, sound_font.c_str(), 1) == FLUID_FAILED) {
+    Fluid().delete_fluid_synth(synth);
     return nullptr;
   }
   return synth;
@@ -94,9 +160,9 @@ struct MidiSynth::Objects {
   uint64_t frames_rendered = 0;  // by the synthesiser, since it was made
 
   ~Objects() {
-    if (player != nullptr) delete_fluid_player(player);
-    if (synth != nullptr) delete_fluid_synth(synth);
-    if (settings != nullptr) delete_fluid_settings(settings);
+    if (player != nullptr) Fluid().delete_fluid_player(player);
+    if (synth != nullptr) Fluid().delete_fluid_synth(synth);
+    if (settings != nullptr) Fluid().delete_fluid_settings(settings);
   }
 };
 
@@ -107,9 +173,10 @@ MidiSynth::~MidiSynth() = default;
 
 std::unique_ptr<MidiSynth> MidiSynth::Create(const std::string& sound_font, int rate,
                                              std::string* error) {
+  if (!LoadFluidSynth(error)) return nullptr;
   QuietFluidSynthLog();
   auto parts = std::make_unique<Objects>();
-  parts->settings = new_fluid_settings();
+  parts->settings = Fluid().new_fluid_settings();
   if (parts->settings == nullptr) {
     *error = "FluidSynth cannot make its settings";
     return nullptr;
@@ -119,25 +186,25 @@ std::unique_ptr<MidiSynth> MidiSynth::Create(const std::string& sound_font, int 
   // chorus (their state would outlive a piece and cost time), the player
   // timed by the samples rendered rather than by a timer thread.
   const bool set =
-      fluid_settings_setnum(s, "synth.sample-rate", rate) == FLUID_OK &&
-      fluid_settings_setnum(s, "synth.gain", kSynthGain) == FLUID_OK &&
-      fluid_settings_setint(s, "synth.cpu-cores", 1) == FLUID_OK &&
-      fluid_settings_setint(s, "synth.threadsafe-api", 0) == FLUID_OK &&
-      fluid_settings_setint(s, "synth.reverb.active", 0) == FLUID_OK &&
-      fluid_settings_setint(s, "synth.chorus.active", 0) == FLUID_OK &&
-      fluid_settings_setint(s, "synth.midi-channels", kMidiChannels) == FLUID_OK &&
-      fluid_settings_setint(s, "synth.polyphony", kSynthPolyphony) == FLUID_OK &&
-      fluid_settings_setint(s, "synth.lock-memory", 0) == FLUID_OK &&
-      fluid_settings_setint(s, "synth.dynamic-sample-loading", 0) == FLUID_OK &&
-      fluid_settings_setstr(s, "player.timing-source", "sample") == FLUID_OK &&
-      fluid_settings_setint(s, "player.reset-synth", 1) == FLUID_OK;
+      Fluid().fluid_settings_setnum(s, "synth.sample-rate", rate) == FLUID_OK &&
+      Fluid().fluid_settings_setnum(s, "synth.gain", kSynthGain) == FLUID_OK &&
+      Fluid().fluid_settings_setint(s, "synth.cpu-cores", 1) == FLUID_OK &&
+      Fluid().fluid_settings_setint(s, "synth.threadsafe-api", 0) == FLUID_OK &&
+      Fluid().fluid_settings_setint(s, "synth.reverb.active", 0) == FLUID_OK &&
+      Fluid().fluid_settings_setint(s, "synth.chorus.active", 0) == FLUID_OK &&
+      Fluid().fluid_settings_setint(s, "synth.midi-channels", kMidiChannels) == FLUID_OK &&
+      Fluid().fluid_settings_setint(s, "synth.polyphony", kSynthPolyphony) == FLUID_OK &&
+      Fluid().fluid_settings_setint(s, "synth.lock-memory", 0) == FLUID_OK &&
+      Fluid().fluid_settings_setint(s, "synth.dynamic-sample-loading", 0) == FLUID_OK &&
+      Fluid().fluid_settings_setstr(s, "player.timing-source", "sample") == FLUID_OK &&
+      Fluid().fluid_settings_setint(s, "player.reset-synth", 1) == FLUID_OK;
   if (!set) {
     *error = "FluidSynth refuses the synthesiser settings";
     return nullptr;
   }
   // A file that is not a sound font is refused before the loader sees it
   // (which would write its own complaints).
-  if (fluid_is_soundfont(sound_font.c_str()) == 0) {
+  if (Fluid().fluid_is_soundfont(sound_font.c_str()) == 0) {
     *error = "the file " + sound_font + " is not a sound font";
     return nullptr;
   }
@@ -153,28 +220,28 @@ std::unique_ptr<MidiSynth> MidiSynth::Create(const std::string& sound_font, int 
 
 bool MidiSynth::PlayFromStart(const std::vector<uint8_t>& image) {
   if (parts_->player != nullptr) {
-    delete_fluid_player(parts_->player);
+    Fluid().delete_fluid_player(parts_->player);
     parts_->player = nullptr;
   }
   // Every channel starts from its defaults; notes of an earlier start die
   // away over the new one (a synthesiser made anew for each start would cut
   // them, but loading the sound font again costs tens of milliseconds).
-  fluid_synth_all_sounds_off(parts_->synth, -1);
-  fluid_synth_system_reset(parts_->synth);
+  Fluid().fluid_synth_all_sounds_off(parts_->synth, -1);
+  Fluid().fluid_synth_system_reset(parts_->synth);
   // FluidSynth renders whole blocks and keeps the rest of the last one for
   // the next write. That rest is dropped, so the piece's first block is the
   // next frame pulled: it starts at the frame of the command.
   const uint64_t kept = (kSynthBlockFrames - parts_->frames_rendered % kSynthBlockFrames) % kSynthBlockFrames;
   if (kept > 0) {
-    fluid_synth_write_float(parts_->synth, static_cast<int>(kept), parts_->left.data(), 0, 1,
-                            parts_->right.data(), 0, 1);
+    Fluid().fluid_synth_write_float(parts_->synth, static_cast<int>(kept), parts_->left.data(), 0,
+                                    1, parts_->right.data(), 0, 1);
     parts_->frames_rendered += kept;
   }
-  fluid_player_t* player = new_fluid_player(parts_->synth);
+  fluid_player_t* player = Fluid().new_fluid_player(parts_->synth);
   if (player == nullptr) return false;
-  if (fluid_player_add_mem(player, image.data(), image.size()) != FLUID_OK ||
-      fluid_player_play(player) != FLUID_OK) {
-    delete_fluid_player(player);
+  if (Fluid().fluid_player_add_mem(player, image.data(), image.size()) != FLUID_OK ||
+      Fluid().fluid_player_play(player) != FLUID_OK) {
+    Fluid().delete_fluid_player(player);
     return false;
   }
   parts_->player = player;
@@ -182,14 +249,15 @@ bool MidiSynth::PlayFromStart(const std::vector<uint8_t>& image) {
   return true;
 }
 
-void MidiSynth::Silence() { fluid_synth_all_sounds_off(parts_->synth, -1); }
+void MidiSynth::Silence() { Fluid().fluid_synth_all_sounds_off(parts_->synth, -1); }
 
 void MidiSynth::RenderInto(int32_t* sum, int frames) {
   float* left = parts_->left.data();
   float* right = parts_->right.data();
   while (frames > 0) {
     const int count = frames < kRenderChunkFrames ? frames : kRenderChunkFrames;
-    if (fluid_synth_write_float(parts_->synth, count, left, 0, 1, right, 0, 1) != FLUID_OK) {
+    if (Fluid().fluid_synth_write_float(parts_->synth, count, left, 0, 1, right, 0, 1) !=
+        FLUID_OK) {
       return;  // nothing rendered: the frames stay as they are
     }
     for (int i = 0; i < count; ++i) {
@@ -205,9 +273,11 @@ void MidiSynth::RenderInto(int32_t* sum, int frames) {
 
 bool MidiSynth::Ended() const {
   fluid_player_t* player = parts_->player;
-  if (player == nullptr || fluid_player_get_status(player) == FLUID_PLAYER_DONE) return true;
+  if (player == nullptr || Fluid().fluid_player_get_status(player) == FLUID_PLAYER_DONE)
+    return true;
   // The player reports itself done only seconds after the last event, while
   // it lets notes die away; the piece ends at its last event. Before the
   // first rendering the file is not loaded yet and both counts are 0.
-  return parts_->rendered && fluid_player_get_current_tick(player) >= fluid_player_get_total_ticks(player);
+  return parts_->rendered && Fluid().fluid_player_get_current_tick(player) >=
+                                 Fluid().fluid_player_get_total_ticks(player);
 }

@@ -18,6 +18,8 @@ extern "C" {
 #include <cstring>
 #include <mutex>
 
+#include "platform/win32/shared_library_posix.h"
+
 namespace {
 
 // The reading buffer FFmpeg reads the byte source through.
@@ -38,11 +40,84 @@ constexpr int kMaxSoundRate = 1000000;
 constexpr int kMaxSoundChannels = 64;
 constexpr AVRational kMovieTimeBase = {1, static_cast<int>(kMovieTimeUnitsPerSecond)};
 
-// FFmpeg's own messages would go to standard error; the runtime reports its
-// failures itself.
-void QuietFfmpegOnce() {
+// FFmpeg is loaded at the first movie opened, not at program start (see
+// shared_library_posix.h); these are the calls made into it.
+#define BRIMAL_FFMPEG_CALLS(X)     \
+  X(av_channel_layout_copy)        \
+  X(av_channel_layout_default)     \
+  X(av_channel_layout_uninit)      \
+  X(av_find_best_stream)           \
+  X(av_frame_alloc)                \
+  X(av_frame_free)                 \
+  X(av_frame_unref)                \
+  X(av_free)                       \
+  X(av_freep)                      \
+  X(av_guess_frame_rate)           \
+  X(av_log_set_level)              \
+  X(av_malloc)                     \
+  X(av_packet_alloc)               \
+  X(av_packet_free)                \
+  X(av_packet_unref)               \
+  X(av_read_frame)                 \
+  X(av_rescale)                    \
+  X(av_rescale_q)                  \
+  X(av_seek_frame)                 \
+  X(av_strdup)                     \
+  X(avcodec_alloc_context3)        \
+  X(avcodec_flush_buffers)         \
+  X(avcodec_free_context)          \
+  X(avcodec_open2)                 \
+  X(avcodec_parameters_to_context) \
+  X(avcodec_receive_frame)         \
+  X(avcodec_send_packet)           \
+  X(avformat_alloc_context)        \
+  X(avformat_close_input)          \
+  X(avformat_find_stream_info)     \
+  X(avformat_open_input)           \
+  X(avio_alloc_context)            \
+  X(avio_context_free)             \
+  X(swr_alloc_set_opts2)           \
+  X(swr_convert)                   \
+  X(swr_free)                      \
+  X(swr_get_out_samples)           \
+  X(swr_init)                      \
+  X(sws_freeContext)               \
+  X(sws_getCachedContext)          \
+  X(sws_scale)
+
+struct FfmpegCalls {
+#define BRIMAL_FFMPEG_CALL(name) decltype(&::name) name = nullptr;
+  BRIMAL_FFMPEG_CALLS(BRIMAL_FFMPEG_CALL)
+#undef BRIMAL_FFMPEG_CALL
+};
+
+FfmpegCalls LoadedFfmpegCalls;
+
+// The calls, once LoadFfmpeg has succeeded.
+const FfmpegCalls& Ffmpeg() { return LoadedFfmpegCalls; }
+
+// Loads FFmpeg's libraries once and quiets its own messages (they would go
+// to standard error; the runtime reports its failures itself). False when
+// they cannot be loaded: no movie opens then.
+bool LoadFfmpeg() {
   static std::once_flag once;
-  std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
+  static bool loaded = false;
+  std::call_once(once, [] {
+    if (!LoadSharedLibraries({BRIMAL_FFMPEG_LIBRARIES}, nullptr)) return;
+    FfmpegCalls calls;
+    bool complete = true;
+#define BRIMAL_FFMPEG_CALL(name)                                                                  \
+  calls.name =                                                                                    \
+      reinterpret_cast<decltype(calls.name)>(FindLoadedSymbol({BRIMAL_FFMPEG_LIBRARIES}, #name)); \
+  complete = complete && calls.name != nullptr;
+    BRIMAL_FFMPEG_CALLS(BRIMAL_FFMPEG_CALL)
+#undef BRIMAL_FFMPEG_CALL
+    if (!complete) return;
+    LoadedFfmpegCalls = calls;
+    LoadedFfmpegCalls.av_log_set_level(AV_LOG_QUIET);
+    loaded = true;
+  });
+  return loaded;
 }
 
 // ---- Reading through a byte source ----------------------------------------------
@@ -102,41 +177,41 @@ struct Container {
   Container(const Container&) = delete;
   Container& operator=(const Container&) = delete;
   ~Container() {
-    if (format != nullptr) avformat_close_input(&format);
+    if (format != nullptr) Ffmpeg().avformat_close_input(&format);
     if (io != nullptr) {
-      av_freep(&io->buffer);
-      avio_context_free(&io);
+      Ffmpeg().av_freep(&io->buffer);
+      Ffmpeg().avio_context_free(&io);
     }
   }
 };
 
 bool OpenContainer(const MovieSourceMaker& make_source, Container* container) {
-  QuietFfmpegOnce();
+  if (!LoadFfmpeg()) return false;
   container->reader.source = make_source ? make_source() : nullptr;
   if (container->reader.source == nullptr) return false;
-  auto* buffer = static_cast<uint8_t*>(av_malloc(kIoBufferBytes));
+  auto* buffer = static_cast<uint8_t*>(Ffmpeg().av_malloc(kIoBufferBytes));
   if (buffer == nullptr) return false;
-  container->io = avio_alloc_context(buffer, kIoBufferBytes, 0, &container->reader, ReadSource,
-                                     nullptr, SeekSource);
+  container->io = Ffmpeg().avio_alloc_context(buffer, kIoBufferBytes, 0, &container->reader,
+                                              ReadSource, nullptr, SeekSource);
   if (container->io == nullptr) {
-    av_free(buffer);
+    Ffmpeg().av_free(buffer);
     return false;
   }
-  container->format = avformat_alloc_context();
+  container->format = Ffmpeg().avformat_alloc_context();
   if (container->format == nullptr) return false;
   container->format->pb = container->io;
   container->format->io_open = RefuseNestedOpen;
-  container->format->protocol_whitelist = av_strdup("none");
+  container->format->protocol_whitelist = Ffmpeg().av_strdup("none");
   if (container->format->protocol_whitelist == nullptr) return false;
   // No name: the container is told by its contents alone.
-  if (avformat_open_input(&container->format, "", nullptr, nullptr) < 0) {
+  if (Ffmpeg().avformat_open_input(&container->format, "", nullptr, nullptr) < 0) {
     container->format = nullptr;  // freed by the failed open
     return false;
   }
-  if (avformat_find_stream_info(container->format, nullptr) < 0) return false;
+  if (Ffmpeg().avformat_find_stream_info(container->format, nullptr) < 0) return false;
   const int64_t start = container->format->start_time;
   if (start != AV_NOPTS_VALUE) {
-    const int64_t origin = av_rescale_q(start, AV_TIME_BASE_Q, kMovieTimeBase);
+    const int64_t origin = Ffmpeg().av_rescale_q(start, AV_TIME_BASE_Q, kMovieTimeBase);
     container->origin = origin == INT64_MIN ? 0 : origin;
   }
   return true;
@@ -146,7 +221,7 @@ bool OpenContainer(const MovieSourceMaker& make_source, Container* container) {
 // range.
 bool ToMovieTime(int64_t stamp, AVRational time_base, int64_t origin, int64_t* time) {
   if (stamp == AV_NOPTS_VALUE || time_base.num <= 0 || time_base.den <= 0) return false;
-  const int64_t scaled = av_rescale_q(stamp, time_base, kMovieTimeBase);
+  const int64_t scaled = Ffmpeg().av_rescale_q(stamp, time_base, kMovieTimeBase);
   if (scaled == INT64_MIN) return false;
   if (__builtin_sub_overflow(scaled, origin, time)) return false;
   // A time beyond any movie's length counts as no time, so later sums of
@@ -155,28 +230,28 @@ bool ToMovieTime(int64_t stamp, AVRational time_base, int64_t origin, int64_t* t
 }
 
 struct CodecFree {
-  void operator()(AVCodecContext* codec) const { avcodec_free_context(&codec); }
+  void operator()(AVCodecContext* codec) const { Ffmpeg().avcodec_free_context(&codec); }
 };
 struct FrameFree {
-  void operator()(AVFrame* frame) const { av_frame_free(&frame); }
+  void operator()(AVFrame* frame) const { Ffmpeg().av_frame_free(&frame); }
 };
 struct PacketFree {
-  void operator()(AVPacket* packet) const { av_packet_free(&packet); }
+  void operator()(AVPacket* packet) const { Ffmpeg().av_packet_free(&packet); }
 };
 struct ResamplerFree {
-  void operator()(SwrContext* resampler) const { swr_free(&resampler); }
+  void operator()(SwrContext* resampler) const { Ffmpeg().swr_free(&resampler); }
 };
 
 // Opens the decoder of stream `index`; null when FFmpeg lacks it.
 std::unique_ptr<AVCodecContext, CodecFree> OpenDecoder(const AVStream* stream, const AVCodec* codec) {
   if (codec == nullptr) return nullptr;
-  std::unique_ptr<AVCodecContext, CodecFree> context(avcodec_alloc_context3(codec));
+  std::unique_ptr<AVCodecContext, CodecFree> context(Ffmpeg().avcodec_alloc_context3(codec));
   if (context == nullptr) return nullptr;
-  if (avcodec_parameters_to_context(context.get(), stream->codecpar) < 0) return nullptr;
+  if (Ffmpeg().avcodec_parameters_to_context(context.get(), stream->codecpar) < 0) return nullptr;
   // One thread: frames come out the same, in the same order, every run.
   context->thread_count = 1;
   context->max_pixels = static_cast<int64_t>(kMovieMaxSide) * kMovieMaxSide;
-  if (avcodec_open2(context.get(), codec, nullptr) < 0) return nullptr;
+  if (Ffmpeg().avcodec_open2(context.get(), codec, nullptr) < 0) return nullptr;
   return context;
 }
 
@@ -243,9 +318,9 @@ struct MovieDecoder::Picture {
   int stream = -1;
   AVRational time_base{0, 1};
   std::unique_ptr<AVCodecContext, CodecFree> codec;
-  std::unique_ptr<AVPacket, PacketFree> packet{av_packet_alloc()};
-  std::unique_ptr<AVFrame, FrameFree> next{av_frame_alloc()};
-  std::unique_ptr<AVFrame, FrameFree> current{av_frame_alloc()};
+  std::unique_ptr<AVPacket, PacketFree> packet{Ffmpeg().av_packet_alloc()};
+  std::unique_ptr<AVFrame, FrameFree> next{Ffmpeg().av_frame_alloc()};
+  std::unique_ptr<AVFrame, FrameFree> current{Ffmpeg().av_frame_alloc()};
   SwsContext* scaler = nullptr;
   bool has_next = false;
   bool has_current = false;
@@ -255,13 +330,14 @@ struct MovieDecoder::Picture {
   int64_t current_time = 0;
   int64_t last_time = -1;  // the time of the last frame decoded
 
-  ~Picture() { sws_freeContext(scaler); }
+  ~Picture() { Ffmpeg().sws_freeContext(scaler); }
 };
 
 MovieDecoder::MovieDecoder() = default;
 MovieDecoder::~MovieDecoder() = default;
 
 std::unique_ptr<MovieDecoder> MovieDecoder::Open(const MovieSourceMaker& make_source) {
+  if (!LoadFfmpeg()) return nullptr;
   std::unique_ptr<MovieDecoder> decoder(new MovieDecoder);
   decoder->make_source_ = make_source;
   bool read = false;
@@ -282,10 +358,11 @@ bool MovieDecoder::OpenPicture(bool* container_read) {
   if (container_read != nullptr) *container_read = true;
   AVFormatContext* format = picture->container.format;
   if (format->duration != AV_NOPTS_VALUE && format->duration > 0) {
-    duration_ = std::max<int64_t>(av_rescale_q(format->duration, AV_TIME_BASE_Q, kMovieTimeBase), 0);
+    duration_ = std::max<int64_t>(
+        Ffmpeg().av_rescale_q(format->duration, AV_TIME_BASE_Q, kMovieTimeBase), 0);
   }
   const AVCodec* codec = nullptr;
-  const int index = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
+  const int index = Ffmpeg().av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
   if (index < 0) return false;
   AVStream* stream = format->streams[index];
   const AVCodecParameters* parameters = stream->codecpar;
@@ -299,9 +376,9 @@ bool MovieDecoder::OpenPicture(bool* container_read) {
   picture->time_base = stream->time_base;
 
   time_per_frame_ = kDefaultTimePerFrame;
-  const AVRational rate = av_guess_frame_rate(format, stream, nullptr);
+  const AVRational rate = Ffmpeg().av_guess_frame_rate(format, stream, nullptr);
   if (rate.num > 0 && rate.den > 0) {
-    const int64_t step = av_rescale(kMovieTimeUnitsPerSecond, rate.den, rate.num);
+    const int64_t step = Ffmpeg().av_rescale(kMovieTimeUnitsPerSecond, rate.den, rate.num);
     if (step >= kMinTimePerFrame && step <= kMaxTimePerFrame) time_per_frame_ = step;
   }
   width_ = parameters->width;
@@ -315,7 +392,7 @@ bool MovieDecoder::PeekNextFrame(int64_t* time) {
   Picture& p = *picture_;
   int idle_packets = 0;
   while (!p.has_next && !p.ended) {
-    const int received = avcodec_receive_frame(p.codec.get(), p.next.get());
+    const int received = Ffmpeg().avcodec_receive_frame(p.codec.get(), p.next.get());
     if (received == 0) {
       int64_t stamp_time = 0;
       int64_t frame_time = p.last_time < 0 ? 0 : p.last_time + time_per_frame_;
@@ -338,19 +415,19 @@ bool MovieDecoder::PeekNextFrame(int64_t* time) {
       p.ended = true;
       break;
     }
-    const int read = av_read_frame(p.container.format, p.packet.get());
+    const int read = Ffmpeg().av_read_frame(p.container.format, p.packet.get());
     if (read < 0) {
       // The end of the file (or of what can be read): what the decoder
       // still holds comes out.
-      avcodec_send_packet(p.codec.get(), nullptr);
+      Ffmpeg().avcodec_send_packet(p.codec.get(), nullptr);
       p.draining = true;
       continue;
     }
     if (p.packet->stream_index == p.stream) {
       // A damaged packet is left out; the decoder goes on with the next.
-      avcodec_send_packet(p.codec.get(), p.packet.get());
+      Ffmpeg().avcodec_send_packet(p.codec.get(), p.packet.get());
     }
-    av_packet_unref(p.packet.get());
+    Ffmpeg().av_packet_unref(p.packet.get());
   }
   if (!p.has_next) return false;
   if (time != nullptr) *time = p.next_time;
@@ -361,7 +438,7 @@ void MovieDecoder::TakeNextFrame() {
   if (picture_ == nullptr || !picture_->has_next) return;
   Picture& p = *picture_;
   std::swap(p.current, p.next);
-  av_frame_unref(p.next.get());
+  Ffmpeg().av_frame_unref(p.next.get());
   p.current_time = p.next_time;
   p.has_current = true;
   p.has_next = false;
@@ -384,15 +461,14 @@ bool MovieDecoder::ConvertCurrentFrame(uint8_t* pixels, int pitch, int width, in
   Picture& p = *picture_;
   const AVFrame* frame = p.current.get();
   if (frame->width < 1 || frame->height < 1) return false;
-  p.scaler = sws_getCachedContext(p.scaler, frame->width, frame->height,
-                                  static_cast<AVPixelFormat>(frame->format), width, height, target,
-                                  SWS_BILINEAR | SWS_ACCURATE_RND | SWS_BITEXACT, nullptr, nullptr,
-                                  nullptr);
+  p.scaler = Ffmpeg().sws_getCachedContext(
+      p.scaler, frame->width, frame->height, static_cast<AVPixelFormat>(frame->format), width,
+      height, target, SWS_BILINEAR | SWS_ACCURATE_RND | SWS_BITEXACT, nullptr, nullptr, nullptr);
   if (p.scaler == nullptr) return false;
   uint8_t* planes[4] = {pixels, nullptr, nullptr, nullptr};
   int pitches[4] = {pitch, 0, 0, 0};
-  return sws_scale(p.scaler, frame->data, frame->linesize, 0, frame->height, planes, pitches) ==
-         height;
+  return Ffmpeg().sws_scale(p.scaler, frame->data, frame->linesize, 0, frame->height, planes,
+                            pitches) == height;
 }
 
 bool MovieDecoder::Restart() { return OpenPicture(nullptr); }
@@ -406,11 +482,11 @@ bool MovieDecoder::SeekTo(int64_t time) {
   // its start instead.
   int64_t target = 0;
   if (!__builtin_add_overflow(time, p.container.origin, &target)) {
-    const int64_t stamp = av_rescale_q(target, kMovieTimeBase, p.time_base);
+    const int64_t stamp = Ffmpeg().av_rescale_q(target, kMovieTimeBase, p.time_base);
     if (stamp != INT64_MIN &&
-        av_seek_frame(p.container.format, p.stream, stamp, AVSEEK_FLAG_BACKWARD) >= 0) {
-      avcodec_flush_buffers(p.codec.get());
-      av_frame_unref(p.next.get());
+        Ffmpeg().av_seek_frame(p.container.format, p.stream, stamp, AVSEEK_FLAG_BACKWARD) >= 0) {
+      Ffmpeg().avcodec_flush_buffers(p.codec.get());
+      Ffmpeg().av_frame_unref(p.next.get());
       p.has_next = false;
       p.draining = false;
       p.ended = false;
@@ -435,12 +511,12 @@ std::vector<int16_t> MovieDecoder::DecodeSoundTrack(int rate, size_t max_frames)
   if (!OpenContainer(make_source_, &container)) return stereo;
   const AVCodec* codec = nullptr;
   const int index =
-      av_find_best_stream(container.format, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
+      Ffmpeg().av_find_best_stream(container.format, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
   if (index < 0) return stereo;
   const AVStream* stream = container.format->streams[index];
   const std::unique_ptr<AVCodecContext, CodecFree> decoder = OpenDecoder(stream, codec);
-  const std::unique_ptr<AVPacket, PacketFree> packet(av_packet_alloc());
-  const std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
+  const std::unique_ptr<AVPacket, PacketFree> packet(Ffmpeg().av_packet_alloc());
+  const std::unique_ptr<AVFrame, FrameFree> frame(Ffmpeg().av_frame_alloc());
   if (decoder == nullptr || packet == nullptr || frame == nullptr) return stereo;
 
   std::unique_ptr<SwrContext, ResamplerFree> resampler;
@@ -450,12 +526,12 @@ std::vector<int16_t> MovieDecoder::DecodeSoundTrack(int rate, size_t max_frames)
   int source_channels = 0;
   std::vector<int16_t> piece;
   const auto append = [&](const uint8_t* const* data, int count) {
-    const int room = swr_get_out_samples(resampler.get(), count);
+    const int room = Ffmpeg().swr_get_out_samples(resampler.get(), count);
     if (room <= 0) return;
     piece.resize(static_cast<size_t>(room) * 2);
     uint8_t* out = reinterpret_cast<uint8_t*>(piece.data());
-    const int made = swr_convert(resampler.get(), &out, room, const_cast<const uint8_t**>(data),
-                                 count);
+    const int made =
+        Ffmpeg().swr_convert(resampler.get(), &out, room, const_cast<const uint8_t**>(data), count);
     if (made <= 0) return;
     const size_t take = std::min(static_cast<size_t>(made), max_frames - stereo.size() / 2);
     stereo.insert(stereo.end(), piece.begin(), piece.begin() + static_cast<ptrdiff_t>(take * 2));
@@ -469,18 +545,18 @@ std::vector<int16_t> MovieDecoder::DecodeSoundTrack(int rate, size_t max_frames)
     }
     if (resampler == nullptr) {
       if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) {
-        av_channel_layout_default(&layout, frame->ch_layout.nb_channels);
-      } else if (av_channel_layout_copy(&layout, &frame->ch_layout) < 0) {
+        Ffmpeg().av_channel_layout_default(&layout, frame->ch_layout.nb_channels);
+      } else if (Ffmpeg().av_channel_layout_copy(&layout, &frame->ch_layout) < 0) {
         return false;
       }
       AVChannelLayout out_layout = AV_CHANNEL_LAYOUT_STEREO;
       SwrContext* made = nullptr;
-      const int set = swr_alloc_set_opts2(&made, &out_layout, AV_SAMPLE_FMT_S16, rate, &layout,
-                                          static_cast<AVSampleFormat>(frame->format),
-                                          frame->sample_rate, 0, nullptr);
-      av_channel_layout_uninit(&layout);
+      const int set = Ffmpeg().swr_alloc_set_opts2(
+          &made, &out_layout, AV_SAMPLE_FMT_S16, rate, &layout,
+          static_cast<AVSampleFormat>(frame->format), frame->sample_rate, 0, nullptr);
+      Ffmpeg().av_channel_layout_uninit(&layout);
       resampler.reset(made);
-      if (set < 0 || swr_init(resampler.get()) < 0) {
+      if (set < 0 || Ffmpeg().swr_init(resampler.get()) < 0) {
         resampler.reset();
         return false;
       }
@@ -492,7 +568,7 @@ std::vector<int16_t> MovieDecoder::DecodeSoundTrack(int rate, size_t max_frames)
       if (ToMovieTime(frame->best_effort_timestamp, stream->time_base, container.origin,
                       &start) &&
           start > 0) {
-        const int64_t silence = av_rescale(start, rate, kMovieTimeUnitsPerSecond);
+        const int64_t silence = Ffmpeg().av_rescale(start, rate, kMovieTimeUnitsPerSecond);
         stereo.assign(static_cast<size_t>(std::min<int64_t>(silence, static_cast<int64_t>(max_frames))) * 2, 0);
       }
     } else if (frame->sample_rate != source_rate || frame->format != source_format ||
@@ -507,21 +583,21 @@ std::vector<int16_t> MovieDecoder::DecodeSoundTrack(int rate, size_t max_frames)
   bool going = true;
   int idle_packets = 0;
   while (going) {
-    const int received = avcodec_receive_frame(decoder.get(), frame.get());
+    const int received = Ffmpeg().avcodec_receive_frame(decoder.get(), frame.get());
     if (received == 0) {
       idle_packets = 0;
       going = take_frame();
-      av_frame_unref(frame.get());
+      Ffmpeg().av_frame_unref(frame.get());
       continue;
     }
     if (received != AVERROR(EAGAIN) || draining || ++idle_packets > kMaxPacketsWithoutOutput) break;
-    if (av_read_frame(container.format, packet.get()) < 0) {
-      avcodec_send_packet(decoder.get(), nullptr);
+    if (Ffmpeg().av_read_frame(container.format, packet.get()) < 0) {
+      Ffmpeg().avcodec_send_packet(decoder.get(), nullptr);
       draining = true;
       continue;
     }
-    if (packet->stream_index == index) avcodec_send_packet(decoder.get(), packet.get());
-    av_packet_unref(packet.get());
+    if (packet->stream_index == index) Ffmpeg().avcodec_send_packet(decoder.get(), packet.get());
+    Ffmpeg().av_packet_unref(packet.get());
   }
   // What the resampler still holds.
   if (resampler != nullptr && stereo.size() / 2 < max_frames) append(nullptr, 0);

@@ -120,9 +120,8 @@ int LoadPngImage(StreamSource* stream, GraphImage* image) {
     auto* file = static_cast<uint8_t*>(AllocTracked(static_cast<size_t>(size), __FILE__, __LINE__));
     if (file != nullptr) {
       PlainPng plain;
-      const bool read =
-          stream->functions.Read(file, 1, static_cast<size_t>(size), stream->handle) ==
-          static_cast<size_t>(size);
+      const bool read = stream->functions.Read(file, 1, static_cast<size_t>(size),
+                                               stream->handle) == static_cast<size_t>(size);
       const bool decoded = read && DecodePlainPng(file, static_cast<size_t>(size), &plain);
       FreeTracked(file);
       if (decoded) {

@@ -61,8 +61,8 @@ constexpr bool kPaethTwoRows = false;
 
 // The Paeth predictor, without branches.
 inline int Paeth(int a, int b, int c) {
-  const int pa = b > c ? b - c : c - b;                  // |p - a|
-  const int pb = a > c ? a - c : c - a;                  // |p - b|
+  const int pa = b > c ? b - c : c - b;                          // |p - a|
+  const int pb = a > c ? a - c : c - a;                          // |p - b|
   const int pc = a + b > 2 * c ? a + b - 2 * c : 2 * c - a - b;  // |p - c|
   const int b_or_c = pb <= pc ? b : c;
   return pa <= pb && pa <= pc ? a : b_or_c;
@@ -79,7 +79,9 @@ inline __m128i LoadPixel(const uint8_t* p) {
   return _mm_unpacklo_epi8(_mm_cvtsi32_si128(word), _mm_setzero_si128());
 }
 
-inline __m128i Absolute(__m128i v) { return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v)); }
+inline __m128i Absolute(__m128i v) {
+  return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v));
+}
 
 // The filtered bytes `raw` plus the Paeth predictor of the left `a`, above
 // `b` and above-left `c` (only the lanes `keep` marks), as bytes in 16-bit
@@ -121,13 +123,12 @@ void PaethPixels(uint8_t* row, const uint8_t* previous, size_t bytes, size_t bpp
 // ready), the first in the low lanes and the second in the high ones.
 void PaethTwoRows(uint8_t* first, uint8_t* second, const uint8_t* previous, size_t bytes,
                   size_t bpp) {
-  const __m128i keep = bpp == 3 ? _mm_setr_epi16(-1, -1, -1, 0, -1, -1, -1, 0)
-                                : _mm_set1_epi16(-1);
+  const __m128i keep = bpp == 3 ? _mm_setr_epi16(-1, -1, -1, 0, -1, -1, -1, 0) : _mm_set1_epi16(-1);
   // The first pixel of the first row: the predictor is the byte above.
   for (size_t k = 0; k < bpp; ++k) first[k] = static_cast<uint8_t>(first[k] + previous[k]);
   // Left of both first pixels, and above-left of the second row's, is zero.
-  __m128i a = LoadPixel(first);                // [first x-1 | second x-2]
-  __m128i b_before = LoadPixel(previous);      // [previous x-1 | first x-2]
+  __m128i a = LoadPixel(first);            // [first x-1 | second x-2]
+  __m128i b_before = LoadPixel(previous);  // [previous x-1 | first x-2]
   const size_t pixels = bytes / bpp;
   for (size_t x = 1; x <= pixels; ++x) {
     const bool first_left = x < pixels;  // the first row still has pixel x
@@ -151,7 +152,8 @@ void PaethTwoRows(uint8_t* first, uint8_t* second, const uint8_t* previous, size
 // Undoes the filter of `row` (`bytes` bytes, kBpp bytes a pixel) in place
 // against the previous row, already undone (zeros above the first row).
 template <size_t kBpp>
-bool Unfilter(int filter, uint8_t* __restrict row, const uint8_t* __restrict previous, size_t bytes) {
+bool Unfilter(int filter, uint8_t* __restrict row, const uint8_t* __restrict previous,
+              size_t bytes) {
   switch (filter) {
     case 0:
       return true;
@@ -226,8 +228,7 @@ void CopySwappedTail(const uint8_t* __restrict from, uint8_t* __restrict to, uin
 // Five 3-byte pixels or four 4-byte ones a step, through a byte shuffle.
 template <size_t kBpp>
 __attribute__((target("ssse3"))) void CopySwappedShuffled(const uint8_t* __restrict from,
-                                                          uint8_t* __restrict to,
-                                                          uint32_t width) {
+                                                          uint8_t* __restrict to, uint32_t width) {
   constexpr uint32_t kStep = kBpp == 3 ? 5 : 4;
   const Bytes16 order = kBpp == 3 ? Bytes16{2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 14, 13, 12, 15}
                                   : Bytes16{2, 1, 0, 3, 6, 5, 4, 7, 10, 9, 8, 11, 14, 13, 12, 15};
@@ -266,7 +267,8 @@ bool DecodePlainPng(const uint8_t* file, size_t size, PlainPng* out) {
   if (size < 8 || std::memcmp(file, kSignature, 8) != 0) return false;
   size_t at = 8;
   Chunk chunk;
-  if (!NextChunk(file, size, &at, &chunk) || chunk.type != ChunkType("IHDR") || chunk.length != 13) {
+  if (!NextChunk(file, size, &at, &chunk) || chunk.type != ChunkType("IHDR") ||
+      chunk.length != 13) {
     return false;
   }
   const uint32_t width = BigEndian32(chunk.data);
@@ -317,7 +319,8 @@ bool DecodePlainPng(const uint8_t* file, size_t size, PlainPng* out) {
     }
   }
   ImageData data;
-  data.bytes = static_cast<uint8_t*>(AllocTracked(data_size > 0 ? data_size : 1, __FILE__, __LINE__));
+  data.bytes =
+      static_cast<uint8_t*>(AllocTracked(data_size > 0 ? data_size : 1, __FILE__, __LINE__));
   if (data.bytes == nullptr) return false;
   for (size_t scan = first_idat; scan < idat_end;) {
     NextChunk(file, size, &scan, &chunk);

@@ -15,7 +15,7 @@
 struct PlainPng {
   uint32_t width;
   uint32_t height;
-  int color_type;  // 2 RGB, 6 RGBA, 3 palette
+  int color_type;    // 2 RGB, 6 RGBA, 3 palette
   size_t row_bytes;  // after the loader's transformations: 3, 4 or 1 byte a pixel
   uint8_t* pixels;   // rows top to bottom, blue green red (alpha), or indexes;
                      // a block of the tracking allocator

@@ -6,10 +6,9 @@
 // its own, the current folder while it runs; its folders' times are set well
 // in the past, as for data that was installed earlier.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>

@@ -130,8 +130,7 @@ Bytes WithImageData(const Bytes& file, const std::function<void(Bytes*)>& change
   out.insert(out.begin(), file.begin(), file.begin() + 8);
   if (split == 0) split = stream.size();
   for (size_t at = 0; at < stream.size(); at += split) {
-    const Bytes part(stream.begin() + at,
-                     stream.begin() + std::min(stream.size(), at + split));
+    const Bytes part(stream.begin() + at, stream.begin() + std::min(stream.size(), at + split));
     const Bytes chunk = Chunk("IDAT", part);
     out.insert(out.end(), chunk.begin(), chunk.end());
   }
@@ -214,7 +213,8 @@ std::vector<Variant> Variants() {
       {"rgb up", png(Varied(37, 9, false), Spec(PNG_COLOR_TYPE_RGB, 8, PNG_FILTER_UP)), true},
       {"rgb average", png(Varied(37, 9, false), Spec(PNG_COLOR_TYPE_RGB, 8, PNG_FILTER_AVG)), true},
       {"rgb paeth", png(Varied(37, 9, false), Spec(PNG_COLOR_TYPE_RGB, 8, PNG_FILTER_PAETH)), true},
-      {"rgba paeth", png(Varied(37, 9, true), Spec(PNG_COLOR_TYPE_RGBA, 8, PNG_FILTER_PAETH)), true},
+      {"rgba paeth", png(Varied(37, 9, true), Spec(PNG_COLOR_TYPE_RGBA, 8, PNG_FILTER_PAETH)),
+       true},
       {"rgb paeth one pixel wide",
        png(Varied(1, 6, false), Spec(PNG_COLOR_TYPE_RGB, 8, PNG_FILTER_PAETH)), true},
       {"rgba paeth two pixels wide",
@@ -222,12 +222,23 @@ std::vector<Variant> Variants() {
       {"rgb paeth and up by turns",
        png(Varied(29, 12, false), Spec(PNG_COLOR_TYPE_RGB, 8, PNG_FILTER_PAETH | PNG_FILTER_UP)),
        true},
-      {"rgba average", png(Varied(37, 9, true), Spec(PNG_COLOR_TYPE_RGBA, 8, PNG_FILTER_AVG)), true},
-      {"palette", png(Varied(19, 7, false), Spec(PNG_COLOR_TYPE_PALETTE)), true},
-      {"palette paeth", png(Varied(19, 7, false), Spec(PNG_COLOR_TYPE_PALETTE, 8, PNG_FILTER_PAETH)),
+      {"rgba average", png(Varied(37, 9, true), Spec(PNG_COLOR_TYPE_RGBA, 8, PNG_FILTER_AVG)),
        true},
-      {"image data in many chunks", [rgb] { return WithImageData(rgb, [](Bytes*) {}, 7); }, true},
-      {"image data stored, not packed", [rgb] { return WithRows(rgb, [](Bytes*) {}, 0); }, true},
+      {"palette", png(Varied(19, 7, false), Spec(PNG_COLOR_TYPE_PALETTE)), true},
+      {"palette paeth",
+       png(Varied(19, 7, false), Spec(PNG_COLOR_TYPE_PALETTE, 8, PNG_FILTER_PAETH)), true},
+      {"image data in many chunks",
+       [rgb] {
+         return WithImageData(
+             rgb, [](Bytes*) {}, 7);
+       },
+       true},
+      {"image data stored, not packed",
+       [rgb] {
+         return WithRows(
+             rgb, [](Bytes*) {}, 0);
+       },
+       true},
       // Kinds libpng reads.
       {"rgb 16-bit", png(Varied(9, 5, false), Spec(PNG_COLOR_TYPE_RGB, 16)), false},
       {"rgba 16-bit", png(Varied(9, 5, true), Spec(PNG_COLOR_TYPE_RGBA, 16)), false},
@@ -236,11 +247,15 @@ std::vector<Variant> Variants() {
       {"palette with transparency", png(Varied(9, 5, true), palette_alpha), false},
       {"grey", png(Varied(9, 5, false), Spec(PNG_COLOR_TYPE_GRAY)), false},
       {"grey with alpha", png(Varied(9, 5, true), Spec(PNG_COLOR_TYPE_GRAY_ALPHA)), false},
-      {"a text chunk", [rgb] { return WithChunkBefore(rgb, "IDAT", Chunk("tEXt", {'a', 0, 'b'})); },
+      {"a text chunk",
+       [rgb] {
+         return WithChunkBefore(rgb, "IDAT", Chunk("tEXt", {'a', 0, 'b'}));
+       },
        false},
       {"a chunk between the data",
        [rgb] {
-         const Bytes split = WithImageData(rgb, [](Bytes*) {}, 40);
+         const Bytes split = WithImageData(
+             rgb, [](Bytes*) {}, 40);
          const std::vector<ChunkAt> chunks = Chunks(split);
          Bytes out(split.begin(), split.begin() + chunks[2].at);
          const Bytes extra = Chunk("gAMA", {0, 0, 0xB1, 0x8F});
@@ -250,12 +265,21 @@ std::vector<Variant> Variants() {
        },
        false},
       {"a window below 32 KB that holds every row",
-       [rgb] { return WithRows(rgb, [](Bytes*) {}, 6, 12); }, true},
+       [rgb] {
+         return WithRows(
+             rgb, [](Bytes*) {}, 6, 12);
+       },
+       true},
       {"a window below 32 KB smaller than the rows",
-       [rgb] { return WithRows(rgb, [](Bytes*) {}, 6, 9); }, false},
+       [rgb] {
+         return WithRows(
+             rgb, [](Bytes*) {}, 6, 9);
+       },
+       false},
       // Damaged files.
       {"indexes past the palette", png(Few(19, 7, 3), few_entries), true},
-      {"cut in the data", [rgb] { return Bytes(rgb.begin(), rgb.begin() + rgb.size() / 2); }, false},
+      {"cut in the data", [rgb] { return Bytes(rgb.begin(), rgb.begin() + rgb.size() / 2); },
+       false},
       {"cut before the end chunk", [rgb] { return Bytes(rgb.begin(), rgb.end() - 12); }, false},
       {"cut in the end chunk", [rgb] { return Bytes(rgb.begin(), rgb.end() - 3); }, false},
       {"header check sum wrong", [rgb] { return WithByteChanged(rgb, "IHDR", 12); }, false},
@@ -267,8 +291,8 @@ std::vector<Variant> Variants() {
          return b;
        },
        false},
-      {"zlib sum wrong",
-       [rgb] { return WithImageData(rgb, [](Bytes* s) { s->back() ^= 1; }); }, false},
+      {"zlib sum wrong", [rgb] { return WithImageData(rgb, [](Bytes* s) { s->back() ^= 1; }); },
+       false},
       {"bytes after the zlib stream",
        [rgb] { return WithImageData(rgb, [](Bytes* s) { s->push_back(0); }); }, false},
       {"a row too few",
