@@ -3,6 +3,10 @@
 
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "platform/win32/ddraw.h"
 #include "runtime/core/memory.h"
 #include "runtime/image/color_format.h"
@@ -180,6 +184,41 @@ void WriteRunTableRows(MEMIMG* image, Classify classify) {
   }
 }
 
+// The run table of a 16-bit image with a transparent colour: a run of
+// pixels that all equal the key, or all differ from it, is found eight
+// pixels at a time.
+void WriteRunTable16(MEMIMG* image, uint16_t key) {
+  uint8_t* out = image->run_table;
+  for (int32_t y = 0; y < image->height; ++y) {
+    const uint8_t* row = image->pixels + int64_t{y} * image->pitch;
+    auto transparent = [&](int32_t x) { return ReadPixelBytes(row + x * 2, 2) == key; };
+    for (int32_t x = 0; x < image->width;) {
+      const bool run_transparent = transparent(x);
+      const int32_t limit = image->width - x < 64 ? image->width : x + 64;
+      int32_t end = x + 1;
+#ifdef __SSE2__
+      const __m128i keys = _mm_set1_epi16(static_cast<int16_t>(key));
+      // Bit pairs of the pixels that leave the run.
+      const int leave = run_transparent ? 0xFFFF : 0;
+      while (end + 8 <= limit) {
+        __m128i pixels;
+        std::memcpy(&pixels, row + end * 2, 16);
+        const int changed = _mm_movemask_epi8(_mm_cmpeq_epi16(pixels, keys)) ^ leave;
+        if (changed != 0) {
+          end += __builtin_ctz(static_cast<unsigned>(changed)) / 2;
+          break;
+        }
+        end += 8;
+      }
+#endif
+      while (end < limit && transparent(end) == run_transparent) ++end;
+      *out++ = RunByte(run_transparent ? kTransparent : kOpaque, end - x);
+      x = end;
+    }
+    *out++ = kRunRowEnd;
+  }
+}
+
 void WriteRunTable(MEMIMG* image) {
   if (image->palette_flag != 0) {
     const uint32_t key = image->transparent_value;
@@ -194,10 +233,7 @@ void WriteRunTable(MEMIMG* image) {
       return alpha == 0 ? kTransparent : alpha == 255 ? kOpaque : kTranslucent;
     });
   } else if (image->kind == 0) {
-    const uint32_t key = image->transparent_value & 0xFFFF;
-    WriteRunTableRows(image, [key](const uint8_t* row, int32_t x) {
-      return ReadPixelBytes(row + x * 2, 2) == key ? kTransparent : kOpaque;
-    });
+    WriteRunTable16(image, static_cast<uint16_t>(image->transparent_value & 0xFFFF));
   } else {
     const uint32_t key = image->transparent_value;
     WriteRunTableRows(image, [key](const uint8_t* row, int32_t x) {

@@ -462,6 +462,40 @@ TEST_F(MemImageTest, WholeTransferBuildsTheRunTable) {
   }
 }
 
+// Runs of every length around the eight-pixel steps and the 64-pixel cap,
+// keyed and not, in a 16-bit keyed image: the table is the one of the runs
+// as written.
+TEST_F(MemImageTest, SixteenBitKeyedRunsOfEveryLengthAreFoundWhole) {
+  const uint16_t key = 0x03AE;
+  const int lengths[] = {1, 7, 8, 9, 15, 16, 17, 63, 64, 65, 129, 2, 3};
+  std::vector<bool> keyed;  // per pixel
+  bool transparent = true;
+  for (int length : lengths) {
+    keyed.insert(keyed.end(), length, transparent);
+    transparent = !transparent;
+  }
+  const int width = static_cast<int>(keyed.size());
+  MEMIMG image{};
+  ASSERT_EQ(InitMemImage(&image, width, 1, -1, key, 0, 0, 0, 1), 0);
+  for (int x = 0; x < width; ++x) {
+    const uint16_t value = keyed[x] ? key : static_cast<uint16_t>(key ^ (1 + x % 3));
+    std::memcpy(image.pixels + 2 * x, &value, 2);
+  }
+  ASSERT_EQ(BuildMemImageRunTable(&image), 0);
+  std::vector<uint8_t> expected;
+  transparent = true;
+  for (int length : lengths) {
+    for (int left = length; left > 0; left -= 64) {
+      const int run = left < 64 ? left : 64;
+      expected.push_back(static_cast<uint8_t>((run - 1) | (transparent ? 0 : kRunOpaque)));
+    }
+    transparent = !transparent;
+  }
+  expected.push_back(kRunRowEnd);
+  EXPECT_EQ(RunRow(image, 0), expected);
+  ReleaseMemImage(&image);
+}
+
 TEST_F(MemImageTest, PremultipliedCopyScalesEachField) {
   struct Case {
     const char* name;
