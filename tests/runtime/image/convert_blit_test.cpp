@@ -425,6 +425,34 @@ TEST(ConvertBlit, LaneLoopsHandleRowTailsAndOffsets) {
   }
 }
 
+// The eight-pixel steps of the 24-bit to 5-6-5 loop meet rows of every
+// length around a step and rows that start anywhere in the buffer.
+TEST(ConvertBlit, TwentyFourBitTo565StepsHandleRowTailsAndOffsets) {
+  const int stride = 24;  // pixels
+  for (int width = 1; width <= 19; ++width) {
+    for (int left = 0; left <= 2; ++left) {
+      std::vector<uint8_t> source(stride * 3 * 2);
+      for (size_t i = 0; i < source.size(); ++i) source[i] = static_cast<uint8_t>(i * 53 + 7);
+      std::vector<uint8_t> dest(stride * 2 * 2, 0xEE);
+      RECT rect{left, 0, left + width, 2};
+      ConvertImageBlit(dest.data(), stride * 2, &kRgb565, source.data(), stride * 3, &kRgb888,
+                       nullptr, 0, nullptr, 1, 0, &rect, 0, 0, 0, 0, 0, 0, 0);
+      for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < stride; ++x) {
+          const uint32_t got = dest[(y * stride + x) * 2] | (dest[(y * stride + x) * 2 + 1] << 8);
+          if (x >= 1 && x < 1 + width) {
+            const uint8_t* s = &source[(y * stride + left + x - 1) * 3];
+            EXPECT_EQ(got, To565(s[2], s[1], s[0])) << "width " << width << ", left " << left
+                                                    << ", pixel " << x << "," << y;
+          } else {
+            EXPECT_EQ(got, 0xEEEEu) << "width " << width << ", left " << left << ", pixel " << x;
+          }
+        }
+      }
+    }
+  }
+}
+
 // ---------------------------------------------------------------------------
 // Index copies, mirroring, the key copy and dithering.
 
