@@ -76,6 +76,18 @@ int EndPngLoad(PngLoad* load, int result) {
   return result;
 }
 
+// The format of decoded 8-bit RGB rows; with alpha, 32 bits a pixel with
+// the alpha byte on top.
+void SetPngRgbColorFormat(ColorFormat* format, bool with_alpha) {
+  SetRgb888ColorFormat(format);
+  if (!with_alpha) return;
+  format->bit_depth = 32;
+  format->bytes_per_pixel = 4;
+  format->alpha_width = 8;
+  format->alpha_shift = 24;
+  format->alpha_mask = 0xFF000000u;
+}
+
 // The image of the quick road's result, with the format the libpng road
 // gives the same file.
 void TakePlainPng(PlainPng* plain, GraphImage* image) {
@@ -87,14 +99,7 @@ void TakePlainPng(PlainPng* plain, GraphImage* image) {
       format.palette[i] = ColorPaletteEntry{rgb[2], rgb[1], rgb[0], 0};
     }
   } else {
-    SetRgb888ColorFormat(&format);
-    if (plain->color_type == 6) {
-      format.bit_depth = 32;
-      format.bytes_per_pixel = 4;
-      format.alpha_width = 8;
-      format.alpha_shift = 24;
-      format.alpha_mask = 0xFF000000u;
-    }
+    SetPngRgbColorFormat(&format, plain->color_type == 6);
   }
   image->format = format;
   image->width = static_cast<int32_t>(plain->width);
@@ -237,14 +242,7 @@ int LoadPngImageWithLibpng(StreamSource* stream, GraphImage* image) {
       SetGray8ColorFormat(&format);
     }
   } else {
-    SetRgb888ColorFormat(&format);
-    if (channels == 4) {
-      format.bit_depth = 32;
-      format.bytes_per_pixel = 4;
-      format.alpha_width = 8;
-      format.alpha_shift = 24;
-      format.alpha_mask = 0xFF000000u;
-    }
+    SetPngRgbColorFormat(&format, channels == 4);
   }
 
   image->format = format;

@@ -36,40 +36,11 @@ struct RunDirect16Loop {
 
 // Mode 0 without weights or brightness from a source without alpha: drawn
 // runs are copied whole.
-template <class V>
-void CopyRunsBy(const BlitCall& c, bool apart) {
-  const uint8_t* code = c.run_code;
-  const uint8_t* s = c.src;
-  uint8_t* d = c.dst;
-  const int32_t src_skip = c.src_skip;
-  const int32_t dst_skip = c.dst_skip;
-  const int32_t height = c.height;
-  const size_t row = static_cast<size_t>(c.width) * 2;
-  for (int32_t y = 0; y < height; ++y) {
-    PrefetchRowAhead(d, static_cast<intptr_t>(row) + dst_skip, row);
-    for (;;) {
-      const uint32_t run = *code++;
-      if (run >= 0xC0) break;
-      const size_t bytes = ((run & 0x3F) + 1) * 2;
-      if (run >= 0x40) {
-        if (apart) {
-          CopySpan<V>(d, s, bytes);
-        } else {
-          std::memmove(d, s, bytes);
-        }
-      }
-      s += bytes;
-      d += bytes;
-    }
-    s += src_skip;
-    d += dst_skip;
-  }
-}
-BLIT_AVX2 void CopyRunsAvx2(const BlitCall& c) { CopyRunsBy<Wide32>(c, true); }
+BLIT_AVX2 void CopyRunsAvx2(const BlitCall& c) { CopyRunsBy<Wide32, 2>(c, true); }
 void CopyRuns(const BlitCall& c) {
   const bool apart = SourceApart(c, 2, 2);
   if (apart && HasAvx2()) return CopyRunsAvx2(c);
-  CopyRunsBy<Vec32>(c, apart);
+  CopyRunsBy<Vec32, 2>(c, apart);
 }
 
 // Mode 1 without weights or brightness from a source without alpha: each

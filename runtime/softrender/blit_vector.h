@@ -169,6 +169,39 @@ inline void CopySpan(uint8_t* d, const uint8_t* s, size_t n) {
   }
 }
 
+// Copies the drawn runs of a run-coded source of kBytes per pixel whole,
+// stepping over the transparent ones: by CopySpan with vectors V when the
+// source lies apart from the destination, else by memmove.
+template <class V, int kBytes>
+inline void CopyRunsBy(const BlitCall& c, bool apart) {
+  const uint8_t* code = c.run_code;
+  const uint8_t* s = c.src;
+  uint8_t* d = c.dst;
+  const int32_t src_skip = c.src_skip;
+  const int32_t dst_skip = c.dst_skip;
+  const int32_t height = c.height;
+  const size_t row = static_cast<size_t>(c.width) * kBytes;
+  for (int32_t y = 0; y < height; ++y) {
+    PrefetchRowAhead(d, static_cast<intptr_t>(row) + dst_skip, row);
+    for (;;) {
+      const uint32_t run = *code++;
+      if (run >= 0xC0) break;
+      const size_t bytes = ((run & 0x3F) + 1) * kBytes;
+      if (run >= 0x40) {
+        if (apart) {
+          CopySpan<V>(d, s, bytes);
+        } else {
+          std::memmove(d, s, bytes);
+        }
+      }
+      s += bytes;
+      d += bytes;
+    }
+    s += src_skip;
+    d += dst_skip;
+  }
+}
+
 // Writes op(source vector, destination vector) over n bytes (at least one
 // vector V) in whole vectors; when n is not a whole number of vectors the
 // last one ends with the span, its inputs read before anything is written
