@@ -184,12 +184,12 @@ TEST(MovieDecoderTest, TheSoundTrackHoldsTheToneAtItsPitchForTheMoviesLength) {
     const size_t movie_frames = kColours.size() * kRate / 25;
     ASSERT_GE(track.size() / 2, movie_frames * 9 / 10);
     ASSERT_LE(track.size() / 2, movie_frames + 4096);
-    EXPECT_NEAR(PitchOf(track, movie_frames / 4, movie_frames * 3 / 4, kRate), kTone,
+    EXPECT_NEAR(TonePitch(track, movie_frames / 4, movie_frames * 3 / 4, kRate), kTone,
                 kTone * 0.02);
     EXPECT_GT(Loudest(track, movie_frames / 2, movie_frames), 8000);
     // Resampled to another rate, the pitch holds.
     const std::vector<int16_t> other = decoder->DecodeSoundTrack(22050, 10 * 22050);
-    EXPECT_NEAR(PitchOf(other, movie_frames / 8, movie_frames * 3 / 8, 22050), kTone, kTone * 0.02);
+    EXPECT_NEAR(TonePitch(other, movie_frames / 8, movie_frames * 3 / 8, 22050), kTone, kTone * 0.02);
     // The cut is where it is asked for.
     EXPECT_EQ(decoder->DecodeSoundTrack(kRate, 1000).size(), 2000u);
   }
@@ -539,7 +539,7 @@ TEST_F(MovieStandInTest, TheSoundTrackPlaysThroughTheMixerWithThePictureAndItsSe
   mix.clear();
   ASSERT_EQ(stream_->SetState(STREAMSTATE_RUN), S_OK);
   Pass(100, &mix);
-  EXPECT_NEAR(PitchOf(mix, mix.size() / 8, mix.size() / 2, kRate), kTone, kTone * 0.02);
+  EXPECT_NEAR(TonePitch(mix, mix.size() / 8, mix.size() / 2, kRate), kTone, kTone * 0.02);
   EXPECT_GT(Loudest(mix, 0, mix.size()), 8000);
 
   // Paused: silence, and the sound goes on from where it stopped.
@@ -578,7 +578,7 @@ TEST_F(MovieStandInTest, TheSoundTrackPlaysThroughTheMixerWithThePictureAndItsSe
   ASSERT_EQ(stream_->Seek(0), S_OK);
   mix.clear();
   Pass(100, &mix);
-  EXPECT_NEAR(PitchOf(mix, mix.size() / 8, mix.size() / 2, kRate), kTone, kTone * 0.02);
+  EXPECT_NEAR(TonePitch(mix, mix.size() / 8, mix.size() / 2, kRate), kTone, kTone * 0.02);
 }
 
 // Files that are no movies are refused at the opening; a container with no
@@ -696,7 +696,7 @@ TEST(MovieSoundRecordingTest, TheNullHostsAudioOutHoldsTheToneWhileTheMoviePlays
   const std::vector<int16_t> second = samples_of(folder + "/second.wav");
   ASSERT_GE(first.size(), static_cast<size_t>(kBlanks * NullHost::kAudioFramesPerBlank * 2));
   const size_t movie_frames = kColours.size() * kRate / 25;
-  EXPECT_NEAR(PitchOf(first, movie_frames / 8, movie_frames * 7 / 8, kRate), kTone, kTone * 0.02);
+  EXPECT_NEAR(TonePitch(first, movie_frames / 8, movie_frames * 7 / 8, kRate), kTone, kTone * 0.02);
   EXPECT_GT(Loudest(first, movie_frames / 4, movie_frames / 2), 8000);
   EXPECT_EQ(Loudest(first, 2 * (movie_frames + kRate / 20), first.size()), 0);
   EXPECT_TRUE(first == second) << "the recording differs from run to run";

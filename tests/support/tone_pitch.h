@@ -6,10 +6,11 @@
 #include <cstdint>
 #include <vector>
 
-// The tone's pitch in Hz: positive-going zero crossings of the left channel
-// over the frames [from, to) of interleaved stereo at `rate` frames a second;
-// 0 when fewer than two crossings are found.
-inline double PitchOf(const std::vector<int16_t>& stereo, size_t from, size_t to, int rate) {
+// The tone's pitch in Hz, counted by the positive-going zero crossings of
+// the left channel over the frames [from, to) of interleaved stereo at
+// `rate` frames a second; 0 when fewer than two crossings are found. (The
+// MIDI tests' PitchOf finds a note's fundamental by autocorrelation.)
+inline double TonePitch(const std::vector<int16_t>& stereo, size_t from, size_t to, int rate) {
   int crossings = 0;
   size_t first = 0, last = 0;
   for (size_t i = from + 1; i < to; ++i) {

@@ -189,7 +189,7 @@ class MoviePlaybackTest : public ScreenFixture {
     EXPECT_TRUE(Shows(graphic, kColours.back()));
     // The tone while the movie plays, at its pitch; silence after it.
     const size_t movie_frames = static_cast<size_t>(movie_steps) * kStepMilliseconds * kRate / 1000;
-    EXPECT_NEAR(PitchOf(play.mix, movie_frames / 8, movie_frames * 7 / 8, kRate), kTone, kTone * 0.02);
+    EXPECT_NEAR(TonePitch(play.mix, movie_frames / 8, movie_frames * 7 / 8, kRate), kTone, kTone * 0.02);
     EXPECT_GT(Loudest(play.mix, movie_frames / 8, movie_frames * 7 / 8), 8000);
     EXPECT_EQ(Loudest(play.mix, movie_frames + kRate / 10, play.mix.size() / 2), 0);
 
@@ -207,7 +207,7 @@ class MoviePlaybackTest : public ScreenFixture {
       }
     }
     EXPECT_EQ(movie->playing, 1);
-    EXPECT_NEAR(PitchOf(play.mix, again + kRate / 50, play.mix.size() / 2, kRate), kTone, kTone * 0.02);
+    EXPECT_NEAR(TonePitch(play.mix, again + kRate / 50, play.mix.size() / 2, kRate), kTone, kTone * 0.02);
     EXPECT_EQ(DeleteGraphicHandle(graphic, 0), 0);
     return play;
   }
