@@ -101,3 +101,11 @@ inline Surface2DRecord* Surface2DOf(int32_t graphic) {
   if (record == nullptr || record->surface_count < 1) return nullptr;
   return GetSurface2DRecord(record->surfaces[0]);
 }
+
+// The pixel (x, y) of a 2D graphic on the 16-bit software road, 5-6-5.
+inline uint16_t GraphicPixel(int32_t graphic, int32_t x, int32_t y) {
+  const Surface2DRecord* surface = Surface2DOf(graphic);
+  const MEMIMG& image = SurfaceDataOf(graphic)->image;
+  return reinterpret_cast<const uint16_t*>(
+      image.pixels + (surface->data_y + y) * image.pitch)[surface->data_x + x];
+}

@@ -25,6 +25,7 @@
 #include "runtime/graphics/screen/software_draw.h"
 #include "runtime/graphics/state/screen_state.h"
 #include "runtime/image/mem_image.h"
+#include "tests/runtime/graphics/graphics_test_support.h"
 #include "tests/runtime/image/image_file_writers.h"
 #include "tests/support/screen_fixture.h"
 
@@ -49,13 +50,6 @@ uint32_t Shown(uint16_t v) {
 uint16_t BackPixel(int32_t x, int32_t y) {
   const MEMIMG& image = Screen.BackMemImage;
   return reinterpret_cast<const uint16_t*>(image.pixels + y * image.pitch)[x];
-}
-
-uint16_t GraphicPixel(int32_t graphic, int32_t x, int32_t y) {
-  const Surface2DRecord* surface = GetSurface2DRecord(GetGraphicRecord(graphic)->surfaces[0]);
-  const MEMIMG& image = GetSurfaceDataRecord(surface->surface_data)->image;
-  return reinterpret_cast<const uint16_t*>(image.pixels + (surface->data_y + y) *
-                                                              image.pitch)[surface->data_x + x];
 }
 
 class GraphicDrawTest : public ScreenFixture {

@@ -107,14 +107,6 @@ class MoviePlaybackTest : public ScreenFixture {
     return record != nullptr ? GetMovieRecord(record->movie_handle) : nullptr;
   }
 
-  // The pixel (x, y) of a 2D graphic on the software road, 5-6-5.
-  static uint16_t GraphicPixel(int32_t graphic, int32_t x, int32_t y) {
-    const Surface2DRecord* surface = Surface2DOf(graphic);
-    const MEMIMG& image = SurfaceDataOf(graphic)->image;
-    return reinterpret_cast<const uint16_t*>(
-        image.pixels + (surface->data_y + y) * image.pitch)[surface->data_x + x];
-  }
-
   // Whether the graphic's pixels are all near 0xRRGGBB.
   static ::testing::AssertionResult Shows(int32_t graphic, uint32_t colour) {
     for (int32_t y = 0; y < kHeight; y += 7) {

@@ -98,14 +98,6 @@ class MovieTest : public ScreenFixture {
     return record != nullptr ? GetMovieRecord(record->movie_handle) : nullptr;
   }
 
-  // The pixel (x, y) of a 2D graphic on the software road.
-  static uint16_t GraphicPixel(int32_t graphic, int32_t x, int32_t y) {
-    const Surface2DRecord* surface = Surface2DOf(graphic);
-    const MEMIMG& image = SurfaceDataOf(graphic)->image;
-    return reinterpret_cast<const uint16_t*>(
-        image.pixels + (surface->data_y + y) * image.pitch)[surface->data_x + x];
-  }
-
   // Whether the graphic shows frame `frame`, read from (x0, y0) of the
   // movie's picture on.
   static ::testing::AssertionResult ShowsFrame(int32_t graphic, int32_t frame, int32_t x0 = 0,
