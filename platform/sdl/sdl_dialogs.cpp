@@ -4,8 +4,8 @@
 // server has some, Japanese text comes out as rows of unrelated Latin
 // characters, and a bare X server such as Xvfb has none that SDL takes (the
 // box then fails). The zenity program draws with the desktop's own fonts
-// (fontconfig), so the question is asked through zenity first where it is
-// installed, and through SDL's box otherwise. SDL itself also
+// (fontconfig), so questions and messages are shown through zenity first
+// where it is installed, and through SDL's box otherwise. SDL itself also
 // tries zenity last; where the program is missing that road fails with
 // "zenity reported error or failed to launch: 129" (129: the program could
 // not be started), and the reason given then names the missing program.
@@ -55,12 +55,14 @@ bool DesktopVideoDriver() {
 
 enum class ZenityAnswer { kYes, kNo, kNotShown };
 
-// Asks through zenity: its exit status is 0 for Yes, 1 for No (also when the
-// box is closed). Its own output (toolkit warnings) is dropped.
-ZenityAnswer AskThroughZenity(const std::string& utf8_caption, const std::string& utf8_text) {
-  std::vector<std::string> args = {"zenity",          "--question",      "--no-markup",
-                                   "--title=" + utf8_caption, "--text=" + utf8_text,
-                                   "--ok-label=Yes",  "--cancel-label=No"};
+// Shows a zenity box of the kind `kind_args` give: its exit status is 0 for
+// Yes (or OK), 1 for No (also when the box is closed). Its own output
+// (toolkit warnings) is dropped.
+ZenityAnswer ShowThroughZenity(const std::vector<std::string>& kind_args, const std::string& utf8_caption,
+                               const std::string& utf8_text) {
+  std::vector<std::string> args = {"zenity", "--no-markup", "--title=" + utf8_caption,
+                                   "--text=" + utf8_text};
+  args.insert(args.begin() + 1, kind_args.begin(), kind_args.end());
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);
@@ -103,7 +105,8 @@ bool SdlShowQuestion(SDL_Window* window, const std::string& utf8_caption,
     return false;
   }
   if (DesktopVideoDriver() && ProgramOnPath("zenity")) {
-    const ZenityAnswer answer = AskThroughZenity(utf8_caption, utf8_text);
+    const ZenityAnswer answer =
+        ShowThroughZenity({"--question", "--ok-label=Yes", "--cancel-label=No"}, utf8_caption, utf8_text);
     if (answer != ZenityAnswer::kNotShown) {
       *yes = answer == ZenityAnswer::kYes;
       return true;
@@ -131,7 +134,11 @@ bool SdlShowQuestion(SDL_Window* window, const std::string& utf8_caption,
 }
 
 bool SdlShowMessage(SDL_Window* window, const std::string& utf8_caption, const std::string& utf8_text) {
-  return !DummyVideoDriver() &&
-         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, utf8_caption.c_str(), utf8_text.c_str(),
+  if (DummyVideoDriver()) return false;
+  if (DesktopVideoDriver() && ProgramOnPath("zenity") &&
+      ShowThroughZenity({"--info"}, utf8_caption, utf8_text) != ZenityAnswer::kNotShown) {
+    return true;
+  }
+  return SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, utf8_caption.c_str(), utf8_text.c_str(),
                                   window) == 0;
 }

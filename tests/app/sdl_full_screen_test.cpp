@@ -9,6 +9,8 @@
 //   no fonts for SDL's own box), one line says so and the game runs in a
 //   640 x 480 window.
 // The picture is compared with the title frame that the null host saves.
+// And the host's message box with one OK button goes to zenity the same way
+// (called in this process on the same kind of X server).
 // Each screen as read is kept beside the test program as
 // sdl_full_screen_<case>.png, for a look. Skipped where no Xvfb is installed.
 #include <gtest/gtest.h>
@@ -16,6 +18,7 @@
 // would replace.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <SDL.h>
 #include <fcntl.h>
 #include <png.h>
 #include <signal.h>
@@ -34,6 +37,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/sdl/sdl_dialogs.h"
 #include "tools/sample_data/sample_data.h"
 
 extern char** environ;
@@ -426,5 +430,44 @@ INSTANTIATE_TEST_SUITE_P(
         // No question can be shown: No.
         ScreenCase{"unasked", 1280, 720, {}, Zenity::kNone, {320, 120, 640, 480}}),
     [](const ::testing::TestParamInfo<ScreenCase>& info) { return std::string(info.param.name); });
+
+// A message with one OK button goes to zenity's information box with its
+// caption and text; with no zenity on the path (and no fonts for SDL's own
+// box on this server) it is not shown, and the host writes it to stderr.
+TEST(SdlMessageBoxTest, AMessageGoesToZenityAndIsRefusedWhereNothingCanShowIt) {
+  const std::string xvfb = FindProgram("Xvfb");
+  if (xvfb.empty()) GTEST_SKIP() << "no Xvfb on the path (scripts/install-deps.sh installs it)";
+  char pattern[] = "/tmp/brimal_message_box_XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const fs::path scratch = pattern;
+  VirtualScreen screen(xvfb, 640, 480, scratch / "xvfb.log");
+  ASSERT_FALSE(screen.Name().empty()) << ReadWhole(scratch / "xvfb.log");
+
+  const fs::path bin = scratch / "bin";
+  const fs::path zenity_args = scratch / "zenity-args.txt";
+  fs::create_directory(bin);
+  std::ofstream(bin / "zenity") << "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" << zenity_args.string()
+                                << "'\nexit 0\n";
+  fs::permissions(bin / "zenity", fs::perms::owner_all);
+  const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+  setenv("DISPLAY", screen.Name().c_str(), 1);
+  setenv("SDL_VIDEODRIVER", "x11", 1);
+  ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
+
+  setenv("PATH", bin.c_str(), 1);
+  EXPECT_TRUE(SdlShowMessage(nullptr, "ブリマル", "セーブしました。"));
+  const std::string shown = ReadWhole(zenity_args);
+  EXPECT_NE(shown.find("--info\n"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("--title=ブリマル\n"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("--text=セーブしました。\n"), std::string::npos) << shown;
+
+  fs::remove(bin / "zenity");
+  EXPECT_FALSE(SdlShowMessage(nullptr, "ブリマル", "セーブしました。"));
+
+  setenv("PATH", path.c_str(), 1);
+  SDL_Quit();
+  std::error_code ignored;
+  fs::remove_all(scratch, ignored);
+}
 
 }  // namespace
