@@ -83,26 +83,30 @@ namespace {
 enum class Tried { kFound, kAbsent, kUnusable };
 
 // Looks the entry `wanted` (Shift-JIS) up in `folder`, handing names to
-// `try_name(utf8_name, folder_info)` until one is found: the name as written,
+// `try_name(utf8_name, folder_seen)` until one is found: the name as written,
 // else the first name in byte order that equals it but for case. A name that
 // exists but cannot be used ends the look-up. A folder with a kept listing
-// (see folder_listings.h) is asked no more than its modification time, and
-// only names it lists are tried; a name that exists as written in a folder
-// without one is found without listing it. `folder_info` is the folder's
-// information, or null where nothing may be kept of it.
+// (see folder_listings.h) is asked no more than its modification time, or
+// nothing where it is watched, and only names it lists are tried; a name
+// that exists as written in a folder without one is found without listing
+// it. `folder_seen` is what was read of the folder before looking there, or
+// null where nothing may be kept of it.
 template <class TryName>
-bool LookUp(int folder, const std::string& wanted, TryName try_name) {
+bool LookUp(const Descriptor& descriptor, bool* changes_taken, const std::string& wanted,
+            TryName try_name) {
+  const int folder = descriptor.get();
   const std::string as_written = Cp932ToUtf8(wanted);
   if (wanted == "." || wanted == "..") return try_name(as_written, nullptr) == Tried::kFound;
-  PosixEntryInfo folder_info;
-  const PosixEntryInfo* known = PosixInfoOf(folder, &folder_info) ? &folder_info : nullptr;
+  FolderSeen folder_seen;
+  const FolderSeen* known =
+      SeeFolder(folder, descriptor.shared(), changes_taken, &folder_seen) ? &folder_seen : nullptr;
   ListedName match;
   bool tried_as_written = false;
   auto try_as_written = [&] {
     tried_as_written = true;
     return try_name(as_written, known);
   };
-  if (known != nullptr && MatchKeptListing(folder_info, wanted, as_written, &match)) {
+  if (known != nullptr && MatchKeptListing(folder_seen, wanted, as_written, &match)) {
     if (match.exact) {
       const Tried tried = try_as_written();
       if (tried != Tried::kAbsent) return tried == Tried::kFound;
@@ -137,16 +141,16 @@ bool LookUpAbove(FoldersAbove& above, const FolderOnWay& way, const std::string&
 // Finds the entry `wanted` (Shift-JIS) in the folder reached (see LookUp).
 // Fills the entry's UTF-8 name and information; false when there is none,
 // with the name last tried, or as written.
-bool FindEntry(const Reached& reached, const std::string& wanted, std::string* name,
+bool FindEntry(Reached& reached, const std::string& wanted, std::string* name,
                PosixEntryInfo* info) {
   const int folder = reached.folder.get();
   *name = Cp932ToUtf8(wanted);
-  auto try_name = [&](const std::string& candidate, const PosixEntryInfo*) {
+  auto try_name = [&](const std::string& candidate, const FolderSeen*) {
     *name = candidate;
     return PosixInfoAt(folder, candidate, info) ? Tried::kFound : Tried::kAbsent;
   };
   if (reached.above) return LookUpAbove(*reached.above, reached.way, wanted, try_name);
-  return LookUp(folder, wanted, try_name);
+  return LookUp(reached.folder, &reached.changes_taken, wanted, try_name);
 }
 
 // The root, opened once; null when it cannot be opened.
@@ -168,7 +172,7 @@ Descriptor OpenBase(PathBase base) {
 
 // Opens the folder `name` inside `folder`, or takes the descriptor kept of it,
 // into `inside`.
-Tried OpenFolderInside(int folder, const PosixEntryInfo* folder_info, const std::string& name,
+Tried OpenFolderInside(int folder, const FolderSeen* folder_info, const std::string& name,
                        Descriptor* inside) {
   if (folder_info != nullptr) {
     if (std::shared_ptr<SharedFolder> kept = KeptFolderInside(*folder_info, name)) {
@@ -208,7 +212,7 @@ bool WalkOnWay(const std::vector<std::string>& parts, size_t count, Reached* rea
   reached->folder = Descriptor(way.folder);
   while (way.above && walked < count) {
     std::shared_ptr<SharedFolder> inside;
-    LookUpAbove(*above, way, parts[walked], [&](const std::string& name, const PosixEntryInfo*) {
+    LookUpAbove(*above, way, parts[walked], [&](const std::string& name, const FolderSeen*) {
       bool missing = false;
       const int descriptor = PosixOpenFolderAt(way.folder->get(), name, &missing);
       if (descriptor < 0) return missing ? Tried::kAbsent : Tried::kUnusable;
@@ -245,7 +249,7 @@ Reached WalkFolders(PathBase base, const std::vector<std::string>& parts, size_t
   for (size_t i = walked; i < count && reached.folder.valid(); ++i) {
     Descriptor inside;
     const int folder = reached.folder.get();
-    LookUp(folder, parts[i], [&](const std::string& name, const PosixEntryInfo* info) {
+    LookUp(reached.folder, &reached.changes_taken, parts[i], [&](const std::string& name, const FolderSeen* info) {
       return OpenFolderInside(folder, info, name, &inside);
     });
     reached.folder = std::move(inside);

@@ -47,6 +47,8 @@ class Descriptor {
   Descriptor& operator=(const Descriptor&) = delete;
 
   int get() const { return value_; }
+  // The kept folder it shares, or null for a descriptor of its own.
+  const SharedFolder* shared() const { return shared_.get(); }
   bool valid() const { return value_ >= 0 || value_ == PosixCurrentFolder(); }
 
  private:
@@ -88,6 +90,7 @@ struct Reached {
   Descriptor folder;
   std::shared_ptr<FoldersAbove> above;  // set only for a folder above the current one
   FolderOnWay way;
+  bool changes_taken = false;  // the watches' changes were taken on the way (see SeeFolder)
 };
 
 // Walks the first `count` of `parts` from the base, each a folder; the

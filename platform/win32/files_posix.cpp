@@ -2,14 +2,21 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/types.h>
+#include <sys/vfs.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <mutex>
 
 namespace {
 
@@ -61,6 +68,7 @@ struct Counts {
   std::atomic<uint64_t> file_opens{0};
   std::atomic<uint64_t> entry_infos{0};
   std::atomic<uint64_t> descriptor_infos{0};
+  std::atomic<uint64_t> watch_reads{0};
 };
 Counts counts;
 
@@ -77,6 +85,7 @@ PosixCallCounts PosixCallCountsSoFar() {
   so_far.file_opens = counts.file_opens.load();
   so_far.entry_infos = counts.entry_infos.load();
   so_far.descriptor_infos = counts.descriptor_infos.load();
+  so_far.watch_reads = counts.watch_reads.load();
   return so_far;
 }
 
@@ -219,6 +228,137 @@ bool PosixSyncFolder(int folder) {
 }
 
 bool PosixChangeFolder(int folder) { return fchdir(folder) == 0; }
+
+namespace {
+
+std::atomic<uint64_t> current_folder_changes{0};
+
+}  // namespace
+
+// The C library's chdir and fchdir, counted: defined here, they stand for
+// the library's own in the whole program (the C++ library's
+// filesystem::current_path included). The count moves after the change, so
+// a caller that reads the count and then the current folder never pairs an
+// old folder with a new count.
+extern "C" int chdir(const char* path) noexcept {
+  const int result = static_cast<int>(syscall(SYS_chdir, path));
+  current_folder_changes.fetch_add(1, std::memory_order_acq_rel);
+  return result;
+}
+
+extern "C" int fchdir(int descriptor) noexcept {
+  const int result = static_cast<int>(syscall(SYS_fchdir, descriptor));
+  current_folder_changes.fetch_add(1, std::memory_order_acq_rel);
+  return result;
+}
+
+uint64_t PosixCurrentFolderChanges() {
+  return current_folder_changes.load(std::memory_order_acquire);
+}
+
+namespace {
+
+struct FolderWatches {
+  std::mutex mutex;
+  int descriptor = -1;  // the inotify instance, made at the first watch
+  bool failed = false;  // no instance can be had
+  bool allowed = true;
+  std::atomic<bool> any{false};  // some folder is watched
+};
+
+FolderWatches& Watches() {
+  static auto* watches = new FolderWatches;  // never destroyed: used up to exit
+  return *watches;
+}
+
+// File systems whose folders may be changed from other machines.
+bool SharedOverNetwork(int folder) {
+  struct statfs info;
+  if ((folder == AT_FDCWD ? statfs(".", &info) : fstatfs(folder, &info)) != 0) return true;
+  switch (static_cast<unsigned long>(info.f_type)) {
+    case NFS_SUPER_MAGIC:
+    case SMB_SUPER_MAGIC:
+    case 0xFF534D42ul:  // CIFS
+    case 0xFE534D42ul:  // SMB2
+    case 0x65735546ul:  // FUSE
+    case V9FS_MAGIC:
+    case CEPH_SUPER_MAGIC:
+    case AFS_SUPER_MAGIC:
+    case CODA_SUPER_MAGIC:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+int PosixWatchFolder(int folder) {
+  FolderWatches& watches = Watches();
+  std::lock_guard<std::mutex> lock(watches.mutex);
+  if (!watches.allowed || watches.failed) return -1;
+  if (watches.descriptor < 0) {
+    watches.descriptor = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (watches.descriptor < 0) {
+      watches.failed = true;
+      return -1;
+    }
+  }
+  char path[40];
+  if (folder == AT_FDCWD) {
+    std::snprintf(path, sizeof(path), ".");
+  } else {
+    std::snprintf(path, sizeof(path), "/proc/self/fd/%d", folder);
+  }
+  if (SharedOverNetwork(folder)) return -1;
+  const int watch = inotify_add_watch(
+      watches.descriptor, path,
+      IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_ONLYDIR);
+  if (watch >= 0) watches.any = true;
+  return watch;
+}
+
+void PosixStopWatchingFolders() {
+  FolderWatches& watches = Watches();
+  std::lock_guard<std::mutex> lock(watches.mutex);
+  if (watches.descriptor >= 0) close(watches.descriptor);
+  watches.descriptor = -1;
+  watches.any = false;
+}
+
+void PosixReadFolderChanges(PosixFolderChanges* changes) {
+  changes->changed.clear();
+  changes->ended.clear();
+  changes->lost = false;
+  FolderWatches& watches = Watches();
+  if (!watches.any.load(std::memory_order_acquire)) return;
+  std::lock_guard<std::mutex> lock(watches.mutex);
+  if (watches.descriptor < 0) return;
+  alignas(inotify_event) char buffer[16384];
+  for (;;) {
+    Count(&Counts::watch_reads);
+    const ssize_t got = read(watches.descriptor, buffer, sizeof(buffer));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return;  // nothing more (EAGAIN)
+    for (ssize_t at = 0; at + static_cast<ssize_t>(sizeof(inotify_event)) <= got;) {
+      inotify_event event;
+      std::memcpy(&event, buffer + at, sizeof(event));
+      if (event.mask & IN_Q_OVERFLOW) changes->lost = true;
+      if (event.mask & IN_IGNORED) {
+        changes->ended.push_back(event.wd);
+      } else if (event.wd >= 0) {
+        changes->changed.push_back(event.wd);
+      }
+      at += static_cast<ssize_t>(sizeof(inotify_event) + event.len);
+    }
+  }
+}
+
+void PosixAllowFolderWatches(bool allow) {
+  FolderWatches& watches = Watches();
+  std::lock_guard<std::mutex> lock(watches.mutex);
+  watches.allowed = allow;
+}
 
 bool PosixCurrentFolderPath(std::string* path) {
   // glibc finds the path even where it is longer than PATH_MAX.

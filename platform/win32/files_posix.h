@@ -56,6 +56,7 @@ struct PosixCallCounts {
   uint64_t file_opens = 0;       // PosixOpenFileAt
   uint64_t entry_infos = 0;      // PosixInfoAt
   uint64_t descriptor_infos = 0; // PosixInfoOf
+  uint64_t watch_reads = 0;      // PosixReadFolderChanges
 };
 PosixCallCounts PosixCallCountsSoFar();
 
@@ -85,6 +86,36 @@ bool PosixSyncFolder(int folder);
 // The process's current folder.
 bool PosixChangeFolder(int folder);
 bool PosixCurrentFolderPath(std::string* path);
+// How many times the process has changed its current folder so far. Every
+// chdir and fchdir made in the process passes through here, whoever makes
+// it (the stand-ins, a test, a library), so an unchanged count means the
+// same current folder.
+uint64_t PosixCurrentFolderChanges();
+
+// Watches of folders (inotify): a folder is watched for names added to it,
+// removed from it or renamed in it, and for its own removal. The kernel
+// notes a change before the call that made it returns, so a change another
+// program finished before a read of the changes is in that read.
+//
+// Starts watching `folder` (or finds it watched); the watch's number, the
+// same for one folder for as long as it is watched, or -1 when the folder
+// cannot be watched: no watches here, too many, or a file system shared over
+// a network, whose changes made on other machines no watch sees.
+int PosixWatchFolder(int folder);
+// Ends every watch.
+void PosixStopWatchingFolders();
+// What the watches saw since the last read.
+struct PosixFolderChanges {
+  std::vector<int> changed;  // watches whose folder's names changed
+  std::vector<int> ended;    // watches the kernel ended (the folder removed)
+  bool lost = false;         // the kernel dropped changes: any folder may have changed
+};
+// Reads the changes without waiting: one read of the watch descriptor when
+// nothing changed. Nothing is read while no folder is watched.
+void PosixReadFolderChanges(PosixFolderChanges* changes);
+// For tests: false keeps every folder from being watched (as where watches
+// cannot be had); true (the start) watches where it can.
+void PosixAllowFolderWatches(bool allow);
 // The folder for temporary files: TMPDIR when it is an absolute path, else /tmp.
 std::string PosixTemporaryFolderPath();
 int PosixProcessId();

@@ -27,6 +27,7 @@ using FolderId = std::pair<uint64_t, uint64_t>;  // device, inode
 struct KeptFolder {
   int64_t write_seconds = 0;
   uint32_t write_nanoseconds = 0;
+  bool watched = false;  // under a watch since before it was read
   bool listed = false;
   std::unordered_set<std::string> names;  // UTF-8
   // Folded Shift-JIS name -> the first UTF-8 name in byte order of that form.
@@ -38,6 +39,13 @@ struct KeptFolder {
 struct KeptFolders {
   std::mutex mutex;
   std::map<FolderId, KeptFolder> folders;
+  // The watched folders, by watch and by identity.
+  std::unordered_map<int, FolderId> folder_of_watch;
+  std::map<FolderId, int> watch_of_folder;
+  // Changes taken from the watches (and the stand-ins' own) so far: what is
+  // read of a folder may be kept only while this stays as it was before the
+  // reading began.
+  uint64_t changes = 0;
 };
 
 KeptFolders& Kept() {
@@ -77,15 +85,26 @@ KeptFolder* CurrentLocked(KeptFolders& kept, const PosixEntryInfo& info) {
   return &found->second;
 }
 
-// The record to fill for the folder as `info` describes it now, made when
-// there is none. With the lock held.
-KeptFolder& RecordLocked(KeptFolders& kept, const PosixEntryInfo& info) {
-  if (KeptFolder* current = CurrentLocked(kept, info)) return *current;
-  if (kept.folders.size() >= kMaxKeptFolders) kept.folders.clear();
-  KeptFolder& record = kept.folders[IdOf(info)];
-  record.write_seconds = info.write_seconds;
-  record.write_nanoseconds = info.write_nanoseconds;
-  return record;
+// The record to fill for the folder as `seen` describes it now, made when
+// there is none; null when a watch saw a change since `seen` was read. With
+// the lock held.
+KeptFolder* RecordLocked(KeptFolders& kept, const FolderSeen& seen) {
+  if (seen.changes != kept.changes) return nullptr;
+  if (KeptFolder* current = CurrentLocked(kept, seen.info)) return current;
+  if (kept.folders.size() >= kMaxKeptFolders) {
+    kept.folders.clear();
+    // The watches go with them, so that they stay as few.
+    PosixStopWatchingFolders();
+    kept.folder_of_watch.clear();
+    kept.watch_of_folder.clear();
+    ++kept.changes;
+    return nullptr;
+  }
+  KeptFolder& record = kept.folders[IdOf(seen.info)];
+  record.write_seconds = seen.info.write_seconds;
+  record.write_nanoseconds = seen.info.write_nanoseconds;
+  record.watched = seen.watched;
+  return &record;
 }
 
 void FillListing(std::vector<std::string> names, KeptFolder* folder) {
@@ -111,22 +130,126 @@ void Match(const KeptFolder& folder, const std::string& wanted, const std::strin
   match->first_equal = found == folder.first_by_folded.end() ? std::string() : found->second;
 }
 
+// The current folder's information, read again only after the process
+// changed its current folder.
+struct CurrentFolderInfo {
+  std::mutex mutex;
+  bool read = false;
+  uint64_t changes = 0;  // PosixCurrentFolderChanges when it was read
+  PosixEntryInfo info;
+};
+
+bool CurrentFolderInfoNow(PosixEntryInfo* info) {
+  static auto* current = new CurrentFolderInfo;  // never destroyed: used up to exit
+  const uint64_t changes = PosixCurrentFolderChanges();
+  std::lock_guard<std::mutex> lock(current->mutex);
+  if (!current->read || current->changes != changes) {
+    if (!PosixInfoOf(PosixCurrentFolder(), &current->info)) {
+      current->read = false;
+      return false;
+    }
+    current->read = true;
+    current->changes = changes;
+  }
+  *info = current->info;
+  return true;
+}
+
 }  // namespace
 
-bool MatchKeptListing(const PosixEntryInfo& folder_info, const std::string& wanted,
+void TakeFolderChanges() {
+  PosixFolderChanges changes;
+  PosixReadFolderChanges(&changes);
+  if (changes.changed.empty() && changes.ended.empty() && !changes.lost) return;
+  KeptFolders& kept = Kept();
+  std::lock_guard<std::mutex> lock(kept.mutex);
+  ++kept.changes;
+  if (changes.lost) {
+    // Which folders changed, or were removed (their identities free for new
+    // folders), is not known: everything goes, the watches too.
+    kept.folders.clear();
+    PosixStopWatchingFolders();
+    kept.folder_of_watch.clear();
+    kept.watch_of_folder.clear();
+    return;
+  }
+  for (const int watch : changes.changed) {
+    const auto found = kept.folder_of_watch.find(watch);
+    if (found != kept.folder_of_watch.end()) kept.folders.erase(found->second);
+  }
+  for (const int watch : changes.ended) {
+    const auto found = kept.folder_of_watch.find(watch);
+    if (found == kept.folder_of_watch.end()) continue;
+    kept.folders.erase(found->second);
+    kept.watch_of_folder.erase(found->second);
+    kept.folder_of_watch.erase(found);
+  }
+}
+
+bool SeeFolder(int folder, const SharedFolder* shared, bool* changes_taken, FolderSeen* seen) {
+  if (!*changes_taken) {
+    TakeFolderChanges();
+    *changes_taken = true;
+  }
+  KeptFolders& kept = Kept();
+  FolderId id;
+  bool identified = false;
+  if (shared != nullptr) {
+    identified = shared->Identity(&id);
+  } else if (folder == PosixCurrentFolder()) {
+    PosixEntryInfo here;
+    identified = CurrentFolderInfoNow(&here);
+    id = IdOf(here);
+  }
+  {
+    std::lock_guard<std::mutex> lock(kept.mutex);
+    seen->changes = kept.changes;
+    if (identified) {
+      const auto found = kept.folders.find(id);
+      if (found != kept.folders.end() && found->second.watched) {
+        seen->info = PosixEntryInfo();
+        seen->info.directory = true;
+        seen->info.device = id.first;
+        seen->info.inode = id.second;
+        seen->info.write_seconds = found->second.write_seconds;
+        seen->info.write_nanoseconds = found->second.write_nanoseconds;
+        seen->watched = true;
+        return true;
+      }
+    }
+  }
+  seen->watched = false;
+  if (!PosixInfoOf(folder, &seen->info)) return false;
+  if (shared != nullptr) shared->SetIdentity(seen->info);
+  if (!Settled(seen->info)) return true;
+  // Watched from now on, before anything is read there.
+  std::lock_guard<std::mutex> lock(kept.mutex);
+  if (kept.watch_of_folder.count(IdOf(seen->info)) == 0) {
+    const int watch = PosixWatchFolder(folder);
+    if (watch >= 0) {
+      // A watch number the kernel gives again is the same folder's.
+      kept.folder_of_watch[watch] = IdOf(seen->info);
+      kept.watch_of_folder[IdOf(seen->info)] = watch;
+    }
+  }
+  seen->watched = kept.watch_of_folder.count(IdOf(seen->info)) != 0;
+  return true;
+}
+
+bool MatchKeptListing(const FolderSeen& seen, const std::string& wanted,
                       const std::string& wanted_utf8, ListedName* match) {
   KeptFolders& kept = Kept();
   std::lock_guard<std::mutex> lock(kept.mutex);
-  const KeptFolder* folder = CurrentLocked(kept, folder_info);
+  const KeptFolder* folder = CurrentLocked(kept, seen.info);
   if (folder == nullptr || !folder->listed) return false;
   Match(*folder, wanted, wanted_utf8, match);
   return true;
 }
 
-bool MatchNewListing(int folder, const PosixEntryInfo* folder_info, const std::string& wanted,
+bool MatchNewListing(int folder, const FolderSeen* seen, const std::string& wanted,
                      const std::string& wanted_utf8, ListedName* match) {
   // Whether the listing may be kept is settled before the folder is read.
-  const bool keep = folder_info != nullptr && Settled(*folder_info);
+  const bool keep = seen != nullptr && Settled(seen->info);
   std::vector<std::string> names;
   if (!PosixListFolder(folder, &names)) return false;
   KeptFolder listing;
@@ -135,31 +258,31 @@ bool MatchNewListing(int folder, const PosixEntryInfo* folder_info, const std::s
   if (keep) {
     KeptFolders& kept = Kept();
     std::lock_guard<std::mutex> lock(kept.mutex);
-    KeptFolder& record = RecordLocked(kept, *folder_info);
-    record.listed = true;
-    record.names = std::move(listing.names);
-    record.first_by_folded = std::move(listing.first_by_folded);
+    if (KeptFolder* record = RecordLocked(kept, *seen)) {
+      record->listed = true;
+      record->names = std::move(listing.names);
+      record->first_by_folded = std::move(listing.first_by_folded);
+    }
   }
   return true;
 }
 
-std::shared_ptr<SharedFolder> KeptFolderInside(const PosixEntryInfo& folder_info,
-                                               const std::string& name) {
+std::shared_ptr<SharedFolder> KeptFolderInside(const FolderSeen& seen, const std::string& name) {
   KeptFolders& kept = Kept();
   std::lock_guard<std::mutex> lock(kept.mutex);
-  const KeptFolder* folder = CurrentLocked(kept, folder_info);
+  const KeptFolder* folder = CurrentLocked(kept, seen.info);
   if (folder == nullptr) return nullptr;
   const auto found = folder->inside.find(name);
   return found == folder->inside.end() ? nullptr : found->second;
 }
 
-std::shared_ptr<SharedFolder> KeepFolderInside(const PosixEntryInfo& folder_info,
-                                               const std::string& name, int descriptor) {
+std::shared_ptr<SharedFolder> KeepFolderInside(const FolderSeen& seen, const std::string& name,
+                                               int descriptor) {
   auto shared = std::make_shared<SharedFolder>(descriptor);
-  if (Settled(folder_info)) {
+  if (Settled(seen.info)) {
     KeptFolders& kept = Kept();
     std::lock_guard<std::mutex> lock(kept.mutex);
-    RecordLocked(kept, folder_info).inside[name] = shared;
+    if (KeptFolder* record = RecordLocked(kept, seen)) record->inside[name] = shared;
   }
   return shared;
 }
@@ -229,7 +352,7 @@ std::shared_ptr<FoldersAbove> TakeFoldersAbove(const PosixEntryInfo& here) {
 
 std::shared_ptr<FoldersAbove> FoldersAboveNow() {
   PosixEntryInfo here;
-  if (!PosixInfoOf(PosixCurrentFolder(), &here)) return nullptr;
+  if (!CurrentFolderInfoNow(&here)) return nullptr;
   CurrentFoldersAbove& above = Above();
   {
     std::lock_guard<std::mutex> lock(above.mutex);
@@ -253,6 +376,7 @@ bool KeepFolderOnWay(FoldersAbove& above, const std::string& key,
                      std::shared_ptr<SharedFolder> folder, FolderOnWay* kept) {
   PosixEntryInfo info;
   if (!folder || !PosixInfoOf(folder->get(), &info)) return false;
+  folder->SetIdentity(info);
   const FolderId id = IdOf(info);
   std::lock_guard<std::mutex> lock(above.mutex);
   const bool is_above = above.above.count(id) != 0;
@@ -294,6 +418,7 @@ void ForgetFolderListing(int folder) {
     KeptFolders& kept = Kept();
     std::lock_guard<std::mutex> lock(kept.mutex);
     kept.folders.erase(IdOf(info));
+    ++kept.changes;  // a listing read before the change is not kept
   }
   // A changed entry above the current folder may change where any walk
   // through it leads: all that was taken there goes.

@@ -5,19 +5,24 @@
 // A name that does not exist as written is looked for in its folder's
 // listing. A folder is listed once and what is kept of it (its listing, and
 // the descriptors of folders opened inside it) holds, by the folder's
-// identity (device and inode), for as long as the folder's modification time
-// stays what it was and the file stand-ins have not themselves created,
-// renamed or removed an entry in it (they say so through
-// ForgetFolderListing): an entry cannot be added, removed or renamed without
-// changing that time. Nothing is kept of a folder that changed right before
-// (within 20 ms, or 2 s where the file system keeps whole seconds): another
-// change within the same tick of the file system's clock would leave the
-// modification time as it was.
+// identity (device and inode), until its names change. Where the folder can
+// be watched (see PosixWatchFolder) the watch tells: the watch is set before
+// the folder is first listed or opened into, every look-up first takes the
+// changes the watches saw (one read when there are none), and a folder kept
+// under a watch is asked nothing more. Where it cannot, what is kept holds
+// for as long as the folder's modification time stays what it was (read at
+// each look-up): an entry cannot be added, removed or renamed without
+// changing that time. Either way the stand-ins' own changes drop what is
+// kept at once (they say so through ForgetFolderListing), and nothing is kept
+// of a folder that changed right before (within 20 ms, or 2 s where the file
+// system keeps whole seconds): another change within the same tick of the
+// file system's clock would leave the modification time as it was.
 //
 // The folders above the current folder (the one the program runs in) are
 // taken differently: see FoldersAbove below.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -33,20 +38,32 @@ struct ListedName {
   std::string first_equal;
 };
 
-// Answers from the kept listing of the folder `folder_info` describes (its
-// identity and modification time, as just read) for the Shift-JIS name
-// `wanted` (`wanted_utf8` in the file system's text). False when no listing
-// of the folder as it is now is kept.
-bool MatchKeptListing(const PosixEntryInfo& folder_info, const std::string& wanted,
+// What a look-up read of the folder it looks in before looking there.
+struct FolderSeen {
+  PosixEntryInfo info;  // identity and modification time at least
+  uint64_t changes = 0;  // the count of changes taken from the watches then
+  bool watched = false;  // the folder was under a watch by then
+};
+
+// Takes the changes the watches saw since the last call and drops what is
+// kept of the folders they changed.
+void TakeFolderChanges();
+
+// Answers from the kept listing of the folder `seen` describes for the
+// Shift-JIS name `wanted` (`wanted_utf8` in the file system's text). False
+// when no listing of the folder as it is now is kept.
+bool MatchKeptListing(const FolderSeen& seen, const std::string& wanted,
                       const std::string& wanted_utf8, ListedName* match);
 
 // Lists `folder` and answers from that listing, which is kept unless the
-// folder changed too recently or `folder_info` (read before the listing) is
-// null. False when the folder cannot be listed.
-bool MatchNewListing(int folder, const PosixEntryInfo* folder_info, const std::string& wanted,
+// folder changed too recently, a watch saw a change since `seen` was read, or
+// `seen` (read before the listing) is null. False when the folder cannot be
+// listed.
+bool MatchNewListing(int folder, const FolderSeen* seen, const std::string& wanted,
                      const std::string& wanted_utf8, ListedName* match);
 
-// An open folder descriptor, closed with the last reference.
+// An open folder descriptor, closed with the last reference, and the
+// folder's identity once read (a descriptor's folder never changes).
 class SharedFolder {
  public:
   explicit SharedFolder(int descriptor) : descriptor_(descriptor) {}
@@ -55,19 +72,42 @@ class SharedFolder {
   SharedFolder& operator=(const SharedFolder&) = delete;
   int get() const { return descriptor_; }
 
+  bool Identity(std::pair<uint64_t, uint64_t>* id) const {
+    if (!identity_known_.load(std::memory_order_acquire)) return false;
+    *id = {device_.load(std::memory_order_relaxed), inode_.load(std::memory_order_relaxed)};
+    return true;
+  }
+  void SetIdentity(const PosixEntryInfo& info) const {
+    device_.store(info.device, std::memory_order_relaxed);
+    inode_.store(info.inode, std::memory_order_relaxed);
+    identity_known_.store(true, std::memory_order_release);
+  }
+
  private:
   int descriptor_;
+  mutable std::atomic<bool> identity_known_{false};
+  mutable std::atomic<uint64_t> device_{0};
+  mutable std::atomic<uint64_t> inode_{0};
 };
 
+// Fills `seen` for a look-up in `folder` (`shared` when it is a kept
+// descriptor, else null): from what is kept under a watch when there is
+// such a record (nothing read), else by reading the folder's information,
+// and then the watch is set (when the folder may be kept) before the
+// look-up lists or opens anything there. The first call of a walk (while
+// `changes_taken` is false; it is then set) first takes the watches'
+// changes (TakeFolderChanges), so a walk that stays above the current folder
+// reads nothing of them. False when the folder cannot be read.
+bool SeeFolder(int folder, const SharedFolder* shared, bool* changes_taken, FolderSeen* seen);
+
 // The kept descriptor of the folder `name` (UTF-8) inside the folder
-// `folder_info` describes as it is now; null when none is kept.
-std::shared_ptr<SharedFolder> KeptFolderInside(const PosixEntryInfo& folder_info,
-                                               const std::string& name);
+// `seen` describes as it is now; null when none is kept.
+std::shared_ptr<SharedFolder> KeptFolderInside(const FolderSeen& seen, const std::string& name);
 // Takes `descriptor`, just opened for the folder `name` inside the folder
-// `folder_info` describes, and keeps it unless that folder changed too
-// recently.
-std::shared_ptr<SharedFolder> KeepFolderInside(const PosixEntryInfo& folder_info,
-                                               const std::string& name, int descriptor);
+// `seen` describes, and keeps it unless that folder changed too recently or
+// a watch saw a change since `seen` was read.
+std::shared_ptr<SharedFolder> KeepFolderInside(const FolderSeen& seen, const std::string& name,
+                                               int descriptor);
 
 // Drops what is kept of `folder`, whose entries the stand-ins changed.
 void ForgetFolderListing(int folder);
@@ -87,7 +127,9 @@ class FoldersAbove;
 
 // The folders above the current folder as it is now (taken anew when the
 // current folder changed); null when the current folder cannot be read.
-// Costs one information read of the current folder when nothing changed.
+// Costs nothing while the process has not changed its current folder since
+// the last call (see PosixCurrentFolderChanges); after a change, one
+// information read of the current folder.
 std::shared_ptr<FoldersAbove> FoldersAboveNow();
 
 // A folder on the way from the root to the current folder.

@@ -1,10 +1,11 @@
 // The listings the file stand-ins keep for the case-insensitive look-up,
 // counted through the stand-in: a name that exists as written needs none, a
 // folder is listed once for all the misses in it, and a change to its entries
-// (by the stand-ins, or by another program through the folder's modification
-// time) is seen by the next look-up. Each test works in a temporary folder of
-// its own, the current folder while it runs; its folders' times are set well
-// in the past, as for data that was installed earlier.
+// (by the stand-ins, or by another program, seen through a watch of the
+// folder or, where none can be had, its modification time) is seen by the
+// next look-up. Each test works in a temporary folder of its own, the
+// current folder while it runs; its folders' times are set well in the past,
+// as for data that was installed earlier.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -15,6 +16,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -82,6 +84,8 @@ class FolderListingsTest : public ::testing::Test {
 
   static uint64_t Listings() { return PosixCallCountsSoFar().folder_listings; }
 
+  void ChangesOfAnotherProgramAreSeen();
+
   fs::path previous_;
   fs::path root_;
 };
@@ -130,7 +134,9 @@ TEST_F(FolderListingsTest, EntriesTheStandInsMakeOrRemoveAreSeenByTheNextLookUp)
   EXPECT_FALSE(Opens("data\\img\\new.png")) << "removed through the stand-in";
 }
 
-TEST_F(FolderListingsTest, EntriesAnotherProgramMakesOrRemovesAreSeenThroughTheFolderTime) {
+// Another program makes, removes and replaces entries; each change also
+// moves the folder's time, as it does on every file system.
+void FolderListingsTest::ChangesOfAnotherProgramAreSeen() {
   EXPECT_FALSE(Opens("data\\img\\other.png"));  // lists the folder
   const uint64_t listed = Listings();
   EXPECT_FALSE(Opens("data\\img\\other.png"));
@@ -151,6 +157,16 @@ TEST_F(FolderListingsTest, EntriesAnotherProgramMakesOrRemovesAreSeenThroughTheF
   EXPECT_TRUE(Opens("data\\img\\TITLE.PNG"));
   EXPECT_FALSE(Opens("data\\img\\menu.png"));
   EXPECT_GT(Listings(), folder_listings);
+}
+
+TEST_F(FolderListingsTest, EntriesAnotherProgramMakesOrRemovesAreSeenThroughTheFolderTime) {
+  ChangesOfAnotherProgramAreSeen();
+}
+
+TEST_F(FolderListingsTest, WhereNoFolderCanBeWatchedTheFolderTimeTellsTheChanges) {
+  PosixAllowFolderWatches(false);
+  ChangesOfAnotherProgramAreSeen();
+  PosixAllowFolderWatches(true);
 }
 
 TEST_F(FolderListingsTest, AFolderThatJustChangedIsListedAgainUntilItSettles) {
@@ -224,6 +240,147 @@ TEST_F(FolderListingsTest, AboveTheCurrentFolderNewNamesAsWrittenAndTheStandInsO
   EXPECT_EQ(std::string(folder), expected);
   EXPECT_TRUE(Opens("img\\TITLE.PNG"));
   EXPECT_TRUE(Opens(UpperWindowsPath(root_ / "data/img/title.png")));
+}
+
+// Whether folders can be watched here: not without inotify, nor on a file
+// system shared over a network.
+bool FoldersCanBeWatched() { return PosixWatchFolder(PosixCurrentFolder()) >= 0; }
+
+TEST_F(FolderListingsTest, ChangesAnotherProgramMakesAreSeenThroughTheWatchWhateverTheFolderTime) {
+  if (!FoldersCanBeWatched()) GTEST_SKIP() << "no folder can be watched here";
+  // Every change is made by plain POSIX calls, and the changed folders' times
+  // are then put back to what they were when listed: only the watch tells.
+  struct Case {
+    const char* what;
+    std::vector<std::string> changed_folders;
+    std::function<void()> change;
+    std::vector<std::pair<std::string, bool>> opens;  // path, whether it opens after
+  };
+  const std::vector<Case> cases = {
+      {"a file made", {"data/img"},
+       [] {
+         const int file = open("data/img/OTHER.PNG", O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+         close(file);
+       },
+       {{"data\\img\\other.png", true}, {"data\\img\\title.png", true}}},
+      {"a file removed", {"data/img"}, [] { unlink("data/img/OTHER.PNG"); },
+       {{"data\\img\\other.png", false}, {"data\\img\\OTHER.PNG", false}}},
+      {"a file renamed", {"data/img"}, [] { rename("data/img/menu.png", "data/img/Menu2.png"); },
+       {{"data\\img\\menu.png", false}, {"data\\img\\MENU2.PNG", true}}},
+      {"a folder made inside", {"data/img"},
+       [] {
+         mkdir("data/img/Sub", 0755);
+         const int file = open("data/img/Sub/x.png", O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+         close(file);
+       },
+       {{"data\\img\\sub\\X.PNG", true}}},
+      {"the folder replaced by another of the same name", {"data", "data/img"},
+       [] {
+         rename("data/img", "data/old");
+         mkdir("data/img", 0755);
+         const int file = open("data/img/Fresh.png", O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+         close(file);
+       },
+       {{"data\\img\\title.png", false}, {"data\\img\\FRESH.PNG", true},
+        {"data\\old\\TITLE.PNG", true}}},
+  };
+  // Each case starts with every folder on the way listed and kept.
+  for (const Case& c : cases) {
+    EXPECT_FALSE(Opens("data\\img\\missing.png")) << c.what;
+    EXPECT_FALSE(Opens("DATA\\missing")) << c.what;
+    std::vector<timespec> listed_at;
+    for (const std::string& folder : c.changed_folders) {
+      listed_at.push_back(ModificationTime(folder));
+    }
+    c.change();
+    for (size_t i = 0; i < c.changed_folders.size(); ++i) {
+      SetModificationTime(c.changed_folders[i], listed_at[i]);
+    }
+    for (const auto& [path, opens] : c.opens) {
+      EXPECT_EQ(Opens(path), opens) << c.what << ": " << path;
+      EXPECT_EQ(Opens((root_ / "").string() + path), opens) << c.what << ": full path of " << path;
+    }
+  }
+}
+
+TEST_F(FolderListingsTest, LookUpsInWatchedFoldersReadNothingOfThemButTheChangesOnce) {
+  if (!FoldersCanBeWatched()) GTEST_SKIP() << "no folder can be watched here";
+  const std::string full = UpperWindowsPath(root_ / "data/img/title.png");
+  EXPECT_TRUE(Opens("data\\img\\TITLE.PNG"));  // lists and watches the folders on the way
+  EXPECT_TRUE(Opens(full));
+  char folder[MAX_PATH];
+  ASSERT_GT(GetCurrentDirectoryA(MAX_PATH, folder), 0u);
+  const PosixCallCounts before = PosixCallCountsSoFar();
+  constexpr int kRounds = 5;
+  for (int i = 0; i < kRounds; ++i) {
+    EXPECT_TRUE(Opens("data\\img\\TITLE.PNG"));
+    EXPECT_TRUE(Opens(full));
+    EXPECT_EQ(GetFileAttributesA("data\\img\\menu.png"), static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE));
+    EXPECT_GT(GetCurrentDirectoryA(MAX_PATH, folder), 0u);
+  }
+  const PosixCallCounts after = PosixCallCountsSoFar();
+  // Each open reads the opened file's information, and nothing of a folder.
+  EXPECT_EQ(after.descriptor_infos - before.descriptor_infos, 2u * kRounds);
+  EXPECT_EQ(after.folder_listings, before.folder_listings);
+  EXPECT_EQ(after.folder_opens, before.folder_opens);
+  // One read of the changes a look-up, none for the current folder's path.
+  EXPECT_EQ(after.watch_reads - before.watch_reads, 3u * kRounds);
+}
+
+TEST_F(FolderListingsTest, ACurrentFolderChangedInAnyWayIsSeen) {
+  // A folder named "work" in the test's folder, removed and made again at
+  // the same path before it is entered a second time: the file system may
+  // give the new one the old one's identity.
+  struct Case {
+    const char* how;
+    std::function<bool(const fs::path&)> enter;
+  };
+  const std::vector<Case> cases = {
+      {"SetCurrentDirectoryA",
+       [](const fs::path& to) { return SetCurrentDirectoryA(to.string().c_str()) != FALSE; }},
+      {"chdir", [](const fs::path& to) { return chdir(to.c_str()) == 0; }},
+      {"fchdir",
+       [](const fs::path& to) {
+         const int folder = open(to.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+         const bool changed = fchdir(folder) == 0;
+         close(folder);
+         return changed;
+       }},
+      {"the C++ library", [](const fs::path& to) {
+         std::error_code error;
+         fs::current_path(to, error);
+         return !error;
+       }},
+  };
+  const fs::path work = root_ / "work";
+  int round = 0;
+  for (const Case& c : cases) {
+    for (const bool made_again : {false, true}) {
+      SCOPED_TRACE(std::string(c.how) + (made_again ? ", folder made again" : ""));
+      fs::current_path(root_);
+      if (made_again) fs::remove_all(work);
+      fs::create_directories(work);
+      const std::string name = "Round" + std::to_string(++round) + ".txt";
+      Put((work / name).string(), "here");
+      Settle(work.string());
+      ASSERT_TRUE(c.enter(work));
+      char folder[MAX_PATH];
+      ASSERT_GT(GetCurrentDirectoryA(MAX_PATH, folder), 0u);
+      std::string expected = "C:" + work.string();
+      std::replace(expected.begin(), expected.end(), '/', '\\');
+      EXPECT_EQ(std::string(folder), expected);
+      EXPECT_TRUE(Opens(name));
+      EXPECT_TRUE(Opens("..\\DATA\\IMG\\TITLE.PNG"));
+      EXPECT_TRUE(Opens(UpperWindowsPath(work / name)));
+      if (made_again) {
+        EXPECT_FALSE(Opens("Round" + std::to_string(round - 1) + ".txt")) << "the removed one's";
+      }
+      // Back to the test's folder: relative names mean it again at once.
+      ASSERT_TRUE(c.enter(root_));
+      EXPECT_TRUE(Opens("DATA\\IMG\\TITLE.PNG"));
+      EXPECT_FALSE(Opens(name));
+    }
+  }
 }
 
 }  // namespace
