@@ -103,16 +103,22 @@ inline void StorePixel(uint8_t* p, __m128i sum) {
   std::memcpy(p, &word, 4);
 }
 
-// One row, from its second pixel on (the first is already undone).
+// One row, from its second pixel on (the first is already undone). Each
+// pixel's filtered bytes are read before the pixel left of it is written:
+// the 4-byte write of a 3-byte pixel covers the next pixel's first byte, and
+// a read that overlaps a write still under way waits until it is done.
 void PaethPixels(uint8_t* row, const uint8_t* previous, size_t bytes, size_t bpp) {
   const __m128i keep = bpp == 3 ? _mm_setr_epi16(-1, -1, -1, 0, 0, 0, 0, 0)
                                 : _mm_setr_epi16(-1, -1, -1, -1, 0, 0, 0, 0);
   __m128i a = LoadPixel(row);
   __m128i c = LoadPixel(previous);
+  __m128i raw = bpp < bytes ? LoadPixel(row + bpp) : _mm_setzero_si128();
   for (size_t i = bpp; i < bytes; i += bpp) {
     const __m128i b = LoadPixel(previous + i);
-    a = PaethSum(LoadPixel(row + i), a, b, c, keep);
+    const __m128i next_raw = i + bpp < bytes ? LoadPixel(row + i + bpp) : _mm_setzero_si128();
+    a = PaethSum(raw, a, b, c, keep);
     StorePixel(row + i, a);
+    raw = next_raw;
     c = b;
   }
 }
@@ -120,7 +126,9 @@ void PaethPixels(uint8_t* row, const uint8_t* previous, size_t bytes, size_t bpp
 // Two rows that both use the Paeth filter, `first` and `second` right below
 // it, both whole: each pixel depends on the one before it, so the two rows
 // go side by side, the second one pixel behind (its pixel above is then
-// ready), the first in the low lanes and the second in the high ones.
+// ready), the first in the low lanes and the second in the high ones. As in
+// PaethPixels, the filtered bytes of a step are read before the step before
+// it is written.
 void PaethTwoRows(uint8_t* first, uint8_t* second, const uint8_t* previous, size_t bytes,
                   size_t bpp) {
   const __m128i keep = bpp == 3 ? _mm_setr_epi16(-1, -1, -1, 0, -1, -1, -1, 0) : _mm_set1_epi16(-1);
@@ -130,14 +138,23 @@ void PaethTwoRows(uint8_t* first, uint8_t* second, const uint8_t* previous, size
   __m128i a = LoadPixel(first);            // [first x-1 | second x-2]
   __m128i b_before = LoadPixel(previous);  // [previous x-1 | first x-2]
   const size_t pixels = bytes / bpp;
+  // The filtered bytes and the bytes above the first row of step x: the
+  // first row's pixel x (none past its end) and the second row's x-1.
+  auto raw_of = [&](size_t x) {
+    const __m128i low = x < pixels ? LoadPixel(first + x * bpp) : _mm_setzero_si128();
+    return _mm_unpacklo_epi64(low, LoadPixel(second + (x - 1) * bpp));
+  };
+  auto above_of = [&](size_t x) {
+    return x < pixels ? LoadPixel(previous + x * bpp) : _mm_setzero_si128();
+  };
+  __m128i raw = raw_of(1);
   for (size_t x = 1; x <= pixels; ++x) {
     const bool first_left = x < pixels;  // the first row still has pixel x
-    const __m128i above_low = first_left ? LoadPixel(previous + x * bpp) : _mm_setzero_si128();
-    const __m128i raw_low = first_left ? LoadPixel(first + x * bpp) : _mm_setzero_si128();
-    const __m128i b = _mm_unpacklo_epi64(above_low, a);  // a's low half: first x-1
-    const __m128i raw = _mm_unpacklo_epi64(raw_low, LoadPixel(second + (x - 1) * bpp));
+    const __m128i b = _mm_unpacklo_epi64(above_of(x), a);  // a's low half: first x-1
+    const __m128i next_raw = x < pixels ? raw_of(x + 1) : _mm_setzero_si128();
     a = PaethSum(raw, a, b, b_before, keep);
     b_before = b;
+    raw = next_raw;
     const __m128i packed = _mm_packus_epi16(a, a);
     const int32_t high = _mm_cvtsi128_si32(_mm_srli_si128(packed, 4));
     if (first_left) {

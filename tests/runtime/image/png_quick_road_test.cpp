@@ -54,6 +54,30 @@ Picture Varied(int32_t width, int32_t height, bool alpha) {
   return p;
 }
 
+// A picture of noise over smooth steps, so that the Paeth predictor picks
+// the left, the upper and the upper-left byte by turns, and the sums wrap.
+Picture Noisy(int32_t width, int32_t height, bool alpha, uint32_t seed) {
+  Picture p{width, height, {}};
+  uint32_t state = seed;
+  auto next = [&state] {
+    state = state * 1664525u + 1013904223u;
+    return state >> 24;
+  };
+  for (int32_t y = 0; y < height; ++y) {
+    for (int32_t x = 0; x < width; ++x) {
+      const uint32_t smooth = static_cast<uint32_t>(x * 9 + y * 5);
+      const bool noise = ((x + y) % 3) != 0;
+      auto channel = [&](uint32_t offset) { return noise ? next() : (smooth + offset) & 0xFF; };
+      const uint32_t a = alpha ? channel(17) : 255;
+      const uint32_t r = channel(0);
+      const uint32_t g = channel(85);
+      const uint32_t b = channel(170);
+      p.argb.push_back(Argb(a, r, g, b));
+    }
+  }
+  return p;
+}
+
 // A picture of `colours` colours.
 Picture Few(int32_t width, int32_t height, int colours) {
   Picture p{width, height, {}};
@@ -366,6 +390,39 @@ TEST(PngQuickRoadTest, APlainFileGivesWhatWasWritten) {
     for (int32_t y = 0; y < expected.height; ++y) {
       for (int32_t x = 0; x < expected.width; ++x) {
         ASSERT_EQ(ColorAt(ours.image, x, y), expected.At(x, y)) << x << ", " << y;
+      }
+    }
+  }
+}
+
+// Every filter on its own and all of them mixed, both pixel sizes, on rows of
+// every width around the vector steps (16 bytes: 5 and 6 three-byte pixels, 4
+// four-byte ones) and an odd number of rows, so that Paeth rows are undone
+// both in pairs and alone.
+TEST(PngQuickRoadTest, EveryFilterGivesLibpngsBytesForRowsOfEveryWidthAroundAVectorStep) {
+  std::vector<int32_t> widths;
+  for (int32_t w = 1; w <= 18; ++w) widths.push_back(w);
+  for (int32_t w : {31, 32, 33, 47, 48, 49, 64, 65}) widths.push_back(w);
+  uint32_t seed = 1;
+  for (const bool alpha : {false, true}) {
+    for (const int filters : {PNG_FILTER_NONE, PNG_FILTER_SUB, PNG_FILTER_UP, PNG_FILTER_AVG,
+                              PNG_FILTER_PAETH, PNG_ALL_FILTERS}) {
+      for (const int32_t width : widths) {
+        SCOPED_TRACE(std::string(alpha ? "rgba" : "rgb") + ", filters " +
+                     std::to_string(filters) + ", width " + std::to_string(width));
+        const Bytes file = MakePng(Noisy(width, 7, alpha, ++seed),
+                                   Spec(alpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, 8, filters));
+        PlainPng plain{};
+        ASSERT_TRUE(DecodePlainPng(file.data(), file.size(), &plain));
+        FreeTracked(plain.pixels);
+        Loaded ours, libpng;
+        Load(file, LoadPngImage, &ours);
+        Load(file, LoadPngImageWithLibpng, &libpng);
+        ASSERT_EQ(ours.result, 0);
+        ASSERT_EQ(libpng.result, 0);
+        ASSERT_EQ(ours.image.pitch, libpng.image.pitch);
+        const size_t bytes = static_cast<size_t>(ours.image.pitch) * ours.image.height;
+        ASSERT_EQ(std::memcmp(ours.image.pixels, libpng.image.pixels, bytes), 0);
       }
     }
   }
