@@ -231,8 +231,11 @@ int OpenArchive(int slot_hint, const char* full_path, int in_memory, int async) 
     ++hinted->use_count;
     return slot_hint;
   }
-  int empty = -1;
-  for (int slot = 0; slot < kMaxOpenArchives; ++slot) {
+  // The last empty slot, unless an open archive has this path. With none
+  // open (a file looked for beside every folder on its way, where no archive
+  // stands) that is the last slot, without a walk through the table.
+  int empty = ArchiveTable.count == 0 ? kMaxOpenArchives - 1 : -1;
+  for (int slot = 0; slot < kMaxOpenArchives && ArchiveTable.count != 0; ++slot) {
     ArchiveRecord* record = ArchiveTable.records[slot];
     if (record == nullptr) {
       empty = slot;

@@ -140,6 +140,42 @@ TEST_F(ArchiveFilesTest, UseCountsAndTheOpenArchive) {
   EXPECT_EQ(ArchiveTable.count, 0);
 }
 
+// An archive opened takes the last empty slot of the table; one already open
+// under the same path is shared; a path with no archive takes none.
+TEST_F(ArchiveFilesTest, ArchivesTakeTheLastEmptySlot) {
+  WriteArchive("one.dat", {FileEntry("a.txt", BytesOf("a"), false)});
+  WriteArchive("two.dat", {FileEntry("b.txt", BytesOf("b"), false)});
+  WriteArchive("three.dat", {FileEntry("c.txt", BytesOf("c"), false)});
+  const std::string one = folder_.path() + "/one.dat";
+  const std::string two = folder_.path() + "/two.dat";
+  const std::string three = folder_.path() + "/three.dat";
+  const std::string none = folder_.path() + "/none.dat";
+  EXPECT_EQ(OpenArchive(-1, none.c_str(), 0, 0), -1);
+  EXPECT_EQ(ArchiveTable.count, 0);
+  EXPECT_EQ(OpenArchive(-1, one.c_str(), 0, 0), kMaxOpenArchives - 1);
+  EXPECT_EQ(OpenArchive(-1, two.c_str(), 0, 0), kMaxOpenArchives - 2);
+  EXPECT_EQ(OpenArchive(-1, one.c_str(), 0, 0), kMaxOpenArchives - 1) << "shared";
+  EXPECT_EQ(ArchiveTable.records[kMaxOpenArchives - 1]->use_count, 2);
+  EXPECT_EQ(OpenArchive(-1, none.c_str(), 0, 0), -1);
+  EXPECT_EQ(ArchiveTable.count, 2);
+  // A slot emptied below the others is the last empty one again only once
+  // the ones above it are taken.
+  ArchiveTable.records[kMaxOpenArchives - 1]->use_count = 0;
+  ArchiveTable.records[kMaxOpenArchives - 2]->use_count = 1;
+  ReleaseUnusedArchives();
+  ASSERT_EQ(ArchiveTable.count, 1);
+  EXPECT_EQ(OpenArchive(-1, three.c_str(), 0, 0), kMaxOpenArchives - 1);
+  EXPECT_EQ(OpenArchive(-1, one.c_str(), 0, 0), kMaxOpenArchives - 3);
+  ArchiveTable.records[kMaxOpenArchives - 2]->use_count = 0;
+  ArchiveTable.records[kMaxOpenArchives - 1]->use_count = 0;
+  ArchiveTable.records[kMaxOpenArchives - 3]->use_count = 0;
+  ReleaseUnusedArchives();
+  EXPECT_EQ(ArchiveTable.count, 0);
+  EXPECT_EQ(OpenArchive(-1, two.c_str(), 0, 0), kMaxOpenArchives - 1) << "an empty table again";
+  ArchiveTable.records[kMaxOpenArchives - 1]->use_count = 0;
+  ReleaseUnusedArchives();
+}
+
 // The extension stored decides the archive's name; none stored means "ZRA".
 TEST_F(ArchiveFilesTest, TheStoredExtension) {
   WriteArchive("data.dat", {FileEntry("a.txt", BytesOf("dat"))});
