@@ -158,7 +158,9 @@ int PosixOpenFileAt(int folder, const std::string& name, bool read, bool write, 
     close(file);
     return -1;
   }
-  fcntl(file, F_SETFL, fcntl(file, F_GETFL) & ~O_NONBLOCK);
+  // Of the flags F_SETFL sets (append, asynchronous, direct, no access
+  // time, non-blocking) the file was opened with only the last: 0 clears it.
+  fcntl(file, F_SETFL, 0);
   *error = PosixError::kNone;
   return file;
 }
