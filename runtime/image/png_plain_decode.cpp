@@ -79,6 +79,18 @@ inline __m128i LoadPixel(const uint8_t* p) {
   return _mm_unpacklo_epi8(_mm_cvtsi32_si128(word), _mm_setzero_si128());
 }
 
+// A pixel's 4 bytes in the low bytes of a vector, and back.
+inline __m128i LoadBytes(const uint8_t* p) {
+  int32_t word;
+  std::memcpy(&word, p, 4);
+  return _mm_cvtsi32_si128(word);
+}
+
+inline void StoreBytes(uint8_t* p, __m128i v) {
+  const int32_t word = _mm_cvtsi128_si32(v);
+  std::memcpy(p, &word, 4);
+}
+
 inline __m128i Absolute(__m128i v) {
   return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v));
 }
@@ -101,6 +113,24 @@ inline __m128i PaethSum(__m128i raw, __m128i a, __m128i b, __m128i c, __m128i ke
 inline void StorePixel(uint8_t* p, __m128i sum) {
   const int32_t word = _mm_cvtsi128_si32(_mm_packus_epi16(sum, sum));
   std::memcpy(p, &word, 4);
+}
+
+// The Sub filter undone a pixel at a time: the bytes of each pixel plus
+// those of the one left of it, in one step rather than one byte after
+// another. As in PaethPixels below, each pixel is read before the one left
+// of it is written, and a fourth byte beyond a 3-byte pixel is written back
+// as it was read.
+void SubPixels(uint8_t* row, size_t bytes, size_t bpp) {
+  const __m128i keep = _mm_cvtsi32_si128(bpp == 3 ? 0x00FFFFFF : -1);
+  __m128i left = _mm_and_si128(LoadBytes(row), keep);
+  __m128i raw = bpp < bytes ? LoadBytes(row + bpp) : _mm_setzero_si128();
+  for (size_t i = bpp; i < bytes; i += bpp) {
+    const __m128i next_raw = i + bpp < bytes ? LoadBytes(row + i + bpp) : _mm_setzero_si128();
+    const __m128i sum = _mm_add_epi8(raw, left);
+    StoreBytes(row + i, sum);
+    left = _mm_and_si128(sum, keep);
+    raw = next_raw;
+  }
 }
 
 // One row, from its second pixel on (the first is already undone). Each
@@ -175,6 +205,12 @@ bool Unfilter(int filter, uint8_t* __restrict row, const uint8_t* __restrict pre
     case 0:
       return true;
     case 1:
+#ifdef __SSE2__
+      if constexpr (kBpp > 1) {
+        SubPixels(row, bytes, kBpp);
+        return true;
+      }
+#endif
       for (size_t i = kBpp; i < bytes; ++i) row[i] = static_cast<uint8_t>(row[i] + row[i - kBpp]);
       return true;
     case 2: {
