@@ -11,7 +11,7 @@
 // not be started), and the reason given then names the missing program.
 #include "platform/sdl/sdl_dialogs.h"
 
-#include <SDL.h>
+#include "platform/sdl/sdl_calls.h"
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -28,7 +28,7 @@ extern char** environ;
 namespace {
 
 bool DummyVideoDriver() {
-  const char* driver = SDL_GetCurrentVideoDriver();
+  const char* driver = Sdl().SDL_GetCurrentVideoDriver();
   return driver == nullptr || std::strcmp(driver, "dummy") == 0;
 }
 
@@ -49,7 +49,7 @@ bool ProgramOnPath(const char* name) {
 
 // The displays zenity can show a box on.
 bool DesktopVideoDriver() {
-  const char* driver = SDL_GetCurrentVideoDriver();
+  const char* driver = Sdl().SDL_GetCurrentVideoDriver();
   return driver != nullptr && (std::strcmp(driver, "x11") == 0 || std::strcmp(driver, "wayland") == 0);
 }
 
@@ -124,8 +124,8 @@ bool SdlShowQuestion(SDL_Window* window, const std::string& utf8_caption,
   box.numbuttons = 2;
   box.buttons = buttons;
   int pressed = 0;
-  if (SDL_ShowMessageBox(&box, &pressed) != 0) {
-    *why = ProgramOnPath("zenity") ? SDL_GetError()
+  if (Sdl().SDL_ShowMessageBox(&box, &pressed) != 0) {
+    *why = ProgramOnPath("zenity") ? Sdl().SDL_GetError()
                                    : "SDL cannot draw it here and the zenity program is not installed";
     return false;
   }
@@ -139,6 +139,6 @@ bool SdlShowMessage(SDL_Window* window, const std::string& utf8_caption, const s
       ShowThroughZenity({"--info"}, utf8_caption, utf8_text) != ZenityAnswer::kNotShown) {
     return true;
   }
-  return SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, utf8_caption.c_str(), utf8_text.c_str(),
-                                  window) == 0;
+  return Sdl().SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, utf8_caption.c_str(),
+                                        utf8_text.c_str(), window) == 0;
 }

@@ -1,7 +1,7 @@
 // The SDL2 host: clock, window and picture, sound, keyboard and joysticks.
 #include "platform/sdl/sdl_host.h"
 
-#include <SDL.h>
+#include "platform/sdl/sdl_calls.h"
 
 #include <algorithm>
 #include <array>
@@ -109,9 +109,9 @@ class SdlVideo : public VideoHost {
  public:
   SdlVideo(SdlHost::Impl& impl, const SdlHostOptions& options) : impl_(impl), options_(options) {}
   ~SdlVideo() override {
-    if (texture_ != nullptr) SDL_DestroyTexture(texture_);
-    if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
-    if (window_ != nullptr) SDL_DestroyWindow(window_);
+    if (texture_ != nullptr) Sdl().SDL_DestroyTexture(texture_);
+    if (renderer_ != nullptr) Sdl().SDL_DestroyRenderer(renderer_);
+    if (window_ != nullptr) Sdl().SDL_DestroyWindow(window_);
   }
 
   void SetWindowImageSize(int width, int height) override {
@@ -208,7 +208,7 @@ class SdlVideo : public VideoHost {
   // Reads the desktop's mode (main thread, once at start).
   void ReadDesktopMode() {
     SDL_DisplayMode mode{};
-    if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return;
+    if (Sdl().SDL_GetDesktopDisplayMode(0, &mode) != 0) return;
     desktop_width_ = mode.w;
     desktop_height_ = mode.h;
     // 24-bit desktops are reported as 32-bit: start-up refuses 24.
@@ -314,13 +314,13 @@ enum class AudioDrivers {
 // writes several lines of its own errors on stderr; there only the
 // sound-server drivers are tried. SDL_AUDIODRIVER, when set, decides alone.
 AudioDrivers ChooseAudioDrivers() {
-  const char* asked = SDL_getenv("SDL_AUDIODRIVER");
+  const char* asked = Sdl().SDL_getenv("SDL_AUDIODRIVER");
   if (asked != nullptr && *asked != '\0') return AudioDrivers::kSdlOrder;
   std::error_code ignored;
   if (std::filesystem::exists(kSoundCardFolder, ignored)) return AudioDrivers::kSdlOrder;
   std::string drivers;
-  for (int i = 0; i < SDL_GetNumAudioDrivers(); ++i) {
-    const char* name = SDL_GetAudioDriver(i);
+  for (int i = 0; i < Sdl().SDL_GetNumAudioDrivers(); ++i) {
+    const char* name = Sdl().SDL_GetAudioDriver(i);
     for (const char* server : kSoundServerDrivers) {
       if (std::strcmp(name, server) != 0) continue;
       if (!drivers.empty()) drivers += ',';
@@ -328,7 +328,7 @@ AudioDrivers ChooseAudioDrivers() {
     }
   }
   if (drivers.empty()) return AudioDrivers::kNone;
-  SDL_SetHint(SDL_HINT_AUDIODRIVER, drivers.c_str());
+  Sdl().SDL_SetHint(SDL_HINT_AUDIODRIVER, drivers.c_str());
   return AudioDrivers::kSoundServers;
 }
 
@@ -349,7 +349,7 @@ class SdlAudio : public AudioHost {
     Close();
     pull_ = std::move(pull);
     const AudioDrivers drivers = ChooseAudioDrivers();
-    if (drivers != AudioDrivers::kNone && SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
+    if (drivers != AudioDrivers::kNone && Sdl().SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
       audio_started_ = true;
       SDL_AudioSpec want{};
       want.freq = kAudioRate;
@@ -359,21 +359,22 @@ class SdlAudio : public AudioHost {
       want.callback = &SdlAudio::Callback;
       want.userdata = this;
       SDL_AudioSpec have{};
-      device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+      device_ = Sdl().SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
       if (device_ != 0) {
-        SDL_PauseAudioDevice(device_, 0);
+        Sdl().SDL_PauseAudioDevice(device_, 0);
         return true;
       }
     }
     // Without a card the last server driver's complaint would only confuse.
-    SayNoSound(drivers == AudioDrivers::kSdlOrder ? SDL_GetError() : "no sound card, no sound server");
+    SayNoSound(drivers == AudioDrivers::kSdlOrder ? Sdl().SDL_GetError()
+                                                  : "no sound card, no sound server");
     StartSilentOutput();
     return true;
   }
 
   void Close() override {
     if (device_ != 0) {
-      SDL_CloseAudioDevice(device_);
+      Sdl().SDL_CloseAudioDevice(device_);
       device_ = 0;
     }
     if (silent_thread_.joinable()) {
@@ -381,7 +382,7 @@ class SdlAudio : public AudioHost {
       silent_thread_.join();
     }
     if (audio_started_) {
-      SDL_QuitSubSystem(SDL_INIT_AUDIO);
+      Sdl().SDL_QuitSubSystem(SDL_INIT_AUDIO);
       audio_started_ = false;
     }
     pull_ = nullptr;
@@ -447,10 +448,10 @@ struct SdlHost::Impl {
       if (joystick == nullptr) continue;
       HostPadState pad;
       pad.connected = true;
-      const int axes = std::min(SDL_JoystickNumAxes(joystick), 6);
-      for (int a = 0; a < axes; ++a) pad.axes[a] = SDL_JoystickGetAxis(joystick, a);
-      if (SDL_JoystickNumHats(joystick) > 0) {
-        switch (SDL_JoystickGetHat(joystick, 0)) {
+      const int axes = std::min(Sdl().SDL_JoystickNumAxes(joystick), 6);
+      for (int a = 0; a < axes; ++a) pad.axes[a] = Sdl().SDL_JoystickGetAxis(joystick, a);
+      if (Sdl().SDL_JoystickNumHats(joystick) > 0) {
+        switch (Sdl().SDL_JoystickGetHat(joystick, 0)) {
           case SDL_HAT_UP: pad.pov = 0; break;
           case SDL_HAT_RIGHTUP: pad.pov = 4500; break;
           case SDL_HAT_RIGHT: pad.pov = 9000; break;
@@ -462,22 +463,22 @@ struct SdlHost::Impl {
           default: pad.pov = -1; break;
         }
       }
-      const int buttons = std::min(SDL_JoystickNumButtons(joystick), 32);
+      const int buttons = std::min(Sdl().SDL_JoystickNumButtons(joystick), 32);
       for (int b = 0; b < buttons; ++b) {
-        if (SDL_JoystickGetButton(joystick, b)) pad.buttons |= 1u << b;
+        if (Sdl().SDL_JoystickGetButton(joystick, b)) pad.buttons |= 1u << b;
       }
       owner.Input().SetPad(i, pad);
     }
   }
 
   void OpenJoystick(int device_index) {
-    const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(device_index);
+    const SDL_JoystickID id = Sdl().SDL_JoystickGetDeviceInstanceID(device_index);
     for (SDL_Joystick* joystick : joysticks) {
-      if (joystick != nullptr && SDL_JoystickInstanceID(joystick) == id) return;
+      if (joystick != nullptr && Sdl().SDL_JoystickInstanceID(joystick) == id) return;
     }
     for (int i = 0; i < InputState::kPadCount; ++i) {
       if (joysticks[i] == nullptr) {
-        joysticks[i] = SDL_JoystickOpen(device_index);
+        joysticks[i] = Sdl().SDL_JoystickOpen(device_index);
         return;
       }
     }
@@ -485,8 +486,8 @@ struct SdlHost::Impl {
 
   void CloseJoystick(SDL_JoystickID id) {
     for (int i = 0; i < InputState::kPadCount; ++i) {
-      if (joysticks[i] != nullptr && SDL_JoystickInstanceID(joysticks[i]) == id) {
-        SDL_JoystickClose(joysticks[i]);
+      if (joysticks[i] != nullptr && Sdl().SDL_JoystickInstanceID(joysticks[i]) == id) {
+        Sdl().SDL_JoystickClose(joysticks[i]);
         joysticks[i] = nullptr;
         owner.Input().SetPad(i, HostPadState{});
       }
@@ -514,14 +515,14 @@ bool SdlVideo::OnMainThread() const { return HostThreadId() == impl_.main_thread
 // large as SDL takes it to be, and the renderer's logical size scales the
 // picture into it with its aspect kept, centred between black bars.
 void SdlVideo::CoverDisplay() {
-  const int display = SDL_GetWindowDisplayIndex(window_);
+  const int display = Sdl().SDL_GetWindowDisplayIndex(window_);
   SDL_Rect bounds{0, 0, desktop_width_, desktop_height_};
-  if (display < 0 || SDL_GetDisplayBounds(display, &bounds) != 0) {
+  if (display < 0 || Sdl().SDL_GetDisplayBounds(display, &bounds) != 0) {
     bounds = SDL_Rect{0, 0, desktop_width_, desktop_height_};
   }
-  SDL_SetWindowBordered(window_, SDL_FALSE);
-  SDL_SetWindowPosition(window_, bounds.x, bounds.y);
-  SDL_SetWindowSize(window_, bounds.w, bounds.h);
+  Sdl().SDL_SetWindowBordered(window_, SDL_FALSE);
+  Sdl().SDL_SetWindowPosition(window_, bounds.x, bounds.y);
+  Sdl().SDL_SetWindowSize(window_, bounds.w, bounds.h);
 }
 
 void SdlVideo::Update() {
@@ -529,19 +530,21 @@ void SdlVideo::Update() {
   const int width = image_.width(), height = image_.height();
   if (width <= 0 || height <= 0) return;
   if (window_ == nullptr) {
-    window_ = SDL_CreateWindow(title_.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+    window_ = Sdl().SDL_CreateWindow(title_.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                width, height, SDL_WINDOW_RESIZABLE);
     if (window_ == nullptr) {
-      std::fprintf(stderr, "brimal: cannot create the window: %s\n", SDL_GetError());
+      std::fprintf(stderr, "brimal: cannot create the window: %s\n", Sdl().SDL_GetError());
       return;
     }
-    renderer_ = SDL_CreateRenderer(window_, -1, 0);
-    if (renderer_ == nullptr) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+    renderer_ = Sdl().SDL_CreateRenderer(window_, -1, 0);
     if (renderer_ == nullptr) {
-      std::fprintf(stderr, "brimal: cannot draw into the window: %s\n", SDL_GetError());
+      renderer_ = Sdl().SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+    }
+    if (renderer_ == nullptr) {
+      std::fprintf(stderr, "brimal: cannot draw into the window: %s\n", Sdl().SDL_GetError());
       return;
     }
-    SDL_StartTextInput();
+    Sdl().SDL_StartTextInput();
     size_changed_ = true;
     title_changed_ = true;
     icon_changed_ = !icon_.empty();
@@ -550,39 +553,39 @@ void SdlVideo::Update() {
   if (renderer_ == nullptr) return;
   if (size_changed_) {
     size_changed_ = false;
-    if (!full_screen_) SDL_SetWindowSize(window_, width, height);
-    SDL_RenderSetLogicalSize(renderer_, width, height);
+    if (!full_screen_) Sdl().SDL_SetWindowSize(window_, width, height);
+    Sdl().SDL_RenderSetLogicalSize(renderer_, width, height);
     if (texture_ == nullptr || texture_width_ != width || texture_height_ != height) {
-      if (texture_ != nullptr) SDL_DestroyTexture(texture_);
-      texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
-                                   width, height);
+      if (texture_ != nullptr) Sdl().SDL_DestroyTexture(texture_);
+      texture_ = Sdl().SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888,
+                                         SDL_TEXTUREACCESS_STREAMING, width, height);
       texture_width_ = width;
       texture_height_ = height;
     }
   }
   if (title_changed_) {
     title_changed_ = false;
-    SDL_SetWindowTitle(window_, title_.c_str());
+    Sdl().SDL_SetWindowTitle(window_, title_.c_str());
   }
   if (icon_changed_) {
     icon_changed_ = false;
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+    SDL_Surface* surface = Sdl().SDL_CreateRGBSurfaceWithFormatFrom(
         icon_.data(), icon_width_, icon_height_, 32, icon_width_ * 4, SDL_PIXELFORMAT_ARGB8888);
     if (surface != nullptr) {
-      SDL_SetWindowIcon(window_, surface);
-      SDL_FreeSurface(surface);
+      Sdl().SDL_SetWindowIcon(window_, surface);
+      Sdl().SDL_FreeSurface(surface);
     }
   }
   if (full_screen_changed_) {
     full_screen_changed_ = false;
     if (full_screen_) {
       CoverDisplay();
-      SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+      Sdl().SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
     } else {
-      SDL_SetWindowFullscreen(window_, 0);
-      SDL_SetWindowBordered(window_, SDL_TRUE);
-      SDL_SetWindowSize(window_, width, height);
-      SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+      Sdl().SDL_SetWindowFullscreen(window_, 0);
+      Sdl().SDL_SetWindowBordered(window_, SDL_TRUE);
+      Sdl().SDL_SetWindowSize(window_, width, height);
+      Sdl().SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     }
   }
   if (image_changed_ && texture_ != nullptr) {
@@ -591,15 +594,15 @@ void SdlVideo::Update() {
       // Only the rectangle that changed goes up, row by row from the image.
       const SDL_Rect rect{changed_x0_, changed_y0_, changed_x1_ - changed_x0_,
                           changed_y1_ - changed_y0_};
-      SDL_UpdateTexture(texture_, &rect,
+      Sdl().SDL_UpdateTexture(texture_, &rect,
                         image_.pixels() + static_cast<size_t>(changed_y0_) * width + changed_x0_,
                         width * 4);
       changed_x0_ = changed_x1_ = 0;
     }
-    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-    SDL_RenderClear(renderer_);
-    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
-    SDL_RenderPresent(renderer_);
+    Sdl().SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    Sdl().SDL_RenderClear(renderer_);
+    Sdl().SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+    Sdl().SDL_RenderPresent(renderer_);
   }
 }
 
@@ -608,7 +611,7 @@ void SdlVideo::PollEvents(std::vector<HostEvent>* out) {
   Update();
   InputState& input = impl_.owner.Input();
   SDL_Event event;
-  while (SDL_PollEvent(&event)) {
+  while (Sdl().SDL_PollEvent(&event)) {
     switch (event.type) {
       case SDL_QUIT:
         if (!quit_reported_) {
@@ -672,7 +675,7 @@ void SdlVideo::PollEvents(std::vector<HostEvent>* out) {
       case SDL_DROPFILE:
         if (event.drop.file != nullptr) {
           dropped_.push_back(event.drop.file);
-          SDL_free(event.drop.file);
+          Sdl().SDL_free(event.drop.file);
         }
         if (!dropping_) {
           HostEvent drop{HostEventType::FilesDropped};
@@ -713,23 +716,25 @@ void SdlVideo::PollEvents(std::vector<HostEvent>* out) {
 }
 
 SdlHost::SdlHost(const SdlHostOptions& options) {
-  SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
-  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) != 0) {
-    throw std::runtime_error(std::string("SDL cannot start: ") + SDL_GetError());
+  std::string unloaded;
+  if (!LoadSdl(&unloaded)) throw std::runtime_error(unloaded);
+  Sdl().SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+  if (Sdl().SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) != 0) {
+    throw std::runtime_error(std::string("SDL cannot start: ") + Sdl().SDL_GetError());
   }
   impl_ = std::make_unique<Impl>(*this, options);
-  for (int i = 0; i < SDL_NumJoysticks(); ++i) impl_->OpenJoystick(i);
+  for (int i = 0; i < Sdl().SDL_NumJoysticks(); ++i) impl_->OpenJoystick(i);
   impl_->UpdatePads();
 }
 
 SdlHost::~SdlHost() {
   impl_->audio.Close();
   for (SDL_Joystick* joystick : impl_->joysticks) {
-    if (joystick != nullptr) SDL_JoystickClose(joystick);
+    if (joystick != nullptr) Sdl().SDL_JoystickClose(joystick);
   }
   impl_->video.reset();
   impl_.reset();
-  SDL_Quit();
+  Sdl().SDL_Quit();
 }
 
 VideoHost& SdlHost::Video() { return *impl_->video; }

@@ -2,7 +2,7 @@
 // the keyboard's own set-1 scan codes (Escape 1, the digit row 2-11, Q 16,
 // A 30, Z 44, Space 57), with the extended keys at 0x80 and above (arrows:
 // up 200, left 203, right 205, down 208).
-#include <SDL.h>
+#include "platform/sdl/sdl_calls.h"
 
 #include <array>
 
@@ -89,6 +89,6 @@ int DikFromSdlScancode(int sdl_scancode) {
 }
 
 int SdlScancodeFromName(const char* name) {
-  const SDL_Scancode scancode = SDL_GetScancodeFromName(name);
+  const SDL_Scancode scancode = Sdl().SDL_GetScancodeFromName(name);
   return scancode == SDL_SCANCODE_UNKNOWN ? 0 : static_cast<int>(scancode);
 }
