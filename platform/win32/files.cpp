@@ -57,6 +57,10 @@ struct OpenFile : HandleObject {
   }
 
   const int descriptor;
+  // The file position, kept here rather than in the descriptor: moving it
+  // then costs no call into the kernel.
+  std::mutex position_mutex;
+  int64_t position = 0;
   const DWORD access;
   const DWORD share;
   const uint64_t device;
@@ -205,7 +209,10 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytes_to_read, LPDWORD bytes_rea
   if (!open || !(open->access & GENERIC_READ)) return FALSE;
   if (bytes_to_read == 0) return TRUE;
   if (buffer == nullptr) return FALSE;
-  const int64_t read = PosixRead(open->descriptor, buffer, bytes_to_read);
+  std::lock_guard<std::mutex> lock(open->position_mutex);
+  int64_t moved = 0;
+  const int64_t read = PosixReadAt(open->descriptor, buffer, bytes_to_read, open->position, &moved);
+  open->position += moved;
   if (read < 0) return FALSE;
   if (bytes_read != nullptr) *bytes_read = static_cast<DWORD>(read);
   return TRUE;
@@ -221,7 +228,11 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytes_to_write, LPDWORD bytes_
   if (!FileCallAllowed("WriteFile")) return FALSE;
   if (bytes_to_write == 0) return TRUE;
   if (buffer == nullptr) return FALSE;
-  const int64_t written = PosixWrite(open->descriptor, buffer, bytes_to_write);
+  std::lock_guard<std::mutex> lock(open->position_mutex);
+  int64_t moved = 0;
+  const int64_t written =
+      PosixWriteAt(open->descriptor, buffer, bytes_to_write, open->position, &moved);
+  open->position += moved;
   if (written < 0) return FALSE;
   if (bytes_written != nullptr) *bytes_written = static_cast<DWORD>(written);
   return static_cast<DWORD>(written) == bytes_to_write ? TRUE : FALSE;
@@ -241,12 +252,20 @@ DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distance_high, DWORD move
           : static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(*distance_high))
                                   << 32) |
                                  static_cast<uint32_t>(distance));
-  const int64_t base = move_method == FILE_BEGIN ? 0 : PosixSeek(open->descriptor, 0, move_method);
+  std::lock_guard<std::mutex> lock(open->position_mutex);
+  // The end is asked of the kernel (another program may have changed the
+  // file); so is a position past 2 GiB, which a file system may refuse.
+  constexpr int64_t kEveryFileSystemTakes = 0x7FFFFFFF;
+  const int64_t base = move_method == FILE_BEGIN     ? 0
+                       : move_method == FILE_CURRENT ? open->position
+                                                     : PosixSeek(open->descriptor, 0, FILE_END);
   if (base < 0) return INVALID_SET_FILE_POINTER;
   const int64_t target = base + offset;
-  if (target < 0 || PosixSeek(open->descriptor, target, 0) != target) {
+  if (target < 0 ||
+      (target > kEveryFileSystemTakes && PosixSeek(open->descriptor, target, 0) != target)) {
     return INVALID_SET_FILE_POINTER;
   }
+  open->position = target;
   if (distance_high != nullptr) *distance_high = static_cast<LONG>(target >> 32);
   return static_cast<DWORD>(target);
 }

@@ -194,6 +194,41 @@ int64_t PosixWrite(int file, const void* buffer, size_t size) {
   return static_cast<int64_t>(done);
 }
 
+int64_t PosixReadAt(int file, void* buffer, size_t size, int64_t offset, int64_t* done) {
+  size_t moved = 0;
+  int64_t result = 0;
+  while (moved < size) {
+    const ssize_t n = pread(file, static_cast<char*>(buffer) + moved, size - moved,
+                            static_cast<off_t>(offset + static_cast<int64_t>(moved)));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      result = -1;
+      break;
+    }
+    if (n == 0) break;
+    moved += static_cast<size_t>(n);
+  }
+  if (done != nullptr) *done = static_cast<int64_t>(moved);
+  return result < 0 ? -1 : static_cast<int64_t>(moved);
+}
+
+int64_t PosixWriteAt(int file, const void* buffer, size_t size, int64_t offset, int64_t* done) {
+  size_t moved = 0;
+  int64_t result = 0;
+  while (moved < size) {
+    const ssize_t n = pwrite(file, static_cast<const char*>(buffer) + moved, size - moved,
+                             static_cast<off_t>(offset + static_cast<int64_t>(moved)));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      result = -1;
+      break;
+    }
+    moved += static_cast<size_t>(n);
+  }
+  if (done != nullptr) *done = static_cast<int64_t>(moved);
+  return result < 0 ? -1 : static_cast<int64_t>(moved);
+}
+
 int64_t PosixSeek(int file, int64_t offset, int origin) {
   const int whence = origin == 0 ? SEEK_SET : origin == 1 ? SEEK_CUR : SEEK_END;
   return lseek(file, offset, whence);

@@ -70,6 +70,11 @@ bool PosixTruncate(int file);
 // stops short only at the end of the file).
 int64_t PosixRead(int file, void* buffer, size_t size);
 int64_t PosixWrite(int file, const void* buffer, size_t size);
+// The same at `offset`, leaving the descriptor's own position; `done` (when
+// given) counts the bytes moved, those before a failure included.
+int64_t PosixReadAt(int file, void* buffer, size_t size, int64_t offset, int64_t* done = nullptr);
+int64_t PosixWriteAt(int file, const void* buffer, size_t size, int64_t offset,
+                     int64_t* done = nullptr);
 // `origin` 0 from the start, 1 from the position, 2 from the end; the new
 // position, or -1 on failure.
 int64_t PosixSeek(int file, int64_t offset, int origin);

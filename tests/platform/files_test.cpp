@@ -391,6 +391,40 @@ TEST_F(FilesTest, ReadsAndSeeksAtAndPastTheEnd) {
   EXPECT_EQ(GetFileSize(file, nullptr), INVALID_FILE_SIZE);
 }
 
+// The position belongs to the handle; the file's end is the file's, which
+// another program may move between two calls.
+TEST_F(FilesTest, TheEndIsWhereAnotherProgramLeftTheFile) {
+  Put("grows", "0123");
+  HANDLE file = Open("grows", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                     OPEN_EXISTING);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  char buffer[16] = {};
+  DWORD got = 0;
+  ASSERT_TRUE(ReadFile(file, buffer, 2, &got, nullptr));
+  EXPECT_EQ(std::string(buffer, got), "01");
+  {
+    std::ofstream other("grows", std::ios::binary | std::ios::app);
+    other << "4567";
+  }
+  EXPECT_EQ(SetFilePointer(file, 0, nullptr, FILE_CURRENT), 2u) << "the handle's position stays";
+  ASSERT_TRUE(ReadFile(file, buffer, 16, &got, nullptr));
+  EXPECT_EQ(std::string(buffer, got), "234567");
+  EXPECT_EQ(SetFilePointer(file, -1, nullptr, FILE_END), 7u);
+  ASSERT_TRUE(ReadFile(file, buffer, 16, &got, nullptr));
+  EXPECT_EQ(std::string(buffer, got), "7");
+  // Cut short by the other program: reading at the old end finds nothing,
+  // and a write there fills the gap.
+  ASSERT_EQ(truncate("grows", 3), 0);
+  EXPECT_EQ(SetFilePointer(file, 0, nullptr, FILE_CURRENT), 8u);
+  ASSERT_TRUE(ReadFile(file, buffer, 16, &got, nullptr));
+  EXPECT_EQ(got, 0u);
+  EXPECT_EQ(SetFilePointer(file, 0, nullptr, FILE_END), 3u);
+  EXPECT_EQ(SetFilePointer(file, 2, nullptr, FILE_CURRENT), 5u);
+  EXPECT_TRUE(Write(file, "x"));
+  CloseHandle(file);
+  EXPECT_EQ(Contents("grows"), std::string("012\0\0x", 6));
+}
+
 TEST_F(FilesTest, WritingPastTheEndFillsTheGapWithZeros) {
   HANDLE file = Open("gap", GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
