@@ -5,11 +5,17 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define PNG_WIDE_VECTORS 1
+#endif
 
 #include <cstring>
 
 #include "runtime/core/memory.h"
 #include "runtime/image/image_decoder_internal.h"
+
+bool PngWideVectorsAllowed = true;
 
 namespace {
 
@@ -194,6 +200,91 @@ void PaethTwoRows(uint8_t* first, uint8_t* second, const uint8_t* previous, size
     std::memcpy(second + (x - 1) * bpp, &high, 4);
   }
 }
+#endif
+
+#ifdef PNG_WIDE_VECTORS
+// PaethSum on four pixels side by side in 32-byte vectors.
+__attribute__((target("avx2"), always_inline)) inline __m256i PaethSum4(__m256i raw, __m256i a,
+                                                                        __m256i b, __m256i c,
+                                                                        __m256i keep) {
+  const __m256i pa = _mm256_abs_epi16(_mm256_sub_epi16(b, c));
+  const __m256i pb = _mm256_abs_epi16(_mm256_sub_epi16(a, c));
+  const __m256i pc =
+      _mm256_abs_epi16(_mm256_sub_epi16(_mm256_add_epi16(a, b), _mm256_add_epi16(c, c)));
+  const __m256i not_a = _mm256_cmpgt_epi16(pa, _mm256_min_epi16(pb, pc));
+  const __m256i not_b = _mm256_cmpgt_epi16(pb, pc);
+  const __m256i b_or_c = _mm256_blendv_epi8(b, c, not_b);
+  const __m256i predicted = _mm256_blendv_epi8(a, b_or_c, not_a);
+  return _mm256_and_si256(_mm256_add_epi16(raw, _mm256_and_si256(predicted, keep)),
+                          _mm256_set1_epi16(0xFF));
+}
+
+// The pixel `p` of the row at `row` (of `pixels`), or zeros where the row
+// has none.
+inline __m128i PixelOrZeros(const uint8_t* row, ptrdiff_t p, ptrdiff_t pixels, size_t bpp) {
+  return p >= 0 && p < pixels ? LoadPixel(row + static_cast<size_t>(p) * bpp)
+                              : _mm_setzero_si128();
+}
+
+// The filtered bytes of step x of PaethFourRows: row r's pixel x - r.
+__attribute__((target("avx2"), always_inline)) inline __m256i FourRowsRaw(
+    const uint8_t* first, size_t stride, ptrdiff_t x, ptrdiff_t pixels, size_t bpp) {
+  const __m128i low = _mm_unpacklo_epi64(PixelOrZeros(first, x, pixels, bpp),
+                                         PixelOrZeros(first + stride, x - 1, pixels, bpp));
+  const __m128i high = _mm_unpacklo_epi64(PixelOrZeros(first + 2 * stride, x - 2, pixels, bpp),
+                                          PixelOrZeros(first + 3 * stride, x - 3, pixels, bpp));
+  return _mm256_set_m128i(high, low);
+}
+
+// Four rows that all use the Paeth filter, the first right below `previous`,
+// each `stride` bytes below the one before, all whole: as PaethTwoRows with
+// four rows side by side in 32-byte vectors, row r (in the r-th quarter of
+// the lanes) r pixels behind the first, so that the pixel above each one is
+// ready. The filtered bytes of a step are read before the step before it is
+// written.
+__attribute__((target("avx2"))) void PaethFourRows(uint8_t* first, size_t stride,
+                                                   const uint8_t* previous, size_t bytes,
+                                                   size_t bpp) {
+  const __m256i keep =
+      bpp == 3 ? _mm256_setr_epi16(-1, -1, -1, 0, -1, -1, -1, 0, -1, -1, -1, 0, -1, -1, -1, 0)
+               : _mm256_set1_epi16(-1);
+  const auto pixels = static_cast<ptrdiff_t>(bytes / bpp);
+  // The first pixel of the first row: the predictor is the byte above.
+  for (size_t k = 0; k < bpp; ++k) first[k] = static_cast<uint8_t>(first[k] + previous[k]);
+  // Left of every first pixel, and above-left of the rows below the first,
+  // is zero.
+  __m256i a = _mm256_zextsi128_si256(LoadPixel(first));
+  __m256i b_before = _mm256_zextsi128_si256(LoadPixel(previous));
+  __m256i raw = FourRowsRaw(first, stride, 1, pixels, bpp);
+  for (ptrdiff_t x = 1; x < pixels + 3; ++x) {
+    // Above row r's pixel: row r - 1's from the step before; above the
+    // first row's, the previous row's.
+    const __m128i above = x < pixels ? LoadPixel(previous + static_cast<size_t>(x) * bpp)
+                                     : _mm_setzero_si128();
+    const __m256i b =
+        _mm256_blend_epi32(_mm256_permute4x64_epi64(a, 0x90), _mm256_zextsi128_si256(above), 0x03);
+    const __m256i next_raw = FourRowsRaw(first, stride, x + 1, pixels, bpp);
+    a = PaethSum4(raw, a, b, b_before, keep);
+    b_before = b;
+    raw = next_raw;
+    const __m256i packed = _mm256_packus_epi16(a, a);
+    const int32_t words[4] = {_mm256_extract_epi32(packed, 0), _mm256_extract_epi32(packed, 1),
+                              _mm256_extract_epi32(packed, 4), _mm256_extract_epi32(packed, 5)};
+    for (int r = 0; r < 4; ++r) {
+      const ptrdiff_t p = x - r;
+      if (p >= 0 && p < pixels) {
+        std::memcpy(first + r * stride + static_cast<size_t>(p) * bpp, &words[r], 4);
+      }
+    }
+  }
+}
+
+bool HasWidePngVectors() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has && PngWideVectorsAllowed;
+}
+#else
+bool HasWidePngVectors() { return false; }
 #endif
 
 // Undoes the filter of `row` (`bytes` bytes, kBpp bytes a pixel) in place
@@ -412,18 +503,31 @@ bool DecodePlainPng(const uint8_t* file, size_t size, PlainPng* out) {
   for (uint32_t y = 0; y < height; ++y) {
     uint8_t* row = raw.get() + static_cast<size_t>(y) * (row_bytes + 1);
     uint8_t* next = row + row_bytes + 1;
-    // Two Paeth rows in a row are undone together (see PaethTwoRows).
-    const bool paeth_pair =
-        kPaethTwoRows && bpp > 1 && row[0] == 4 && y + 1 < height && next[0] == 4;
-    if (paeth_pair) {
-#ifdef __SSE2__
-      PaethTwoRows(row + 1, next + 1, previous, row_bytes, bpp);
-#endif
-    } else if (!UnfilterRow(bpp, row[0], row + 1, previous, row_bytes)) {
-      return false;
+    // Four or two Paeth rows in a row are undone together (see
+    // PaethFourRows and PaethTwoRows).
+    const size_t stride = row_bytes + 1;
+    auto paeth_rows = [&](uint32_t count) {
+      if (bpp == 1 || y + count > height) return false;
+      for (uint32_t k = 0; k < count; ++k) {
+        if (row[k * stride] != 4) return false;
+      }
+      return true;
+    };
+    uint32_t together = 1;
+#ifdef PNG_WIDE_VECTORS
+    if (HasWidePngVectors() && paeth_rows(4)) {
+      PaethFourRows(row + 1, stride, previous, row_bytes, bpp);
+      together = 4;
     }
-    previous = row + 1;
-    for (uint32_t done = y; done <= (paeth_pair ? y + 1 : y); ++done) {
+#endif
+#ifdef __SSE2__
+    if (together == 1 && kPaethTwoRows && paeth_rows(2)) {
+      PaethTwoRows(row + 1, next + 1, previous, row_bytes, bpp);
+      together = 2;
+    }
+#endif
+    if (together == 1 && !UnfilterRow(bpp, row[0], row + 1, previous, row_bytes)) return false;
+    for (uint32_t done = y; done < y + together; ++done) {
       const uint8_t* from = raw.get() + static_cast<size_t>(done) * (row_bytes + 1) + 1;
       uint8_t* to = pixels.get() + static_cast<size_t>(done) * row_bytes;
       // Blue, green, red (, alpha), as the loader asks libpng for.
@@ -435,10 +539,8 @@ bool DecodePlainPng(const uint8_t* file, size_t size, PlainPng* out) {
         CopySwapped<4>(from, to, width);
       }
     }
-    if (paeth_pair) {
-      previous = next + 1;
-      ++y;
-    }
+    y += together - 1;
+    previous = raw.get() + static_cast<size_t>(y) * stride + 1;
   }
   out->width = width;
   out->height = height;

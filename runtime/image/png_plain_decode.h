@@ -26,3 +26,9 @@ struct PlainPng {
 // True with `out` filled (the pixels are the caller's); false when the file
 // needs libpng's reading, with nothing allocated.
 bool DecodePlainPng(const uint8_t* file, size_t size, PlainPng* out);
+
+// True (the default) lets the quick road undo four Paeth rows at a time in
+// 32-byte vectors where the processor has AVX2; false keeps it on the
+// 16-byte steps every x86-64 runs, so the tests can compare that road with
+// libpng on any machine.
+extern bool PngWideVectorsAllowed;

@@ -397,18 +397,24 @@ TEST(PngQuickRoadTest, APlainFileGivesWhatWasWritten) {
 
 // Every filter on its own and all of them mixed, both pixel sizes, on rows of
 // every width around the vector steps (16 bytes: 5 and 6 three-byte pixels, 4
-// four-byte ones) and an odd number of rows, so that Paeth rows are undone
-// both in pairs and alone.
+// four-byte ones) and seven rows, so that Paeth rows are undone four, two and
+// one at a time; with the 32-byte vectors (where the processor has them) and
+// without.
 TEST(PngQuickRoadTest, EveryFilterGivesLibpngsBytesForRowsOfEveryWidthAroundAVectorStep) {
   std::vector<int32_t> widths;
   for (int32_t w = 1; w <= 18; ++w) widths.push_back(w);
   for (int32_t w : {31, 32, 33, 47, 48, 49, 64, 65}) widths.push_back(w);
   uint32_t seed = 1;
+  struct WideVectorsBack {
+    ~WideVectorsBack() { PngWideVectorsAllowed = true; }
+  } back;
+  for (const bool wide : {true, false})
   for (const bool alpha : {false, true}) {
+    PngWideVectorsAllowed = wide;
     for (const int filters : {PNG_FILTER_NONE, PNG_FILTER_SUB, PNG_FILTER_UP, PNG_FILTER_AVG,
                               PNG_FILTER_PAETH, PNG_ALL_FILTERS}) {
       for (const int32_t width : widths) {
-        SCOPED_TRACE(std::string(alpha ? "rgba" : "rgb") + ", filters " +
+        SCOPED_TRACE(std::string(wide ? "wide, " : "") + (alpha ? "rgba" : "rgb") + ", filters " +
                      std::to_string(filters) + ", width " + std::to_string(width));
         const Bytes file = MakePng(Noisy(width, 7, alpha, ++seed),
                                    Spec(alpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, 8, filters));
