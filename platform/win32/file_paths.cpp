@@ -13,7 +13,18 @@ namespace {
 // Windows refuses these in a file name; a Shift-JIS trail byte may be any of
 // them and is not checked.
 bool IsForbiddenNameChar(unsigned char c) {
-  return c < 0x20 || std::strchr("<>:\"|?*", c) != nullptr;
+  switch (c) {
+    case '<':
+    case '>':
+    case ':':
+    case '"':
+    case '|':
+    case '?':
+    case '*':
+      return true;
+    default:
+      return c < 0x20;
+  }
 }
 
 }  // namespace
