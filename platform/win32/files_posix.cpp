@@ -308,7 +308,9 @@ FolderWatches& Watches() {
   return *watches;
 }
 
-// File systems whose folders may be changed from other machines.
+// File systems whose folders may be changed from other machines (or, for a
+// folder shared into a virtual machine, by its host), which no watch here
+// sees.
 bool SharedOverNetwork(int folder) {
   struct statfs info;
   if ((folder == AT_FDCWD ? statfs(".", &info) : fstatfs(folder, &info)) != 0) return true;
@@ -322,6 +324,10 @@ bool SharedOverNetwork(int folder) {
     case CEPH_SUPER_MAGIC:
     case AFS_SUPER_MAGIC:
     case CODA_SUPER_MAGIC:
+    case OCFS2_SUPER_MAGIC:
+    case 0x01161970ul:  // GFS2
+    case 0x0BD00BD0ul:  // Lustre
+    case 0x6A656A63ul:  // virtiofs
       return true;
     default:
       return false;
