@@ -18,7 +18,6 @@
 // would replace.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <SDL.h>
 #include <fcntl.h>
 #include <png.h>
 #include <signal.h>
@@ -37,6 +36,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/sdl/sdl_calls.h"
 #include "platform/sdl/sdl_dialogs.h"
 #include "tools/sample_data/sample_data.h"
 
@@ -452,7 +452,9 @@ TEST(SdlMessageBoxTest, AMessageGoesToZenityAndIsRefusedWhereNothingCanShowIt) {
   const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
   setenv("DISPLAY", screen.Name().c_str(), 1);
   setenv("SDL_VIDEODRIVER", "x11", 1);
-  ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
+  std::string error;
+  ASSERT_TRUE(LoadSdl(&error)) << error;
+  ASSERT_EQ(Sdl().SDL_Init(SDL_INIT_VIDEO), 0) << Sdl().SDL_GetError();
 
   setenv("PATH", bin.c_str(), 1);
   EXPECT_TRUE(SdlShowMessage(nullptr, "ブリマル", "セーブしました。"));
@@ -465,7 +467,7 @@ TEST(SdlMessageBoxTest, AMessageGoesToZenityAndIsRefusedWhereNothingCanShowIt) {
   EXPECT_FALSE(SdlShowMessage(nullptr, "ブリマル", "セーブしました。"));
 
   setenv("PATH", path.c_str(), 1);
-  SDL_Quit();
+  Sdl().SDL_Quit();
   std::error_code ignored;
   fs::remove_all(scratch, ignored);
 }
