@@ -83,12 +83,10 @@ static bool MayAskHeapFor(size_t size) {
   return size <= kLargestBlockSize && !refused_for_test;
 }
 
-// AllocTracked without the dump of a failure: nullptr when the heap has no
-// such block or `size` does not fit the header.
-static void* AllocTrackedOrNull(size_t size, const char* source_name, int source_line) {
-  void* memory = MayAskHeapFor(size) ? std::malloc(sizeof(MemoryBlockHeader) + size) : nullptr;
-  if (memory == nullptr) return nullptr;
-
+// Makes `memory` (at least a header and `size` bytes from the heap) a live
+// block of this allocator, as an allocation does: header, serial, link at the
+// head, totals, trace. The caller's address.
+static void* LinkNewBlock(void* memory, size_t size, const char* source_name, int source_line) {
   auto* header = static_cast<MemoryBlockHeader*>(memory);
   std::memset(header, 0, sizeof(MemoryBlockHeader));
   header->size = static_cast<int32_t>(size);
@@ -123,6 +121,14 @@ static void* AllocTrackedOrNull(size_t size, const char* source_name, int source
   return CallerMemory(header);
 }
 
+// AllocTracked without the dump of a failure: nullptr when the heap has no
+// such block or `size` does not fit the header.
+static void* AllocTrackedOrNull(size_t size, const char* source_name, int source_line) {
+  void* memory = MayAskHeapFor(size) ? std::malloc(sizeof(MemoryBlockHeader) + size) : nullptr;
+  if (memory == nullptr) return nullptr;
+  return LinkNewBlock(memory, size, source_name, source_line);
+}
+
 void* AllocTracked(size_t size, const char* source_name, int source_line) {
   void* block = AllocTrackedOrNull(size, source_name, source_line);
   if (block == nullptr) DumpAllMemoryBlocks();
@@ -135,14 +141,17 @@ void* AllocTrackedCleared(size_t size, const char* source_name, int source_line)
   return block;
 }
 
-void FreeTracked(void* block) {
-  if (block == nullptr) return;
+// Takes the block at `block` out of this allocator's list as a free does
+// (totals, unlink, trace), leaving its memory to the caller: its header's
+// address, or nullptr when the header is damaged (reported, the block left in
+// place).
+static MemoryBlockHeader* UnlinkBlock(void* block) {
   MemoryBlockHeader* header = MemoryBlockHeaderOf(block);
   // Unlinking writes through the header's links: a header that no longer
   // matches its mirror is reported and its block left in place.
   if (!HeaderIntact(header)) {
     ReportDamagedBlock(header);
-    return;
+    return nullptr;
   }
 
   g_total_bytes -= header->size;
@@ -162,7 +171,12 @@ void FreeTracked(void* block) {
     FormatMemoryBlockLine(header);
   }
   if (MemoryTraceTotalsFlag == 1) LogTotals();
-  std::free(header);
+  return header;
+}
+
+void FreeTracked(void* block) {
+  if (block == nullptr) return;
+  std::free(UnlinkBlock(block));
 }
 
 // Gives a block of this allocator `size` bytes through the heap's
@@ -315,6 +329,48 @@ static bool GrowWithinBlock(RingBuffer* ring, int64_t new_capacity) {
   return MoveToStartInBlock(ring);
 }
 
+// A large ring block freed by FreeRingBuffer is kept, out of the allocator's
+// list, for the next ring that needs a large block: a connection's stream then
+// lands in pages that were already touched, instead of faulting in a fresh
+// page of zeros every 4096 bytes, and no mapping is given back and taken again
+// per connection. One block is kept, the largest; the allocator's list, totals
+// and trace lines read as if it had been freed and allocated anew.
+static MemoryBlockHeader* g_kept_ring_block = nullptr;
+static int64_t g_kept_ring_block_bytes = 0;
+
+// Keeps the block of `block_bytes` bytes at `header` (already out of the
+// list) when it is the largest one, and frees the other.
+static void KeepRingBlock(MemoryBlockHeader* header, int64_t block_bytes) {
+  if (g_kept_ring_block != nullptr && g_kept_ring_block_bytes >= block_bytes) {
+    std::free(header);
+    return;
+  }
+  std::free(g_kept_ring_block);
+  g_kept_ring_block = header;
+  g_kept_ring_block_bytes = block_bytes;
+}
+
+// The kept block as a live block of this allocator, when there is one of at
+// least `block_bytes` bytes and the heap may be asked for a ring's `capacity`
+// bytes; otherwise nullptr.
+static uint8_t* TakeKeptRingBlock(int64_t block_bytes, int64_t capacity) {
+  if (g_kept_ring_block == nullptr || g_kept_ring_block_bytes < block_bytes ||
+      !MayAskHeapFor(static_cast<size_t>(capacity))) {
+    return nullptr;
+  }
+  void* const memory = g_kept_ring_block;
+  const int64_t bytes = g_kept_ring_block_bytes;
+  g_kept_ring_block = nullptr;
+  g_kept_ring_block_bytes = 0;
+  return static_cast<uint8_t*>(LinkNewBlock(memory, static_cast<size_t>(bytes), __FILE__, __LINE__));
+}
+
+void ReleaseKeptRingBlock() {
+  std::free(g_kept_ring_block);
+  g_kept_ring_block = nullptr;
+  g_kept_ring_block_bytes = 0;
+}
+
 // Copies the stored bytes to the start of `data`, in order.
 static void CopyToStart(const RingBuffer& ring, uint8_t* data) {
   if (ring.count == 0) return;
@@ -337,7 +393,8 @@ int GrowRingBuffer(int32_t additional, RingBuffer* ring) {
     // heap cannot give is simply not taken.
     uint8_t* data = nullptr;
     const int64_t grown = GrownRingBlockBytes(RingBlockBytes(*ring), new_capacity);
-    if (grown > new_capacity) {
+    if (grown >= kReallocatedRingBlockBytes) data = TakeKeptRingBlock(grown, new_capacity);
+    if (data == nullptr && grown > new_capacity) {
       data = static_cast<uint8_t*>(
           AllocTrackedOrNull(static_cast<size_t>(grown), __FILE__, __LINE__));
     }
@@ -363,7 +420,13 @@ int GrowRingBuffer(int32_t additional, RingBuffer* ring) {
 }
 
 int FreeRingBuffer(RingBuffer* ring) {
-  FreeTracked(ring->data);
+  const int64_t block_bytes = RingBlockBytes(*ring);
+  if (block_bytes >= kReallocatedRingBlockBytes) {
+    MemoryBlockHeader* const header = UnlinkBlock(ring->data);
+    if (header != nullptr) KeepRingBlock(header, block_bytes);
+  } else {
+    FreeTracked(ring->data);
+  }
   ring->data = nullptr;
   ring->read_position = 0;
   ring->write_position = 0;

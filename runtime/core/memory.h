@@ -83,7 +83,12 @@ struct RingBuffer {
 // (read 0, write = stored). 0, or -1 when no storage could be had (the ring
 // then keeps its storage and bytes as they were).
 int GrowRingBuffer(int32_t additional, RingBuffer* ring);
-// Frees the data and clears the ring; 0.
+// Frees the data and clears the ring; 0. A large block (256 KiB or more) is
+// kept, out of the allocator's list, for the next ring that grows as large
+// (one block, the largest), so a new connection's stream lands in pages
+// already touched.
 int FreeRingBuffer(RingBuffer* ring);
+// Gives the kept ring block back to the heap (the network end calls it).
+void ReleaseKeptRingBlock();
 // A read or write position standing at the capacity goes back to 0.
 void ResetRingIndexes(RingBuffer* ring);

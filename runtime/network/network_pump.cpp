@@ -7,6 +7,7 @@
 #include "platform/win32/user.h"
 #include "runtime/core/format.h"
 #include "runtime/core/log.h"
+#include "runtime/core/memory.h"
 #include "runtime/network/network.h"
 #include "runtime/network/network_handle.h"
 
@@ -108,6 +109,8 @@ int EndNetWorkSystem() {
     if (NetWorkWindowEndedFlag == 0) ProcessNetWorkMessages(0);
   }
   ClearNetWorkState();
+  // No ring is left: the block kept for the next connection's ring goes too.
+  ReleaseKeptRingBlock();
   WSACleanup();
   LogAdd("ネットワーク関連の終了処理は完了しました\n");
   return 0;

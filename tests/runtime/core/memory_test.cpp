@@ -443,6 +443,78 @@ TEST_F(TrackedMemoryTest, RingGrowthWithinALargerBlockKeepsTheRulesValues) {
   EXPECT_EQ(TakeLog(), "");
 }
 
+// A ring of `block` bytes in a block of its own, emptied and freed: a block
+// of 256 KiB or more is kept for the next ring that grows as large. Its
+// address.
+const uint8_t* FreeARingOf(int32_t block) {
+  RingBuffer ring{};
+  EXPECT_EQ(GrowRingBuffer(block - 1000, &ring), 0);
+  EXPECT_EQ(MemoryBlockHeaderOf(ring.data)->size, block);
+  const uint8_t* const data = ring.data;
+  FreeRingBuffer(&ring);
+  return data;
+}
+
+// A freed large ring block is counted out as any freed block, and the next
+// empty ring that grows as large takes it: the growth rule's values, and the
+// block counted in as a new one. A block
+// smaller than the growth needs, or a growth the heap would refuse, leaves it.
+TEST_F(TrackedMemoryTest, AFreedLargeRingBlockServesTheNextLargeRing) {
+  struct Case {
+    const char* name;
+    int32_t freed_block;  // the freed ring's capacity (its block's size)
+    int32_t grow;  // the empty ring's growth
+    int64_t refuse_from;  // AllocFailFromSizeForTest during the growth
+    bool taken;  // the growth takes the freed block
+  };
+  const Case cases[] = {
+      {"as large as the growth needs", 301000, 300000, -1, true},
+      {"larger than the growth needs", 900000, 300000, -1, true},
+      {"smaller than the growth needs", 301000, 400000, -1, false},
+      {"a growth the heap would refuse", 301000, 300000, 301000, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ReleaseKeptRingBlock();
+    const int32_t blocks = TrackedBlockCount();
+    const int64_t bytes = TrackedTotalBytes();
+    const uint8_t* const freed = FreeARingOf(c.freed_block);
+    EXPECT_EQ(TrackedBlockCount(), blocks);
+    EXPECT_EQ(TrackedTotalBytes(), bytes);
+    EXPECT_EQ(CheckMemoryBlocks(), 0);
+
+    RingBuffer ring{};
+    AllocFailFromSizeForTest = c.refuse_from;
+    const int grown = GrowRingBuffer(c.grow, &ring);
+    AllocFailFromSizeForTest = -1;
+    if (c.refuse_from >= 0) {
+      EXPECT_EQ(grown, -1);
+      EXPECT_EQ(ring.data, nullptr);
+      EXPECT_EQ(ring.capacity, 0);
+      EXPECT_EQ(TrackedBlockCount(), blocks);
+      EXPECT_NE(TakeLog().find("リングバッファの再確保に失敗しました"), std::string::npos);
+      continue;
+    }
+    ASSERT_EQ(grown, 0);
+    EXPECT_EQ(ring.data == freed, c.taken);
+    EXPECT_EQ(ring.capacity, c.grow + 1000);
+    EXPECT_EQ(ring.read_position, 0);
+    EXPECT_EQ(ring.write_position, 0);
+    EXPECT_EQ(ring.count, 0);
+    const MemoryBlockHeader* const header = MemoryBlockHeaderOf(ring.data);
+    EXPECT_EQ(header->size, c.taken ? c.freed_block : c.grow + 1000);
+    EXPECT_EQ(TrackedBlockCount(), blocks + 1);
+    EXPECT_EQ(TrackedTotalBytes(), bytes + header->size);
+    EXPECT_EQ(TrackedListHead(), header) << "counted in as the newest block";
+    EXPECT_EQ(CheckMemoryBlocks(), 0);
+
+    FreeRingBuffer(&ring);
+    EXPECT_EQ(TrackedBlockCount(), blocks);
+  }
+  ReleaseKeptRingBlock();
+  EXPECT_EQ(TakeLog(), "");
+}
+
 TEST_F(TrackedMemoryTest, FailedRingGrowthKeepsTheRingAndLogs) {
   RingBuffer ring = MakeRing(100, 60, 40, 80);
   const RingBuffer before = ring;

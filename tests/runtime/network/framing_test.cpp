@@ -293,6 +293,74 @@ TEST_F(FramingTest, ABodyReceivedInPartGoesOnByItself) {
   EXPECT_TRUE(Pump([&] { return record->RecvCompleteBytes == 100; }));
 }
 
+// The receive ring's values after each step of a connection that takes a
+// large packet and a small one, then a packet that wraps the ring's capacity.
+struct RingSeen {
+  const uint8_t* data;
+  int32_t capacity, read, write, count, complete;
+};
+
+// A second connection's receive ring takes the large block the first one's
+// left at its release, and reads exactly as the first's did: the growth
+// rule's capacity (not the block's size), positions, counts, and the bytes in
+// order, also where a packet wraps the capacity inside the larger block.
+TEST_F(FramingTest, ARingBlockLeftByOneConnectionServesTheNextAlike) {
+  ReleaseKeptRingBlock();
+  const Bytes large = Pattern(300000, 3), small = Pattern(10, 4), wrapping = Pattern(5000, 5);
+  std::vector<std::vector<RingSeen>> connections;
+  for (int connection = 0; connection < 2; ++connection) {
+    SCOPED_TRACE(connection);
+    LoopbackPeer peer;
+    const RuntimeHandle h = Accept(&peer);
+    ASSERT_NE(h, -1);
+    const NetWorkHandleRecord* record = Record(h);
+    const RingBuffer& ring = record->RecvBuffer;
+    std::vector<RingSeen> seen;
+    const auto look = [&] {
+      seen.push_back({ring.data, ring.capacity, ring.read_position, ring.write_position,
+                      ring.count, record->RecvCompleteBytes});
+    };
+    const auto receive = [&](const Bytes& wire, int32_t complete) {
+      bool written = false;
+      std::thread writer([&] { written = peer.Write(wire.data(), wire.size()); });
+      EXPECT_TRUE(Pump([&] { return record->RecvCompleteBytes == complete; }));
+      writer.join();
+      EXPECT_TRUE(written);
+      look();
+    };
+    const auto take = [&](const Bytes& expected) {
+      Bytes taken(expected.size());
+      ASSERT_EQ(NetWorkRecv(h, taken.data(), static_cast<int32_t>(taken.size())), 0);
+      EXPECT_TRUE(taken == expected);
+      look();
+    };
+    receive(Joined({Packet(large), Packet(small)}), 300010);
+    take(Joined({large, small}));
+    receive(Packet(wrapping), 5000);
+    take(wrapping);
+    EXPECT_EQ(ReleaseNetWorkHandle(h), 0);
+    const RingSeen expected[] = {
+        {seen[0].data, 301000, 0, 300010, 300010, 300010},
+        {seen[0].data, 301000, 300010, 300010, 0, 0},
+        {seen[0].data, 301000, 300010, 4010, 5000, 5000},
+        {seen[0].data, 301000, 4010, 4010, 0, 0},
+    };
+    ASSERT_EQ(seen.size(), std::size(expected));
+    for (size_t i = 0; i < seen.size(); ++i) {
+      SCOPED_TRACE(i);
+      EXPECT_EQ(seen[i].data, expected[i].data);
+      EXPECT_EQ(seen[i].capacity, expected[i].capacity);
+      EXPECT_EQ(seen[i].read, expected[i].read);
+      EXPECT_EQ(seen[i].write, expected[i].write);
+      EXPECT_EQ(seen[i].count, expected[i].count);
+      EXPECT_EQ(seen[i].complete, expected[i].complete);
+    }
+    connections.push_back(seen);
+  }
+  ASSERT_EQ(connections.size(), 2u);
+  EXPECT_EQ(connections[1][0].data, connections[0][0].data) << "the block was not taken again";
+}
+
 // Large packets while the peer reads on its own thread, for ten seconds: the
 // write events come at every moment of the pumps, and no round may stall.
 TEST_F(FramingTest, LargeSendsWhileThePeerReadsNeverStall) {
