@@ -214,10 +214,10 @@ enum class ReceiveOutcome {
 // Serves a connected socket after a recv call: the call changes only what is
 // owed for reading (FD_READ again while bytes wait, FD_CLOSE once the last
 // byte before the peer's end is gone), which whether bytes wait decides; the
-// unread count is asked of the system only after bytes were taken. What the
-// peer does (new bytes, its end, a failure, room to send) reaches the poller,
-// which serves the socket in full; a socket in any other state is served in
-// full here too.
+// unread count is asked of the system only after bytes were taken, and only
+// when the bytes last seen waiting were all taken. What the peer does (new
+// bytes, its end, a failure, room to send) reaches the poller, which serves
+// the socket in full; a socket in any other state is served in full here too.
 void ServeAfterReceiveLocked(SOCKET s, SocketEntry& entry, ReceiveOutcome outcome) {
   if (entry.mask == 0) return;
   if (entry.listening || entry.connecting || !entry.connected || entry.write_owed ||
@@ -226,7 +226,12 @@ void ServeAfterReceiveLocked(SOCKET s, SocketEntry& entry, ReceiveOutcome outcom
     return;
   }
   bool bytes_wait = outcome == ReceiveOutcome::kPeeked;
-  if (outcome == ReceiveOutcome::kTook) {
+  if (outcome == ReceiveOutcome::kTook && entry.unread_seen > 0) {
+    // Bytes last seen waiting that this call left (the call took its bytes
+    // off that count) still wait: only this end takes them. Bytes that came
+    // since reach the poller, which counts them.
+    bytes_wait = true;
+  } else if (outcome == ReceiveOutcome::kTook) {
     const int64_t unread = PosixSocketUnread(entry.descriptor);
     if (unread < 0) {
       ServeLocked(s, entry);
