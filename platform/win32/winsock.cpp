@@ -59,8 +59,6 @@ struct SocketEntry {
   bool peer_closed = false;
   SocketError failure = SocketError::kNone;  // a reset or abort, once seen
   bool close_posted = false;
-  // Whether the poller hears only of the socket's end or a failure.
-  bool quiet = false;
 };
 
 struct WinSockState {
@@ -151,32 +149,10 @@ bool AcceptQueuedLocked(SOCKET s, const SocketEntry& entry) {
   });
 }
 
-// A connection whose FD_READ waits in the queue and that owes nothing else
-// needs the poller only for its end or a failure: new bytes change nothing
-// until the next recv call, which looks at the socket itself, and room to send
-// matters only once a send fell short. While so, the poller is not woken by
-// every piece of a fast stream (each wake-up a poll and an unread count under
-// the mutex that the receiving calls need); once it is no longer so, the
-// poller hears at once of whatever came meanwhile.
-void UpdateQuietLocked(SOCKET s, SocketEntry& entry) {
-  const bool quiet = entry.mask != 0 && (entry.mask & FD_READ) && entry.connected &&
-                     !entry.listening && !entry.connecting && entry.read_posted &&
-                     !entry.write_owed && entry.failure == SocketError::kNone;
-  if (!entry.watched || quiet == entry.quiet) return;
-  if (State().poller->Quieten(entry.descriptor, s, quiet)) entry.quiet = quiet;
-}
-
-void ServeOwedLocked(SOCKET s, SocketEntry& entry);
-
 // Looks at the socket as it is now and posts what the rules owe. Called after
 // every call that can change what is owed and whenever the poller reports the
 // socket.
 void ServeLocked(SOCKET s, SocketEntry& entry) {
-  ServeOwedLocked(s, entry);
-  UpdateQuietLocked(s, entry);
-}
-
-void ServeOwedLocked(SOCKET s, SocketEntry& entry) {
   if (entry.mask == 0) return;
   const LONG mask = entry.mask;
   const SocketReadiness now = PosixSocketReadiness(entry.descriptor, entry.listening);
@@ -253,7 +229,7 @@ void ServeAfterReceiveLocked(SOCKET s, SocketEntry& entry, ReceiveOutcome outcom
   if (outcome == ReceiveOutcome::kTook && entry.unread_seen > 0) {
     // Bytes last seen waiting that this call left (the call took its bytes
     // off that count) still wait: only this end takes them. Bytes that came
-    // since are counted the next time the socket is looked at in full.
+    // since reach the poller, which counts them.
     bytes_wait = true;
   } else if (outcome == ReceiveOutcome::kTook) {
     const int64_t unread = PosixSocketUnread(entry.descriptor);
@@ -276,7 +252,6 @@ void ServeAfterReceiveLocked(SOCKET s, SocketEntry& entry, ReceiveOutcome outcom
     entry.close_posted = true;
     PostLocked(s, entry, FD_CLOSE, SocketError::kNone);
   }
-  UpdateQuietLocked(s, entry);
 }
 
 // Takes the socket's messages still waiting in the queue out; the events

@@ -307,15 +307,6 @@ bool SocketPoller::Watch(int socket, uint64_t id) {
   return ::epoll_ctl(impl_->epoll, EPOLL_CTL_ADD, socket, &event) == 0;
 }
 
-bool SocketPoller::Quieten(int socket, uint64_t id, bool quiet) {
-  epoll_event event{};
-  event.events = (quiet ? 0u : static_cast<uint32_t>(EPOLLIN | EPOLLOUT)) | EPOLLRDHUP | EPOLLET;
-  event.data.u64 = id;
-  // A change looks at the socket as it is now: what came while it was quiet
-  // is reported at once when it is no longer.
-  return ::epoll_ctl(impl_->epoll, EPOLL_CTL_MOD, socket, &event) == 0;
-}
-
 void SocketPoller::Forget(int socket) {
   epoll_event unused{};
   ::epoll_ctl(impl_->epoll, EPOLL_CTL_DEL, socket, &unused);

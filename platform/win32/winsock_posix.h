@@ -92,10 +92,6 @@ class SocketPoller {
   SocketPoller& operator=(const SocketPoller&) = delete;
 
   bool Watch(int socket, uint64_t id);
-  // While a watched socket is quiet, only its end or a failure makes a call:
-  // new bytes and room to send do not. Whatever holds when it stops being
-  // quiet makes a call then.
-  bool Quieten(int socket, uint64_t id, bool quiet);
   void Forget(int socket);
 
  private:
