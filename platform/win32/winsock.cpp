@@ -59,6 +59,9 @@ struct SocketEntry {
   bool peer_closed = false;
   SocketError failure = SocketError::kNone;  // a reset or abort, once seen
   bool close_posted = false;
+  // Bytes a short peek took out of the system's queue: they come first, and
+  // count as unread, until a recv takes them.
+  std::string ahead;
 };
 
 struct WinSockState {
@@ -176,8 +179,9 @@ void ServeLocked(SOCKET s, SocketEntry& entry) {
   }
   if (!entry.connected) return;
 
-  if (now.unread > entry.unread_seen) entry.read_progress = true;  // new bytes arrived
-  entry.unread_seen = now.unread;
+  const int64_t unread = now.unread + static_cast<int64_t>(entry.ahead.size());
+  if (unread > entry.unread_seen) entry.read_progress = true;  // new bytes arrived
+  entry.unread_seen = unread;
   if (now.peer_closed) entry.peer_closed = true;
   if (now.failed && entry.failure == SocketError::kNone) {
     entry.failure = PosixSocketTakeError(entry.descriptor);
@@ -193,12 +197,12 @@ void ServeLocked(SOCKET s, SocketEntry& entry) {
     entry.write_owed = false;
     PostLocked(s, entry, FD_WRITE, SocketError::kNone);
   }
-  if ((mask & FD_READ) && !entry.read_posted && entry.read_progress && now.unread > 0) {
+  if ((mask & FD_READ) && !entry.read_posted && entry.read_progress && unread > 0) {
     entry.read_posted = true;
     entry.read_progress = false;
     PostLocked(s, entry, FD_READ, SocketError::kNone);
   }
-  if ((mask & FD_CLOSE) && !entry.close_posted && entry.peer_closed && now.unread == 0) {
+  if ((mask & FD_CLOSE) && !entry.close_posted && entry.peer_closed && unread == 0) {
     entry.close_posted = true;
     PostLocked(s, entry, FD_CLOSE, SocketError::kNone);
   }
@@ -232,11 +236,12 @@ void ServeAfterReceiveLocked(SOCKET s, SocketEntry& entry, ReceiveOutcome outcom
     // since reach the poller, which counts them.
     bytes_wait = true;
   } else if (outcome == ReceiveOutcome::kTook) {
-    const int64_t unread = PosixSocketUnread(entry.descriptor);
-    if (unread < 0) {
+    const int64_t in_system = PosixSocketUnread(entry.descriptor);
+    if (in_system < 0) {
       ServeLocked(s, entry);
       return;
     }
+    const int64_t unread = in_system + static_cast<int64_t>(entry.ahead.size());
     if (unread > entry.unread_seen) entry.read_progress = true;  // new bytes arrived
     entry.unread_seen = unread;
     bytes_wait = unread > 0;
@@ -252,6 +257,39 @@ void ServeAfterReceiveLocked(SOCKET s, SocketEntry& entry, ReceiveOutcome outcom
     entry.close_posted = true;
     PostLocked(s, entry, FD_CLOSE, SocketError::kNone);
   }
+}
+
+// Receives on a non-blocking connection: the bytes taken ahead first, then
+// the system's queue; the bytes (or seen, with `peek`), 0 at the end, -1 with
+// `error`. A peek that finds fewer bytes than asked takes those it found out
+// of the system's queue, to be given by the next calls: bytes left unread in
+// the system's queue can hold far more of the socket's receive memory than
+// their count (it charges whole arrival buffers), so a few bytes of a length
+// word that a caller leaves there until the rest comes could shut the
+// receive window, and the rest would never come.
+int64_t ReceiveNonBlockingLocked(SocketEntry& entry, char* buffer, size_t length, bool peek,
+                                 SocketError* error) {
+  const size_t ahead = std::min(entry.ahead.size(), length);
+  std::memcpy(buffer, entry.ahead.data(), ahead);
+  int64_t got = static_cast<int64_t>(ahead);
+  if (ahead < length) {
+    const int64_t more =
+        PosixSocketReceive(entry.descriptor, buffer + ahead, length - ahead, peek, error);
+    if (more > 0) {
+      got += more;
+      if (peek && static_cast<size_t>(got) < length) {
+        std::string taken(static_cast<size_t>(more), '\0');
+        SocketError ignored = SocketError::kNone;
+        const int64_t moved =
+            PosixSocketReceive(entry.descriptor, taken.data(), taken.size(), false, &ignored);
+        if (moved > 0) entry.ahead.append(taken.data(), static_cast<size_t>(moved));
+      }
+    } else if (ahead == 0) {
+      got = more;  // the end, or a failure (nothing is there yet, the peer has gone)
+    }
+  }
+  if (!peek) entry.ahead.erase(0, ahead);
+  return got;
 }
 
 // Takes the socket's messages still waiting in the queue out; the events
@@ -564,7 +602,7 @@ int recv(SOCKET s, char* buffer, int length, int flags) {
     return got < 0 ? Fail(error) : static_cast<int>(got);
   }
   if (length > 0) {
-    got = PosixSocketReceive(entry->descriptor, buffer, static_cast<size_t>(length), peek, &error);
+    got = ReceiveNonBlockingLocked(*entry, buffer, static_cast<size_t>(length), peek, &error);
   }
   if (got > 0 && !peek) {
     entry->unread_seen = std::max<int64_t>(entry->unread_seen - got, 0);

@@ -255,6 +255,18 @@ TEST_F(WinSockTest, EventsFollowTheRules) {
        {kWrite},
        {{Act::kPeerWrites, 5, 0, {kWrite, kRead}},
         {Act::kPeerResets, 0, 0, {kWrite, kRead, Word(FD_CLOSE, WSAECONNRESET)}}}},
+      {"bytes a short peek saw still count: FD_READ for more, FD_CLOSE once they are taken",
+       Start::kAccepted,
+       {kWrite},
+       {{Act::kPeerWrites, 2, 0, {kWrite, kRead}},
+        {Act::kPeek, 4, 2, {kWrite, kRead}},
+        {Act::kPeerWrites, 3, 0, {kWrite, kRead, kRead}},
+        {Act::kPeek, 4, 4, {kWrite, kRead, kRead}},
+        {Act::kRecv, 3, 3, {kWrite, kRead, kRead, kRead}},
+        {Act::kPeek, 4, 2, {kWrite, kRead, kRead, kRead}},
+        {Act::kPeerCloses, 0, 0, {kWrite, kRead, kRead, kRead}},
+        {Act::kRecv, 8, 2, {kWrite, kRead, kRead, kRead, kClose}},
+        {Act::kRecv, 8, 0, {kWrite, kRead, kRead, kRead, kClose}}}},
       {"FD_CLOSE once, after the last byte was taken",
        Start::kAccepted,
        {kWrite},
@@ -425,6 +437,27 @@ TEST_F(WinSockTest, ReceiveAndSendResults) {
   // The bytes are all still there.
   EXPECT_EQ(recv(s, buffer, sizeof(buffer), 0), 5);
   EXPECT_EQ(std::string(buffer, 5), "hello");
+
+  // Bytes a peek found fewer of than it asked come first, in order, whatever
+  // came after them and however the calls cut them.
+  ASSERT_TRUE(peer.Write("ab", 2));
+  ASSERT_TRUE(net_.PumpUntil([&] { return EventsOf(s).size() == 3; }));
+  EXPECT_EQ(recv(s, buffer, 4, MSG_PEEK), 2);
+  EXPECT_EQ(std::string(buffer, 2), "ab");
+  ASSERT_TRUE(peer.Write("cdef", 4));
+  ASSERT_TRUE(net_.PumpUntil([&] { return EventsOf(s).size() == 4; }));
+  EXPECT_EQ(recv(s, buffer, 4, MSG_PEEK), 4);
+  EXPECT_EQ(std::string(buffer, 4), "abcd");
+  EXPECT_EQ(recv(s, buffer, 1, 0), 1);
+  EXPECT_EQ(std::string(buffer, 1), "a");
+  EXPECT_EQ(recv(s, buffer, 8, MSG_PEEK), 5);
+  EXPECT_EQ(std::string(buffer, 5), "bcdef");
+  EXPECT_EQ(recv(s, buffer, 3, 0), 3);
+  EXPECT_EQ(std::string(buffer, 3), "bcd");
+  EXPECT_EQ(recv(s, buffer, sizeof(buffer), 0), 2);
+  EXPECT_EQ(std::string(buffer, 2), "ef");
+  EXPECT_EQ(recv(s, buffer, sizeof(buffer), 0), SOCKET_ERROR);
+  EXPECT_EQ(WSAGetLastError(), WSAEWOULDBLOCK);
 
   EXPECT_EQ(send(s, "0123456789", 10, 0), 10);
   EXPECT_EQ(send(s, "", 0, 0), 0);
