@@ -62,6 +62,9 @@ struct SocketEntry {
   // Bytes a short peek took out of the system's queue: they come first, and
   // count as unread, until a recv takes them.
   std::string ahead;
+  // The poller reported bytes while an FD_READ waited for a recv call, and
+  // left them uncounted.
+  bool arrival_unseen = false;
 };
 
 struct WinSockState {
@@ -182,6 +185,7 @@ void ServeLocked(SOCKET s, SocketEntry& entry) {
   const int64_t unread = now.unread + static_cast<int64_t>(entry.ahead.size());
   if (unread > entry.unread_seen) entry.read_progress = true;  // new bytes arrived
   entry.unread_seen = unread;
+  entry.arrival_unseen = false;
   if (now.peer_closed) entry.peer_closed = true;
   if (now.failed && entry.failure == SocketError::kNone) {
     entry.failure = PosixSocketTakeError(entry.descriptor);
@@ -218,10 +222,12 @@ enum class ReceiveOutcome {
 // Serves a connected socket after a recv call: the call changes only what is
 // owed for reading (FD_READ again while bytes wait, FD_CLOSE once the last
 // byte before the peer's end is gone), which whether bytes wait decides; the
-// unread count is asked of the system only after bytes were taken, and only
-// when the bytes last seen waiting were all taken. What the peer does (new
-// bytes, its end, a failure, room to send) reaches the poller, which serves
-// the socket in full; a socket in any other state is served in full here too.
+// unread count is asked of the system only after a recv that took all the
+// bytes last seen waiting, or after a peek when bytes came uncounted. What the
+// peer does (new bytes, its end, a failure, room to send) reaches the poller,
+// which serves the socket in full (new bytes while an FD_READ waits are only
+// marked, and counted here); a socket in any other state is served in full
+// here too.
 void ServeAfterReceiveLocked(SOCKET s, SocketEntry& entry, ReceiveOutcome outcome) {
   if (entry.mask == 0) return;
   if (entry.listening || entry.connecting || !entry.connected || entry.write_owed ||
@@ -230,7 +236,19 @@ void ServeAfterReceiveLocked(SOCKET s, SocketEntry& entry, ReceiveOutcome outcom
     return;
   }
   bool bytes_wait = outcome == ReceiveOutcome::kPeeked;
-  if (outcome == ReceiveOutcome::kTook && entry.unread_seen > 0) {
+  if (outcome == ReceiveOutcome::kPeeked && entry.arrival_unseen) {
+    // Bytes that came while the last FD_READ waited were not counted: a peek
+    // owes FD_READ again only for bytes that came since that one.
+    const int64_t in_system = PosixSocketUnread(entry.descriptor);
+    if (in_system < 0) {
+      ServeLocked(s, entry);
+      return;
+    }
+    const int64_t unread = in_system + static_cast<int64_t>(entry.ahead.size());
+    if (unread > entry.unread_seen) entry.read_progress = true;  // new bytes arrived
+    entry.unread_seen = unread;
+    entry.arrival_unseen = false;
+  } else if (outcome == ReceiveOutcome::kTook && entry.unread_seen > 0) {
     // Bytes last seen waiting that this call left (the call took its bytes
     // off that count) still wait: only this end takes them. Bytes that came
     // since reach the poller, which counts them.
@@ -244,9 +262,11 @@ void ServeAfterReceiveLocked(SOCKET s, SocketEntry& entry, ReceiveOutcome outcom
     const int64_t unread = in_system + static_cast<int64_t>(entry.ahead.size());
     if (unread > entry.unread_seen) entry.read_progress = true;  // new bytes arrived
     entry.unread_seen = unread;
+    entry.arrival_unseen = false;
     bytes_wait = unread > 0;
   } else if (outcome == ReceiveOutcome::kNoneYet) {
     entry.unread_seen = 0;
+    entry.arrival_unseen = false;
   }
   if ((entry.mask & FD_READ) && !entry.read_posted && entry.read_progress && bytes_wait) {
     entry.read_posted = true;
@@ -315,10 +335,27 @@ void WithdrawLocked(SOCKET s, SocketEntry& entry) {
   }
 }
 
-void OnSocketEvent(uint64_t id) {
+// Whether a connection's FD_READ waits for a recv call and nothing else can
+// be owed before that call but its end or a failure.
+bool OnlyAReadWaitsLocked(const SocketEntry& entry) {
+  return (entry.mask & FD_READ) && entry.connected && !entry.listening && !entry.connecting &&
+         entry.read_posted && !entry.write_owed && entry.failure == SocketError::kNone;
+}
+
+void OnSocketEvent(uint64_t id, bool end_or_failure) {
   std::lock_guard<std::mutex> lock(State().mutex);
   auto found = State().sockets.find(static_cast<SOCKET>(id));
-  if (found != State().sockets.end()) ServeLocked(found->first, found->second);
+  if (found == State().sockets.end()) return;
+  SocketEntry& entry = found->second;
+  if (!end_or_failure && OnlyAReadWaitsLocked(entry)) {
+    // Only bytes (or room to send, which nothing waits for) came: they owe
+    // nothing before the next recv call, which counts them. Not looking at
+    // the socket here keeps the poller's turns short on a fast stream, where
+    // the receiving calls wait for the mutex it holds.
+    entry.arrival_unseen = true;
+    return;
+  }
+  ServeLocked(found->first, entry);
 }
 
 int SelectLocked(SOCKET s, SocketEntry& entry, HWND window, UINT message, LONG mask) {

@@ -246,7 +246,7 @@ bool PosixLookUpIpv4(const char* name, std::vector<uint32_t>* addresses, SocketE
 struct SocketPoller::Impl {
   int epoll = -1;
   int wake = -1;
-  std::function<void(uint64_t)> on_event;
+  std::function<void(uint64_t, bool)> on_event;
   std::thread thread;
 
   ~Impl() {
@@ -268,7 +268,8 @@ struct SocketPoller::Impl {
         if (events[i].data.u64 == 0) {
           stop = true;
         } else {
-          on_event(events[i].data.u64);
+          on_event(events[i].data.u64,
+                   (events[i].events & (EPOLLRDHUP | EPOLLHUP | EPOLLERR)) != 0);
         }
       }
       if (stop) return;
@@ -278,7 +279,8 @@ struct SocketPoller::Impl {
 
 SocketPoller::SocketPoller(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
-std::unique_ptr<SocketPoller> SocketPoller::Start(std::function<void(uint64_t id)> on_event) {
+std::unique_ptr<SocketPoller> SocketPoller::Start(
+    std::function<void(uint64_t id, bool end_or_failure)> on_event) {
   auto impl = std::make_unique<Impl>();
   impl->on_event = std::move(on_event);
   impl->epoll = ::epoll_create1(EPOLL_CLOEXEC);

@@ -79,13 +79,16 @@ bool PosixLookUpIpv4(const char* name, std::vector<uint32_t>* addresses, SocketE
 
 // One thread that blocks in the kernel until something happens on one of the
 // watched sockets (bytes or a connection arrive, room to send, the end or a
-// failure), then calls `on_event` with the id the socket was watched under.
+// failure), then calls `on_event` with the id the socket was watched under
+// and whether the socket's end or a failure may be among the happenings (when
+// not, only bytes or room to send came).
 // Several happenings between two calls may come as one call, and a call may
 // come when nothing changed: `on_event` looks at the socket itself.
 class SocketPoller {
  public:
   // Starts the thread; null when the system refuses.
-  static std::unique_ptr<SocketPoller> Start(std::function<void(uint64_t id)> on_event);
+  static std::unique_ptr<SocketPoller> Start(
+      std::function<void(uint64_t id, bool end_or_failure)> on_event);
   // Stops and joins the thread. Must not be called from `on_event`.
   ~SocketPoller();
   SocketPoller(const SocketPoller&) = delete;
