@@ -23,6 +23,7 @@
 // --benchmark_repetitions=N, the slowest and the fastest repetition). The
 // layer runs on the main thread, which is the null host's game thread.
 #include <benchmark/benchmark.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -58,6 +59,33 @@ constexpr size_t kFramedBytes = size_t{16} << 20;
 constexpr int32_t kMostQueued = 1 << 20;
 
 uint16_t g_layer_port = 0;
+
+double CpuSeconds(clockid_t clock) {
+  timespec now{};
+  clock_gettime(clock, &now);
+  return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
+}
+
+// The receiving side's CPU time over a stream: the whole process's (the
+// receiving thread, and the socket stand-in's poller for the layer) less the
+// writing thread's own. Wall time on a shared machine also counts the waits
+// for a core; this counts the work.
+class ReceiveCpu {
+ public:
+  void Start() { process_ = CpuSeconds(CLOCK_PROCESS_CPUTIME_ID); }
+  // The writing thread's CPU time over its writes (it joins before Stop).
+  void Writer(double seconds) { writer_ = seconds; }
+  void Stop() { seconds_ += CpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - process_ - writer_; }
+  // Milliseconds per MiB of `bytes` received in all.
+  double MsPerMiB(double bytes) const {
+    return bytes > 0 ? 1000.0 * seconds_ / (bytes / (1 << 20)) : 0;
+  }
+
+ private:
+  double process_ = 0;
+  double writer_ = 0;
+  double seconds_ = 0;
+};
 
 // Writes `total` bytes in 64 KiB pieces with `write`, on a thread of its own,
 // while `read` takes 64 KiB pieces on this one until `total` came.
@@ -107,18 +135,22 @@ void PlainPosixCopy(benchmark::State& state) {
 // gives 0 or less to stop; then `finish()`, before the clock stops.
 template <typename Read, typename Finish>
 void TimedStream(benchmark::State& state, LoopbackPeer* writer_side, size_t total, Read read,
-                 Finish finish) {
+                 Finish finish, ReceiveCpu* cpu) {
   std::atomic<bool> go{false};
+  double writer_cpu = 0;
   std::thread writer([&] {
     const std::vector<uint8_t> block(kBlock, 0x5A);
     while (!go.load()) std::this_thread::yield();
+    const double start = CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
     for (size_t left = total; left > 0;) {
       const size_t n = std::min(left, kBlock);
       if (!writer_side->Write(block.data(), n)) break;
       left -= n;
     }
+    writer_cpu = CpuSeconds(CLOCK_THREAD_CPUTIME_ID) - start;
   });
   state.ResumeTiming();
+  cpu->Start();
   go.store(true);
   size_t got = 0;
   while (got < total) {
@@ -128,6 +160,8 @@ void TimedStream(benchmark::State& state, LoopbackPeer* writer_side, size_t tota
   }
   writer.join();
   const bool finished = finish();
+  cpu->Writer(writer_cpu);
+  cpu->Stop();
   state.PauseTiming();
   if (got < total || !finished) state.SkipWithError("the copy broke off");
 }
@@ -138,6 +172,7 @@ void TimedStream(benchmark::State& state, LoopbackPeer* writer_side, size_t tota
 void PlainPosixCopyOf(benchmark::State& state) {
   const size_t total = static_cast<size_t>(state.range(0)) << 20;
   std::vector<uint8_t> block(kBlock);
+  ReceiveCpu cpu;
   for (auto _ : state) {
     state.PauseTiming();
     LoopbackPeer server, client;
@@ -149,10 +184,12 @@ void PlainPosixCopyOf(benchmark::State& state) {
     TimedStream(
         state, &client, total,
         [&](size_t left) { return server.ReadSome(block.data(), std::min(left, kBlock)); },
-        [] { return true; });
+        [] { return true; }, &cpu);
     state.ResumeTiming();
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * total));
+  state.counters["recv_cpu_ms_MiB"] =
+      cpu.MsPerMiB(static_cast<double>(state.iterations() * total));
 }
 
 constexpr size_t kHttpBodyBytes = size_t{64} << 20;
@@ -168,6 +205,7 @@ void PosixReceiveToFile(benchmark::State& state) {
   }
   const std::string path = std::string(folder) + "/body.bin";
   char step[kHttpFileBufferBytes];
+  ReceiveCpu cpu;
   for (auto _ : state) {
     state.PauseTiming();
     LoopbackPeer server, client;
@@ -187,12 +225,14 @@ void PosixReceiveToFile(benchmark::State& state) {
           if (n > 0 && write(descriptor, step, static_cast<size_t>(n)) != n) return -1;
           return n;
         },
-        [&] { return std::fclose(file) == 0; });
+        [&] { return std::fclose(file) == 0; }, &cpu);
     state.ResumeTiming();
   }
   std::remove(path.c_str());
   std::remove(folder);
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kHttpBodyBytes));
+  state.counters["recv_cpu_ms_MiB"] =
+      cpu.MsPerMiB(static_cast<double>(state.iterations() * kHttpBodyBytes));
 }
 
 void StandInCopy(benchmark::State& state) {
@@ -259,6 +299,7 @@ void FramedRecv(benchmark::State& state) {
   }
   std::vector<uint8_t> buffer(4 << 20);
   int32_t largest_ring = 0;
+  ReceiveCpu cpu;
   for (auto _ : state) {
     // The clock measures the stream: the connection and the writer's thread
     // are made before it runs, the release after it stops.
@@ -270,13 +311,17 @@ void FramedRecv(benchmark::State& state) {
       break;
     }
     std::atomic<bool> go{false};
+    double writer_cpu = 0;
     std::thread writer([&] {
       while (!go.load()) std::this_thread::yield();
+      const double start = CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
       for (size_t sent = 0; sent < total; sent += per_write * packet) {
         if (!peer.Write(packets.data(), packets.size())) break;
       }
+      writer_cpu = CpuSeconds(CLOCK_THREAD_CPUTIME_ID) - start;
     });
     state.ResumeTiming();
+    cpu.Start();
     go.store(true);
     size_t received = 0;
     while (received < total) {
@@ -293,6 +338,8 @@ void FramedRecv(benchmark::State& state) {
       received += static_cast<size_t>(n);
     }
     writer.join();
+    cpu.Writer(writer_cpu);
+    cpu.Stop();
     state.PauseTiming();
     ReleaseNetWorkHandle(handle);
     state.ResumeTiming();
@@ -302,6 +349,8 @@ void FramedRecv(benchmark::State& state) {
   // The receive ring's largest capacity: how much of the stream waited in it
   // at once.
   state.counters["ring_MiB"] = static_cast<double>(largest_ring) / (1 << 20);
+  state.counters["recv_cpu_ms_MiB"] =
+      cpu.MsPerMiB(static_cast<double>(state.iterations() * total));
 }
 
 void FramedSend(benchmark::State& state) {
@@ -402,6 +451,13 @@ class RatioReporter : public benchmark::ConsoleReporter {
         range->second.slowest = std::min(range->second.slowest, rate->second.value);
         range->second.fastest = std::max(range->second.fastest, rate->second.value);
       }
+      const auto cpu = run.counters.find("recv_cpu_ms_MiB");
+      if (cpu == run.counters.end()) continue;
+      const auto [cost, new_cost] = cpu_.try_emplace(name, Range{cpu->second.value, cpu->second.value});
+      if (!new_cost) {
+        cost->second.slowest = std::max(cost->second.slowest, cpu->second.value);
+        cost->second.fastest = std::min(cost->second.fastest, cpu->second.value);
+      }
     }
   }
   void PrintRatios() const {
@@ -430,6 +486,11 @@ class RatioReporter : public benchmark::ConsoleReporter {
       std::printf("  %-24s %6.3f %6.3f\n", name.c_str(), range.slowest / same->second.fastest,
                   range.fastest / same->second.fastest);
     }
+    std::printf("\nThe receiving side's CPU time per MiB (the process's less the writer's),"
+                "\nmost and least over the repetitions\n");
+    for (const auto& [name, cost] : cpu_) {
+      std::printf("  %-24s %8.3f %8.3f ms/MiB\n", name.c_str(), cost.slowest, cost.fastest);
+    }
   }
 
  private:
@@ -438,6 +499,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
     double fastest;
   };
   std::map<std::string, Range> rates_;
+  // The receiving side's CPU milliseconds per MiB: most (slowest) and least.
+  std::map<std::string, Range> cpu_;
 };
 
 void Register() {
