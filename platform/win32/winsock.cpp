@@ -2,20 +2,23 @@
 // calls and the poller thread of winsock_posix.cpp.
 //
 // Every socket's event state lives under one mutex. The poller thread takes it
-// when the kernel reports something on a socket; the calls take it too, so an
-// event is decided either before a call or after it, never half-way. The
+// when the kernel reports something on a socket, if it is free; if a call holds
+// it, that call serves the report as it lets the mutex go. Either way an event
+// is decided before a call or after it, never half-way. The
 // mutex is taken before the window system's lock (posting, taking messages
 // back) and never the other way round. The poller never takes the library
 // lock and reaches windows only through PostMessageA.
 #include "platform/win32/winsock.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/queued_messages.h"
@@ -79,6 +82,61 @@ WinSockState& State() {
   static auto* state = new WinSockState;
   return *state;
 }
+
+// What the poller reported while a call held the state's mutex: the poller
+// does not wait for the mutex (a receiving call holds it through each copy of
+// a fast stream, and every wait would cost both threads a sleep and a
+// wake-up); whoever lets the mutex go next serves what waits here.
+struct DeferredEvents {
+  std::mutex mutex;  // guards `events`; never held while taking the state's mutex
+  std::vector<std::pair<uint64_t, bool>> events;  // socket id, end or failure
+  std::atomic<bool> waiting{false};
+};
+
+DeferredEvents& Deferred() {
+  static auto* deferred = new DeferredEvents;
+  return *deferred;
+}
+
+void ServeEventLocked(uint64_t id, bool end_or_failure);
+
+// Serves the deferred events while the state's mutex is free; when it is not,
+// its holder serves them as it lets the mutex go.
+void ServeDeferredEvents() {
+  DeferredEvents& deferred = Deferred();
+  while (deferred.waiting.load()) {
+    if (!State().mutex.try_lock()) return;
+    std::vector<std::pair<uint64_t, bool>> events;
+    {
+      std::lock_guard<std::mutex> lock(deferred.mutex);
+      events.swap(deferred.events);
+      deferred.waiting.store(false);
+    }
+    for (const auto& [id, end_or_failure] : events) ServeEventLocked(id, end_or_failure);
+    State().mutex.unlock();
+  }
+}
+
+// The state's mutex, held from construction; letting it go serves the
+// events the poller left meanwhile.
+class StateLock {
+ public:
+  StateLock() : lock_(State().mutex) {}
+  ~StateLock() {
+    if (lock_.owns_lock()) unlock();
+  }
+  StateLock(const StateLock&) = delete;
+  StateLock& operator=(const StateLock&) = delete;
+
+  void unlock() {
+    lock_.unlock();
+    ServeDeferredEvents();
+  }
+  void lock() { lock_.lock(); }
+
+ private:
+  std::unique_lock<std::mutex> lock_;
+};
 
 thread_local int last_error = 0;
 
@@ -342,8 +400,7 @@ bool OnlyAReadWaitsLocked(const SocketEntry& entry) {
          entry.read_posted && !entry.write_owed && entry.failure == SocketError::kNone;
 }
 
-void OnSocketEvent(uint64_t id, bool end_or_failure) {
-  std::lock_guard<std::mutex> lock(State().mutex);
+void ServeEventLocked(uint64_t id, bool end_or_failure) {
   auto found = State().sockets.find(static_cast<SOCKET>(id));
   if (found == State().sockets.end()) return;
   SocketEntry& entry = found->second;
@@ -356,6 +413,15 @@ void OnSocketEvent(uint64_t id, bool end_or_failure) {
     return;
   }
   ServeLocked(found->first, entry);
+}
+
+void OnSocketEvent(uint64_t id, bool end_or_failure) {
+  {
+    std::lock_guard<std::mutex> lock(Deferred().mutex);
+    Deferred().events.emplace_back(id, end_or_failure);
+    Deferred().waiting.store(true);
+  }
+  ServeDeferredEvents();
 }
 
 int SelectLocked(SOCKET s, SocketEntry& entry, HWND window, UINT message, LONG mask) {
@@ -401,7 +467,7 @@ struct StopAtExit {
   ~StopAtExit() {
     std::unique_ptr<SocketPoller> poller;
     {
-      std::lock_guard<std::mutex> lock(State().mutex);
+      StateLock lock;
       poller = CloseEverythingLocked();
     }
   }
@@ -470,7 +536,7 @@ int WSAStartup(WORD version, WSADATA* data) {
   std::strcpy(data->szDescription, "Sockets over POSIX");
   std::strcpy(data->szSystemStatus, "Running");
   data->iMaxSockets = 0x7FFF;
-  std::lock_guard<std::mutex> lock(State().mutex);
+  StateLock lock;
   ++State().starts;
   return 0;
 }
@@ -478,7 +544,7 @@ int WSAStartup(WORD version, WSADATA* data) {
 int WSACleanup() {
   std::unique_ptr<SocketPoller> poller;
   {
-    std::lock_guard<std::mutex> lock(State().mutex);
+    StateLock lock;
     WinSockState& state = State();
     if (state.starts == 0) return Fail(WSANOTINITIALISED);
     if (--state.starts > 0) return 0;
@@ -493,7 +559,7 @@ int WSAGetLastError() { return last_error; }
 SOCKET socket(int family, int type, int protocol) {
   RequireEmulated(type == SOCK_STREAM, "socket", "type", type);
   RequireEmulated(protocol == 0 || protocol == IPPROTO_TCP, "socket", "protocol", protocol);
-  std::lock_guard<std::mutex> lock(State().mutex);
+  StateLock lock;
   if (State().starts == 0) {
     Fail(WSANOTINITIALISED);
     return INVALID_SOCKET;
@@ -513,7 +579,7 @@ SOCKET socket(int family, int type, int protocol) {
 
 int bind(SOCKET s, const sockaddr* name, int name_length) {
   RequireAddress("bind", name, name_length);
-  std::lock_guard<std::mutex> lock(State().mutex);
+  StateLock lock;
   SocketEntry* entry = FindLocked(s);
   if (entry == nullptr) return SOCKET_ERROR;
   if (name->sa_family != AF_INET) return Fail(WSAEAFNOSUPPORT);
@@ -523,7 +589,7 @@ int bind(SOCKET s, const sockaddr* name, int name_length) {
 }
 
 int listen(SOCKET s, int backlog) {
-  std::lock_guard<std::mutex> lock(State().mutex);
+  StateLock lock;
   SocketEntry* entry = FindLocked(s);
   if (entry == nullptr) return SOCKET_ERROR;
   SocketError error = SocketError::kNone;
@@ -534,7 +600,7 @@ int listen(SOCKET s, int backlog) {
 
 int connect(SOCKET s, const sockaddr* name, int name_length) {
   RequireAddress("connect", name, name_length);
-  std::unique_lock<std::mutex> lock(State().mutex);
+  StateLock lock;
   SocketEntry* entry = FindLocked(s);
   if (entry == nullptr) return SOCKET_ERROR;
   if (name->sa_family != AF_INET) return Fail(WSAEAFNOSUPPORT);
@@ -564,7 +630,7 @@ int connect(SOCKET s, const sockaddr* name, int name_length) {
 SOCKET accept(SOCKET s, sockaddr* address, int* address_length) {
   RequireEmulated(address_length != nullptr, "accept", "address length pointer", 0);
   RequireAddress("accept", address, *address_length);
-  std::unique_lock<std::mutex> lock(State().mutex);
+  StateLock lock;
   SocketEntry* listener = FindLocked(s);
   if (listener == nullptr) return INVALID_SOCKET;
   if (!listener->listening) {
@@ -611,7 +677,7 @@ SOCKET accept(SOCKET s, sockaddr* address, int* address_length) {
 int getsockname(SOCKET s, sockaddr* name, int* name_length) {
   RequireEmulated(name_length != nullptr, "getsockname", "address length pointer", 0);
   RequireAddress("getsockname", name, *name_length);
-  std::lock_guard<std::mutex> lock(State().mutex);
+  StateLock lock;
   SocketEntry* entry = FindLocked(s);
   if (entry == nullptr) return SOCKET_ERROR;
   SocketError error = SocketError::kNone;
@@ -625,7 +691,7 @@ int recv(SOCKET s, char* buffer, int length, int flags) {
   RequireEmulated(flags == 0 || flags == MSG_PEEK, "recv", "flags", flags);
   const bool peek = flags == MSG_PEEK;
   if (!PassesHook("recv", s, buffer, &length, flags)) return SOCKET_ERROR;
-  std::unique_lock<std::mutex> lock(State().mutex);
+  StateLock lock;
   SocketEntry* entry = FindLocked(s);
   if (entry == nullptr) return SOCKET_ERROR;
   if (length < 0) return Fail(WSAEINVAL);
@@ -670,7 +736,7 @@ int send(SOCKET s, const char* buffer, int length, int flags) {
   RequireEmulated(flags == 0, "send", "flags", flags);
   const int given = length;
   if (!PassesHook("send", s, buffer, &length, flags)) return SOCKET_ERROR;
-  std::unique_lock<std::mutex> lock(State().mutex);
+  StateLock lock;
   SocketEntry* entry = FindLocked(s);
   if (entry == nullptr) return SOCKET_ERROR;
   if (length < 0) return Fail(WSAEINVAL);
@@ -689,7 +755,7 @@ int send(SOCKET s, const char* buffer, int length, int flags) {
 }
 
 int closesocket(SOCKET s) {
-  std::lock_guard<std::mutex> lock(State().mutex);
+  StateLock lock;
   SocketEntry* entry = FindLocked(s);
   if (entry == nullptr) return SOCKET_ERROR;
   CloseLocked(s, *entry);
@@ -700,7 +766,7 @@ int closesocket(SOCKET s) {
 int WSAAsyncSelect(SOCKET s, HWND window, UINT message, LONG mask) {
   RequireEmulated((mask & ~kEvents) == 0, "WSAAsyncSelect", "event mask", mask);
   RequireEmulated(mask == 0 || window != nullptr, "WSAAsyncSelect", "window", 0);
-  std::lock_guard<std::mutex> lock(State().mutex);
+  StateLock lock;
   SocketEntry* entry = FindLocked(s);
   if (entry == nullptr) return SOCKET_ERROR;
   if (!entry->non_blocking) {
@@ -736,7 +802,7 @@ ULONG ntohl(ULONG value) { return htonl(value); }
 hostent* gethostbyname(const char* name) {
   RequireEmulated(name != nullptr, "gethostbyname", "name", 0);
   {
-    std::lock_guard<std::mutex> lock(State().mutex);
+    StateLock lock;
     if (State().starts == 0) {
       Fail(WSANOTINITIALISED);
       return nullptr;
