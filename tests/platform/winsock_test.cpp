@@ -5,6 +5,7 @@
 // sleeping.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -367,6 +368,42 @@ TEST_F(WinSockTest, EventsFollowTheRules) {
     }
     closesocket(s);
   }
+}
+
+// Another thread keeps the stand-in busy with calls on a socket of its own
+// while the peer of a second socket writes byte after byte: every byte's
+// FD_READ still comes, and FD_CLOSE after the last, although the poller often
+// finds the stand-in taken when it reports them.
+TEST_F(WinSockTest, EventsReportedWhileAnotherThreadsCallsRunStillCome) {
+  LoopbackPeer busy_peer, peer;
+  ASSERT_TRUE(busy_peer.Connect(port_, kBoundMs));
+  const SOCKET busy = Accept();
+  ASSERT_TRUE(peer.Connect(port_, kBoundMs));
+  const SOCKET s = Accept();
+  ASSERT_EQ(net_.Select(busy, FD_READ), 0);
+  ASSERT_EQ(net_.Select(s, FD_READ | FD_CLOSE), 0);
+  std::atomic<bool> stop{false};
+  std::thread calls([&] {
+    char byte;
+    while (!stop.load()) recv(busy, &byte, 1, MSG_PEEK);
+  });
+  bool all_came = true;
+  for (int i = 1; i <= 300 && all_came; ++i) {
+    ASSERT_TRUE(peer.Write("r", 1));
+    all_came = net_.PumpUntil([&] { return EventsOf(s).size() == static_cast<size_t>(i); });
+    char byte;
+    EXPECT_EQ(recv(s, &byte, 1, 0), 1);
+  }
+  EXPECT_TRUE(all_came) << "an FD_READ did not come";
+  peer.Close();
+  EXPECT_TRUE(net_.PumpUntil([&] {
+    const std::vector<LPARAM> events = EventsOf(s);
+    return !events.empty() && events.back() == Word(FD_CLOSE);
+  })) << "FD_CLOSE did not come";
+  stop.store(true);
+  calls.join();
+  closesocket(s);
+  closesocket(busy);
 }
 
 TEST_F(WinSockTest, CancelAndCloseLeaveNothingBehind) {
