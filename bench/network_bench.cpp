@@ -453,7 +453,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
       }
       const auto cpu = run.counters.find("recv_cpu_ms_MiB");
       if (cpu == run.counters.end()) continue;
-      const auto [cost, new_cost] = cpu_.try_emplace(name, Range{cpu->second.value, cpu->second.value});
+      const auto [cost, new_cost] =
+          cpu_.try_emplace(name, Range{cpu->second.value, cpu->second.value});
       if (!new_cost) {
         cost->second.slowest = std::max(cost->second.slowest, cpu->second.value);
         cost->second.fastest = std::min(cost->second.fastest, cpu->second.value);

@@ -362,7 +362,8 @@ static uint8_t* TakeKeptRingBlock(int64_t block_bytes, int64_t capacity) {
   const int64_t bytes = g_kept_ring_block_bytes;
   g_kept_ring_block = nullptr;
   g_kept_ring_block_bytes = 0;
-  return static_cast<uint8_t*>(LinkNewBlock(memory, static_cast<size_t>(bytes), __FILE__, __LINE__));
+  return static_cast<uint8_t*>(
+      LinkNewBlock(memory, static_cast<size_t>(bytes), __FILE__, __LINE__));
 }
 
 void ReleaseKeptRingBlock() {
