@@ -61,19 +61,23 @@ V TowardSource(const V& s, const V& d, uint16_t p) {
 // At p = 128 the step is |s - d| / 2 rounded down (128 x a / 255 and a / 2
 // round down alike for a up to 63): each field becomes the floor m of the
 // mean of the two, plus 1 where the difference is odd and the destination
-// lies above the source, which then is where m lies below the destination.
-// All three fields at once: m - d is formed field by field with each
-// field's top bit set in m and cleared in d (so no field borrows from the
-// next), and the top bits of m, of d and of that difference say where m
-// lies below d.
+// lies above the source. All three fields at once:
+// - m is (s & d) + ((s ^ d) >> 1) with the bits that would cross into the
+//   field below cleared;
+// - the destination lies above the source in blue where s - d borrows out
+//   of bit 4, in green where it borrows out of bit 10 (where green differs,
+//   a borrow out of blue cannot change that) and in red where it borrows
+//   out of bit 15 (likewise); the borrow out of each bit of s - d is
+//   (~s & d) | (~(s ^ d) & (s - d));
+// - the high half of the product with 0x1800 (2^11 + 2^12) carries bits 4,
+//   10 and 15 to bits 0, 5 and 11, the foot of each field (the other bits
+//   it makes, 6 and 10, go with the fields whose difference is even).
 template <class V>
 V HalfwayToSource(const V& s, const V& d) {
-  constexpr uint16_t kTop = 0x8410;  // the top bit of red, green and blue
   const V odd = s ^ d;
   const V m = (s & d) + ((odd >> 1) & 0x7BEF);
-  const V low_diff = (m | kTop) - (d & static_cast<uint16_t>(~kTop));
-  const V below = ((~m & d) | ~((m ^ d) | low_diff)) & kTop;
-  const V up = (((below >> 4) & 0x0801) | ((below >> 5) & 0x0020)) & odd;
+  const V borrows = ((~s & d) | (~odd & (s - d))) & 0x8410;
+  const V up = MulHigh(borrows, V{} + 0x1800) & (odd & 0x0821);
   return m + up;
 }
 template <class V>

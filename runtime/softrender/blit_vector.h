@@ -11,6 +11,10 @@
 
 #include "runtime/softrender/blit_internal.h"
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
 typedef uint16_t Vec16 __attribute__((vector_size(16)));  // eight 5-6-5 pixels
 typedef uint32_t Vec32 __attribute__((vector_size(16)));  // four 32-bit pixels
 // The same on 32 bytes, for processors with AVX2.
@@ -39,6 +43,42 @@ inline bool HasAvx2() {
 #else
 #define BLIT_AVX2
 inline bool HasAvx2() { return false; }
+#endif
+
+// Lane operations of 16-bit lanes that the vector extension has no operator
+// for: the mean rounded up, (a + b + 1) >> 1 without losing the carry out
+// of bit 15, and the high half of the product, (a x b) >> 16.
+#if defined(__x86_64__) || defined(__i386__)
+inline Vec16 MeanUp(const Vec16& a, const Vec16& b) {
+  return reinterpret_cast<Vec16>(
+      _mm_avg_epu16(reinterpret_cast<__m128i>(a), reinterpret_cast<__m128i>(b)));
+}
+inline Vec16 MulHigh(const Vec16& a, const Vec16& b) {
+  return reinterpret_cast<Vec16>(
+      _mm_mulhi_epu16(reinterpret_cast<__m128i>(a), reinterpret_cast<__m128i>(b)));
+}
+// Used only inside the AVX2 functions, into which they are inlined.
+__attribute__((target("avx2"))) inline Wide16 MeanUp(const Wide16& a, const Wide16& b) {
+  return reinterpret_cast<Wide16>(
+      _mm256_avg_epu16(reinterpret_cast<__m256i>(a), reinterpret_cast<__m256i>(b)));
+}
+__attribute__((target("avx2"))) inline Wide16 MulHigh(const Wide16& a, const Wide16& b) {
+  return reinterpret_cast<Wide16>(
+      _mm256_mulhi_epu16(reinterpret_cast<__m256i>(a), reinterpret_cast<__m256i>(b)));
+}
+#else
+template <class V>
+inline V MeanUp(const V& a, const V& b) {
+  return (a >> 1) + (b >> 1) + ((a | b) & 1);
+}
+template <class V>
+inline V MulHigh(const V& a, const V& b) {
+  V out;
+  for (size_t i = 0; i < sizeof(V) / 2; ++i) {
+    out[i] = static_cast<uint16_t>((uint32_t{a[i]} * b[i]) >> 16);
+  }
+  return out;
+}
 #endif
 
 template <class V>
@@ -209,6 +249,14 @@ inline void CopyRunsBy(const BlitCall& c, bool apart) {
 template <class V, class Op>
 inline void VectorSpan(const uint8_t* s, uint8_t* d, size_t n, Op& op) {
   const size_t last = n - sizeof(V);
+  if (n <= 2 * sizeof(V)) {
+    // One or two vectors, the second ending with the span: no loop.
+    const V first = op(LoadVec<V>(s), LoadVec<V>(d));
+    const V second = op(LoadVec<V>(s + last), LoadVec<V>(d + last));
+    StoreVec(d, first);
+    StoreVec(d + last, second);
+    return;
+  }
   const V tail_s = LoadVec<V>(s + last);
   const V tail_d = LoadVec<V>(d + last);
   size_t i = 0;

@@ -6,6 +6,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/softrender/blit_vector.h"
@@ -230,6 +231,77 @@ TEST_F(BlitTest, RunCodedBlendMatchesTheModelForEveryFieldPair) {
         EXPECT_EQ(diff, "") << "kind " << kind << " param " << param;
       }
     }
+  };
+  for (bool wide : {true, false}) {
+    SCOPED_TRACE(wide ? "32-byte vectors where the processor has them" : "16-byte vectors");
+    BlitWideVectorsAllowed = wide;
+    check();
+  }
+  BlitWideVectorsAllowed = true;
+}
+
+// The run-coded 16-bit blend at 128 rounds each field toward the
+// destination from where s - d borrows out of the field, all three fields
+// in one lane: every pair of values of each field, with each of the other
+// two fields below, equal to or above its destination value (so the borrows
+// that cross from field to field take every course), against the model.
+TEST_F(BlitTest, RunCodedHalfwayBlendHoldsWhateverTheOtherFieldsDo) {
+  struct Field {
+    const char* name;
+    int shift, top;
+  };
+  const Field fields[] = {{"red", 11, 31}, {"green", 5, 63}, {"blue", 0, 31}};
+  std::vector<std::pair<uint32_t, uint32_t>> pairs;  // (source, destination)
+  std::mt19937 rng(4242);
+  // Two values of a field in the order asked for (-1 below, 0 equal, 1 above).
+  auto ordered = [&rng](int order, int top) {
+    const uint32_t a = rng() % (top + 1);
+    uint32_t b = rng() % (top + 1);
+    if (order == 0) return std::pair{a, a};
+    if (a == b) b = a == 0 ? 1 : a - 1;
+    const bool a_below = a < b;
+    return (order < 0) == a_below ? std::pair{a, b} : std::pair{b, a};
+  };
+  for (const Field& f : fields) {
+    for (int orders = 0; orders < 9; ++orders) {
+      for (uint32_t a = 0; a <= static_cast<uint32_t>(f.top); ++a) {
+        for (uint32_t b = 0; b <= static_cast<uint32_t>(f.top); ++b) {
+          uint32_t s = a << f.shift, d = b << f.shift;
+          int order = orders;
+          for (const Field& other : fields) {
+            if (&other == &f) continue;
+            const auto [os, od] = ordered(order % 3 - 1, other.top);
+            order /= 3;
+            s |= os << other.shift;
+            d |= od << other.shift;
+          }
+          pairs.emplace_back(s, d);
+        }
+      }
+    }
+  }
+  constexpr int kWidth = 64;
+  const int height = static_cast<int>((pairs.size() + kWidth - 1) / kWidth);
+  const auto check = [&] {
+    Image src(kWidth, height, 0, 0, 0, true);
+    Image dst(kWidth, height, 0, 0, 0);
+    uint8_t* code = src.get()->run_table;
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < kWidth; ++x) {
+        const size_t i = static_cast<size_t>(y) * kWidth + x;
+        src.set(x, y, i < pairs.size() ? pairs[i].first : 0);
+        dst.set(x, y, i < pairs.size() ? pairs[i].second : 0);
+      }
+      *code++ = 0x40 | (kWidth - 1);  // one drawn run of the whole row
+      *code++ = 0xC0;
+    }
+    src.get()->run_table_flag = 1;
+    blit_reference::Settings s{1, 128, 0xFFFFFF, false, {0, 0, kWidth, height}};
+    Apply(s);
+    const std::string diff = CompareWithModel(
+        dst, [&] { BlitMemImage(dst.get(), src.get(), 0, 0, 1, nullptr); },
+        [&] { blit_reference::Blit(dst.get(), src.get(), 0, 0, 1, nullptr, s); });
+    EXPECT_EQ(diff, "");
   };
   for (bool wide : {true, false}) {
     SCOPED_TRACE(wide ? "32-byte vectors where the processor has them" : "16-byte vectors");
