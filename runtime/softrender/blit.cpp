@@ -15,7 +15,18 @@ uint32_t PaletteWorkBuffer[256];
 
 bool BlitWideVectorsAllowed = true;
 
-void TakeDrawSettings(BlitCall* call) {
+#if defined(__x86_64__) || defined(__i386__)
+const bool ProcessorHasAvx2 = [] {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") != 0;
+}();
+#endif
+
+namespace {
+
+// Inline in the blit's own entry; the stretched blit and the triangles call
+// TakeDrawSettings.
+inline void FillDrawSettings(BlitCall* call) {
   call->mode = BlendMode;
   call->param = BlendParam < 0 ? 0 : (BlendParam > 255 ? 255 : BlendParam);
   call->white = (DrawBrightness & 0xFFFFFFu) == 0xFFFFFFu;
@@ -28,6 +39,10 @@ void TakeDrawSettings(BlitCall* call) {
   call->lerp_block = BlendLerpTable + (call->param / 4) * 4096;
   call->blend_weight = BlendGraphicTable;
 }
+
+}  // namespace
+
+void TakeDrawSettings(BlitCall* call) { FillDrawSettings(call); }
 
 void BlitMemImage(MEMIMG* dest, const MEMIMG* src, int32_t x, int32_t y, int32_t transparent,
                   const MEMIMG* blend_image) {
@@ -88,7 +103,7 @@ void BlitMemImage(MEMIMG* dest, const MEMIMG* src, int32_t x, int32_t y, int32_t
   call.source = src;
   call.transparent = transparent;
   call.run_code = src->run_table;
-  TakeDrawSettings(&call);
+  FillDrawSettings(&call);
 
   if (src->palette_flag == 1) {
     call.transparent_wide = (src->transparent_value & 0xFFu) * 0x01010101u;

@@ -65,6 +65,11 @@ void KeyedRows(const BlitCall& c) {
     }
   });
 }
+// The 16-byte forms out of line: the family entry stays small.
+template <bool kHalf>
+[[gnu::noinline]] void KeyedRowsNarrow(const BlitCall& c) {
+  KeyedRows<Vec16, kHalf>(c);
+}
 template <bool kHalf>
 BLIT_AVX2 void KeyedRowsAvx2(const BlitCall& c) {
   KeyedRows<Wide16, kHalf>(c);
@@ -73,7 +78,7 @@ BLIT_AVX2 void KeyedRowsAvx2(const BlitCall& c) {
 template <bool kHalf>
 void KeyedVectorRows(const BlitCall& c) {
   if (c.width >= 16 && HasAvx2()) return KeyedRowsAvx2<kHalf>(c);
-  KeyedRows<Vec16, kHalf>(c);
+  KeyedRowsNarrow<kHalf>(c);
 }
 
 // A keyed copy: each pixel takes the source's colour unless that is the
@@ -186,7 +191,5 @@ void BlitDirect16(const BlitCall& call) {
       return trans ? FullStrengthPairs<false, true>(c) : FullStrengthPairs<false, false>(c);
     }
   }
-  BlitCall table_call = call;
-  table_call.mode = mode;
-  LoopTable<Direct16Loop>::Call(table_call, blend, bright, alpha, trans);
+  LoopTable<Direct16Loop>::CallWithMode(call, mode, blend, bright, alpha, trans);
 }

@@ -87,6 +87,11 @@ void KeyedRows(const BlitCall& c) {
     }
   });
 }
+// The 16-byte forms out of line: the family entry stays small.
+template <bool kHalf>
+[[gnu::noinline]] void KeyedRowsNarrow(const BlitCall& c) {
+  KeyedRows<Vec32, kHalf>(c);
+}
 template <bool kHalf>
 BLIT_AVX2 void KeyedRowsAvx2(const BlitCall& c) {
   KeyedRows<Wide32, kHalf>(c);
@@ -95,7 +100,7 @@ BLIT_AVX2 void KeyedRowsAvx2(const BlitCall& c) {
 template <bool kHalf>
 void KeyedVectorRows(const BlitCall& c) {
   if (c.width >= 8 && HasAvx2()) return KeyedRowsAvx2<kHalf>(c);
-  KeyedRows<Vec32, kHalf>(c);
+  KeyedRowsNarrow<kHalf>(c);
 }
 
 }  // namespace
@@ -131,7 +136,5 @@ void BlitDirect32(const BlitCall& call) {
       return WholeWords(c, trans, PackedSub32);
     }
   }
-  BlitCall table_call = call;
-  table_call.mode = mode;
-  LoopTable<Direct32Loop>::Call(table_call, blend, bright, alpha, trans);
+  LoopTable<Direct32Loop>::CallWithMode(call, mode, blend, bright, alpha, trans);
 }

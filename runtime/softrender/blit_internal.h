@@ -265,4 +265,12 @@ struct LoopTable {
     const int index = (((c.mode * 2 + blend) * 2 + bright) * 2 + alpha) * 2 + transparent;
     kTable.fns[index](c);
   }
+  // The same on a copy of the record with the mode replaced; out of line, so
+  // that the family entries that mostly take a vector loop stay small.
+  [[gnu::noinline]] static void CallWithMode(const CallRecord& c, int32_t mode, bool blend,
+                                             bool bright, bool alpha, bool transparent) {
+    CallRecord copy = c;
+    copy.mode = mode;
+    Call(copy, blend, bright, alpha, transparent);
+  }
 };

@@ -1,6 +1,8 @@
 // The run-coded 16-bit families: a whole 16-bit source drawn through its run
 // code, which says for each stretch of a row whether it is skipped, drawn
 // opaque or drawn weighted by each pixel's alpha.
+#include <type_traits>
+
 #include "runtime/softrender/blit_pixel.h"
 #include "runtime/softrender/blit_vector.h"
 
@@ -37,10 +39,14 @@ struct RunDirect16Loop {
 // Mode 0 without weights or brightness from a source without alpha: drawn
 // runs are copied whole.
 BLIT_AVX2 void CopyRunsAvx2(const BlitCall& c) { CopyRunsBy<Wide32, 2>(c, true); }
+// The 16-byte forms and memmove out of line: the family entry stays small.
+[[gnu::noinline]] void CopyRunsNarrow(const BlitCall& c, bool apart) {
+  CopyRunsBy<Vec32, 2>(c, apart);
+}
 void CopyRuns(const BlitCall& c) {
   const bool apart = SourceApart(c, 2, 2);
   if (apart && HasAvx2()) return CopyRunsAvx2(c);
-  CopyRunsBy<Vec32, 2>(c, apart);
+  CopyRunsNarrow(c, apart);
 }
 
 // Mode 1 without weights or brightness from a source without alpha: each
@@ -73,11 +79,18 @@ V TowardSource(const V& s, const V& d, uint16_t p) {
 //   10 and 15 to bits 0, 5 and 11, the foot of each field (the other bits
 //   it makes, 6 and 10, go with the fields whose difference is even).
 template <class V>
-V HalfwayToSource(const V& s, const V& d) {
+struct HalfwayMasks {
+  V low = V{} + 0x7BEF;      // each field but its top bit
+  V borrows = V{} + 0x8410;  // the top bit of each field
+  V to_feet = V{} + 0x1800;  // the multiplier
+  V feet = V{} + 0x0821;     // the foot of each field
+};
+template <class V>
+V HalfwayToSource(const V& s, const V& d, const HalfwayMasks<V>& k) {
   const V odd = s ^ d;
-  const V m = (s & d) + ((odd >> 1) & 0x7BEF);
-  const V borrows = ((~s & d) | (~odd & (s - d))) & 0x8410;
-  const V up = MulHigh(borrows, V{} + 0x1800) & (odd & 0x0821);
+  const V m = (s & d) + ((odd >> 1) & k.low);
+  const V borrows = ((~s & d) | (~odd & (s - d))) & k.borrows;
+  const V up = MulHigh(borrows, k.to_feet) & (odd & k.feet);
   return m + up;
 }
 template <class V>
@@ -87,15 +100,31 @@ void WeighedRunsBy(const BlitCall& c) {
     Draw16<1, false, false, Mode1Plain::kSignedScale>(c, Load16(sp), false, 255, nullptr, dp);
   };
   if (p == 128) {
-    VectorRuns<V, Vec16, 2>(c, [](const auto& s, const auto& d) { return HalfwayToSource(s, d); }, pixel);
+    // The masks of the whole vectors stay in registers for the whole call
+    // (as literals the compiler makes them anew for every run); the rare
+    // runs of fewer pixels than a whole vector make their own.
+    HalfwayMasks<V> masks;
+    KeepInRegisters(masks.low, masks.borrows, masks.to_feet, masks.feet);
+    VectorRuns<V, Vec16, 2>(
+        c,
+        [&masks](const auto& s, const auto& d) {
+          using U = std::remove_cvref_t<decltype(s)>;
+          if constexpr (std::is_same_v<U, V>) {
+            return HalfwayToSource(s, d, masks);
+          } else {
+            return HalfwayToSource(s, d, HalfwayMasks<U>{});
+          }
+        },
+        pixel);
   } else {
     VectorRuns<V, Vec16, 2>(c, [p](const auto& s, const auto& d) { return TowardSource(s, d, p); }, pixel);
   }
 }
 BLIT_AVX2 void WeighedRunsAvx2(const BlitCall& c) { WeighedRunsBy<Wide16>(c); }
+[[gnu::noinline]] void WeighedRunsNarrow(const BlitCall& c) { WeighedRunsBy<Vec16>(c); }
 void WeighedRuns(const BlitCall& c) {
   if (HasAvx2()) return WeighedRunsAvx2(c);
-  WeighedRunsBy<Vec16>(c);
+  WeighedRunsNarrow(c);
 }
 
 }  // namespace
@@ -107,9 +136,7 @@ void BlitRunIndexed16(const BlitCall& call) {
   int32_t mode = call.mode;
   if (mode == 1 && c.param == 255) mode = 0;
   if ((mode == 1 || mode == 2) && c.param == 0) return;
-  BlitCall table_call = call;
-  table_call.mode = mode;
-  LoopTable<RunIndexed16Loop>::Call(table_call, c.blend != nullptr, !c.white, false, false);
+  LoopTable<RunIndexed16Loop>::CallWithMode(call, mode, c.blend != nullptr, !c.white, false, false);
 }
 
 void BlitRunDirect16(const BlitCall& call) {
@@ -124,7 +151,5 @@ void BlitRunDirect16(const BlitCall& call) {
   if (mode == 1 && c.blend == nullptr && c.white && !alpha && SourceApart(c, 2, 2)) {
     return WeighedRuns(c);
   }
-  BlitCall table_call = call;
-  table_call.mode = mode;
-  LoopTable<RunDirect16Loop>::Call(table_call, c.blend != nullptr, !c.white, alpha, false);
+  LoopTable<RunDirect16Loop>::CallWithMode(call, mode, c.blend != nullptr, !c.white, alpha, false);
 }

@@ -36,10 +36,14 @@ struct RunDirect32Loop {
 // Mode 0 without weights or brightness from a direct source without alpha:
 // drawn runs are copied whole.
 BLIT_AVX2 void CopyRunsAvx2(const BlitCall& c) { CopyRunsBy<Wide32, 4>(c, true); }
+// The 16-byte forms and memmove out of line: the family entry stays small.
+[[gnu::noinline]] void CopyRunsNarrow(const BlitCall& c, bool apart) {
+  CopyRunsBy<Vec32, 4>(c, apart);
+}
 void CopyRuns(const BlitCall& c) {
   const bool apart = SourceApart(c, 4, 4);
   if (apart && HasAvx2()) return CopyRunsAvx2(c);
-  CopyRunsBy<Vec32, 4>(c, apart);
+  CopyRunsNarrow(c, apart);
 }
 
 // Mode 1 without weights or brightness from a direct source without alpha:
@@ -91,9 +95,10 @@ void WeighedRunsBy(const BlitCall& c) {
       pixel);
 }
 BLIT_AVX2 void WeighedRunsAvx2(const BlitCall& c) { WeighedRunsBy<Wide32>(c); }
+[[gnu::noinline]] void WeighedRunsNarrow(const BlitCall& c) { WeighedRunsBy<Vec32>(c); }
 void WeighedRuns(const BlitCall& c) {
   if (HasAvx2()) return WeighedRunsAvx2(c);
-  WeighedRunsBy<Vec32>(c);
+  WeighedRunsNarrow(c);
 }
 
 }  // namespace
@@ -105,9 +110,7 @@ void BlitRunIndexed32(const BlitCall& call) {
   int32_t mode = call.mode;
   if (mode == 1 && c.param == 255) mode = 0;
   if ((mode == 1 || mode == 2) && c.param == 0) return;
-  BlitCall table_call = call;
-  table_call.mode = mode;
-  LoopTable<RunIndexed32Loop>::Call(table_call, c.blend != nullptr, !c.white, false, false);
+  LoopTable<RunIndexed32Loop>::CallWithMode(call, mode, c.blend != nullptr, !c.white, false, false);
 }
 
 void BlitRunDirect32(const BlitCall& call) {
@@ -122,7 +125,5 @@ void BlitRunDirect32(const BlitCall& call) {
   if (mode == 1 && c.blend == nullptr && c.white && !alpha && SourceApart(c, 4, 4)) {
     return WeighedRuns(c);
   }
-  BlitCall table_call = call;
-  table_call.mode = mode;
-  LoopTable<RunDirect32Loop>::Call(table_call, c.blend != nullptr, !c.white, alpha, false);
+  LoopTable<RunDirect32Loop>::CallWithMode(call, mode, c.blend != nullptr, !c.white, alpha, false);
 }

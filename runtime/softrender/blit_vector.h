@@ -36,10 +36,10 @@ typedef uint32_t Wide32 __attribute__((vector_size(32)));
 extern bool BlitWideVectorsAllowed;
 #if defined(__x86_64__) || defined(__i386__)
 #define BLIT_AVX2 __attribute__((target("avx2"), flatten, aligned(64)))
-inline bool HasAvx2() {
-  static const bool has = __builtin_cpu_supports("avx2");
-  return has && BlitWideVectorsAllowed;
-}
+// Whether the processor runs AVX2, found before main (a blit made earlier
+// than that sees false and takes the 16-byte forms).
+extern const bool ProcessorHasAvx2;
+inline bool HasAvx2() { return ProcessorHasAvx2 && BlitWideVectorsAllowed; }
 #else
 #define BLIT_AVX2
 inline bool HasAvx2() { return false; }
@@ -81,6 +81,22 @@ inline V MulHigh(const V& a, const V& b) {
 }
 #endif
 
+// Hides vector values from the optimiser, so that values made once before a
+// loop stay in registers through it rather than being made anew from their
+// literals inside it.
+template <class V>
+inline void KeepInRegister(V& value) {
+#if defined(__x86_64__) || defined(__i386__)
+  __asm__("" : "+x"(value));
+#else
+  (void)value;
+#endif
+}
+template <class... V>
+inline void KeepInRegisters(V&... values) {
+  (KeepInRegister(values), ...);
+}
+
 template <class V>
 inline V LoadVec(const uint8_t* p) {
   V v;
@@ -109,18 +125,26 @@ inline bool SourceApart(const BlitCall& c, int src_bytes, int dst_bytes) {
 }
 
 // Asks early for every line of the destination row that lies kAheadRows
-// rows below `d` (rows `step` bytes apart, `bytes` long): rows lie a pitch
-// apart, further than the processor's own prefetching guesses, and a
-// sprite's rows are short. A long row is left to the processor after its
-// first line.
+// rows below the one being drawn: rows lie a pitch apart, further than the
+// processor's own prefetching guesses, and a sprite's rows are short. A
+// long row is left to the processor after its first line. Set up once per
+// call.
 constexpr int kAheadRows = 2;
-inline void PrefetchRowAhead(const uint8_t* d, intptr_t step, size_t bytes) {
-  const uint8_t* ahead = d + kAheadRows * step;
-  __builtin_prefetch(ahead, 1);
-  if (bytes > 256) return;
-  for (size_t i = 64; i < bytes; i += 64) __builtin_prefetch(ahead + i, 1);
-  __builtin_prefetch(ahead + bytes - 1, 1);
-}
+class RowPrefetch {
+ public:
+  RowPrefetch(intptr_t pitch, size_t bytes) : ahead_(kAheadRows * pitch), bytes_(bytes) {}
+  void operator()(const uint8_t* d) const {
+    const uint8_t* row = d + ahead_;
+    __builtin_prefetch(row, 1);
+    if (bytes_ > 256) return;
+    for (size_t i = 64; i < bytes_; i += 64) __builtin_prefetch(row + i, 1);
+    __builtin_prefetch(row + bytes_ - 1, 1);
+  }
+
+ private:
+  intptr_t ahead_;
+  size_t bytes_;
+};
 
 // Writes op(source vector, destination vector) over every row of the
 // clipped rectangle, source and destination pixels of kBytes each. A row
@@ -140,9 +164,10 @@ inline void VectorRows(const BlitCall& c, Op op) {
   const intptr_t dst_step = static_cast<intptr_t>(row) + c.dst_skip;
   const int32_t height = c.height;
   const size_t whole = row - row % sizeof(V);
+  const RowPrefetch prefetch(dst_step, row);
   if (whole == row) {
     for (int32_t y = 0; y < height; ++y, s += src_step, d += dst_step) {
-      PrefetchRowAhead(d, dst_step, row);
+      prefetch(d);
       for (size_t i = 0; i < row; i += sizeof(V)) {
         StoreVec(d + i, op(LoadVec<V>(s + i), LoadVec<V>(d + i)));
       }
@@ -151,7 +176,7 @@ inline void VectorRows(const BlitCall& c, Op op) {
   }
   const size_t last = row - sizeof(V);
   for (int32_t y = 0; y < height; ++y, s += src_step, d += dst_step) {
-    PrefetchRowAhead(d, dst_step, row);
+    prefetch(d);
     const V tail_s = LoadVec<V>(s + last);
     const V tail_d = LoadVec<V>(d + last);
     for (size_t i = 0; i < whole; i += sizeof(V)) {
@@ -209,6 +234,36 @@ inline void CopySpan(uint8_t* d, const uint8_t* s, size_t n) {
   }
 }
 
+// Calls span(at, bytes) for every drawn run (opaque or translucent alike)
+// of the row whose run code starts at `code`, `at` being the run's offset in
+// bytes from the row's first pixel, and returns the code of the next row.
+// The commonest rows of a sprite, one opaque run with or without a
+// transparent run on either side, are read without the loop; only the bytes
+// the loop would read are read.
+template <int kBytes, class Span>
+inline const uint8_t* DrawnRunsOfRow(const uint8_t* code, Span&& span) {
+  size_t at = 0;
+  uint32_t run = code[0];
+  if (run < 0x40) {  // a transparent run first
+    at = (run + 1) * kBytes;
+    run = *++code;
+  }
+  if ((run & 0xC0) == 0x40) {
+    const uint32_t next = code[1];
+    if (next >= 0xC0 || (next < 0x40 && code[2] >= 0xC0)) {
+      span(at, ((run & 0x3F) + 1) * kBytes);
+      return code + (next >= 0xC0 ? 2 : 3);
+    }
+  }
+  for (;;) {
+    run = *code++;
+    const size_t bytes = ((run & 0x3F) + 1) * kBytes;
+    if (run >= 0xC0) return code;  // the end of the row
+    if (run >= 0x40) span(at, bytes);
+    at += bytes;
+  }
+}
+
 // Copies the drawn runs of a run-coded source of kBytes per pixel whole,
 // stepping over the transparent ones: by CopySpan with vectors V when the
 // source lies apart from the destination, else by memmove.
@@ -217,28 +272,20 @@ inline void CopyRunsBy(const BlitCall& c, bool apart) {
   const uint8_t* code = c.run_code;
   const uint8_t* s = c.src;
   uint8_t* d = c.dst;
-  const int32_t src_skip = c.src_skip;
-  const int32_t dst_skip = c.dst_skip;
-  const int32_t height = c.height;
   const size_t row = static_cast<size_t>(c.width) * kBytes;
-  for (int32_t y = 0; y < height; ++y) {
-    PrefetchRowAhead(d, static_cast<intptr_t>(row) + dst_skip, row);
-    for (;;) {
-      const uint32_t run = *code++;
-      if (run >= 0xC0) break;
-      const size_t bytes = ((run & 0x3F) + 1) * kBytes;
-      if (run >= 0x40) {
-        if (apart) {
-          CopySpan<V>(d, s, bytes);
-        } else {
-          std::memmove(d, s, bytes);
-        }
+  const intptr_t src_pitch = static_cast<intptr_t>(row) + c.src_skip;
+  const intptr_t dst_pitch = static_cast<intptr_t>(row) + c.dst_skip;
+  const int32_t height = c.height;
+  const RowPrefetch prefetch(dst_pitch, row);
+  for (int32_t y = 0; y < height; ++y, s += src_pitch, d += dst_pitch) {
+    prefetch(d);
+    code = DrawnRunsOfRow<kBytes>(code, [s, d, apart](size_t at, size_t bytes) {
+      if (apart) {
+        CopySpan<V>(d + at, s + at, bytes);
+      } else {
+        std::memmove(d + at, s + at, bytes);
       }
-      s += bytes;
-      d += bytes;
-    }
-    s += src_skip;
-    d += dst_skip;
+    });
   }
 }
 
@@ -277,30 +324,21 @@ inline void VectorRuns(const BlitCall& c, Op op, Pixel pixel) {
   const uint8_t* code = c.run_code;
   const uint8_t* s = c.src;
   uint8_t* d = c.dst;
-  const int32_t src_skip = c.src_skip;
-  const int32_t dst_skip = c.dst_skip;
-  const int32_t height = c.height;
   const size_t row = static_cast<size_t>(c.width) * kBytes;
-  const intptr_t pitch = static_cast<intptr_t>(row) + dst_skip;
-  for (int32_t y = 0; y < height; ++y) {
-    PrefetchRowAhead(d, pitch, row);
-    for (;;) {
-      const uint32_t run = *code++;
-      if (run >= 0xC0) break;
-      const size_t bytes = ((run & 0x3F) + 1) * kBytes;
-      if (run >= 0x40) {
-        if (bytes >= sizeof(V)) {
-          VectorSpan<V>(s, d, bytes, op);
-        } else if (sizeof(H) < sizeof(V) && bytes >= sizeof(H)) {
-          VectorSpan<H>(s, d, bytes, op);
-        } else {
-          for (size_t i = 0; i < bytes; i += kBytes) pixel(s + i, d + i);
-        }
+  const intptr_t src_pitch = static_cast<intptr_t>(row) + c.src_skip;
+  const intptr_t dst_pitch = static_cast<intptr_t>(row) + c.dst_skip;
+  const int32_t height = c.height;
+  const RowPrefetch prefetch(dst_pitch, row);
+  for (int32_t y = 0; y < height; ++y, s += src_pitch, d += dst_pitch) {
+    prefetch(d);
+    code = DrawnRunsOfRow<kBytes>(code, [s, d, &op, &pixel](size_t at, size_t bytes) {
+      if (bytes >= sizeof(V)) {
+        VectorSpan<V>(s + at, d + at, bytes, op);
+      } else if (sizeof(H) < sizeof(V) && bytes >= sizeof(H)) {
+        VectorSpan<H>(s + at, d + at, bytes, op);
+      } else {
+        for (size_t i = 0; i < bytes; i += kBytes) pixel(s + at + i, d + at + i);
       }
-      s += bytes;
-      d += bytes;
-    }
-    s += src_skip;
-    d += dst_skip;
+    });
   }
 }
