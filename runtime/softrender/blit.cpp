@@ -15,10 +15,17 @@ uint32_t PaletteWorkBuffer[256];
 
 bool BlitWideVectorsAllowed = true;
 
+bool BlitMaskedVectorsAllowed = true;
+
 #if defined(__x86_64__) || defined(__i386__)
 const bool ProcessorHasAvx2 = [] {
   __builtin_cpu_init();
   return __builtin_cpu_supports("avx2") != 0;
+}();
+const bool ProcessorHasAvx512 = [] {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+         __builtin_cpu_supports("avx512bw");
 }();
 #endif
 

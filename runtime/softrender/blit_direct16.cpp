@@ -77,14 +77,17 @@ BLIT_AVX2 void KeyedRowsAvx2(const BlitCall& c) {
 // Rows of at least eight pixels from a source apart from the destination.
 template <bool kHalf>
 void KeyedVectorRows(const BlitCall& c) {
+  if (!kHalf && HasMaskedVectors()) return KeyedCopyMaskedRows<2>(c);
   if (c.width >= 16 && HasAvx2()) return KeyedRowsAvx2<kHalf>(c);
   KeyedRowsNarrow<kHalf>(c);
 }
 
 // A keyed copy: each pixel takes the source's colour unless that is the
 // transparent one. Written as a select over the whole row (the destination
-// read and written back); map chips cut from their sheets are drawn this
-// way, many per frame. Rows of at least eight pixels go by whole vectors.
+// read and written back), or where the processor has mask registers as
+// stores of only the drawn pixels; map chips cut from their sheets are
+// drawn this way, many per frame. Rows of at least eight pixels go by whole
+// vectors.
 void KeyedCopyRows(const BlitCall& c) {
   const uint16_t key = static_cast<uint16_t>(c.transparent_wide & 0xFFFFu);
   if (c.width >= 8 && SourceApart(c, 2, 2)) return KeyedVectorRows<false>(c);

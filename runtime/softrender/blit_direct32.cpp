@@ -99,6 +99,7 @@ BLIT_AVX2 void KeyedRowsAvx2(const BlitCall& c) {
 // Rows of at least four pixels from a source apart from the destination.
 template <bool kHalf>
 void KeyedVectorRows(const BlitCall& c) {
+  if (!kHalf && HasMaskedVectors()) return KeyedCopyMaskedRows<4>(c);
   if (c.width >= 8 && HasAvx2()) return KeyedRowsAvx2<kHalf>(c);
   KeyedRowsNarrow<kHalf>(c);
 }

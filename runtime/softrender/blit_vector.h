@@ -1,8 +1,10 @@
 // Whole-vector forms of the commonest keyed loops: 16-byte vectors of eight
 // 5-6-5 pixels or four 32-bit pixels (the compiler's vector extension, SSE2
-// on any x86-64), the row and run walkers that feed them, and a short-span
-// copy for the run-coded copies. Every form gives each pixel exactly the
-// result of the pixel-by-pixel loop it stands for.
+// on any x86-64), 32-byte ones where the processor has AVX2, and for the
+// keyed copy 32-byte ones with mask registers where it has AVX-512; the row
+// and run walkers that feed them, and a short-span copy for the run-coded
+// copies. Every form gives each pixel exactly the result of the
+// pixel-by-pixel loop it stands for.
 #pragma once
 
 #include <cstddef>
@@ -34,15 +36,29 @@ typedef uint32_t Wide32 __attribute__((vector_size(32)));
 // processor has AVX2; false keeps them on the 16-byte forms every x86-64
 // runs, so the tests can compare that road with the model on any machine.
 extern bool BlitWideVectorsAllowed;
+// True (the default) lets the keyed copy of the per-pixel test take the
+// 32-byte form with mask registers (AVX-512 F, VL and BW) where the
+// processor has them and the 32-byte forms are allowed; false keeps it on
+// the AVX2 form, so the tests can compare every road with the model on a
+// machine that has both.
+extern bool BlitMaskedVectorsAllowed;
 #if defined(__x86_64__) || defined(__i386__)
 #define BLIT_AVX2 __attribute__((target("avx2"), flatten, aligned(64)))
-// Whether the processor runs AVX2, found before main (a blit made earlier
-// than that sees false and takes the 16-byte forms).
+#define BLIT_AVX512 \
+  __attribute__((target("avx2,avx512f,avx512vl,avx512bw"), flatten, aligned(64)))
+// Whether the processor runs AVX2, and AVX-512 F, VL and BW, found before
+// main (a blit made earlier than that sees false and takes the 16-byte
+// forms).
 extern const bool ProcessorHasAvx2;
+extern const bool ProcessorHasAvx512;
 inline bool HasAvx2() { return ProcessorHasAvx2 && BlitWideVectorsAllowed; }
+inline bool HasMaskedVectors() {
+  return ProcessorHasAvx512 && BlitMaskedVectorsAllowed && HasAvx2();
+}
 #else
 #define BLIT_AVX2
 inline bool HasAvx2() { return false; }
+inline bool HasMaskedVectors() { return false; }
 #endif
 
 // Lane operations of 16-bit lanes that the vector extension has no operator
@@ -342,3 +358,53 @@ inline void VectorRuns(const BlitCall& c, Op op, Pixel pixel) {
     });
   }
 }
+
+#if defined(__x86_64__) || defined(__i386__)
+// The keyed copy by 32-byte vectors with mask registers, for pixels of
+// kBytes (2 or 4): each vector stores only its pixels that differ from the
+// transparent value, and a row's last, partial vector reads and writes only
+// the row's own pixels; the destination is never read. Needs a source apart
+// from the destination.
+template <int kBytes>
+BLIT_AVX512 void KeyedCopyMaskedRows(const BlitCall& c) {
+  const uint8_t* s = c.src;
+  uint8_t* d = c.dst;
+  const size_t row = static_cast<size_t>(c.width) * kBytes;
+  const intptr_t src_step = static_cast<intptr_t>(row) + c.src_skip;
+  const intptr_t dst_step = static_cast<intptr_t>(row) + c.dst_skip;
+  const size_t whole = row & ~size_t{31};
+  const uint32_t last = (1u << ((row - whole) / kBytes)) - 1;  // the partial vector's pixels
+  const RowPrefetch prefetch(dst_step, row);
+  const int32_t height = c.height;
+  if constexpr (kBytes == 2) {
+    const __m256i key = _mm256_set1_epi16(static_cast<int16_t>(c.transparent_wide));
+    for (int32_t y = 0; y < height; ++y, s += src_step, d += dst_step) {
+      prefetch(d);
+      for (size_t i = 0; i < whole; i += 32) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+        _mm256_mask_storeu_epi16(d + i, _mm256_cmpneq_epi16_mask(v, key), v);
+      }
+      if (last != 0) {
+        const __m256i v = _mm256_maskz_loadu_epi16(static_cast<__mmask16>(last), s + whole);
+        _mm256_mask_storeu_epi16(
+            d + whole, _mm256_mask_cmpneq_epi16_mask(static_cast<__mmask16>(last), v, key), v);
+      }
+    }
+  } else {
+    const __m256i key = _mm256_set1_epi32(static_cast<int32_t>(c.transparent_wide));
+    for (int32_t y = 0; y < height; ++y, s += src_step, d += dst_step) {
+      prefetch(d);
+      for (size_t i = 0; i < whole; i += 32) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+        _mm256_mask_storeu_epi32(d + i, _mm256_cmpneq_epi32_mask(v, key), v);
+      }
+      if (last != 0) {
+        const __m256i v = _mm256_maskz_loadu_epi32(static_cast<__mmask8>(last), s + whole);
+        _mm256_mask_storeu_epi32(
+            d + whole, _mm256_mask_cmpneq_epi32_mask(static_cast<__mmask8>(last), v, key), v);
+      }
+    }
+  }
+}
+
+#endif

@@ -33,6 +33,30 @@ std::string Describe(const SourceKind& k, const blit_reference::Settings& s, int
   return o.str();
 }
 
+// Runs `check` on every vector road of the keyed loops: 32-byte vectors
+// with mask registers (AVX-512), 32-byte vectors (AVX2) and the 16-byte
+// vectors every x86-64 runs. A road the processor lacks falls back to the
+// next one.
+template <class Check>
+void OnEveryVectorRoad(Check&& check) {
+  struct Road {
+    const char* name;
+    bool wide, masked;
+  };
+  const Road roads[] = {
+      {"32-byte vectors with mask registers where the processor has them", true, true},
+      {"32-byte vectors where the processor has them", true, false},
+      {"16-byte vectors", false, false}};
+  for (const Road& road : roads) {
+    SCOPED_TRACE(road.name);
+    BlitWideVectorsAllowed = road.wide;
+    BlitMaskedVectorsAllowed = road.masked;
+    check();
+  }
+  BlitWideVectorsAllowed = true;
+  BlitMaskedVectorsAllowed = true;
+}
+
 TEST_F(BlitTest, EveryFamilyModeAndVariantMatchesTheModel) {
   const SourceKind kinds[] = {
       {"32-bit indexed", 1, 1, 0, false},        {"32-bit direct", 1, 0, 0, false},
@@ -124,13 +148,12 @@ TEST_F(BlitTest, EveryFamilyModeAndVariantMatchesTheModel) {
 
 // The keyed copy and the keyed blend of a direct source go by whole vectors
 // of 8 or 16 (16-bit) and 4 or 8 (32-bit) pixels, a row's or a run's last
-// vector overlapping the one before it, and the run-coded copy moves runs in
-// overlapping pieces. Widths and run lengths around those sizes, rows
-// starting at every alignment and cut by the draw area on either side,
+// vector overlapping the one before it or (with mask registers) holding
+// only the row's pixels, and the run-coded copy moves runs in overlapping
+// pieces. Widths and run lengths around those sizes, rows starting at every
+// position within a 32-byte vector and cut by the draw area on either side,
 // against the model.
 TEST_F(BlitTest, WideRowsAndLongRunsMatchTheModel) {
-  // Both vector roads: the 32-byte forms where the processor has AVX2,
-  // and the 16-byte forms every x86-64 runs.
   const auto check = [&] {
     const int widths[] = {1, 2, 3, 4, 5, 7, 8, 9, 12, 15, 16, 17, 24, 31, 32, 33, 63, 64, 65, 130};
     struct Road {
@@ -147,7 +170,8 @@ TEST_F(BlitTest, WideRowsAndLongRunsMatchTheModel) {
     for (const Road& road : roads) {
       for (int width : widths) {
         for (const auto& [mode, param] : modes) {
-          for (int shift = 0; shift < 4; ++shift) {
+          for (int x = 1; x <= 16; ++x) {
+            const int shift = x % 4;
             std::mt19937 rng(++seed);
             Image src(width, 4, road.kind, 0, 0, road.run_coded);
             FillSource(rng, src, {"", road.kind, 0, 0, road.run_coded});
@@ -166,10 +190,9 @@ TEST_F(BlitTest, WideRowsAndLongRunsMatchTheModel) {
             }
             Image dst(kDestW, kDestH, road.kind, 0, 0);
             for (int y = 0; y < kDestH; ++y) {
-              for (int x = 0; x < kDestW; ++x) dst.set(x, y, EdgyWord(rng));
+              for (int px = 0; px < kDestW; ++px) dst.set(px, y, EdgyWord(rng));
             }
             blit_reference::Settings s{mode, param, 0xFFFFFF, false, {0, 0, kDestW, kDestH}};
-            int x = 1 + shift;
             if (!road.run_coded && shift == 2) s.draw_area = {x + 1, 1, kDestW, kDestH};  // cut left
             if (!road.run_coded && shift == 3) s.draw_area = {0, 0, x + width - 1, kDestH - 1};
             Apply(s);
@@ -179,7 +202,7 @@ TEST_F(BlitTest, WideRowsAndLongRunsMatchTheModel) {
                 [&] { blit_reference::Blit(dst.get(), src.get(), x, 1, transparent, nullptr, s); });
             if (!diff.empty()) {
               ADD_FAILURE() << road.name << " width " << width << " mode " << mode << " param "
-                            << param << " shift " << shift << ": " << diff;
+                            << param << " at x " << x << ": " << diff;
               if (++failures >= 20) return;
             }
           }
@@ -187,12 +210,7 @@ TEST_F(BlitTest, WideRowsAndLongRunsMatchTheModel) {
       }
     }
   };
-  for (bool wide : {true, false}) {
-    SCOPED_TRACE(wide ? "32-byte vectors where the processor has them" : "16-byte vectors");
-    BlitWideVectorsAllowed = wide;
-    check();
-  }
-  BlitWideVectorsAllowed = true;
+  OnEveryVectorRoad(check);
 }
 
 // The run-coded blend computes the mode-1 step field by field in vector
@@ -201,8 +219,6 @@ TEST_F(BlitTest, WideRowsAndLongRunsMatchTheModel) {
 // destination row y carry x and y in green and x / 2 and y / 2 in red and
 // blue (32-bit: 4x + 3 and 4y + 1 in every channel).
 TEST_F(BlitTest, RunCodedBlendMatchesTheModelForEveryFieldPair) {
-  // Both vector roads: the 32-byte forms where the processor has AVX2,
-  // and the 16-byte forms every x86-64 runs.
   const auto check = [&] {
     for (int kind : {0, 1}) {
       for (int param : {128, 1, 64, 127, 129, 200, 254}) {
@@ -232,12 +248,7 @@ TEST_F(BlitTest, RunCodedBlendMatchesTheModelForEveryFieldPair) {
       }
     }
   };
-  for (bool wide : {true, false}) {
-    SCOPED_TRACE(wide ? "32-byte vectors where the processor has them" : "16-byte vectors");
-    BlitWideVectorsAllowed = wide;
-    check();
-  }
-  BlitWideVectorsAllowed = true;
+  OnEveryVectorRoad(check);
 }
 
 // The run-coded 16-bit blend at 128 rounds each field toward the
@@ -303,12 +314,7 @@ TEST_F(BlitTest, RunCodedHalfwayBlendHoldsWhateverTheOtherFieldsDo) {
         [&] { blit_reference::Blit(dst.get(), src.get(), 0, 0, 1, nullptr, s); });
     EXPECT_EQ(diff, "");
   };
-  for (bool wide : {true, false}) {
-    SCOPED_TRACE(wide ? "32-byte vectors where the processor has them" : "16-byte vectors");
-    BlitWideVectorsAllowed = wide;
-    check();
-  }
-  BlitWideVectorsAllowed = true;
+  OnEveryVectorRoad(check);
 }
 
 // The vector forms are taken only for a source apart from the destination:
