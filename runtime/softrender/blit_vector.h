@@ -61,32 +61,19 @@ inline bool HasAvx2() { return false; }
 inline bool HasMaskedVectors() { return false; }
 #endif
 
-// Lane operations of 16-bit lanes that the vector extension has no operator
-// for: the mean rounded up, (a + b + 1) >> 1 without losing the carry out
-// of bit 15, and the high half of the product, (a x b) >> 16.
+// The high half of the product of 16-bit lanes, (a x b) >> 16, which the
+// vector extension has no operator for.
 #if defined(__x86_64__) || defined(__i386__)
-inline Vec16 MeanUp(const Vec16& a, const Vec16& b) {
-  return reinterpret_cast<Vec16>(
-      _mm_avg_epu16(reinterpret_cast<__m128i>(a), reinterpret_cast<__m128i>(b)));
-}
 inline Vec16 MulHigh(const Vec16& a, const Vec16& b) {
   return reinterpret_cast<Vec16>(
       _mm_mulhi_epu16(reinterpret_cast<__m128i>(a), reinterpret_cast<__m128i>(b)));
 }
-// Used only inside the AVX2 functions, into which they are inlined.
-__attribute__((target("avx2"))) inline Wide16 MeanUp(const Wide16& a, const Wide16& b) {
-  return reinterpret_cast<Wide16>(
-      _mm256_avg_epu16(reinterpret_cast<__m256i>(a), reinterpret_cast<__m256i>(b)));
-}
+// Used only inside the AVX2 functions, into which it is inlined.
 __attribute__((target("avx2"))) inline Wide16 MulHigh(const Wide16& a, const Wide16& b) {
   return reinterpret_cast<Wide16>(
       _mm256_mulhi_epu16(reinterpret_cast<__m256i>(a), reinterpret_cast<__m256i>(b)));
 }
 #else
-template <class V>
-inline V MeanUp(const V& a, const V& b) {
-  return (a >> 1) + (b >> 1) + ((a | b) & 1);
-}
 template <class V>
 inline V MulHigh(const V& a, const V& b) {
   V out;
