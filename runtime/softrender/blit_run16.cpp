@@ -100,9 +100,8 @@ void WeighedRunsBy(const BlitCall& c) {
     Draw16<1, false, false, Mode1Plain::kSignedScale>(c, Load16(sp), false, 255, nullptr, dp);
   };
   if (p == 128) {
-    // The masks of the whole vectors stay in registers for the whole call
-    // (as literals the compiler makes them anew for every run); the rare
-    // runs of fewer pixels than a whole vector make their own.
+    // The masks stay in registers for the whole call (as literals the
+    // compiler makes them anew for every run).
     HalfwayMasks<V> masks;
     KeepInRegisters(masks.low, masks.borrows, masks.to_feet, masks.feet);
     VectorRuns<V, Vec16, 2>(
@@ -112,7 +111,13 @@ void WeighedRunsBy(const BlitCall& c) {
           if constexpr (std::is_same_v<U, V>) {
             return HalfwayToSource(s, d, masks);
           } else {
-            return HalfwayToSource(s, d, HalfwayMasks<U>{});
+            // A 16-byte vector: the first halves of the same registers.
+            auto first_half = [](const V& v) {
+              return __builtin_shufflevector(v, v, 0, 1, 2, 3, 4, 5, 6, 7);
+            };
+            const HalfwayMasks<U> half{first_half(masks.low), first_half(masks.borrows),
+                                       first_half(masks.to_feet), first_half(masks.feet)};
+            return HalfwayToSource(s, d, half);
           }
         },
         pixel);
