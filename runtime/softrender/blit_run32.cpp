@@ -72,11 +72,25 @@ void WeighedRunsBy(const BlitCall& c) {
     Draw32<1, false, false>(c, Load32(sp), false, 255, nullptr, dp);
   };
   if (p == 128) {
+    // The masks stay in registers for the whole call (as literals the
+    // compiler makes them anew for every run); a 16-byte vector takes the
+    // first halves of the same registers.
+    V low = V{} + 0x007F7F7Fu, colour = V{} + 0x00FFFFFFu;
+    KeepInRegisters(low, colour);
     VectorRuns<V, Vec32, 4>(
         c,
-        [](const auto& s, const auto& d) {
-          const auto mean = (s & d) + (((s ^ d) >> 1) & 0x007F7F7Fu);
-          return (mean & 0x00FFFFFFu) | (d & 0xFF000000u);
+        [low, colour](const auto& s, const auto& d) {
+          using U = std::remove_cvref_t<decltype(s)>;
+          U l, k;
+          if constexpr (std::is_same_v<U, V>) {
+            l = low;
+            k = colour;
+          } else {
+            l = __builtin_shufflevector(low, low, 0, 1, 2, 3);
+            k = __builtin_shufflevector(colour, colour, 0, 1, 2, 3);
+          }
+          const U mean = (s & d) + (((s ^ d) >> 1) & l);
+          return (mean & k) | (d & ~k);
         },
         pixel);
     return;
