@@ -77,7 +77,8 @@ V TowardSource(const V& s, const V& d, uint16_t p) {
 //   (~s & d) | (~(s ^ d) & (s - d));
 // - the high half of the product with 0x1800 (2^11 + 2^12) carries bits 4,
 //   10 and 15 to bits 0, 5 and 11, the foot of each field (the other bits
-//   it makes, 6 and 10, go with the fields whose difference is even).
+//   it makes, 6 and 10, are cleared with everything but the feet of the
+//   fields whose difference is odd).
 template <class V>
 struct HalfwayMasks {
   V low = V{} + 0x7BEF;      // each field but its top bit
