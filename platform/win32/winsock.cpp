@@ -213,6 +213,15 @@ bool AcceptQueuedLocked(SOCKET s, const SocketEntry& entry) {
   });
 }
 
+// Notes the bytes that wait unread, `in_system` in the system's queue and
+// those taken ahead; more than were last seen is progress for FD_READ.
+void NoteUnreadLocked(SocketEntry& entry, int64_t in_system) {
+  const int64_t unread = in_system + static_cast<int64_t>(entry.ahead.size());
+  if (unread > entry.unread_seen) entry.read_progress = true;  // new bytes arrived
+  entry.unread_seen = unread;
+  entry.arrival_unseen = false;
+}
+
 // Looks at the socket as it is now and posts what the rules owe. Called after
 // every call that can change what is owed and whenever the poller reports the
 // socket.
@@ -240,10 +249,7 @@ void ServeLocked(SOCKET s, SocketEntry& entry) {
   }
   if (!entry.connected) return;
 
-  const int64_t unread = now.unread + static_cast<int64_t>(entry.ahead.size());
-  if (unread > entry.unread_seen) entry.read_progress = true;  // new bytes arrived
-  entry.unread_seen = unread;
-  entry.arrival_unseen = false;
+  NoteUnreadLocked(entry, now.unread);
   if (now.peer_closed) entry.peer_closed = true;
   if (now.failed && entry.failure == SocketError::kNone) {
     entry.failure = PosixSocketTakeError(entry.descriptor);
@@ -259,12 +265,12 @@ void ServeLocked(SOCKET s, SocketEntry& entry) {
     entry.write_owed = false;
     PostLocked(s, entry, FD_WRITE, SocketError::kNone);
   }
-  if ((mask & FD_READ) && !entry.read_posted && entry.read_progress && unread > 0) {
+  if ((mask & FD_READ) && !entry.read_posted && entry.read_progress && entry.unread_seen > 0) {
     entry.read_posted = true;
     entry.read_progress = false;
     PostLocked(s, entry, FD_READ, SocketError::kNone);
   }
-  if ((mask & FD_CLOSE) && !entry.close_posted && entry.peer_closed && unread == 0) {
+  if ((mask & FD_CLOSE) && !entry.close_posted && entry.peer_closed && entry.unread_seen == 0) {
     entry.close_posted = true;
     PostLocked(s, entry, FD_CLOSE, SocketError::kNone);
   }
@@ -276,6 +282,15 @@ enum class ReceiveOutcome {
   kPeeked,    // a peek found bytes, which still wait
   kNoneYet,   // nothing was there (the call would have blocked)
 };
+
+// Asks the system how many bytes wait in its queue and notes them; false
+// when it cannot tell.
+bool CountUnreadLocked(SocketEntry& entry) {
+  const int64_t in_system = PosixSocketUnread(entry.descriptor);
+  if (in_system < 0) return false;
+  NoteUnreadLocked(entry, in_system);
+  return true;
+}
 
 // Serves a connected socket after a recv call: the call changes only what is
 // owed for reading (FD_READ again while bytes wait, FD_CLOSE once the last
@@ -297,31 +312,21 @@ void ServeAfterReceiveLocked(SOCKET s, SocketEntry& entry, ReceiveOutcome outcom
   if (outcome == ReceiveOutcome::kPeeked && entry.arrival_unseen) {
     // Bytes that came while the last FD_READ waited were not counted: a peek
     // owes FD_READ again only for bytes that came since that one.
-    const int64_t in_system = PosixSocketUnread(entry.descriptor);
-    if (in_system < 0) {
+    if (!CountUnreadLocked(entry)) {
       ServeLocked(s, entry);
       return;
     }
-    const int64_t unread = in_system + static_cast<int64_t>(entry.ahead.size());
-    if (unread > entry.unread_seen) entry.read_progress = true;  // new bytes arrived
-    entry.unread_seen = unread;
-    entry.arrival_unseen = false;
   } else if (outcome == ReceiveOutcome::kTook && entry.unread_seen > 0) {
     // Bytes last seen waiting that this call left (the call took its bytes
     // off that count) still wait: only this end takes them. Bytes that came
     // since reach the poller, which counts them.
     bytes_wait = true;
   } else if (outcome == ReceiveOutcome::kTook) {
-    const int64_t in_system = PosixSocketUnread(entry.descriptor);
-    if (in_system < 0) {
+    if (!CountUnreadLocked(entry)) {
       ServeLocked(s, entry);
       return;
     }
-    const int64_t unread = in_system + static_cast<int64_t>(entry.ahead.size());
-    if (unread > entry.unread_seen) entry.read_progress = true;  // new bytes arrived
-    entry.unread_seen = unread;
-    entry.arrival_unseen = false;
-    bytes_wait = unread > 0;
+    bytes_wait = entry.unread_seen > 0;
   } else if (outcome == ReceiveOutcome::kNoneYet) {
     entry.unread_seen = 0;
     entry.arrival_unseen = false;
