@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -73,7 +74,7 @@ bool MatchJapaneseFace(const std::string& family, FaceFile* file) {
 
 // The file of the face asked for, or of the first fallback with Japanese
 // glyphs. False when there is none.
-bool FindFaceFile(const std::string& face_name, FaceFile* file) {
+bool MatchFaceFile(const std::string& face_name, FaceFile* file) {
   static std::once_flag init;
   static bool ready = false;
   std::call_once(init, [] { ready = FcInit() == FcTrue; });
@@ -83,6 +84,29 @@ bool FindFaceFile(const std::string& face_name, FaceFile* file) {
     if (MatchJapaneseFace(family, file)) return true;
   }
   return false;
+}
+
+// What MatchFaceFile gave for each face name asked for so far. fontconfig
+// reads the installed fonts once, at its start, and never again in this
+// process, so a name always matches the same file: the match (and a failed
+// one) is kept rather than made again for every font of the same face.
+struct FaceMatch {
+  bool found = false;
+  FaceFile file;
+};
+
+bool FindFaceFile(const std::string& face_name, FaceFile* file) {
+  static std::mutex mutex;
+  static auto* matches = new std::map<std::string, FaceMatch>;
+  std::lock_guard<std::mutex> lock(mutex);
+  auto it = matches->find(face_name);
+  if (it == matches->end()) {
+    FaceMatch match;
+    match.found = MatchFaceFile(face_name, &match.file);
+    it = matches->emplace(face_name, std::move(match)).first;
+  }
+  if (it->second.found) *file = it->second.file;
+  return it->second.found;
 }
 
 int Round26Dot6(FT_Pos value) { return static_cast<int>((value + 32) >> 6); }

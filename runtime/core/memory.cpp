@@ -122,22 +122,29 @@ static void* LinkNewBlock(void* memory, size_t size, const char* source_name, in
 }
 
 // AllocTracked without the dump of a failure: nullptr when the heap has no
-// such block or `size` does not fit the header.
-static void* AllocTrackedOrNull(size_t size, const char* source_name, int source_line) {
-  void* memory = MayAskHeapFor(size) ? std::malloc(sizeof(MemoryBlockHeader) + size) : nullptr;
+// such block or `size` does not fit the header. A cleared block comes from
+// calloc, which leaves memory fresh from the kernel (already zero) untouched:
+// a large cleared block costs no page faults for the parts never written.
+static void* AllocTrackedOrNull(size_t size, bool cleared, const char* source_name,
+                                int source_line) {
+  void* memory = nullptr;
+  if (MayAskHeapFor(size)) {
+    const size_t bytes = sizeof(MemoryBlockHeader) + size;
+    memory = cleared ? std::calloc(1, bytes) : std::malloc(bytes);
+  }
   if (memory == nullptr) return nullptr;
   return LinkNewBlock(memory, size, source_name, source_line);
 }
 
 void* AllocTracked(size_t size, const char* source_name, int source_line) {
-  void* block = AllocTrackedOrNull(size, source_name, source_line);
+  void* block = AllocTrackedOrNull(size, false, source_name, source_line);
   if (block == nullptr) DumpAllMemoryBlocks();
   return block;
 }
 
 void* AllocTrackedCleared(size_t size, const char* source_name, int source_line) {
-  void* block = AllocTracked(size, source_name, source_line);
-  if (block != nullptr) std::memset(block, 0, size);
+  void* block = AllocTrackedOrNull(size, true, source_name, source_line);
+  if (block == nullptr) DumpAllMemoryBlocks();
   return block;
 }
 
@@ -397,7 +404,7 @@ int GrowRingBuffer(int32_t additional, RingBuffer* ring) {
     if (grown >= kReallocatedRingBlockBytes) data = TakeKeptRingBlock(grown, new_capacity);
     if (data == nullptr && grown > new_capacity) {
       data = static_cast<uint8_t*>(
-          AllocTrackedOrNull(static_cast<size_t>(grown), __FILE__, __LINE__));
+          AllocTrackedOrNull(static_cast<size_t>(grown), false, __FILE__, __LINE__));
     }
     if (data == nullptr) {
       data = static_cast<uint8_t*>(

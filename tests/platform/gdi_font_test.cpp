@@ -256,6 +256,43 @@ TEST(GdiFontInstalledTest, DefaultAndNamedGothicReachAJapaneseFace) {
   }
 }
 
+// Each face name keeps its own face however the names are interleaved: the
+// default gothic face is fixed-pitch, the proportional gothic face (installed
+// with the gothic fonts) gives 'i' less room than 'W'.
+TEST(GdiFontInstalledTest, InterleavedFaceNamesKeepTheirOwnFaces) {
+  struct Case {
+    const char* name;
+    const char* face;
+    bool proportional;
+  };
+  const Case cases[] = {
+      {"default face", nullptr, false},
+      {"proportional gothic", "IPAPGothic", true},
+      {"default face again", nullptr, false},
+      {"proportional gothic again", "IPAPGothic", true},
+      {"named fixed gothic", "IPAGothic", false},
+      {"proportional gothic a third time", "IPAPGothic", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    HFONT font = MakeFont(24, 400, c.face);
+    ASSERT_NE(font, nullptr);
+    {
+      FontDc dc(font);
+      const Bitmap narrow = Outline(dc.dc(), 'i', GGO_BITMAP);
+      const Bitmap wide = Outline(dc.dc(), 'W', GGO_BITMAP);
+      ASSERT_NE(narrow.size, GDI_ERROR);
+      ASSERT_NE(wide.size, GDI_ERROR);
+      if (c.proportional) {
+        EXPECT_LT(narrow.metrics.gmCellIncX, wide.metrics.gmCellIncX);
+      } else {
+        EXPECT_EQ(narrow.metrics.gmCellIncX, wide.metrics.gmCellIncX);
+      }
+    }
+    DeleteObject(font);
+  }
+}
+
 TEST(GdiFontInstalledTest, WeightSixHundredIsEmboldened) {
   HFONT normal = MakeFont(24, 400);
   HFONT bold = MakeFont(24, 600);

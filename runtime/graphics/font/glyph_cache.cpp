@@ -155,7 +155,13 @@ GlyphCacheSlot* FindCachedGlyph(FontRecord* record, const GlyphCode& code) {
 int ResetFontGlyphCache(int32_t handle) {
   FontRecord* record = GetFontRecord(handle);
   if (record == nullptr) return -1;
-  std::memset(record->code_table, 0, sizeof(record->code_table));
+  // Only a cell's own entry can be set: every set entry names the cell that
+  // names it back (a cell taken for another character empties the entry that
+  // still names it). Emptying those entries empties the whole table without
+  // writing its megabyte, most of which a fresh font never touches.
+  for (GlyphCacheSlot& slot : record->slots) {
+    if (slot.code_entry != nullptr) *slot.code_entry = GlyphCodeEntry{};
+  }
   std::memset(record->slots, 0, sizeof(record->slots));
   for (int32_t i = 0; i < record->slot_count; ++i) record->slots[i].slot_number = i;
   record->slots[record->slot_count].slot_number = -1;

@@ -100,15 +100,28 @@ TEST_F(TrackedMemoryTest, HeaderKeepsTheNameEndSerialLineAndSize) {
 }
 
 TEST_F(TrackedMemoryTest, ClearedBlocksHoldZeros) {
-  // Fill and free a block first so the heap is likely to hand back dirty bytes.
-  void* dirty = AllocTracked(256, "dirty", 1);
-  ASSERT_NE(dirty, nullptr);
-  std::memset(dirty, 0xA5, 256);
-  FreeTracked(dirty);
-  auto* cleared = static_cast<unsigned char*>(AllocTrackedCleared(256, "cleared", 2));
-  ASSERT_NE(cleared, nullptr);
-  EXPECT_EQ(std::vector<unsigned char>(cleared, cleared + 256), std::vector<unsigned char>(256, 0));
-  FreeTracked(cleared);
+  // Small blocks come from the heap's lists, large ones from its top or from
+  // their own mappings: each size is filled and freed first so the heap is
+  // likely to hand back dirty bytes, and a second dirty block stays live
+  // beside it so the cleared one cannot simply be fresh memory.
+  for (size_t size : {size_t{256}, size_t{40000}, size_t{300000}, size_t{3000000}}) {
+    SCOPED_TRACE(size);
+    void* dirty = AllocTracked(size, "dirty", 1);
+    void* kept = AllocTracked(size, "kept", 1);
+    ASSERT_NE(dirty, nullptr);
+    ASSERT_NE(kept, nullptr);
+    std::memset(dirty, 0xA5, size);
+    std::memset(kept, 0x5A, size);
+    FreeTracked(dirty);
+    auto* cleared = static_cast<unsigned char*>(AllocTrackedCleared(size, "cleared", 2));
+    ASSERT_NE(cleared, nullptr);
+    EXPECT_EQ(std::vector<unsigned char>(cleared, cleared + size),
+              std::vector<unsigned char>(size, 0));
+    EXPECT_EQ(MemoryBlockHeaderOf(cleared)->size, static_cast<int32_t>(size));
+    EXPECT_EQ(CheckMemoryBlocks(), 0);
+    FreeTracked(cleared);
+    FreeTracked(kept);
+  }
 }
 
 TEST_F(TrackedMemoryTest, ListLinksNewestFirstAndUnlinksNewestMiddleAndOnly) {

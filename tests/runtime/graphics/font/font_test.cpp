@@ -365,6 +365,36 @@ TEST_F(FontTest, RingOfSlotsEvictsTheOldestCharacter) {
   EXPECT_EQ(record->next_slot, 0);
 }
 
+// Emptying the cache leaves no entry of the whole code table set, whatever
+// the ring went through: repeated characters, double-byte characters and
+// cells taken over by later characters.
+TEST_F(FontTest, ResetEmptiesEveryEntryOfTheCodeTable) {
+  FakeFonts().max_width = 200;
+  const int32_t font = Font(200);  // 20 slots
+  FontRecord* record = GetFontRecord(font);
+  ASSERT_EQ(record->slot_count, 20);
+  const char* const texts[] = {"AAB", "\x82\xa0\x82\xa0x", "cdefghijklmnopq", "rsAtu\x88\x9f",
+                               "vwxyzA"};
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    for (const char* text : texts) ASSERT_EQ(CacheGlyphsOfString(font, text, -1, nullptr, nullptr), 0);
+    ASSERT_NE(FindCachedGlyph(record, GlyphCode{'A', 0, 0}), nullptr);
+    ASSERT_EQ(ResetFontGlyphCache(font), 0);
+    int32_t set_entries = 0;
+    for (const GlyphCodeEntry& entry : record->code_table) {
+      if (entry.cached != 0 || entry.slot != nullptr) ++set_entries;
+    }
+    EXPECT_EQ(set_entries, 0);
+    for (int32_t i = 0; i < record->slot_count; ++i) {
+      EXPECT_EQ(record->slots[i].slot_number, i);
+      EXPECT_EQ(record->slots[i].in_use, 0);
+      EXPECT_EQ(record->slots[i].code_entry, nullptr);
+    }
+    EXPECT_EQ(record->slots[record->slot_count].slot_number, -1);
+    EXPECT_EQ(record->next_slot, 0);
+  }
+}
+
 TEST_F(FontTest, DoubleByteTestFollowsTheCharacterSet) {
   struct Case {
     int32_t char_set;
