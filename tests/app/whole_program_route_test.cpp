@@ -26,6 +26,7 @@
 
 #include "game/areas/area_table.h"
 #include "tests/app/whole_program_support.h"
+#include "tests/support/hazard_danger.h"
 
 namespace {
 
@@ -77,38 +78,6 @@ struct Floor {
 
 bool IsNeutral(int32_t code) { return code > 2 && !(code >= 10 && code <= 61) && !(code >= 101 && code <= 122); }
 
-// The danger boxes of a placed hazard row (x, y, present, kind, hp, w, h,
-// variant, tick), over its whole cycle: a fire's column reaches 150 pixels,
-// a vine's 155, a bookshelf slides 128 with a box of up to 47.
-std::vector<std::vector<float>> DangerOf(const std::vector<int32_t>& h) {
-  const int32_t kind = h[3];
-  const int32_t direction = h[7] % 10;
-  auto along = [direction](float near, float far, float half) -> std::vector<float> {
-    switch (direction) {
-      case 0:
-        return {-half, half, -far, -near};
-      case 2:
-        return {near, far, -half, half};
-      case 4:
-        return {-half, half, near, far};
-      default:
-        return {-far, -near, -half, half};
-    }
-  };
-  switch (kind) {
-    case 0:
-      return {{-26, 26, -26, 26}, along(-26, 150, 23)};
-    case 1:
-      return {{-24, 24, -28, 28}, along(-28, 155, 16)};
-    case 2:
-      return {{-12, 12, -14, 14}};
-    case 3:
-      return {along(-47, 175, 47)};
-    default:
-      return {{-19, 19, -22, 12}};
-  }
-}
-
 Floor ReadFloor(const fs::path& set, int32_t area, int32_t floor) {
   Floor f;
   const std::vector<std::string> map = Lines(set / LevelFile(area, "BRIMAL_", floor));
@@ -132,13 +101,13 @@ Floor ReadFloor(const fs::path& set, int32_t area, int32_t floor) {
   }
   for (const auto& h : Rows(set / LevelFile(area, "set_enemy_data_", floor))) {
     block_cell(h[0], h[1]);
-    for (const auto& box : DangerOf(h)) {
+    for (const DangerBox& box : HazardDanger(h[3], h[7])) {
       for (int32_t r = 0; r < f.height; ++r) {
         for (int32_t c = 0; c < f.width; ++c) {
           const float dx = static_cast<float>(c * 32 + 16 - h[0]);
           const float dy = static_cast<float>(r * 32 + 16 - h[1]);
-          if (box[0] - kHazardMargin < dx && dx < box[1] + kHazardMargin && box[2] - kHazardMargin < dy &&
-              dy < box[3] + kHazardMargin) {
+          if (box.left - kHazardMargin < dx && dx < box.right + kHazardMargin && box.top - kHazardMargin < dy &&
+              dy < box.bottom + kHazardMargin) {
             f.blocked[r][c] = true;
           }
         }

@@ -23,6 +23,7 @@
 #include "game/world/spawn_table.h"
 #include "game/world/world.h"
 #include "tests/support/api_fake/api_fake.h"
+#include "tests/support/hazard_danger.h"
 #include "tools/sample_data/sample_data.h"
 
 namespace {
@@ -549,45 +550,6 @@ TEST_F(LevelFilesTest, SavePoints) {
 
 // ---- What a party meets where it appears ---------------------------------------------------
 
-// The box of offsets from a placed hazard (open: left < dx < right, top <
-// dy < bottom) inside which a player's centre is hurt at some tick of the
-// hazard's cycle, along its direction (variant % 10: 0 up, 2 right, 4 down,
-// 6 left) from `near` to `far` and within `half` across it.
-struct Offsets {
-  float left, right, top, bottom;
-};
-Offsets Along(int variant, float near, float far, float half) {
-  switch (variant % 10) {
-    case 0:
-      return {-half, half, -far, -near};
-    case 2:
-      return {near, far, -half, half};
-    case 4:
-      return {-half, half, near, far};
-    default:
-      return {-far, -near, -half, half};
-  }
-}
-
-// Every box a hazard hurts in over its cycle: a fire's base and its column
-// of up to 150 pixels, a vine's base and its shoot of up to 155, a
-// korone's and a needle's own boxes, and the whole way of a bookshelf that
-// slides up to 128 pixels out with a box of up to 47 to each side.
-std::vector<Offsets> DangerOf(int kind, int variant) {
-  switch (kind) {
-    case 0:
-      return {{-26, 26, -26, 26}, Along(variant, -26, 150, 23)};
-    case 1:
-      return {{-24, 24, -28, 28}, Along(variant, -28, 155, 16)};
-    case 2:
-      return {{-12, 12, -14, 14}};
-    case 3:
-      return {Along(variant, -47, 128 + 47, 47)};
-    default:
-      return {{-19, 19, -22, 12}};
-  }
-}
-
 struct Appearance {
   FloorId floor;
   int x, y;  // player 0
@@ -645,7 +607,7 @@ TEST_F(LevelFilesTest, NothingWaitsWhereAPartyAppears) {
         const float x = static_cast<float>(a.x + 32 * (p % 2));
         const float y = static_cast<float>(a.y + 32 * (p / 2));
         for (int32_t h = 0; h < set_enemy_count; ++h) {
-          for (const Offsets& o : DangerOf(set_enemy_kind[h], set_enemy_variant[h])) {
+          for (const DangerBox& o : HazardDanger(set_enemy_kind[h], set_enemy_variant[h])) {
             const float dx = x - set_enemy_x[h];
             const float dy = y - set_enemy_y[h];
             EXPECT_FALSE(o.left < dx && dx < o.right && o.top < dy && dy < o.bottom)
