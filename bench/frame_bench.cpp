@@ -18,10 +18,7 @@
 //   frame_bench [--program=PATH] [benchmark options]
 // --program runs another build of brimal for the whole-process cases.
 #include <benchmark/benchmark.h>
-#include <spawn.h>
 #include <stdlib.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -40,7 +37,6 @@
 #include "platform/win32/user.h"
 #include "tools/sample_data/sample_data.h"
 
-extern char** environ;
 
 namespace {
 
@@ -57,22 +53,10 @@ fs::path DataFolder;
 // Runs the program to frame `frames` with `extra` options; its user plus
 // system CPU seconds, or -1 when it did not end with 0.
 double RunProgramCpu(int64_t frames, const std::vector<std::string>& extra) {
-  std::vector<std::string> args = {Program, "--host=null", "--data=" + DataFolder.string(),
+  std::vector<std::string> args = {"--host=null", "--data=" + DataFolder.string(),
                                    "--frames=" + std::to_string(frames)};
   args.insert(args.end(), extra.begin(), extra.end());
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  pid_t child = 0;
-  if (posix_spawn(&child, Program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return -1;
-  int status = 0;
-  rusage usage{};
-  if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) ||
-      WEXITSTATUS(status) != 0) {
-    return -1;
-  }
-  auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec * 1e-6; };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+  return ProgramCpuSeconds(Program, args);
 }
 
 void StartUp(benchmark::State& state) {

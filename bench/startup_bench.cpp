@@ -17,10 +17,7 @@
 // --program runs another build of brimal for the whole-process cases.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
-#include <spawn.h>
 #include <stdlib.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -36,7 +33,6 @@
 #include "bench/game_run.h"
 #include "tools/sample_data/sample_data.h"
 
-extern char** environ;
 
 namespace {
 
@@ -57,20 +53,8 @@ BENCHMARK(StartUpToFirstTitleFrame)->Unit(benchmark::kMillisecond)->UseRealTime(
 // The program's user plus system CPU seconds to its first title frame, or -1
 // when it did not end with 0.
 double RunProgramCpu() {
-  std::vector<std::string> args = {Program, "--host=null", "--data=" + DataFolder.string(),
-                                   "--frames=" + std::to_string(kFirstTitleFrame)};
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  pid_t child = 0;
-  if (posix_spawn(&child, Program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return -1;
-  int status = 0;
-  rusage usage{};
-  if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    return -1;
-  }
-  auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec * 1e-6; };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+  return ProgramCpuSeconds(Program, {"--host=null", "--data=" + DataFolder.string(),
+                                     "--frames=" + std::to_string(kFirstTitleFrame)});
 }
 
 // Makes and removes a file in `folder` every 200 microseconds while it lives.
