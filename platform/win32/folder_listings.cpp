@@ -359,8 +359,9 @@ std::shared_ptr<FoldersAbove> FoldersAboveNow() {
     if (above.taken && above.taken->current_birth == BirthOf(here)) return above.taken;
   }
   std::shared_ptr<FoldersAbove> taken = TakeFoldersAbove(here);
+  std::shared_ptr<FoldersAbove> dropped;  // released once the lock is let go
   std::lock_guard<std::mutex> lock(above.mutex);
-  above.taken = taken;
+  dropped = std::exchange(above.taken, taken);
   return taken;
 }
 
@@ -421,11 +422,12 @@ void ForgetFolderListing(int folder) {
     ++kept.changes;  // a listing read before the change is not kept
   }
   // A changed entry above the current folder may change where any walk
-  // through it leads: all that was taken there goes.
+  // through it leads: all that was taken there goes. It is released once
+  // both locks are let go, its own among them.
+  std::shared_ptr<FoldersAbove> dropped;
   CurrentFoldersAbove& above = Above();
   std::lock_guard<std::mutex> lock(above.mutex);
-  if (above.taken) {
-    std::lock_guard<std::mutex> taken_lock(above.taken->mutex);
-    if (above.taken->above.count(IdOf(info)) != 0) above.taken.reset();
-  }
+  if (!above.taken) return;
+  std::lock_guard<std::mutex> taken_lock(above.taken->mutex);
+  if (above.taken->above.count(IdOf(info)) != 0) dropped = std::move(above.taken);
 }
