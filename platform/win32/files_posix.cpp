@@ -96,14 +96,26 @@ int PosixOpenRootFolder() {
 
 int PosixCurrentFolder() { return AT_FDCWD; }
 
-int PosixOpenFolderAt(int folder, const std::string& name, bool* missing) {
+int PosixOpenFolderAt(int folder, const std::string& name, bool* missing, bool* through_link) {
+  // A folder is opened without following a symbolic link first: the one
+  // call it takes tells a link apart (ELOOP, or ENOTDIR as newer kernels
+  // answer), which is then followed.
+  bool link = false;
   Count(&Counts::folder_opens);
-  int descriptor = openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int descriptor = openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (descriptor < 0 && (errno == ELOOP || errno == ENOTDIR)) {
+    Count(&Counts::folder_opens);
+    descriptor = openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    link = descriptor >= 0 || errno != ENOTDIR;  // ENOTDIR again: a file, or a link to one
+  }
   // A folder that may be passed through but not listed.
   if (descriptor < 0 && errno == EACCES) {
-    descriptor = openat(folder, name.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    Count(&Counts::folder_opens);
+    descriptor = openat(folder, name.c_str(),
+                        O_PATH | O_DIRECTORY | (link ? 0 : O_NOFOLLOW) | O_CLOEXEC);
   }
   if (missing != nullptr) *missing = descriptor < 0 && errno == ENOENT;
+  if (through_link != nullptr) *through_link = link;
   return descriptor;
 }
 

@@ -37,8 +37,10 @@ int PosixOpenRootFolder();
 int PosixCurrentFolder();
 // Opens the folder `name` inside `folder` ("." and ".." included). On
 // failure -1, and `missing` (when given) tells whether nothing of that name
-// exists.
-int PosixOpenFolderAt(int folder, const std::string& name, bool* missing = nullptr);
+// exists. `through_link` (when given) tells whether `name` is a symbolic link
+// that was followed to the folder.
+int PosixOpenFolderAt(int folder, const std::string& name, bool* missing = nullptr,
+                      bool* through_link = nullptr);
 void PosixClose(int descriptor);
 
 // The entry `name` inside `folder`, following symbolic links; false when it

@@ -18,6 +18,12 @@
 // system keeps whole seconds): another change within the same tick of the
 // file system's clock would leave the modification time as it was.
 //
+// A folder reached through a symbolic link is kept nothing of under the
+// link's folder, whose watch and modification time do not see the link's
+// target change: its descriptor is opened anew at each walk, and its
+// listing and the folders opened inside it are kept by its own identity and
+// watched at its real place, like any other folder's.
+//
 // The folders above the current folder (the one the program runs in) are
 // taken differently: see FoldersAbove below.
 #pragma once
@@ -104,8 +110,8 @@ bool SeeFolder(int folder, const SharedFolder* shared, bool* changes_taken, Fold
 // `seen` describes as it is now; null when none is kept.
 std::shared_ptr<SharedFolder> KeptFolderInside(const FolderSeen& seen, const std::string& name);
 // Takes `descriptor`, just opened for the folder `name` inside the folder
-// `seen` describes, and keeps it unless that folder changed too recently or
-// a watch saw a change since `seen` was read.
+// `seen` describes (not through a symbolic link), and keeps it unless that
+// folder changed too recently or a watch saw a change since `seen` was read.
 std::shared_ptr<SharedFolder> KeepFolderInside(const FolderSeen& seen, const std::string& name,
                                                int descriptor);
 
@@ -120,9 +126,10 @@ void ForgetFolderListing(int folder);
 // folder up there that keeps changing (a busy temporary folder) costs
 // nothing; the walk from the root down to each folder on the way is kept by
 // the text of its path, so the look-ups of paths with a common start share
-// it. A name there is still tried as written before the listing is asked,
-// so an entry another program made up there since is found as written. The
-// stand-ins' own changes to a folder on the way drop all of it.
+// it (a walk that passes a symbolic link leaves the way there). A name
+// there is still tried as written before the listing is asked, so an entry
+// another program made up there since is found as written. The stand-ins'
+// own changes to a folder on the way drop all of it.
 class FoldersAbove;
 
 // The folders above the current folder as it is now (taken anew when the

@@ -46,6 +46,7 @@ class FolderListingsTest : public ::testing::Test {
     fs::current_path(previous_);
     std::error_code ignored;
     fs::remove_all(root_, ignored);
+    fs::remove(root_.string() + "_link", ignored);
   }
 
   static void Put(const std::string& path, const std::string& contents) {
@@ -301,6 +302,115 @@ TEST_F(FolderListingsTest, ChangesAnotherProgramMakesAreSeenThroughTheWatchWhate
       EXPECT_EQ(Opens((root_ / "").string() + path), opens) << c.what << ": full path of " << path;
     }
   }
+}
+
+// The names a folder search yields, in order; empty when FindFirstFileA fails.
+std::vector<std::string> SearchNames(const std::string& pattern) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA data;
+  HANDLE search = FindFirstFileA(pattern.c_str(), &data);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    names.push_back(data.cFileName);
+  } while (FindNextFileA(search, &data));
+  FindClose(search);
+  return names;
+}
+
+// A folder reached through a symbolic link is whatever the link leads to at
+// the look-up. Another program changes what `data/linked -> ../store/v` leads
+// to without touching `data`, by plain POSIX calls, after every look-up there
+// has been made once (so whatever may be kept of them is kept); with watches
+// and with the folder times alone.
+TEST_F(FolderListingsTest, FoldersReachedThroughALinkAreWhatTheLinkLeadsToNow) {
+  struct Case {
+    const char* what;
+    std::function<void()> make_target;  // store/v, holding Old.png
+    std::function<void()> change;       // store/v then holds New.png alone
+  };
+  const auto folder_with = [](const char* folder, const char* file) {
+    mkdir(folder, 0755);
+    Put(std::string(folder) + "/" + file, file);
+    Settle(folder);
+  };
+  const std::vector<Case> cases = {
+      {"the target moved away and another made in its place",
+       [&] { folder_with("store/v", "Old.png"); },
+       [&] {
+         EXPECT_EQ(rename("store/v", "store/moved"), 0);
+         folder_with("store/v", "New.png");
+       }},
+      {"the target removed and made again",
+       [&] { folder_with("store/v", "Old.png"); },
+       [&] {
+         fs::remove_all("store/v");
+         folder_with("store/v", "New.png");
+       }},
+      {"a link further on retargeted to another folder",
+       [&] {
+         folder_with("store/first", "Old.png");
+         EXPECT_EQ(symlink("first", "store/v"), 0);
+       },
+       [&] {
+         folder_with("store/second", "New.png");
+         EXPECT_EQ(symlink("second", "store/v.next"), 0);
+         EXPECT_EQ(rename("store/v.next", "store/v"), 0);
+       }},
+  };
+  int round = 0;
+  for (const bool watches : {true, false}) {
+    PosixAllowFolderWatches(watches);
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.what) + (watches ? "" : ", no watches"));
+      const fs::path here = root_ / ("round" + std::to_string(++round));
+      fs::create_directories(here / "data");
+      fs::create_directories(here / "store");
+      fs::current_path(here);
+      c.make_target();
+      ASSERT_EQ(symlink("../store/v", "data/linked"), 0);
+      for (const char* folder : {"store", "data", "."}) Settle(folder);
+      const std::vector<std::string> ways = {"data\\linked\\",
+                                             UpperWindowsPath(here) + "\\DATA\\LINKED\\"};
+      for (const std::string& way : ways) {
+        EXPECT_TRUE(Opens(way + "Old.png")) << way;
+        EXPECT_TRUE(Opens(way + "OLD.PNG")) << way;
+        EXPECT_EQ(SearchNames(way + "*"), (std::vector<std::string>{".", "..", "Old.png"})) << way;
+      }
+      c.change();
+      Settle("store");
+      // Twice: what the first look-ups keep of the new target holds too.
+      for (int i = 0; i < 2; ++i) {
+        for (const std::string& way : ways) {
+          EXPECT_TRUE(Opens(way + "New.png")) << way;
+          EXPECT_TRUE(Opens(way + "new.PNG")) << way;
+          EXPECT_FALSE(Opens(way + "Old.png")) << way;
+          EXPECT_FALSE(Opens(way + "OLD.PNG")) << way;
+          EXPECT_EQ(SearchNames(way + "*"), (std::vector<std::string>{".", "..", "New.png"}))
+              << way;
+        }
+      }
+    }
+  }
+  PosixAllowFolderWatches(true);
+}
+
+// The walk from the root to the current folder is kept (see FoldersAbove),
+// but not through a link: one beside the current folder that leads to it is
+// followed as it is at each look-up.
+TEST_F(FolderListingsTest, AWayThroughALinkAboveTheCurrentFolderIsWhatTheLinkLeadsToNow) {
+  const fs::path link = root_.string() + "_link";
+  const std::string way = UpperWindowsPath(link) + "\\";
+  ASSERT_EQ(symlink(root_.filename().c_str(), link.c_str()), 0);
+  EXPECT_TRUE(Opens(way + "DATA\\IMG\\TITLE.PNG"));
+  EXPECT_TRUE(Opens(way + "data\\img\\title.png"));
+  // Retargeted to the data folder inside.
+  const fs::path next = root_.string() + "_link.next";
+  ASSERT_EQ(symlink((root_.filename() / "data").c_str(), next.c_str()), 0);
+  fs::rename(next, link);
+  EXPECT_TRUE(Opens(way + "IMG\\TITLE.PNG"));
+  EXPECT_TRUE(Opens(way + "img\\title.png"));
+  EXPECT_FALSE(Opens(way + "DATA\\IMG\\TITLE.PNG"));
+  EXPECT_FALSE(Opens(way + "data\\img\\title.png"));
 }
 
 TEST_F(FolderListingsTest, LookUpsInWatchedFoldersReadNothingOfThemButTheChangesOnce) {
