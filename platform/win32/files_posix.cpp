@@ -5,7 +5,6 @@
 #include <linux/magic.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <sys/types.h>
 #include <sys/vfs.h>
 #include <time.h>
@@ -68,6 +67,7 @@ struct Counts {
   std::atomic<uint64_t> file_opens{0};
   std::atomic<uint64_t> entry_infos{0};
   std::atomic<uint64_t> descriptor_infos{0};
+  std::atomic<uint64_t> current_folder_infos{0};
   std::atomic<uint64_t> watch_reads{0};
 };
 Counts counts;
@@ -85,6 +85,7 @@ PosixCallCounts PosixCallCountsSoFar() {
   so_far.file_opens = counts.file_opens.load();
   so_far.entry_infos = counts.entry_infos.load();
   so_far.descriptor_infos = counts.descriptor_infos.load();
+  so_far.current_folder_infos = counts.current_folder_infos.load();
   so_far.watch_reads = counts.watch_reads.load();
   return so_far;
 }
@@ -278,31 +279,9 @@ bool PosixSyncFolder(int folder) {
 
 bool PosixChangeFolder(int folder) { return fchdir(folder) == 0; }
 
-namespace {
-
-std::atomic<uint64_t> current_folder_changes{0};
-
-}  // namespace
-
-// The C library's chdir and fchdir, counted: defined here, they stand for
-// the library's own in the whole program (the C++ library's
-// filesystem::current_path included). The count moves after the change, so
-// a caller that reads the count and then the current folder never pairs an
-// old folder with a new count.
-extern "C" int chdir(const char* path) noexcept {
-  const int result = static_cast<int>(syscall(SYS_chdir, path));
-  current_folder_changes.fetch_add(1, std::memory_order_acq_rel);
-  return result;
-}
-
-extern "C" int fchdir(int descriptor) noexcept {
-  const int result = static_cast<int>(syscall(SYS_fchdir, descriptor));
-  current_folder_changes.fetch_add(1, std::memory_order_acq_rel);
-  return result;
-}
-
-uint64_t PosixCurrentFolderChanges() {
-  return current_folder_changes.load(std::memory_order_acquire);
+bool PosixCurrentFolderInfo(PosixEntryInfo* info) {
+  Count(&Counts::current_folder_infos);
+  return StatxInfo(AT_FDCWD, "", AT_EMPTY_PATH, info);
 }
 
 namespace {
