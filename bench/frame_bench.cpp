@@ -162,12 +162,16 @@ bool CountStartUpCalls() {
   std::printf("Start-up in this process (%s): the data set holds %d folders and %d files\n",
               result == 0 ? "ended with 0" : "FAILED", folders, files);
   std::printf("  folder listings %llu, folder opens %llu, file opens %llu,\n"
-              "  entry information reads %llu, descriptor information reads %llu\n\n",
+              "  entry information reads %llu, descriptor information reads %llu,\n"
+              "  current folder information reads %llu, watch reads %llu\n\n",
               static_cast<unsigned long long>(after.folder_listings - before.folder_listings),
               static_cast<unsigned long long>(after.folder_opens - before.folder_opens),
               static_cast<unsigned long long>(after.file_opens - before.file_opens),
               static_cast<unsigned long long>(after.entry_infos - before.entry_infos),
-              static_cast<unsigned long long>(after.descriptor_infos - before.descriptor_infos));
+              static_cast<unsigned long long>(after.descriptor_infos - before.descriptor_infos),
+              static_cast<unsigned long long>(after.current_folder_infos -
+                                              before.current_folder_infos),
+              static_cast<unsigned long long>(after.watch_reads - before.watch_reads));
   return result == 0;
 }
 

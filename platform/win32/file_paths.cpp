@@ -182,7 +182,7 @@ Descriptor OpenBase(PathBase base) {
 }
 
 // Opens the folder `name` inside `folder`, or takes the descriptor kept of it,
-// into `inside`.
+// into `inside`. One reached through a symbolic link is not kept.
 Tried OpenFolderInside(int folder, const FolderSeen* folder_info, const std::string& name,
                        Descriptor* inside) {
   if (folder_info != nullptr) {
@@ -192,10 +192,12 @@ Tried OpenFolderInside(int folder, const FolderSeen* folder_info, const std::str
     }
   }
   bool missing = false;
-  const int descriptor = PosixOpenFolderAt(folder, name, &missing);
+  bool through_link = false;
+  const int descriptor = PosixOpenFolderAt(folder, name, &missing, &through_link);
   if (descriptor < 0) return missing ? Tried::kAbsent : Tried::kUnusable;
-  *inside = folder_info != nullptr ? Descriptor(KeepFolderInside(*folder_info, name, descriptor))
-                                   : Descriptor(descriptor);
+  *inside = folder_info != nullptr && !through_link
+                ? Descriptor(KeepFolderInside(*folder_info, name, descriptor))
+                : Descriptor(descriptor);
   return Tried::kFound;
 }
 
@@ -223,9 +225,10 @@ bool WalkOnWay(const std::vector<std::string>& parts, size_t count, Reached* rea
   reached->folder = Descriptor(way.folder);
   while (way.above && walked < count) {
     std::shared_ptr<SharedFolder> inside;
+    bool through_link = false;
     LookUpAbove(*above, way, parts[walked], [&](const std::string& name, const FolderSeen*) {
       bool missing = false;
-      const int descriptor = PosixOpenFolderAt(way.folder->get(), name, &missing);
+      const int descriptor = PosixOpenFolderAt(way.folder->get(), name, &missing, &through_link);
       if (descriptor < 0) return missing ? Tried::kAbsent : Tried::kUnusable;
       inside = std::make_shared<SharedFolder>(descriptor);
       return Tried::kFound;
@@ -235,8 +238,10 @@ bool WalkOnWay(const std::vector<std::string>& parts, size_t count, Reached* rea
       reached->folder = Descriptor();
       return true;
     }
-    if (!KeepFolderOnWay(*above, keys[walked], inside, &way)) {
-      reached->folder = Descriptor(std::move(inside));  // off the way: walked as usual from here
+    // Off the way (or reached through a link, which may lead elsewhere at
+    // the next walk): walked as usual from here.
+    if (through_link || !KeepFolderOnWay(*above, keys[walked], inside, &way)) {
+      reached->folder = Descriptor(std::move(inside));
       return true;
     }
     reached->folder = Descriptor(way.folder);

@@ -5,7 +5,6 @@
 #include <linux/magic.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <sys/types.h>
 #include <sys/vfs.h>
 #include <time.h>
@@ -68,6 +67,7 @@ struct Counts {
   std::atomic<uint64_t> file_opens{0};
   std::atomic<uint64_t> entry_infos{0};
   std::atomic<uint64_t> descriptor_infos{0};
+  std::atomic<uint64_t> current_folder_infos{0};
   std::atomic<uint64_t> watch_reads{0};
 };
 Counts counts;
@@ -85,6 +85,7 @@ PosixCallCounts PosixCallCountsSoFar() {
   so_far.file_opens = counts.file_opens.load();
   so_far.entry_infos = counts.entry_infos.load();
   so_far.descriptor_infos = counts.descriptor_infos.load();
+  so_far.current_folder_infos = counts.current_folder_infos.load();
   so_far.watch_reads = counts.watch_reads.load();
   return so_far;
 }
@@ -96,14 +97,26 @@ int PosixOpenRootFolder() {
 
 int PosixCurrentFolder() { return AT_FDCWD; }
 
-int PosixOpenFolderAt(int folder, const std::string& name, bool* missing) {
+int PosixOpenFolderAt(int folder, const std::string& name, bool* missing, bool* through_link) {
+  // A folder is opened without following a symbolic link first: the one
+  // call it takes tells a link apart (ELOOP, or ENOTDIR as newer kernels
+  // answer), which is then followed.
+  bool link = false;
   Count(&Counts::folder_opens);
-  int descriptor = openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int descriptor = openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (descriptor < 0 && (errno == ELOOP || errno == ENOTDIR)) {
+    Count(&Counts::folder_opens);
+    descriptor = openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    link = descriptor >= 0 || errno != ENOTDIR;  // ENOTDIR again: a file, or a link to one
+  }
   // A folder that may be passed through but not listed.
   if (descriptor < 0 && errno == EACCES) {
-    descriptor = openat(folder, name.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    Count(&Counts::folder_opens);
+    descriptor = openat(folder, name.c_str(),
+                        O_PATH | O_DIRECTORY | (link ? 0 : O_NOFOLLOW) | O_CLOEXEC);
   }
   if (missing != nullptr) *missing = descriptor < 0 && errno == ENOENT;
+  if (through_link != nullptr) *through_link = link;
   return descriptor;
 }
 
@@ -266,31 +279,9 @@ bool PosixSyncFolder(int folder) {
 
 bool PosixChangeFolder(int folder) { return fchdir(folder) == 0; }
 
-namespace {
-
-std::atomic<uint64_t> current_folder_changes{0};
-
-}  // namespace
-
-// The C library's chdir and fchdir, counted: defined here, they stand for
-// the library's own in the whole program (the C++ library's
-// filesystem::current_path included). The count moves after the change, so
-// a caller that reads the count and then the current folder never pairs an
-// old folder with a new count.
-extern "C" int chdir(const char* path) noexcept {
-  const int result = static_cast<int>(syscall(SYS_chdir, path));
-  current_folder_changes.fetch_add(1, std::memory_order_acq_rel);
-  return result;
-}
-
-extern "C" int fchdir(int descriptor) noexcept {
-  const int result = static_cast<int>(syscall(SYS_fchdir, descriptor));
-  current_folder_changes.fetch_add(1, std::memory_order_acq_rel);
-  return result;
-}
-
-uint64_t PosixCurrentFolderChanges() {
-  return current_folder_changes.load(std::memory_order_acquire);
+bool PosixCurrentFolderInfo(PosixEntryInfo* info) {
+  Count(&Counts::current_folder_infos);
+  return StatxInfo(AT_FDCWD, "", AT_EMPTY_PATH, info);
 }
 
 namespace {

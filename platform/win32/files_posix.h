@@ -37,8 +37,10 @@ int PosixOpenRootFolder();
 int PosixCurrentFolder();
 // Opens the folder `name` inside `folder` ("." and ".." included). On
 // failure -1, and `missing` (when given) tells whether nothing of that name
-// exists.
-int PosixOpenFolderAt(int folder, const std::string& name, bool* missing = nullptr);
+// exists. `through_link` (when given) tells whether `name` is a symbolic link
+// that was followed to the folder.
+int PosixOpenFolderAt(int folder, const std::string& name, bool* missing = nullptr,
+                      bool* through_link = nullptr);
 void PosixClose(int descriptor);
 
 // The entry `name` inside `folder`, following symbolic links; false when it
@@ -56,6 +58,7 @@ struct PosixCallCounts {
   uint64_t file_opens = 0;       // PosixOpenFileAt
   uint64_t entry_infos = 0;      // PosixInfoAt
   uint64_t descriptor_infos = 0; // PosixInfoOf
+  uint64_t current_folder_infos = 0;  // PosixCurrentFolderInfo
   uint64_t watch_reads = 0;      // PosixReadFolderChanges
 };
 PosixCallCounts PosixCallCountsSoFar();
@@ -88,14 +91,12 @@ bool PosixRenameAt(int from_folder, const std::string& from, int to_folder, cons
 bool PosixSyncFile(int file);
 bool PosixSyncFolder(int folder);
 
-// The process's current folder.
+// The process's current folder. Anyone in the process may change it (the C
+// library's own calls, such as nftw's, included) and nothing here is told:
+// what is kept of it is checked against its information, read anew.
 bool PosixChangeFolder(int folder);
 bool PosixCurrentFolderPath(std::string* path);
-// How many times the process has changed its current folder so far. Every
-// chdir and fchdir made in the process passes through here, whoever makes
-// it (the stand-ins, a test, a library), so an unchanged count means the
-// same current folder.
-uint64_t PosixCurrentFolderChanges();
+bool PosixCurrentFolderInfo(PosixEntryInfo* info);
 
 // Watches of folders (inotify): a folder is watched for names added to it,
 // removed from it or renamed in it, and for its own removal. The kernel

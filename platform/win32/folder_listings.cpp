@@ -130,31 +130,6 @@ void Match(const KeptFolder& folder, const std::string& wanted, const std::strin
   match->first_equal = found == folder.first_by_folded.end() ? std::string() : found->second;
 }
 
-// The current folder's information, read again only after the process
-// changed its current folder.
-struct CurrentFolderInfo {
-  std::mutex mutex;
-  bool read = false;
-  uint64_t changes = 0;  // PosixCurrentFolderChanges when it was read
-  PosixEntryInfo info;
-};
-
-bool CurrentFolderInfoNow(PosixEntryInfo* info) {
-  static auto* current = new CurrentFolderInfo;  // never destroyed: used up to exit
-  const uint64_t changes = PosixCurrentFolderChanges();
-  std::lock_guard<std::mutex> lock(current->mutex);
-  if (!current->read || current->changes != changes) {
-    if (!PosixInfoOf(PosixCurrentFolder(), &current->info)) {
-      current->read = false;
-      return false;
-    }
-    current->read = true;
-    current->changes = changes;
-  }
-  *info = current->info;
-  return true;
-}
-
 }  // namespace
 
 void TakeFolderChanges() {
@@ -194,12 +169,15 @@ bool SeeFolder(int folder, const SharedFolder* shared, bool* changes_taken, Fold
   KeptFolders& kept = Kept();
   FolderId id;
   bool identified = false;
+  bool read = false;  // seen->info is read already
   if (shared != nullptr) {
     identified = shared->Identity(&id);
   } else if (folder == PosixCurrentFolder()) {
-    PosixEntryInfo here;
-    identified = CurrentFolderInfoNow(&here);
-    id = IdOf(here);
+    // Anyone may have changed the current folder since the last look-up:
+    // which folder it is now is read at each walk that starts there.
+    if (!PosixCurrentFolderInfo(&seen->info)) return false;
+    read = identified = true;
+    id = IdOf(seen->info);
   }
   {
     std::lock_guard<std::mutex> lock(kept.mutex);
@@ -219,7 +197,7 @@ bool SeeFolder(int folder, const SharedFolder* shared, bool* changes_taken, Fold
     }
   }
   seen->watched = false;
-  if (!PosixInfoOf(folder, &seen->info)) return false;
+  if (!read && !PosixInfoOf(folder, &seen->info)) return false;
   if (shared != nullptr) shared->SetIdentity(seen->info);
   if (!Settled(seen->info)) return true;
   // Watched from now on, before anything is read there.
@@ -352,15 +330,16 @@ std::shared_ptr<FoldersAbove> TakeFoldersAbove(const PosixEntryInfo& here) {
 
 std::shared_ptr<FoldersAbove> FoldersAboveNow() {
   PosixEntryInfo here;
-  if (!CurrentFolderInfoNow(&here)) return nullptr;
+  if (!PosixCurrentFolderInfo(&here)) return nullptr;
   CurrentFoldersAbove& above = Above();
   {
     std::lock_guard<std::mutex> lock(above.mutex);
     if (above.taken && above.taken->current_birth == BirthOf(here)) return above.taken;
   }
   std::shared_ptr<FoldersAbove> taken = TakeFoldersAbove(here);
+  std::shared_ptr<FoldersAbove> dropped;  // released once the lock is let go
   std::lock_guard<std::mutex> lock(above.mutex);
-  above.taken = taken;
+  dropped = std::exchange(above.taken, taken);
   return taken;
 }
 
@@ -421,11 +400,12 @@ void ForgetFolderListing(int folder) {
     ++kept.changes;  // a listing read before the change is not kept
   }
   // A changed entry above the current folder may change where any walk
-  // through it leads: all that was taken there goes.
+  // through it leads: all that was taken there goes. It is released once
+  // both locks are let go, its own among them.
+  std::shared_ptr<FoldersAbove> dropped;
   CurrentFoldersAbove& above = Above();
   std::lock_guard<std::mutex> lock(above.mutex);
-  if (above.taken) {
-    std::lock_guard<std::mutex> taken_lock(above.taken->mutex);
-    if (above.taken->above.count(IdOf(info)) != 0) above.taken.reset();
-  }
+  if (!above.taken) return;
+  std::lock_guard<std::mutex> taken_lock(above.taken->mutex);
+  if (above.taken->above.count(IdOf(info)) != 0) dropped = std::move(above.taken);
 }

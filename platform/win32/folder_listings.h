@@ -18,6 +18,12 @@
 // system keeps whole seconds): another change within the same tick of the
 // file system's clock would leave the modification time as it was.
 //
+// A folder reached through a symbolic link is kept nothing of under the
+// link's folder, whose watch and modification time do not see the link's
+// target change: its descriptor is opened anew at each walk, and its
+// listing and the folders opened inside it are kept by its own identity and
+// watched at its real place, like any other folder's.
+//
 // The folders above the current folder (the one the program runs in) are
 // taken differently: see FoldersAbove below.
 #pragma once
@@ -94,18 +100,20 @@ class SharedFolder {
 // descriptor, else null): from what is kept under a watch when there is
 // such a record (nothing read), else by reading the folder's information,
 // and then the watch is set (when the folder may be kept) before the
-// look-up lists or opens anything there. The first call of a walk (while
-// `changes_taken` is false; it is then set) first takes the watches'
-// changes (TakeFolderChanges), so a walk that stays above the current folder
-// reads nothing of them. False when the folder cannot be read.
+// look-up lists or opens anything there. Which folder the current folder is
+// is read at each call for it (anyone may have changed the current folder).
+// The first call of a walk (while `changes_taken` is false; it is then set)
+// first takes the watches' changes (TakeFolderChanges), so a walk that stays
+// above the current folder reads nothing of them. False when the folder
+// cannot be read.
 bool SeeFolder(int folder, const SharedFolder* shared, bool* changes_taken, FolderSeen* seen);
 
 // The kept descriptor of the folder `name` (UTF-8) inside the folder
 // `seen` describes as it is now; null when none is kept.
 std::shared_ptr<SharedFolder> KeptFolderInside(const FolderSeen& seen, const std::string& name);
 // Takes `descriptor`, just opened for the folder `name` inside the folder
-// `seen` describes, and keeps it unless that folder changed too recently or
-// a watch saw a change since `seen` was read.
+// `seen` describes (not through a symbolic link), and keeps it unless that
+// folder changed too recently or a watch saw a change since `seen` was read.
 std::shared_ptr<SharedFolder> KeepFolderInside(const FolderSeen& seen, const std::string& name,
                                                int descriptor);
 
@@ -115,21 +123,22 @@ void ForgetFolderListing(int folder);
 // ---- The folders above the current folder ------------------------------------
 
 // What is taken of the way from the root to the current folder, for as long
-// as the current folder stays the same folder (by identity). The folders
-// strictly above it are listed at most once and never checked again, so a
-// folder up there that keeps changing (a busy temporary folder) costs
-// nothing; the walk from the root down to each folder on the way is kept by
-// the text of its path, so the look-ups of paths with a common start share
-// it. A name there is still tried as written before the listing is asked,
-// so an entry another program made up there since is found as written. The
-// stand-ins' own changes to a folder on the way drop all of it.
+// as the current folder stays the same folder (by identity and birth time,
+// read at each walk that uses it, as anyone may have changed the current
+// folder). The folders strictly above it are listed at most once and never
+// checked again, so a folder up there that keeps changing (a busy temporary
+// folder) costs nothing; the walk from the root down to each folder on the
+// way is kept by the text of its path, so the look-ups of paths with a
+// common start share it (a walk that passes a symbolic link leaves the way
+// there). A name there is still tried as written before the listing is
+// asked, so an entry another program made up there since is found as
+// written. The stand-ins' own changes to a folder on the way drop all of it.
 class FoldersAbove;
 
 // The folders above the current folder as it is now (taken anew when the
-// current folder changed); null when the current folder cannot be read.
-// Costs nothing while the process has not changed its current folder since
-// the last call (see PosixCurrentFolderChanges); after a change, one
-// information read of the current folder.
+// current folder is another folder); null when the current folder cannot be
+// read. Costs one information read of the current folder while it stays
+// the same folder.
 std::shared_ptr<FoldersAbove> FoldersAboveNow();
 
 // A folder on the way from the root to the current folder.

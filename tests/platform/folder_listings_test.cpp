@@ -8,7 +8,9 @@
 // as for data that was installed earlier.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <ftw.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -46,6 +48,7 @@ class FolderListingsTest : public ::testing::Test {
     fs::current_path(previous_);
     std::error_code ignored;
     fs::remove_all(root_, ignored);
+    fs::remove(root_.string() + "_link", ignored);
   }
 
   static void Put(const std::string& path, const std::string& contents) {
@@ -303,11 +306,122 @@ TEST_F(FolderListingsTest, ChangesAnotherProgramMakesAreSeenThroughTheWatchWhate
   }
 }
 
-TEST_F(FolderListingsTest, LookUpsInWatchedFoldersReadNothingOfThemButTheChangesOnce) {
+// The names a folder search yields, in order; empty when FindFirstFileA fails.
+std::vector<std::string> SearchNames(const std::string& pattern) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA data;
+  HANDLE search = FindFirstFileA(pattern.c_str(), &data);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    names.push_back(data.cFileName);
+  } while (FindNextFileA(search, &data));
+  FindClose(search);
+  return names;
+}
+
+// A folder reached through a symbolic link is whatever the link leads to at
+// the look-up. Another program changes what `data/linked -> ../store/v` leads
+// to without touching `data`, by plain POSIX calls, after every look-up there
+// has been made once (so whatever may be kept of them is kept); with watches
+// and with the folder times alone.
+TEST_F(FolderListingsTest, FoldersReachedThroughALinkAreWhatTheLinkLeadsToNow) {
+  struct Case {
+    const char* what;
+    std::function<void()> make_target;  // store/v, holding Old.png
+    std::function<void()> change;       // store/v then holds New.png alone
+  };
+  const auto folder_with = [](const char* folder, const char* file) {
+    mkdir(folder, 0755);
+    Put(std::string(folder) + "/" + file, file);
+    Settle(folder);
+  };
+  const std::vector<Case> cases = {
+      {"the target moved away and another made in its place",
+       [&] { folder_with("store/v", "Old.png"); },
+       [&] {
+         EXPECT_EQ(rename("store/v", "store/moved"), 0);
+         folder_with("store/v", "New.png");
+       }},
+      {"the target removed and made again",
+       [&] { folder_with("store/v", "Old.png"); },
+       [&] {
+         fs::remove_all("store/v");
+         folder_with("store/v", "New.png");
+       }},
+      {"a link further on retargeted to another folder",
+       [&] {
+         folder_with("store/first", "Old.png");
+         EXPECT_EQ(symlink("first", "store/v"), 0);
+       },
+       [&] {
+         folder_with("store/second", "New.png");
+         EXPECT_EQ(symlink("second", "store/v.next"), 0);
+         EXPECT_EQ(rename("store/v.next", "store/v"), 0);
+       }},
+  };
+  int round = 0;
+  for (const bool watches : {true, false}) {
+    PosixAllowFolderWatches(watches);
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.what) + (watches ? "" : ", no watches"));
+      const fs::path here = root_ / ("round" + std::to_string(++round));
+      fs::create_directories(here / "data");
+      fs::create_directories(here / "store");
+      fs::current_path(here);
+      c.make_target();
+      ASSERT_EQ(symlink("../store/v", "data/linked"), 0);
+      for (const char* folder : {"store", "data", "."}) Settle(folder);
+      const std::vector<std::string> ways = {"data\\linked\\",
+                                             UpperWindowsPath(here) + "\\DATA\\LINKED\\"};
+      for (const std::string& way : ways) {
+        EXPECT_TRUE(Opens(way + "Old.png")) << way;
+        EXPECT_TRUE(Opens(way + "OLD.PNG")) << way;
+        EXPECT_EQ(SearchNames(way + "*"), (std::vector<std::string>{".", "..", "Old.png"})) << way;
+      }
+      c.change();
+      Settle("store");
+      // Twice: what the first look-ups keep of the new target holds too.
+      for (int i = 0; i < 2; ++i) {
+        for (const std::string& way : ways) {
+          EXPECT_TRUE(Opens(way + "New.png")) << way;
+          EXPECT_TRUE(Opens(way + "new.PNG")) << way;
+          EXPECT_FALSE(Opens(way + "Old.png")) << way;
+          EXPECT_FALSE(Opens(way + "OLD.PNG")) << way;
+          EXPECT_EQ(SearchNames(way + "*"), (std::vector<std::string>{".", "..", "New.png"}))
+              << way;
+        }
+      }
+    }
+  }
+  PosixAllowFolderWatches(true);
+}
+
+// The walk from the root to the current folder is kept (see FoldersAbove),
+// but not through a link: one beside the current folder that leads to it is
+// followed as it is at each look-up.
+TEST_F(FolderListingsTest, AWayThroughALinkAboveTheCurrentFolderIsWhatTheLinkLeadsToNow) {
+  const fs::path link = root_.string() + "_link";
+  const std::string way = UpperWindowsPath(link) + "\\";
+  ASSERT_EQ(symlink(root_.filename().c_str(), link.c_str()), 0);
+  EXPECT_TRUE(Opens(way + "DATA\\IMG\\TITLE.PNG"));
+  EXPECT_TRUE(Opens(way + "data\\img\\title.png"));
+  // Retargeted to the data folder inside.
+  const fs::path next = root_.string() + "_link.next";
+  ASSERT_EQ(symlink((root_.filename() / "data").c_str(), next.c_str()), 0);
+  fs::rename(next, link);
+  EXPECT_TRUE(Opens(way + "IMG\\TITLE.PNG"));
+  EXPECT_TRUE(Opens(way + "img\\title.png"));
+  EXPECT_FALSE(Opens(way + "DATA\\IMG\\TITLE.PNG"));
+  EXPECT_FALSE(Opens(way + "data\\img\\title.png"));
+}
+
+TEST_F(FolderListingsTest, LookUpsInWatchedFoldersReadOnlyTheChangesAndTheCurrentFolderOnce) {
   if (!FoldersCanBeWatched()) GTEST_SKIP() << "no folder can be watched here";
   const std::string full = UpperWindowsPath(root_ / "data/img/title.png");
+  const std::string beside = UpperWindowsPath(root_) + ".DAT";  // in the folder above
   EXPECT_TRUE(Opens("data\\img\\TITLE.PNG"));  // lists and watches the folders on the way
   EXPECT_TRUE(Opens(full));
+  EXPECT_FALSE(Opens(beside));
   char folder[MAX_PATH];
   ASSERT_GT(GetCurrentDirectoryA(MAX_PATH, folder), 0u);
   const PosixCallCounts before = PosixCallCountsSoFar();
@@ -315,6 +429,7 @@ TEST_F(FolderListingsTest, LookUpsInWatchedFoldersReadNothingOfThemButTheChanges
   for (int i = 0; i < kRounds; ++i) {
     EXPECT_TRUE(Opens("data\\img\\TITLE.PNG"));
     EXPECT_TRUE(Opens(full));
+    EXPECT_FALSE(Opens(beside));
     EXPECT_EQ(GetFileAttributesA("data\\img\\menu.png"), static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE));
     EXPECT_GT(GetCurrentDirectoryA(MAX_PATH, folder), 0u);
   }
@@ -323,8 +438,11 @@ TEST_F(FolderListingsTest, LookUpsInWatchedFoldersReadNothingOfThemButTheChanges
   EXPECT_EQ(after.descriptor_infos - before.descriptor_infos, 2u * kRounds);
   EXPECT_EQ(after.folder_listings, before.folder_listings);
   EXPECT_EQ(after.folder_opens, before.folder_opens);
-  // One read of the changes a look-up, none for the current folder's path.
+  // One read of the changes a look-up, none for the one that stays above
+  // the current folder nor for the current folder's path; which folder is
+  // current, read once a call.
   EXPECT_EQ(after.watch_reads - before.watch_reads, 3u * kRounds);
+  EXPECT_EQ(after.current_folder_infos - before.current_folder_infos, 5u * kRounds);
 }
 
 TEST_F(FolderListingsTest, ACurrentFolderChangedInAnyWayIsSeen) {
@@ -346,11 +464,14 @@ TEST_F(FolderListingsTest, ACurrentFolderChangedInAnyWayIsSeen) {
          close(folder);
          return changed;
        }},
-      {"the C++ library", [](const fs::path& to) {
+      {"the C++ library",
+       [](const fs::path& to) {
          std::error_code error;
          fs::current_path(to, error);
          return !error;
        }},
+      {"a raw system call",
+       [](const fs::path& to) { return syscall(SYS_chdir, to.c_str()) == 0; }},
   };
   const fs::path work = root_ / "work";
   int round = 0;
@@ -364,6 +485,9 @@ TEST_F(FolderListingsTest, ACurrentFolderChangedInAnyWayIsSeen) {
       Put((work / name).string(), "here");
       Settle(work.string());
       ASSERT_TRUE(c.enter(work));
+      // The full path first: the way to the current folder was taken while
+      // the one entered before was current.
+      EXPECT_TRUE(Opens(UpperWindowsPath(work / name)));
       char folder[MAX_PATH];
       ASSERT_GT(GetCurrentDirectoryA(MAX_PATH, folder), 0u);
       std::string expected = "C:" + work.string();
@@ -371,7 +495,6 @@ TEST_F(FolderListingsTest, ACurrentFolderChangedInAnyWayIsSeen) {
       EXPECT_EQ(std::string(folder), expected);
       EXPECT_TRUE(Opens(name));
       EXPECT_TRUE(Opens("..\\DATA\\IMG\\TITLE.PNG"));
-      EXPECT_TRUE(Opens(UpperWindowsPath(work / name)));
       if (made_again) {
         EXPECT_FALSE(Opens("Round" + std::to_string(round - 1) + ".txt")) << "the removed one's";
       }
@@ -380,6 +503,69 @@ TEST_F(FolderListingsTest, ACurrentFolderChangedInAnyWayIsSeen) {
       EXPECT_TRUE(Opens("DATA\\IMG\\TITLE.PNG"));
       EXPECT_FALSE(Opens(name));
     }
+  }
+}
+
+// What the walk of TheCurrentFolderTheCLibraryChangesForItselfIsSeen saw
+// at its file.
+struct SeenInWalk {
+  bool visited = false;
+  bool as_written = false;
+  bool other_case = false;
+  std::string current_folder;
+};
+SeenInWalk* seen_in_walk = nullptr;
+
+int LookUpInWalk(const char* path, const struct stat*, int type, FTW* at) {
+  if (type != FTW_F) return 0;
+  seen_in_walk->visited = true;
+  const std::string name = path + at->base;  // nftw's current folder holds it
+  std::string upper = name;
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (auto [wanted, found] : {std::pair{name, &seen_in_walk->as_written},
+                               std::pair{upper, &seen_in_walk->other_case}}) {
+    HANDLE file = CreateFileA(wanted.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    *found = file != INVALID_HANDLE_VALUE;
+    if (*found) CloseHandle(file);
+  }
+  char folder[MAX_PATH];
+  if (GetCurrentDirectoryA(MAX_PATH, folder) > 0) seen_in_walk->current_folder = folder;
+  return 0;
+}
+
+// nftw with FTW_CHDIR changes the current folder by the C library's own
+// calls, into each folder it walks and back at its end: both are seen,
+// whether the current folder was asked about before the walk or not.
+TEST_F(FolderListingsTest, TheCurrentFolderTheCLibraryChangesForItselfIsSeen) {
+  fs::create_directories("walk/deep");
+  Put("walk/deep/Leaf.png", "leaf");
+  for (const char* folder : {"walk/deep", "walk", "."}) Settle(folder);
+  const auto windows_form = [](const fs::path& path) {
+    std::string out = "C:" + path.string();
+    std::replace(out.begin(), out.end(), '/', '\\');
+    return out;
+  };
+  for (const bool asked_before : {true, false}) {
+    SCOPED_TRACE(asked_before ? "asked before the walk" : "first asked in the walk");
+    ASSERT_EQ(chdir(root_.c_str()), 0);
+    if (asked_before) {
+      EXPECT_FALSE(Opens("Leaf.png"));  // lists the test's folder
+      EXPECT_FALSE(Opens("Leaf.png"));
+    }
+    SeenInWalk seen;
+    seen_in_walk = &seen;
+    ASSERT_EQ(nftw("walk", LookUpInWalk, 8, FTW_CHDIR | FTW_PHYS), 0);
+    seen_in_walk = nullptr;
+    EXPECT_TRUE(seen.visited);
+    EXPECT_TRUE(seen.as_written);
+    EXPECT_TRUE(seen.other_case);
+    EXPECT_EQ(seen.current_folder, windows_form(root_ / "walk/deep"));
+    char folder[MAX_PATH];
+    ASSERT_GT(GetCurrentDirectoryA(MAX_PATH, folder), 0u);
+    EXPECT_EQ(std::string(folder), windows_form(root_));
+    EXPECT_TRUE(Opens("data\\img\\TITLE.PNG"));
+    EXPECT_FALSE(Opens("Leaf.png"));
   }
 }
 
