@@ -143,7 +143,7 @@ int LoadGraphicCellsFromFile(const char* path, int32_t count, int32_t across, in
     // Only the cells that were made: the rows may run out before the count.
     const int64_t made =
         std::min<int64_t>(count, int64_t{across > 0 ? across : 0} * (down > 0 ? down : 0));
-    for (int64_t i = 0; i < made; ++i) StoreGraphicFileName(handles[i], path);
+    StoreGraphicFileNames(handles, made, path);
   }
   ReleaseGraphImage(&image);
   ReleaseGraphImage(&alpha);

@@ -149,6 +149,28 @@ int StoreGraphicFileName(int32_t handle, const char* path) {
   return 0;
 }
 
+int StoreGraphicFileNames(const int32_t* handles, int64_t count, const char* path) {
+  // Reading the current directory asks the system each time; a picture of
+  // many cells reads it once and copies it to the others.
+  const GraphicRecord* first = nullptr;
+  int result = 0;
+  for (int64_t i = 0; i < count; ++i) {
+    GraphicRecord* const graphic = GetGraphicRecord(handles[i]);
+    if (graphic == nullptr) {
+      result = -1;
+      continue;
+    }
+    if (first == nullptr) {
+      StoreGraphicFileName(handles[i], path);
+      first = graphic;
+      continue;
+    }
+    std::memcpy(graphic->load_directory, first->load_directory, sizeof(graphic->load_directory));
+    std::memcpy(graphic->file_name, first->file_name, sizeof(graphic->file_name));
+  }
+  return result;
+}
+
 int32_t DeriveGraphic(int32_t x, int32_t y, int32_t width, int32_t height, int32_t parent) {
   const GraphicRecord* const source = GetGraphicRecord(parent);
   if (source == nullptr) return -1;

@@ -82,6 +82,10 @@ int SetGraphicLostFlagAddress(int32_t handle, int32_t* flag);
 // Keeps the path (cut to the record's room) and the file layer's current
 // directory, for the delete log and reloading. 0 or -1.
 int StoreGraphicFileName(int32_t handle, const char* path);
+// The same for the `count` cells of one picture, with the current directory
+// read once for all of them. 0, or -1 when a handle is bad (the good ones
+// are stored).
+int StoreGraphicFileNames(const int32_t* handles, int64_t count, const char* path);
 // A graphic that shows the rectangle (x, y, width, height) of `parent` and
 // shares its pixels; the rectangle is cut at the parent's right and bottom.
 // -1 for a bad parent, a corner outside the parent or an empty size.

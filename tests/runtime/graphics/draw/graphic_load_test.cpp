@@ -138,6 +138,9 @@ TEST_F(GraphicLoadTest, SheetGivesItsCellsInRowOrderWithTheirSizes) {
   int32_t cells[8];
   std::fill(std::begin(cells), std::end(cells), 77);
   ASSERT_EQ(LoadGraphicCellsDefault(path.c_str(), 8, 4, 2, 8, 6, cells, 0), 0);
+  char directory[MAX_PATH + 1] = {};
+  FileGetDirThunk(directory);
+  ASSERT_NE(directory[0], '\0');
   for (int32_t i = 0; i < 8; ++i) {
     SCOPED_TRACE(i);
     const GraphicRecord* record = GetGraphicRecord(cells[i]);
@@ -147,6 +150,7 @@ TEST_F(GraphicLoadTest, SheetGivesItsCellsInRowOrderWithTheirSizes) {
     EXPECT_EQ(record->offset_x, (i % 4) * 8);
     EXPECT_EQ(record->offset_y, (i / 4) * 6);
     EXPECT_STREQ(record->file_name, path.c_str());
+    EXPECT_STREQ(record->load_directory, directory);
     ExpectGraphicShows(cells[i], sheet, (i % 4) * 8, (i / 4) * 6);
   }
   // All cells share one picture.

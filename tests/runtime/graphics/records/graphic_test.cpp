@@ -411,6 +411,23 @@ TEST_F(GraphicTest, LongFileNameIsCut) {
   EXPECT_STREQ(record->file_name, "");
 }
 
+// The cells of one picture all take its name and folder; a bad handle among
+// them is passed over and reported.
+TEST_F(GraphicTest, NamesOfManyCellsSkipABadHandle) {
+  const int32_t gone = MakeEmptyGraphic(8, 8, 1);
+  DeleteGraphicHandle(gone, 0);
+  const int32_t cells[] = {gone, MakeEmptyGraphic(8, 8, 1), MakeEmptyGraphic(8, 8, 1)};
+  EXPECT_EQ(StoreGraphicFileNames(cells, 3, "data/img/cells.png"), -1);
+  for (int i = 1; i < 3; ++i) {
+    const GraphicRecord* const record = GetGraphicRecord(cells[i]);
+    EXPECT_STREQ(record->file_name, "data/img/cells.png") << i;
+    EXPECT_NE(record->load_directory[0], '\0') << i;
+    EXPECT_STREQ(record->load_directory, GetGraphicRecord(cells[1])->load_directory);
+  }
+  EXPECT_EQ(StoreGraphicFileNames(cells + 1, 2, nullptr), 0);
+  EXPECT_STREQ(GetGraphicRecord(cells[2])->file_name, "");
+}
+
 TEST_F(GraphicTest, OptionSetters) {
   struct Case {
     int32_t accel_off;
