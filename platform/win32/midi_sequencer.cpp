@@ -26,8 +26,7 @@ constexpr int kDefaultRate = 44100;
 
 struct SequencerDevice {
   MCIDEVICEID id = 0;
-  std::vector<uint8_t> image;
-  std::unique_ptr<MidiSynth> synth;
+  std::vector<uint8_t> image;  // what the synthesiser plays (MidiFileTracks)
   bool started = false;  // a play has started the piece
   bool playing = false;  // rendered by the mixer
   HWND notify_window = nullptr;
@@ -41,17 +40,27 @@ struct Notification {
 };
 
 // The one sequencer. `mutex` guards the device and the notifications found;
-// it is taken under the mixer's lock. `post_mutex` is held while found
+// it is taken under the mixer's lock, so a command holds it only for short
+// work (never to load or delete a piece). `post_mutex` is held while found
 // notifications are posted and while a closing device takes its posted ones
-// back, so none of a closed device can arrive later. Order: post_mutex, then
-// mutex; the window queues' lock is taken under post_mutex only.
+// back, so none of a closed device can arrive later. `open_mutex` is held by
+// an open from its start to its end, so opens come one at a time. Order:
+// open_mutex, post_mutex, mutex; the window queues' lock is taken under
+// post_mutex only.
+//
+// The synthesiser is kept from the first open to the end of the process.
+// While a device is open, the commands and the mixer use it under `mutex`.
+// While none is open the mixer leaves it alone and only an open uses it
+// (loading its sound font and trying the piece), without `mutex`.
 struct Sequencer {
+  std::mutex open_mutex;
   std::mutex post_mutex;
   std::mutex mutex;
+  std::unique_ptr<MidiSynth> synth;
   std::unique_ptr<SequencerDevice> device;
   MCIDEVICEID next_id = 1;
   std::vector<Notification> found;
-  std::string last_reported;  // the last "cannot open" line written
+  std::string last_reported;  // the last "cannot open" line written (under open_mutex)
 };
 
 // Lives to the end of the process, as the mixer does.
@@ -102,6 +111,25 @@ SequencerDevice* DeviceLocked(Sequencer& sequencer, MCIDEVICEID device) {
   return sequencer.device.get();
 }
 
+// Makes sure the kept synthesiser plays with `sound_font` at `rate`, making
+// it when there is none yet or when either has changed (the sound font
+// named by the environment, or another host's output rate). Under
+// open_mutex with no device open. False with the reason when it cannot be
+// made; a synthesiser kept before stays.
+bool KeepSynth(Sequencer& sequencer, const std::string& sound_font, int rate, std::string* error) {
+  if (sequencer.synth != nullptr && sequencer.synth->SoundFont() == sound_font &&
+      sequencer.synth->Rate() == rate) {
+    return true;
+  }
+  std::unique_ptr<MidiSynth> made = MidiSynth::Create(sound_font, rate, error);
+  if (made == nullptr) return false;
+  {
+    std::lock_guard<std::mutex> lock(sequencer.mutex);
+    sequencer.synth.swap(made);
+  }
+  return true;  // an earlier synthesiser goes with `made`, outside the lock
+}
+
 void RequireOnlyFlags(const char* command, DWORD_PTR flags, DWORD_PTR allowed) {
   RequireEmulated((flags & ~allowed) == 0, "mciSendCommandA", command, static_cast<uint64_t>(flags));
 }
@@ -116,6 +144,7 @@ MCIERROR MidiSequencerOpen(DWORD_PTR flags, MCI_OPEN_PARMSA* open) {
                   "mciSendCommandA", "MCI_OPEN of the sequencer without an element",
                   static_cast<uint64_t>(flags));
   Sequencer& sequencer = TheSequencer();
+  std::lock_guard<std::mutex> open_lock(sequencer.open_mutex);
   {
     std::lock_guard<std::mutex> lock(sequencer.mutex);
     if (sequencer.device != nullptr) return MCIERR_DEVICE_OPEN;
@@ -123,23 +152,28 @@ MCIERROR MidiSequencerOpen(DWORD_PTR flags, MCI_OPEN_PARMSA* open) {
   std::string missing;
   const std::string sound_font = FindGeneralMidiSoundFont(&missing);
   if (sound_font.empty()) {
-    std::lock_guard<std::mutex> lock(sequencer.mutex);
     ReportNotInstalled(sequencer, missing);
     return MCIERR_DEVICE_NOT_INSTALLED;
   }
-  auto device = std::make_unique<SequencerDevice>();
-  if (!ReadMidiFile(open->lpstrElementName, &device->image)) return MCIERR_FILE_NOT_FOUND;
-  if (!IsPlayableMidiFile(device->image.data(), device->image.size())) return MCIERR_INVALID_FILE;
+  std::vector<uint8_t> file;
+  if (!ReadMidiFile(open->lpstrElementName, &file)) return MCIERR_FILE_NOT_FOUND;
+  if (!IsPlayableMidiFile(file.data(), file.size())) return MCIERR_INVALID_FILE;
 
   const int rate = HostInstalled() ? CurrentHost().Audio().OutputRate() : kDefaultRate;
   std::string error;
-  device->synth = MidiSynth::Create(sound_font, rate, &error);
-  std::lock_guard<std::mutex> lock(sequencer.mutex);
-  if (device->synth == nullptr) {
+  if (!KeepSynth(sequencer, sound_font, rate, &error)) {
     ReportNotInstalled(sequencer, error);
     return MCIERR_DEVICE_NOT_INSTALLED;
   }
-  if (sequencer.device != nullptr) return MCIERR_DEVICE_OPEN;
+  auto device = std::make_unique<SequencerDevice>();
+  device->image = MidiFileTracks(file.data(), file.size());
+  // No device is open: the synthesiser is this open's alone. The players
+  // the last device set aside go now, and the synthesiser's own player
+  // loads the piece: a file that passes the structural check but that
+  // FluidSynth refuses would otherwise be taken and play as silence.
+  sequencer.synth->DeleteSetAsidePlayers();
+  if (!sequencer.synth->Takes(device->image)) return MCIERR_INVALID_FILE;
+  std::lock_guard<std::mutex> lock(sequencer.mutex);
   device->id = sequencer.next_id++;
   open->wDeviceID = device->id;
   sequencer.device = std::move(device);
@@ -175,7 +209,7 @@ MCIERROR MidiSequencerPlay(MCIDEVICEID device, DWORD_PTR flags, const MCI_PLAY_P
   if (from || !open->started) {
     // The player refuses only a piece it cannot take at all: as a device
     // that cannot read its file, the play fails.
-    if (!open->synth->PlayFromStart(open->image)) return MCIERR_INVALID_FILE;
+    if (!sequencer.synth->PlayFromStart(open->image)) return MCIERR_INVALID_FILE;
     open->started = true;
   }
   open->playing = true;
@@ -195,7 +229,7 @@ MCIERROR MidiSequencerStop(MCIDEVICEID device, DWORD_PTR flags) {
   RequireOnlyFlags("MCI_STOP with flags other than MCI_WAIT is not emulated", flags, MCI_WAIT);
   open->playing = false;
   open->notify_pending = false;
-  open->synth->Silence();
+  sequencer.synth->Silence();
   return 0;
 }
 
@@ -208,6 +242,7 @@ MCIERROR MidiSequencerClose(MCIDEVICEID device, DWORD_PTR flags) {
     if (DeviceLocked(sequencer, device) == nullptr) return MCIERR_INVALID_DEVICE_ID;
     RequireOnlyFlags("MCI_CLOSE with flags other than MCI_WAIT is not emulated", flags, MCI_WAIT);
     closed = std::move(sequencer.device);
+    sequencer.synth->EndPiece();
     std::erase_if(sequencer.found,
                   [device](const Notification& found) { return found.device == device; });
   }
@@ -217,7 +252,7 @@ MCIERROR MidiSequencerClose(MCIDEVICEID device, DWORD_PTR flags) {
       return message.message == MM_MCINOTIFY && static_cast<MCIDEVICEID>(message.lParam) == device;
     });
   }
-  return 0;  // the synthesiser goes with `closed`, outside the lock
+  return 0;
 }
 
 void MixMidiSequencer(int32_t* sum, int frame_count, int output_rate) {
@@ -226,16 +261,24 @@ void MixMidiSequencer(int32_t* sum, int frame_count, int output_rate) {
   std::lock_guard<std::mutex> lock(sequencer.mutex);
   SequencerDevice* device = sequencer.device.get();
   if (device == nullptr || !device->playing) return;
-  device->synth->RenderInto(sum, frame_count);
-  if (device->notify_pending && device->synth->Ended()) {
+  sequencer.synth->RenderInto(sum, frame_count);
+  if (device->notify_pending && sequencer.synth->Ended()) {
     device->notify_pending = false;
     device->notified_window = device->notify_window;
     sequencer.found.push_back({device->notify_window, device->id});
   }
 }
 
-void PostMidiSequencerNotifications() {
+void FinishMidiSequencerMix() {
   Sequencer& sequencer = TheSequencer();
+  {
+    // Players that plays from the start set aside are deleted here, on the
+    // mixer's side and outside the mixer's lock, rather than by the command
+    // (a long piece's player takes milliseconds to delete). With no device
+    // open they are the next open's to delete.
+    std::lock_guard<std::mutex> lock(sequencer.mutex);
+    if (sequencer.device != nullptr) sequencer.synth->DeleteSetAsidePlayers();
+  }
   std::lock_guard<std::mutex> post_lock(sequencer.post_mutex);
   std::vector<Notification> found;
   {

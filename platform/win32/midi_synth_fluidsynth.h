@@ -15,6 +15,9 @@
 // says what was looked for ("no sound font at ...").
 std::string FindGeneralMidiSoundFont(std::string* missing);
 
+// One synthesiser with its sound font. Loading the font takes tens to
+// hundreds of milliseconds, so the sequencer makes one at its first open and
+// keeps it for the process; each piece played gets a player of its own on it.
 class MidiSynth {
  public:
   // A synthesiser at `rate` Hz with the sound font loaded, or null with
@@ -25,24 +28,40 @@ class MidiSynth {
   MidiSynth(const MidiSynth&) = delete;
   MidiSynth& operator=(const MidiSynth&) = delete;
 
-  // Starts `image` (a standard MIDI file that passed IsPlayableMidiFile) from
-  // its start, every channel reset first. False when the player refuses it.
-  // The same starts after the same history give the same samples.
+  // True when FluidSynth's player loads `image` (a file's MidiFileTracks)
+  // and finds a piece with a length in it: a piece of no length would end as
+  // it starts (and a looping one start again at every mix). The piece is
+  // loaded by a player of its own whose events go nowhere, through one block
+  // rendered and thrown away; nothing else may render meanwhile.
+  bool Takes(const std::vector<uint8_t>& image);
+  // Starts `image` from its start, every channel reset first. False when the
+  // player refuses it. The same starts after the same history give the same
+  // samples. The player of an earlier start is set aside, silent, not
+  // deleted (deleting a long piece's player takes milliseconds).
   bool PlayFromStart(const std::vector<uint8_t>& image);
   // Silences every sounding note at once (the piece's position is kept by
   // the caller not rendering).
   void Silence();
+  // Silences every note and sets the piece's player aside: nothing plays.
+  void EndPiece();
+  // Deletes the players set aside.
+  void DeleteSetAsidePlayers();
   // Renders `frames` stereo frames and adds them to `sum` (interleaved
   // 16-bit sample values). The piece moves on by exactly these frames.
   void RenderInto(int32_t* sum, int frames);
   // True once the piece has played to its end (or its player gave up on it),
-  // and before any piece was started.
+  // and while no piece is started.
   bool Ended() const;
   int Rate() const { return rate_; }
+  const std::string& SoundFont() const { return sound_font_; }
 
  private:
   struct Objects;  // the FluidSynth objects
-  explicit MidiSynth(std::unique_ptr<Objects> parts, int rate);
+  MidiSynth(std::unique_ptr<Objects> parts, int rate, std::string sound_font);
+  // Drops the rest of FluidSynth's last rendered block, so that the next
+  // block starts at the next frame rendered.
+  void AlignToBlock();
   std::unique_ptr<Objects> parts_;
   int rate_;
+  std::string sound_font_;
 };
