@@ -9,9 +9,11 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/null/null_host.h"
@@ -400,11 +402,17 @@ TEST_F(MidiSequencerTest, DamagedFilesAreRefusedAtTheOpenAndOthersPlayToTheirEnd
 // (or finds no length in): each is refused at the open, so the runtime plays
 // the file another way, rather than taken and played as silence (and, when
 // looping, started again at every mix).
-TEST_F(MidiSequencerTest, FilesTheSynthesiserDoesNotTakeAreRefusedAtTheOpen) {
-  const MidiBytes header = MidiHeader(0, 1);
+// A piece with an escape (F7) event: sound in structure, but FluidSynth's
+// player does not read it.
+MidiBytes EscapeEventPiece() {
   MidiBytes escape = TempoTrackBody(kTestTempo);
   escape.insert(escape.end(), {0x00, 0xF7, 0x02, 0x43, 0x10});
   PutEndOfTrack(&escape, 480);
+  return Concat({MidiHeader(0, 1), MidiChunk("MTrk", escape)});
+}
+
+TEST_F(MidiSequencerTest, FilesTheSynthesiserDoesNotTakeAreRefusedAtTheOpen) {
+  const MidiBytes header = MidiHeader(0, 1);
   MidiBytes notes_at_zero = TempoTrackBody(kTestTempo);
   notes_at_zero.insert(notes_at_zero.end(), {0x00, 0x90, 0x45, 0x64, 0x00, 0x80, 0x45, 0x00});
   PutEndOfTrack(&notes_at_zero);
@@ -414,7 +422,7 @@ TEST_F(MidiSequencerTest, FilesTheSynthesiserDoesNotTakeAreRefusedAtTheOpen) {
     MidiBytes bytes;
   };
   const std::vector<Case> cases = {
-      {"an escape (F7) event", Concat({header, MidiChunk("MTrk", escape)})},
+      {"an escape (F7) event", EscapeEventPiece()},
       {"a piece of no length", Concat({header, EndOnlyTrack(0)})},
       {"a note and the end all at tick 0", Concat({header, MidiChunk("MTrk", notes_at_zero)})},
       {"an end of track carrying a data byte", Concat({header, MidiChunk("MTrk", end_with_data)})},
@@ -455,6 +463,54 @@ TEST_F(MidiSequencerTest, AChunkOfAnUnknownKindIsLeftOutAndThePiecePlays) {
   ExpectThreeNotes(Mix(150, &ended_after), 0);
   EXPECT_EQ(ended_after, 90);
   EXPECT_EQ(notices_.size(), 1u);
+}
+
+// The host's audio thread mixes all the time while the game thread changes
+// the music: opens (of pieces the synthesiser takes and of one it refuses),
+// plays, plays from the start, stops and closes answer as they do on one
+// thread, and no notification of a closed device arrives. (Also run under
+// ThreadSanitizer: the open uses the kept synthesiser without the lock the
+// mixer takes, and the mixer deletes the players that plays set aside.)
+TEST_F(MidiSequencerTest, CommandsGoOnWhileAnotherThreadMixes) {
+  const std::string piece = Write("short.mid", PianoPiece({{69, 0.0, 0.05}}, 0.05));
+  const std::string refused = Write("escape.mid", EscapeEventPiece());
+  std::atomic<bool> done{false};
+  std::atomic<uint64_t> mixes{0};
+  std::thread mixer([&] {
+    std::vector<int16_t> frames(static_cast<size_t>(kFramesPerBlank) * 2);
+    while (!done) {
+      MixSoundBuffers(frames.data(), kFramesPerBlank, kRate);
+      ++mixes;
+    }
+  });
+  // Goes on once the mixer has finished `count` more mixes.
+  const auto after_mixes = [&](uint64_t count) {
+    const uint64_t target = mixes.load() + count + 1;
+    while (mixes.load() < target) std::this_thread::yield();
+  };
+  MCI_PLAY_PARMS from_start = {};
+  from_start.dwCallback = reinterpret_cast<DWORD_PTR>(window_);
+  for (int round = 0; round < 20; ++round) {
+    SCOPED_TRACE(round);
+    MCIDEVICEID device = 0;
+    EXPECT_EQ(Open(refused, &device), MCIERR_INVALID_FILE);
+    ASSERT_EQ(Open(piece, &device), 0u);
+    ASSERT_EQ(Play(device, MCI_NOTIFY), 0u);
+    after_mixes(round % 4);
+    ASSERT_EQ(mciSendCommandA(device, MCI_PLAY, MCI_NOTIFY | MCI_FROM,
+                              reinterpret_cast<DWORD_PTR>(&from_start)),
+              0u);
+    after_mixes(round % 3);
+    ASSERT_EQ(Stop(device), 0u);
+    ASSERT_EQ(Play(device, MCI_NOTIFY), 0u);
+    after_mixes(1);
+    ASSERT_EQ(Close(device), 0u);
+  }
+  done = true;
+  mixer.join();
+  Pump();
+  EXPECT_TRUE(notices_.empty());
+  EXPECT_EQ(OpenMidiSequencerDevice(), 0u);
 }
 
 // ---- Without a synthesiser ----------------------------------------------------
