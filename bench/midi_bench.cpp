@@ -6,7 +6,7 @@
 //   rtf_percent is the real-time factor: the share of one core that playing
 //   the piece takes (the goal is at most 2 %).
 // - FirstOpen: the process's first MCI_OPEN of the piece (wall time, in ms),
-//   where the synthesiser and its sound font are made.
+//   where the sound font is loaded.
 // - MciCommands: what the game thread waits for in each MCI command of a
 //   music change (open, status, play, play from the start, stop, close), as
 //   wall time, and how long each holds the sequencer's lock, the one the
@@ -123,7 +123,8 @@ void BM_RenderOneSecondOfDenseMidi(benchmark::State& state) {
     return;
   }
   std::string error;
-  std::unique_ptr<MidiSynth> synth = MidiSynth::Create(font, kRate, &error);
+  std::unique_ptr<MidiSoundFont> loaded = MidiSoundFont::Load(font, &error);
+  std::unique_ptr<MidiSynth> synth = loaded != nullptr ? MidiSynth::Create(*loaded, kRate, &error) : nullptr;
   if (synth == nullptr) {
     state.SkipWithError(error.c_str());
     return;

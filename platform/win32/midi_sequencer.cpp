@@ -27,6 +27,7 @@ constexpr int kDefaultRate = 44100;
 struct SequencerDevice {
   MCIDEVICEID id = 0;
   std::vector<uint8_t> image;  // what the synthesiser plays (MidiFileTracks)
+  std::unique_ptr<MidiSynth> synth;
   bool started = false;  // a play has started the piece
   bool playing = false;  // rendered by the mixer
   HWND notify_window = nullptr;
@@ -41,22 +42,20 @@ struct Notification {
 
 // The one sequencer. `mutex` guards the device and the notifications found;
 // it is taken under the mixer's lock, so a command holds it only for short
-// work (never to load or delete a piece). `post_mutex` is held while found
-// notifications are posted and while a closing device takes its posted ones
-// back, so none of a closed device can arrive later. `open_mutex` is held by
-// an open from its start to its end, so opens come one at a time. Order:
-// open_mutex, post_mutex, mutex; the window queues' lock is taken under
-// post_mutex only.
-//
-// The synthesiser is kept from the first open to the end of the process.
-// While a device is open, the commands and the mixer use it under `mutex`.
-// While none is open the mixer leaves it alone and only an open uses it
-// (loading its sound font and trying the piece), without `mutex`.
+// work (never to load, check or delete a piece). `post_mutex` is held while
+// found notifications are posted and while a closing device takes its
+// posted ones back, so none of a closed device can arrive later.
+// `open_mutex` is held by an open and by a close from start to end: the
+// sound font, kept from the first open to the end of the process, is lent to
+// one device's synthesiser at a time, and that synthesiser is made, tried
+// and deleted under it, outside `mutex` (the mixer uses it only while its
+// device is open). Order: open_mutex, post_mutex, mutex; the window queues'
+// lock is taken under post_mutex only.
 struct Sequencer {
   std::mutex open_mutex;
   std::mutex post_mutex;
   std::mutex mutex;
-  std::unique_ptr<MidiSynth> synth;
+  std::unique_ptr<MidiSoundFont> font;  // under open_mutex
   std::unique_ptr<SequencerDevice> device;
   MCIDEVICEID next_id = 1;
   std::vector<Notification> found;
@@ -111,23 +110,16 @@ SequencerDevice* DeviceLocked(Sequencer& sequencer, MCIDEVICEID device) {
   return sequencer.device.get();
 }
 
-// Makes sure the kept synthesiser plays with `sound_font` at `rate`, making
-// it when there is none yet or when either has changed (the sound font
-// named by the environment, or another host's output rate). Under
-// open_mutex with no device open. False with the reason when it cannot be
-// made; a synthesiser kept before stays.
-bool KeepSynth(Sequencer& sequencer, const std::string& sound_font, int rate, std::string* error) {
-  if (sequencer.synth != nullptr && sequencer.synth->SoundFont() == sound_font &&
-      sequencer.synth->Rate() == rate) {
-    return true;
-  }
-  std::unique_ptr<MidiSynth> made = MidiSynth::Create(sound_font, rate, error);
-  if (made == nullptr) return false;
-  {
-    std::lock_guard<std::mutex> lock(sequencer.mutex);
-    sequencer.synth.swap(made);
-  }
-  return true;  // an earlier synthesiser goes with `made`, outside the lock
+// Makes sure the kept sound font is the one at `path`, loading it when
+// there is none yet or when the font named has changed (BRIMAL_SOUNDFONT).
+// Under open_mutex with no device open. False with the reason when it cannot
+// be loaded; a font kept before stays.
+bool KeepSoundFont(Sequencer& sequencer, const std::string& path, std::string* error) {
+  if (sequencer.font != nullptr && sequencer.font->Path() == path) return true;
+  std::unique_ptr<MidiSoundFont> loaded = MidiSoundFont::Load(path, error);
+  if (loaded == nullptr) return false;
+  sequencer.font = std::move(loaded);
+  return true;
 }
 
 void RequireOnlyFlags(const char* command, DWORD_PTR flags, DWORD_PTR allowed) {
@@ -159,20 +151,23 @@ MCIERROR MidiSequencerOpen(DWORD_PTR flags, MCI_OPEN_PARMSA* open) {
   if (!ReadMidiFile(open->lpstrElementName, &file)) return MCIERR_FILE_NOT_FOUND;
   if (!IsPlayableMidiFile(file.data(), file.size())) return MCIERR_INVALID_FILE;
 
-  const int rate = HostInstalled() ? CurrentHost().Audio().OutputRate() : kDefaultRate;
   std::string error;
-  if (!KeepSynth(sequencer, sound_font, rate, &error)) {
+  if (!KeepSoundFont(sequencer, sound_font, &error)) {
     ReportNotInstalled(sequencer, error);
     return MCIERR_DEVICE_NOT_INSTALLED;
   }
   auto device = std::make_unique<SequencerDevice>();
+  const int rate = HostInstalled() ? CurrentHost().Audio().OutputRate() : kDefaultRate;
+  device->synth = MidiSynth::Create(*sequencer.font, rate, &error);
+  if (device->synth == nullptr) {
+    ReportNotInstalled(sequencer, error);
+    return MCIERR_DEVICE_NOT_INSTALLED;
+  }
+  // The synthesiser's own player loads the piece: a file that passes the
+  // structural check but that FluidSynth refuses would otherwise be taken
+  // and play as silence.
   device->image = MidiFileTracks(file.data(), file.size());
-  // No device is open: the synthesiser is this open's alone. The players
-  // the last device set aside go now, and the synthesiser's own player
-  // loads the piece: a file that passes the structural check but that
-  // FluidSynth refuses would otherwise be taken and play as silence.
-  sequencer.synth->DeleteSetAsidePlayers();
-  if (!sequencer.synth->Takes(device->image)) return MCIERR_INVALID_FILE;
+  if (!device->synth->Takes(device->image)) return MCIERR_INVALID_FILE;
   std::lock_guard<std::mutex> lock(sequencer.mutex);
   device->id = sequencer.next_id++;
   open->wDeviceID = device->id;
@@ -209,7 +204,7 @@ MCIERROR MidiSequencerPlay(MCIDEVICEID device, DWORD_PTR flags, const MCI_PLAY_P
   if (from || !open->started) {
     // The player refuses only a piece it cannot take at all: as a device
     // that cannot read its file, the play fails.
-    if (!sequencer.synth->PlayFromStart(open->image)) return MCIERR_INVALID_FILE;
+    if (!open->synth->PlayFromStart(open->image)) return MCIERR_INVALID_FILE;
     open->started = true;
   }
   open->playing = true;
@@ -229,29 +224,35 @@ MCIERROR MidiSequencerStop(MCIDEVICEID device, DWORD_PTR flags) {
   RequireOnlyFlags("MCI_STOP with flags other than MCI_WAIT is not emulated", flags, MCI_WAIT);
   open->playing = false;
   open->notify_pending = false;
-  sequencer.synth->Silence();
+  open->synth->Silence();
   return 0;
 }
 
 MCIERROR MidiSequencerClose(MCIDEVICEID device, DWORD_PTR flags) {
   Sequencer& sequencer = TheSequencer();
-  std::lock_guard<std::mutex> post_lock(sequencer.post_mutex);
+  std::lock_guard<std::mutex> open_lock(sequencer.open_mutex);
   std::unique_ptr<SequencerDevice> closed;
   {
-    std::lock_guard<std::mutex> lock(sequencer.mutex);
-    if (DeviceLocked(sequencer, device) == nullptr) return MCIERR_INVALID_DEVICE_ID;
-    RequireOnlyFlags("MCI_CLOSE with flags other than MCI_WAIT is not emulated", flags, MCI_WAIT);
-    closed = std::move(sequencer.device);
-    sequencer.synth->EndPiece();
-    std::erase_if(sequencer.found,
-                  [device](const Notification& found) { return found.device == device; });
+    std::lock_guard<std::mutex> post_lock(sequencer.post_mutex);
+    {
+      std::lock_guard<std::mutex> lock(sequencer.mutex);
+      if (DeviceLocked(sequencer, device) == nullptr) return MCIERR_INVALID_DEVICE_ID;
+      RequireOnlyFlags("MCI_CLOSE with flags other than MCI_WAIT is not emulated", flags, MCI_WAIT);
+      closed = std::move(sequencer.device);
+      std::erase_if(sequencer.found,
+                    [device](const Notification& found) { return found.device == device; });
+    }
+    // A notification already posted and not yet taken no longer applies.
+    if (closed->notified_window != nullptr) {
+      TakeQueuedMessages(closed->notified_window, [device](const MSG& message) {
+        return message.message == MM_MCINOTIFY &&
+               static_cast<MCIDEVICEID>(message.lParam) == device;
+      });
+    }
   }
-  // A notification already posted and not yet taken no longer applies.
-  if (closed->notified_window != nullptr) {
-    TakeQueuedMessages(closed->notified_window, [device](const MSG& message) {
-      return message.message == MM_MCINOTIFY && static_cast<MCIDEVICEID>(message.lParam) == device;
-    });
-  }
+  // The synthesiser and its players go outside the locks the mixer takes
+  // (deleting a long piece's player takes milliseconds).
+  closed.reset();
   return 0;
 }
 
@@ -261,8 +262,8 @@ void MixMidiSequencer(int32_t* sum, int frame_count, int output_rate) {
   std::lock_guard<std::mutex> lock(sequencer.mutex);
   SequencerDevice* device = sequencer.device.get();
   if (device == nullptr || !device->playing) return;
-  sequencer.synth->RenderInto(sum, frame_count);
-  if (device->notify_pending && sequencer.synth->Ended()) {
+  device->synth->RenderInto(sum, frame_count);
+  if (device->notify_pending && device->synth->Ended()) {
     device->notify_pending = false;
     device->notified_window = device->notify_window;
     sequencer.found.push_back({device->notify_window, device->id});
@@ -274,10 +275,9 @@ void FinishMidiSequencerMix() {
   {
     // Players that plays from the start set aside are deleted here, on the
     // mixer's side and outside the mixer's lock, rather than by the command
-    // (a long piece's player takes milliseconds to delete). With no device
-    // open they are the next open's to delete.
+    // (a long piece's player takes milliseconds to delete).
     std::lock_guard<std::mutex> lock(sequencer.mutex);
-    if (sequencer.device != nullptr) sequencer.synth->DeleteSetAsidePlayers();
+    if (sequencer.device != nullptr) sequencer.device->synth->DeleteSetAsidePlayers();
   }
   std::lock_guard<std::mutex> post_lock(sequencer.post_mutex);
   std::vector<Notification> found;

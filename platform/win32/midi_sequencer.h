@@ -14,8 +14,9 @@
 // file is read whole and checked at once: MCIERR_FILE_NOT_FOUND when it
 // cannot be read, MCIERR_INVALID_FILE when it is not a playable standard
 // MIDI file or the synthesiser does not take it (MidiSynth::Takes), so the
-// runtime plays it another way. The synthesiser and its sound font are made
-// at the first open and kept. MCIERR_DEVICE_OPEN while
+// runtime plays it another way. The sound font is loaded at the first open
+// and kept; each open makes a synthesiser of its own with it (under a
+// millisecond). MCIERR_DEVICE_OPEN while
 // another sequencer is open, MCIERR_DEVICE_NOT_INSTALLED without a sound
 // font or a synthesiser (with one line on the standard error naming what is
 // missing, written again only when that changes).

@@ -15,14 +15,36 @@
 // says what was looked for ("no sound font at ...").
 std::string FindGeneralMidiSoundFont(std::string* missing);
 
-// One synthesiser with its sound font. Loading the font takes tens to
-// hundreds of milliseconds, so the sequencer makes one at its first open and
-// keeps it for the process; each piece played gets a player of its own on it.
+// A General MIDI sound font, loaded once and kept: loading takes tens to
+// hundreds of milliseconds, while a synthesiser made with a loaded font
+// takes under a millisecond. It is loaded into a synthesiser of its own
+// that never plays, and lent to the synthesisers made with it. FluidSynth
+// counts the uses of a font's samples without a lock, so one synthesiser
+// at a time may be made, used or deleted with it.
+class MidiSoundFont {
+ public:
+  // The font at `path`, or null with `error` saying what failed.
+  static std::unique_ptr<MidiSoundFont> Load(const std::string& path, std::string* error);
+  ~MidiSoundFont();
+  MidiSoundFont(const MidiSoundFont&) = delete;
+  MidiSoundFont& operator=(const MidiSoundFont&) = delete;
+
+  const std::string& Path() const { return path_; }
+
+ private:
+  friend class MidiSynth;
+  struct Objects;  // the FluidSynth objects
+  MidiSoundFont(std::unique_ptr<Objects> parts, std::string path);
+  std::unique_ptr<Objects> parts_;
+  std::string path_;
+};
+
+// One synthesiser playing one piece at a time with a loaded sound font.
 class MidiSynth {
  public:
-  // A synthesiser at `rate` Hz with the sound font loaded, or null with
-  // `error` saying what failed.
-  static std::unique_ptr<MidiSynth> Create(const std::string& sound_font, int rate,
+  // A synthesiser at `rate` Hz with `font` (which must outlive it), or null
+  // with `error` saying what failed.
+  static std::unique_ptr<MidiSynth> Create(const MidiSoundFont& font, int rate,
                                            std::string* error);
   ~MidiSynth();
   MidiSynth(const MidiSynth&) = delete;
@@ -42,26 +64,22 @@ class MidiSynth {
   // Silences every sounding note at once (the piece's position is kept by
   // the caller not rendering).
   void Silence();
-  // Silences every note and sets the piece's player aside: nothing plays.
-  void EndPiece();
   // Deletes the players set aside.
   void DeleteSetAsidePlayers();
   // Renders `frames` stereo frames and adds them to `sum` (interleaved
   // 16-bit sample values). The piece moves on by exactly these frames.
   void RenderInto(int32_t* sum, int frames);
   // True once the piece has played to its end (or its player gave up on it),
-  // and while no piece is started.
+  // and before any piece was started.
   bool Ended() const;
   int Rate() const { return rate_; }
-  const std::string& SoundFont() const { return sound_font_; }
 
  private:
   struct Objects;  // the FluidSynth objects
-  MidiSynth(std::unique_ptr<Objects> parts, int rate, std::string sound_font);
+  MidiSynth(std::unique_ptr<Objects> parts, int rate);
   // Drops the rest of FluidSynth's last rendered block, so that the next
   // block starts at the next frame rendered.
   void AlignToBlock();
   std::unique_ptr<Objects> parts_;
   int rate_;
-  std::string sound_font_;
 };
