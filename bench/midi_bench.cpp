@@ -1,18 +1,48 @@
-// The CPU cost of the MIDI sequencer's synthesiser: one second of a dense
-// General MIDI piece (made here: 16 channels, each a different program, a
-// four-note chord on every channel every eighth note, drums on channel 10)
-// rendered at 44,100 Hz, against the second it lasts. The counter
-// rtf_percent is the real-time factor: the share of one core that playing
-// the piece takes (the goal is at most 2 %).
+// The MIDI sequencer over a dense General MIDI piece (made here: 16
+// channels, each a different program, a four-note chord on every channel
+// every eighth note, drums on channel 10; 60 s, about 120 KB):
+// - RenderOneSecondOfDenseMidi: the synthesiser's CPU cost of one second of
+//   the piece rendered at 44,100 Hz, against the second it lasts. The counter
+//   rtf_percent is the real-time factor: the share of one core that playing
+//   the piece takes (the goal is at most 2 %).
+// - FirstOpen: the process's first MCI_OPEN of the piece (wall time, in ms),
+//   where the sound font is loaded.
+// - MciCommands: what the game thread waits for in each MCI command of a
+//   music change (open, status, play, four plays from the start with half a
+//   second of mixing after each, as a looping piece has, stop, close), as
+//   wall time, and how long each holds the sequencer's lock, the one the
+//   mixer takes at every mix: a thread that takes that lock over and over
+//   keeps the longest it waited while the command ran (takes during which
+//   that thread was preempted are left out; still an upper bound, so on a
+//   busy machine the median says more than the largest). name_cpu_ms is the
+//   command's own CPU time. Also first_mix_ms, the first mix after a play
+//   (which loads the piece into the synthesiser's player), and mix_ms, the
+//   mixes after it. Counters ending in _max are the largest over the
+//   iterations, the others the median.
 #include <benchmark/benchmark.h>
+#include <stdlib.h>
+#include <sys/resource.h>
 #include <time.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <fstream>
+#include <map>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "platform/host/host.h"
+#include "platform/null/null_host.h"
+#include "platform/win32/dsound.h"
+#include "platform/win32/midi_sequencer.h"
 #include "platform/win32/midi_synth_fluidsynth.h"
+#include "platform/win32/mmsystem.h"
 
 namespace {
 
@@ -24,6 +54,7 @@ constexpr int kEighth = kDivision / 2;   // at 120 beats a minute: 0.25 s
 constexpr int kEighths = 4 * 60;         // a piece of 60 s
 constexpr int kChordNotes = 4;
 constexpr int kPullFrames = 735;         // one frame of output at 60 Hz
+constexpr int kPlaysFromStart = 4;       // for each open in MciCommands
 
 void PutVlq(std::vector<uint8_t>* out, uint32_t value) {
   uint8_t bytes[4];
@@ -96,7 +127,8 @@ void BM_RenderOneSecondOfDenseMidi(benchmark::State& state) {
     return;
   }
   std::string error;
-  std::unique_ptr<MidiSynth> synth = MidiSynth::Create(font, kRate, &error);
+  std::unique_ptr<MidiSoundFont> loaded = MidiSoundFont::Load(font, &error);
+  std::unique_ptr<MidiSynth> synth = loaded != nullptr ? MidiSynth::Create(*loaded, kRate, &error) : nullptr;
   if (synth == nullptr) {
     state.SkipWithError(error.c_str());
     return;
@@ -129,6 +161,185 @@ void BM_RenderOneSecondOfDenseMidi(benchmark::State& state) {
 }
 BENCHMARK(BM_RenderOneSecondOfDenseMidi)->Unit(benchmark::kMillisecond)->MinTime(5.0);
 
+// ---- The MCI commands on the game thread ----------------------------------------
+
+using Clock = std::chrono::steady_clock;
+
+double MsSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// The dense piece written once into a folder of its own, removed at exit.
+const std::string& PiecePath() {
+  static const std::string path = [] {
+    char folder[] = "/tmp/midi_bench_XXXXXX";
+    if (mkdtemp(folder) == nullptr) return std::string();
+    const std::string file = std::string(folder) + "/dense.mid";
+    const std::vector<uint8_t> piece = DensePiece();
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(piece.data()), static_cast<std::streamsize>(piece.size()));
+    std::atexit([] {
+      std::remove(PiecePath().c_str());
+      rmdir(PiecePath().substr(0, PiecePath().rfind('/')).c_str());
+    });
+    return file;
+  }();
+  return path;
+}
+
+// A thread that takes the sequencer's lock over and over (OpenMidiSequencerDevice
+// takes it) and keeps the longest time one take lasted. A take during which
+// the thread was preempted (an involuntary context switch) is not counted:
+// on a busy machine that is the wait for a core, not for the lock.
+class LockProbe {
+ public:
+  LockProbe() : thread_([this] { Run(); }) {}
+  ~LockProbe() {
+    stop_ = true;
+    thread_.join();
+  }
+  // Starts a measurement.
+  void Start() {
+    const uint64_t taken = takes_.load();
+    while (takes_.load() < taken + 2) {
+    }
+    longest_ns_ = 0;
+  }
+  // The longest take (ms) since Start, once a take that began after the
+  // command returned has ended, so every take that overlapped it counts.
+  double Longest() {
+    const uint64_t taken = takes_.load();
+    while (takes_.load() < taken + 2) {
+    }
+    return static_cast<double>(longest_ns_.load()) * 1e-6;
+  }
+
+ private:
+  void Run() {
+    while (!stop_) {
+      rusage before{};
+      getrusage(RUSAGE_THREAD, &before);
+      const Clock::time_point start = Clock::now();
+      benchmark::DoNotOptimize(OpenMidiSequencerDevice());
+      const int64_t ns =
+          std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - start).count();
+      rusage after{};
+      getrusage(RUSAGE_THREAD, &after);
+      if (after.ru_nivcsw == before.ru_nivcsw && ns > longest_ns_.load()) longest_ns_ = ns;
+      ++takes_;
+    }
+  }
+  std::atomic<bool> stop_{false};
+  std::atomic<uint64_t> takes_{0};
+  std::atomic<int64_t> longest_ns_{0};
+  std::thread thread_;
+};
+
+MCIERROR OpenPiece(MCIDEVICEID* device) {
+  MCI_OPEN_PARMSA open = {};
+  open.lpstrDeviceType = "sequencer";
+  open.lpstrElementName = PiecePath().c_str();
+  const MCIERROR result =
+      mciSendCommandA(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT, reinterpret_cast<DWORD_PTR>(&open));
+  *device = open.wDeviceID;
+  return result;
+}
+
+void Mix(int pulls) {
+  std::vector<int16_t> frames(static_cast<size_t>(kPullFrames) * 2);
+  for (int i = 0; i < pulls; ++i) MixSoundBuffers(frames.data(), kPullFrames, kRate);
+}
+
+// Medians and largest values of named figures over the iterations.
+class Figures {
+ public:
+  void Add(const std::string& name, double value) { figures_[name].push_back(value); }
+  void Report(benchmark::State& state) {
+    for (auto& [name, values] : figures_) {
+      std::sort(values.begin(), values.end());
+      state.counters[name] = values[values.size() / 2];
+      state.counters[name + "_max"] = values.back();
+    }
+  }
+
+ private:
+  std::map<std::string, std::vector<double>> figures_;
+};
+
+void BM_FirstOpen(benchmark::State& state) {
+  for (auto _ : state) {
+    MCIDEVICEID device = 0;
+    const Clock::time_point start = Clock::now();
+    const MCIERROR opened = OpenPiece(&device);
+    const double open_ms = MsSince(start);
+    if (opened != 0) {
+      state.SkipWithError("the piece does not open (no sound font?)");
+      return;
+    }
+    state.counters["open_ms"] = open_ms;
+    MCI_GENERIC_PARMS generic = {};
+    mciSendCommandA(device, MCI_CLOSE, 0, reinterpret_cast<DWORD_PTR>(&generic));
+  }
+}
+BENCHMARK(BM_FirstOpen)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_MciCommands(benchmark::State& state) {
+  LockProbe probe;
+  Figures figures;
+  MCI_GENERIC_PARMS generic = {};
+  MCI_PLAY_PARMS play = {};
+  // Runs `command` timed (name_ms, name_cpu_ms) and with the lock's longest
+  // hold (name_lock_ms); false when it fails.
+  auto timed = [&](const char* name, const auto& command) {
+    probe.Start();
+    const Clock::time_point start = Clock::now();
+    const double cpu_start = ThreadCpuSeconds();
+    const MCIERROR result = command();
+    figures.Add(std::string(name) + "_cpu_ms", 1e3 * (ThreadCpuSeconds() - cpu_start));
+    figures.Add(std::string(name) + "_ms", MsSince(start));
+    figures.Add(std::string(name) + "_lock_ms", probe.Longest());
+    return result == 0;
+  };
+  for (auto _ : state) {
+    MCIDEVICEID device = 0;
+    if (!timed("open", [&] { return OpenPiece(&device); })) {
+      state.SkipWithError("the piece does not open (no sound font?)");
+      return;
+    }
+    timed("status", [&] {
+      MCI_STATUS_PARMS status = {};
+      status.dwItem = MCI_SEQ_STATUS_PORT;
+      return mciSendCommandA(device, MCI_STATUS, MCI_STATUS_ITEM, reinterpret_cast<DWORD_PTR>(&status));
+    });
+    timed("play", [&] { return mciSendCommandA(device, MCI_PLAY, 0, reinterpret_cast<DWORD_PTR>(&play)); });
+    Clock::time_point start = Clock::now();
+    Mix(1);
+    figures.Add("first_mix_ms", MsSince(start));
+    start = Clock::now();
+    Mix(30);
+    figures.Add("mix_ms", MsSince(start) / 30);
+    // A looping piece starts again at each of its ends.
+    for (int again = 0; again < kPlaysFromStart; ++again) {
+      timed("play_from_start", [&] {
+        return mciSendCommandA(device, MCI_PLAY, MCI_FROM, reinterpret_cast<DWORD_PTR>(&play));
+      });
+      Mix(30);
+    }
+    timed("stop", [&] { return mciSendCommandA(device, MCI_STOP, 0, reinterpret_cast<DWORD_PTR>(&generic)); });
+    timed("close", [&] { return mciSendCommandA(device, MCI_CLOSE, 0, reinterpret_cast<DWORD_PTR>(&generic)); });
+  }
+  figures.Report(state);
+}
+BENCHMARK(BM_MciCommands)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(5.0);
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  InstallHost(std::make_unique<NullHost>(NullHostOptions{}));
+  CurrentHost().Clock().SetGameThread();
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  CurrentHost().Finish();
+  return 0;
+}

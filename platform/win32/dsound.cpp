@@ -431,8 +431,9 @@ void MixSoundBuffers(int16_t* stereo_frames, int frame_count, int output_rate) {
       stereo_frames[i] = static_cast<int16_t>(std::clamp(mixer.sum[i], -32768, 32767));
     }
   }
-  // The end of a MIDI piece is posted to its window outside the mixer lock.
-  PostMidiSequencerNotifications();
+  // The end of a MIDI piece is posted to its window, and the sequencer's
+  // slower upkeep done, outside the mixer lock.
+  FinishMidiSequencerMix();
 }
 
 int LiveSoundBufferCount() {

@@ -23,6 +23,7 @@ struct FixedMeta {
   uint32_t bytes;
 };
 constexpr FixedMeta kFixedMetaEvents[] = {
+    {0x2F, 0},  // end of track
     {0x51, 3},  // tempo: microseconds per quarter note
     {0x54, 5},  // SMPTE offset
     {0x58, 4},  // time signature
@@ -145,4 +146,22 @@ bool IsPlayableMidiFile(const uint8_t* data, size_t size) {
     at += bytes;
   }
   return true;
+}
+
+std::vector<uint8_t> MidiFileTracks(const uint8_t* data, size_t size) {
+  if (!IsPlayableMidiFile(data, size)) return {};
+  const uint32_t tracks = Big16(data + 10);
+  size_t at = kChunkHeaderBytes + kHeaderBodyBytes;
+  std::vector<uint8_t> image(data, data + at);
+  uint32_t found = 0;
+  while (found < tracks) {
+    const uint8_t* chunk = data + at;
+    const size_t bytes = kChunkHeaderBytes + Big32(chunk + 4);
+    if (IsId(chunk, "MTrk")) {
+      image.insert(image.end(), chunk, chunk + bytes);
+      ++found;
+    }
+    at += bytes;
+  }
+  return image;
 }

@@ -26,7 +26,7 @@ constexpr int kDefaultRate = 44100;
 
 struct SequencerDevice {
   MCIDEVICEID id = 0;
-  std::vector<uint8_t> image;
+  std::vector<uint8_t> image;  // what the synthesiser plays (MidiFileTracks)
   std::unique_ptr<MidiSynth> synth;
   bool started = false;  // a play has started the piece
   bool playing = false;  // rendered by the mixer
@@ -41,17 +41,25 @@ struct Notification {
 };
 
 // The one sequencer. `mutex` guards the device and the notifications found;
-// it is taken under the mixer's lock. `post_mutex` is held while found
-// notifications are posted and while a closing device takes its posted ones
-// back, so none of a closed device can arrive later. Order: post_mutex, then
-// mutex; the window queues' lock is taken under post_mutex only.
+// it is taken under the mixer's lock, so a command holds it only for short
+// work (never to load, check or delete a piece). `post_mutex` is held while
+// found notifications are posted and while a closing device takes its
+// posted ones back, so none of a closed device can arrive later.
+// `open_mutex` is held by an open and by a close from start to end: the
+// sound font, kept from the first open to the end of the process, is lent to
+// one device's synthesiser at a time, and that synthesiser is made, tried
+// and deleted under it, outside `mutex` (the mixer uses it only while its
+// device is open). Order: open_mutex, post_mutex, mutex; the window queues'
+// lock is taken under post_mutex only.
 struct Sequencer {
+  std::mutex open_mutex;
   std::mutex post_mutex;
   std::mutex mutex;
+  std::unique_ptr<MidiSoundFont> font;  // under open_mutex
   std::unique_ptr<SequencerDevice> device;
   MCIDEVICEID next_id = 1;
   std::vector<Notification> found;
-  std::string last_reported;  // the last "cannot open" line written
+  std::string last_reported;  // the last "cannot open" line written (under open_mutex)
 };
 
 // Lives to the end of the process, as the mixer does.
@@ -102,6 +110,18 @@ SequencerDevice* DeviceLocked(Sequencer& sequencer, MCIDEVICEID device) {
   return sequencer.device.get();
 }
 
+// Makes sure the kept sound font is the one at `path`, loading it when
+// there is none yet or when the font named has changed (BRIMAL_SOUNDFONT).
+// Under open_mutex with no device open. False with the reason when it cannot
+// be loaded; a font kept before stays.
+bool KeepSoundFont(Sequencer& sequencer, const std::string& path, std::string* error) {
+  if (sequencer.font != nullptr && sequencer.font->Path() == path) return true;
+  std::unique_ptr<MidiSoundFont> loaded = MidiSoundFont::Load(path, error);
+  if (loaded == nullptr) return false;
+  sequencer.font = std::move(loaded);
+  return true;
+}
+
 void RequireOnlyFlags(const char* command, DWORD_PTR flags, DWORD_PTR allowed) {
   RequireEmulated((flags & ~allowed) == 0, "mciSendCommandA", command, static_cast<uint64_t>(flags));
 }
@@ -116,6 +136,7 @@ MCIERROR MidiSequencerOpen(DWORD_PTR flags, MCI_OPEN_PARMSA* open) {
                   "mciSendCommandA", "MCI_OPEN of the sequencer without an element",
                   static_cast<uint64_t>(flags));
   Sequencer& sequencer = TheSequencer();
+  std::lock_guard<std::mutex> open_lock(sequencer.open_mutex);
   {
     std::lock_guard<std::mutex> lock(sequencer.mutex);
     if (sequencer.device != nullptr) return MCIERR_DEVICE_OPEN;
@@ -123,23 +144,31 @@ MCIERROR MidiSequencerOpen(DWORD_PTR flags, MCI_OPEN_PARMSA* open) {
   std::string missing;
   const std::string sound_font = FindGeneralMidiSoundFont(&missing);
   if (sound_font.empty()) {
-    std::lock_guard<std::mutex> lock(sequencer.mutex);
     ReportNotInstalled(sequencer, missing);
     return MCIERR_DEVICE_NOT_INSTALLED;
   }
-  auto device = std::make_unique<SequencerDevice>();
-  if (!ReadMidiFile(open->lpstrElementName, &device->image)) return MCIERR_FILE_NOT_FOUND;
-  if (!IsPlayableMidiFile(device->image.data(), device->image.size())) return MCIERR_INVALID_FILE;
+  std::vector<uint8_t> file;
+  if (!ReadMidiFile(open->lpstrElementName, &file)) return MCIERR_FILE_NOT_FOUND;
+  if (!IsPlayableMidiFile(file.data(), file.size())) return MCIERR_INVALID_FILE;
 
-  const int rate = HostInstalled() ? CurrentHost().Audio().OutputRate() : kDefaultRate;
   std::string error;
-  device->synth = MidiSynth::Create(sound_font, rate, &error);
-  std::lock_guard<std::mutex> lock(sequencer.mutex);
+  if (!KeepSoundFont(sequencer, sound_font, &error)) {
+    ReportNotInstalled(sequencer, error);
+    return MCIERR_DEVICE_NOT_INSTALLED;
+  }
+  auto device = std::make_unique<SequencerDevice>();
+  const int rate = HostInstalled() ? CurrentHost().Audio().OutputRate() : kDefaultRate;
+  device->synth = MidiSynth::Create(*sequencer.font, rate, &error);
   if (device->synth == nullptr) {
     ReportNotInstalled(sequencer, error);
     return MCIERR_DEVICE_NOT_INSTALLED;
   }
-  if (sequencer.device != nullptr) return MCIERR_DEVICE_OPEN;
+  // The synthesiser's own player loads the piece: a file that passes the
+  // structural check but that FluidSynth refuses would otherwise be taken
+  // and play as silence.
+  device->image = MidiFileTracks(file.data(), file.size());
+  if (!device->synth->Takes(device->image)) return MCIERR_INVALID_FILE;
+  std::lock_guard<std::mutex> lock(sequencer.mutex);
   device->id = sequencer.next_id++;
   open->wDeviceID = device->id;
   sequencer.device = std::move(device);
@@ -201,23 +230,30 @@ MCIERROR MidiSequencerStop(MCIDEVICEID device, DWORD_PTR flags) {
 
 MCIERROR MidiSequencerClose(MCIDEVICEID device, DWORD_PTR flags) {
   Sequencer& sequencer = TheSequencer();
-  std::lock_guard<std::mutex> post_lock(sequencer.post_mutex);
+  std::lock_guard<std::mutex> open_lock(sequencer.open_mutex);
   std::unique_ptr<SequencerDevice> closed;
   {
-    std::lock_guard<std::mutex> lock(sequencer.mutex);
-    if (DeviceLocked(sequencer, device) == nullptr) return MCIERR_INVALID_DEVICE_ID;
-    RequireOnlyFlags("MCI_CLOSE with flags other than MCI_WAIT is not emulated", flags, MCI_WAIT);
-    closed = std::move(sequencer.device);
-    std::erase_if(sequencer.found,
-                  [device](const Notification& found) { return found.device == device; });
+    std::lock_guard<std::mutex> post_lock(sequencer.post_mutex);
+    {
+      std::lock_guard<std::mutex> lock(sequencer.mutex);
+      if (DeviceLocked(sequencer, device) == nullptr) return MCIERR_INVALID_DEVICE_ID;
+      RequireOnlyFlags("MCI_CLOSE with flags other than MCI_WAIT is not emulated", flags, MCI_WAIT);
+      closed = std::move(sequencer.device);
+      std::erase_if(sequencer.found,
+                    [device](const Notification& found) { return found.device == device; });
+    }
+    // A notification already posted and not yet taken no longer applies.
+    if (closed->notified_window != nullptr) {
+      TakeQueuedMessages(closed->notified_window, [device](const MSG& message) {
+        return message.message == MM_MCINOTIFY &&
+               static_cast<MCIDEVICEID>(message.lParam) == device;
+      });
+    }
   }
-  // A notification already posted and not yet taken no longer applies.
-  if (closed->notified_window != nullptr) {
-    TakeQueuedMessages(closed->notified_window, [device](const MSG& message) {
-      return message.message == MM_MCINOTIFY && static_cast<MCIDEVICEID>(message.lParam) == device;
-    });
-  }
-  return 0;  // the synthesiser goes with `closed`, outside the lock
+  // The synthesiser and its players go outside the locks the mixer takes
+  // (deleting a long piece's player takes milliseconds).
+  closed.reset();
+  return 0;
 }
 
 void MixMidiSequencer(int32_t* sum, int frame_count, int output_rate) {
@@ -234,8 +270,15 @@ void MixMidiSequencer(int32_t* sum, int frame_count, int output_rate) {
   }
 }
 
-void PostMidiSequencerNotifications() {
+void FinishMidiSequencerMix() {
   Sequencer& sequencer = TheSequencer();
+  {
+    // Players that plays from the start set aside are deleted here, on the
+    // mixer's side and outside the mixer's lock, rather than by the command
+    // (a long piece's player takes milliseconds to delete).
+    std::lock_guard<std::mutex> lock(sequencer.mutex);
+    if (sequencer.device != nullptr) sequencer.device->synth->DeleteSetAsidePlayers();
+  }
   std::lock_guard<std::mutex> post_lock(sequencer.post_mutex);
   std::vector<Notification> found;
   {

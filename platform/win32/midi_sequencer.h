@@ -10,9 +10,13 @@
 #include "platform/win32/mmsystem.h"
 
 // MCI_OPEN of the element `open->lpstrElementName` (flags MCI_OPEN_TYPE and
-// MCI_OPEN_ELEMENT; MCI_WAIT is allowed on every command but MCI_PLAY). The file is read whole and checked at
-// once: MCIERR_FILE_NOT_FOUND when it cannot be read, MCIERR_INVALID_FILE
-// when it is not a playable standard MIDI file, MCIERR_DEVICE_OPEN while
+// MCI_OPEN_ELEMENT; MCI_WAIT is allowed on every command but MCI_PLAY). The
+// file is read whole and checked at once: MCIERR_FILE_NOT_FOUND when it
+// cannot be read, MCIERR_INVALID_FILE when it is not a playable standard
+// MIDI file or the synthesiser does not take it (MidiSynth::Takes), so the
+// runtime plays it another way. The sound font is loaded at the first open
+// and kept; each open makes a synthesiser of its own with it (under a
+// millisecond). MCIERR_DEVICE_OPEN while
 // another sequencer is open, MCIERR_DEVICE_NOT_INSTALLED without a sound
 // font or a synthesiser (with one line on the standard error naming what is
 // missing, written again only when that changes).
@@ -34,8 +38,9 @@ MCIERROR MidiSequencerClose(MCIDEVICEID device, DWORD_PTR flags);
 // playing piece at `output_rate` into `sum`.
 void MixMidiSequencer(int32_t* sum, int frame_count, int output_rate);
 // Called by the mixer after its lock is released: posts the end
-// notifications that the last mix found.
-void PostMidiSequencerNotifications();
+// notifications that the last mix found and deletes the players that plays
+// from the start set aside.
+void FinishMidiSequencerMix();
 
 // The id of the open sequencer, 0 when none is open (for tests).
 MCIDEVICEID OpenMidiSequencerDevice();

@@ -15,8 +15,10 @@ extern "C" {
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <string>
 
 #include "platform/win32/shared_library_posix.h"
 
@@ -98,21 +100,29 @@ const FfmpegCalls& Ffmpeg() { return LoadedFfmpegCalls; }
 
 // Loads FFmpeg's libraries once and quiets its own messages (they would go
 // to standard error; the runtime reports its failures itself). False when
-// they cannot be loaded: no movie opens then.
+// they cannot be loaded: no movie opens then, and one line on the standard
+// error says why (the runtime sees only a stream it cannot play).
 bool LoadFfmpeg() {
   static std::once_flag once;
   static bool loaded = false;
   std::call_once(once, [] {
-    if (!LoadSharedLibraries({BRIMAL_FFMPEG_LIBRARIES}, nullptr)) return;
+    std::string failure;
+    const char* reason = nullptr;
     FfmpegCalls calls;
-    bool complete = true;
+    if (!LoadSharedLibraries({BRIMAL_FFMPEG_LIBRARIES}, &reason)) {
+      failure = std::string("FFmpeg cannot be loaded: ") + (reason != nullptr ? reason : "");
+    } else {
 #define BRIMAL_FFMPEG_CALL(name)                                                                  \
   calls.name =                                                                                    \
       reinterpret_cast<decltype(calls.name)>(FindLoadedSymbol({BRIMAL_FFMPEG_LIBRARIES}, #name)); \
-  complete = complete && calls.name != nullptr;
-    BRIMAL_FFMPEG_CALLS(BRIMAL_FFMPEG_CALL)
+  if (calls.name == nullptr && failure.empty()) failure = "FFmpeg lacks " #name;
+      BRIMAL_FFMPEG_CALLS(BRIMAL_FFMPEG_CALL)
 #undef BRIMAL_FFMPEG_CALL
-    if (!complete) return;
+    }
+    if (!failure.empty()) {
+      std::fprintf(stderr, "brimal: movies are not played: %s\n", failure.c_str());
+      return;
+    }
     LoadedFfmpegCalls = calls;
     LoadedFfmpegCalls.av_log_set_level(AV_LOG_QUIET);
     loaded = true;

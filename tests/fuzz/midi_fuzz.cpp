@@ -1,6 +1,7 @@
-// The MCI sequencer over any bytes named as a MIDI file: the open takes
-// exactly the files the structural check takes (or every file is refused when
-// no synthesiser can start), and an opened piece is played and mixed for its
+// The MCI sequencer over any bytes named as a MIDI file: the open takes only
+// files the structural check takes, refusing the rest as invalid, and may
+// refuse one of those too when the synthesiser does not take it (or every
+// file is refused when no synthesiser can start); an opened piece is played and mixed for its
 // first seconds, started again from its start, stopped and closed.
 #include <cstdint>
 #include <string>
@@ -36,7 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                           reinterpret_cast<DWORD_PTR>(&open));
   if (opened == MCIERR_DEVICE_NOT_INSTALLED) return 0;  // no sound font here
   const bool playable = IsPlayableMidiFile(data, size);
-  FUZZ_CHECK(opened == (playable ? 0u : MCIERR_INVALID_FILE));
+  FUZZ_CHECK(opened == 0 || opened == MCIERR_INVALID_FILE);
+  FUZZ_CHECK(playable || opened == MCIERR_INVALID_FILE);
   if (opened != 0) return 0;
   const MCIDEVICEID device = open.wDeviceID;
   FUZZ_CHECK(OpenMidiSequencerDevice() == device);

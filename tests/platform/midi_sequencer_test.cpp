@@ -9,15 +9,18 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/null/null_host.h"
 #include "platform/win32/dsound.h"
 #include "platform/win32/midi_file_check.h"
 #include "platform/win32/midi_sequencer.h"
+#include "platform/win32/midi_synth_fluidsynth.h"
 #include "platform/win32/mmsystem.h"
 #include "platform/win32/user.h"
 #include "tests/platform/midi_test_support.h"
@@ -235,7 +238,9 @@ TEST_F(MidiSequencerTest, ACloseTakesBackTheNotificationNotYetTaken) {
     ASSERT_EQ(Play(device, MCI_NOTIFY), 0u);
     std::vector<int16_t> frames(static_cast<size_t>(kFramesPerBlank) * 2);
     for (int i = 0; i < 10; ++i) MixSoundBuffers(frames.data(), kFramesPerBlank, kRate);
-    if (play_again) ASSERT_EQ(Play(device, 0), 0u);
+    if (play_again) {
+      ASSERT_EQ(Play(device, 0), 0u);
+    }
     ASSERT_EQ(Close(device), 0u);
     Pump();
     EXPECT_TRUE(notices_.empty());
@@ -270,9 +275,11 @@ MidiBytes Concat(std::initializer_list<MidiBytes> parts) {
   return out;
 }
 
-MidiBytes EndOnlyTrack() {
+// A track of nothing but its end, after `delta` ticks (a piece of 0 ticks
+// has no length, which the synthesiser does not take).
+MidiBytes EndOnlyTrack(uint32_t delta = 10) {
   MidiBytes body;
-  PutEndOfTrack(&body);
+  PutEndOfTrack(&body, delta);
   return MidiChunk("MTrk", body);
 }
 
@@ -306,8 +313,7 @@ struct FileCase {
 
 std::vector<FileCase> FileCases() {
   const MidiBytes piece = PianoPiece(ThreeNotes(), kThreeNotesEnd);
-  MidiBytes cut = piece;
-  cut.resize(cut.size() - 5);
+  const MidiBytes cut(piece.begin(), piece.end() - 5);
   MidiBytes long_track = piece;
   long_track[21] = 0x40;  // the track's length, past the file's end
   MidiBytes running_at_start = {0x00, 0x45, 0x64};  // a note without a status before it
@@ -326,6 +332,7 @@ std::vector<FileCase> FileCases() {
   PutEndOfTrack(&short_tempo);
   MidiBytes system_byte = {0x00, 0xF8};
   PutEndOfTrack(&system_byte);
+  const MidiBytes end_with_data = {0x00, 0xFF, 0x2F, 0x01, 0x00};
   const MidiBytes header = MidiHeader(0, 1);
   return {
       {"the test piece", piece, true},
@@ -334,13 +341,13 @@ std::vector<FileCase> FileCases() {
       {"running status after a note", Concat({header, MidiChunk("MTrk", running_status)}), true},
       {"running status right after a meta event",
        Concat({header, MidiChunk("MTrk", running_after_meta)}), false},
-      {"128 tracks", ManyTracks(128, 128), true},
+      {"127 tracks", ManyTracks(127, 127), true},
       {"cut short", cut, false},
       {"a track length past the end", long_track, false},
       {"running status at a track's start", Concat({header, MidiChunk("MTrk", running_at_start)}), false},
       {"a tempo of 0", WithTempo(0), false},
       {"65,535 tracks declared, one present", ManyTracks(65535, 1), false},
-      {"129 tracks", ManyTracks(129, 129), false},
+      {"128 tracks", ManyTracks(128, 128), false},
       {"no track", MidiHeader(0, 0), false},
       {"SMPTE timing", Concat({MidiHeader(0, 1, 0xE728), EndOnlyTrack()}), false},
       {"a division of 0", Concat({MidiHeader(0, 1, 0), EndOnlyTrack()}), false},
@@ -351,6 +358,7 @@ std::vector<FileCase> FileCases() {
       {"a five-byte delta time", Concat({header, MidiChunk("MTrk", long_quantity)}), false},
       {"a tempo of two bytes", Concat({header, MidiChunk("MTrk", short_tempo)}), false},
       {"a real-time byte in a track", Concat({header, MidiChunk("MTrk", system_byte)}), false},
+      {"an end of track carrying a data byte", Concat({header, MidiChunk("MTrk", end_with_data)}), false},
       {"random bytes", RandomBytes(4000), false},
       {"random bytes after a good header", Concat({header, RandomBytes(400)}), false},
       {"empty", {}, false},
@@ -388,6 +396,121 @@ TEST_F(MidiSequencerTest, DamagedFilesAreRefusedAtTheOpenAndOthersPlayToTheirEnd
     EXPECT_EQ(notices_.size(), 1u);
     EXPECT_EQ(Close(device), 0u);
   }
+}
+
+// Files whose structure is sound but that FluidSynth's player does not take
+// (or finds no length in): each is refused at the open, so the runtime plays
+// the file another way, rather than taken and played as silence (and, when
+// looping, started again at every mix).
+// A piece with an escape (F7) event: sound in structure, but FluidSynth's
+// player does not read it.
+MidiBytes EscapeEventPiece() {
+  MidiBytes escape = TempoTrackBody(kTestTempo);
+  escape.insert(escape.end(), {0x00, 0xF7, 0x02, 0x43, 0x10});
+  PutEndOfTrack(&escape, 480);
+  return Concat({MidiHeader(0, 1), MidiChunk("MTrk", escape)});
+}
+
+TEST_F(MidiSequencerTest, FilesTheSynthesiserDoesNotTakeAreRefusedAtTheOpen) {
+  const MidiBytes header = MidiHeader(0, 1);
+  MidiBytes notes_at_zero = TempoTrackBody(kTestTempo);
+  notes_at_zero.insert(notes_at_zero.end(), {0x00, 0x90, 0x45, 0x64, 0x00, 0x80, 0x45, 0x00});
+  PutEndOfTrack(&notes_at_zero);
+  const MidiBytes end_with_data = {0x00, 0xFF, 0x2F, 0x01, 0x00};
+  struct Case {
+    const char* name;
+    MidiBytes bytes;
+  };
+  const std::vector<Case> cases = {
+      {"an escape (F7) event", EscapeEventPiece()},
+      {"a piece of no length", Concat({header, EndOnlyTrack(0)})},
+      {"a note and the end all at tick 0", Concat({header, MidiChunk("MTrk", notes_at_zero)})},
+      {"an end of track carrying a data byte", Concat({header, MidiChunk("MTrk", end_with_data)})},
+      {"128 tracks", ManyTracks(128, 128)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = Write("refused.mid", c.bytes);
+    MCIDEVICEID device = 0;
+    EXPECT_EQ(Open(path, &device), MCIERR_INVALID_FILE);
+    EXPECT_EQ(OpenMidiSequencerDevice(), 0u);
+  }
+  // The refusals leave the sequencer as it was: a good piece opens and plays.
+  const std::string piece = Write("piece.mid", PianoPiece(ThreeNotes(), kThreeNotesEnd));
+  MCIDEVICEID device = 0;
+  ASSERT_EQ(Open(piece, &device), 0u);
+  ASSERT_EQ(Play(device, MCI_NOTIFY), 0u);
+  ExpectThreeNotes(Mix(95), 0);
+  EXPECT_EQ(notices_.size(), 1u);
+}
+
+// A chunk of a kind FluidSynth does not know, before the track, and bytes
+// after the last track are left out of what the synthesiser is given: the
+// piece is heard and ends on time.
+TEST_F(MidiSequencerTest, AChunkOfAnUnknownKindIsLeftOutAndThePiecePlays) {
+  const MidiBytes piece = PianoPiece(ThreeNotes(), kThreeNotesEnd);
+  const size_t header_bytes = MidiHeader(0, 1).size();
+  const MidiBytes file =
+      Concat({MidiBytes(piece.begin(), piece.begin() + static_cast<std::ptrdiff_t>(header_bytes)),
+              MidiChunk("XFIH", {1, 2, 3}),
+              MidiBytes(piece.begin() + static_cast<std::ptrdiff_t>(header_bytes), piece.end()),
+              {9, 9, 9}});
+  const std::string path = Write("unknown_chunk.mid", file);
+  MCIDEVICEID device = 0;
+  ASSERT_EQ(Open(path, &device), 0u);
+  ASSERT_EQ(Play(device, MCI_NOTIFY), 0u);
+  int ended_after = -1;
+  ExpectThreeNotes(Mix(150, &ended_after), 0);
+  EXPECT_EQ(ended_after, 90);
+  EXPECT_EQ(notices_.size(), 1u);
+}
+
+// The host's audio thread mixes all the time while the game thread changes
+// the music: opens (of pieces the synthesiser takes and of one it refuses),
+// plays, plays from the start, stops and closes answer as they do on one
+// thread, and no notification of a closed device arrives. (Also run under
+// ThreadSanitizer: the open uses the kept synthesiser without the lock the
+// mixer takes, and the mixer deletes the players that plays set aside.)
+TEST_F(MidiSequencerTest, CommandsGoOnWhileAnotherThreadMixes) {
+  const std::string piece = Write("short.mid", PianoPiece({{69, 0.0, 0.05}}, 0.05));
+  const std::string refused = Write("escape.mid", EscapeEventPiece());
+  std::atomic<bool> done{false};
+  std::atomic<uint64_t> mixes{0};
+  std::thread mixer([&] {
+    std::vector<int16_t> frames(static_cast<size_t>(kFramesPerBlank) * 2);
+    while (!done) {
+      MixSoundBuffers(frames.data(), kFramesPerBlank, kRate);
+      ++mixes;
+    }
+  });
+  // Goes on once the mixer has finished `count` more mixes.
+  const auto after_mixes = [&](uint64_t count) {
+    const uint64_t target = mixes.load() + count + 1;
+    while (mixes.load() < target) std::this_thread::yield();
+  };
+  MCI_PLAY_PARMS from_start = {};
+  from_start.dwCallback = reinterpret_cast<DWORD_PTR>(window_);
+  for (int round = 0; round < 20; ++round) {
+    SCOPED_TRACE(round);
+    MCIDEVICEID device = 0;
+    EXPECT_EQ(Open(refused, &device), MCIERR_INVALID_FILE);
+    ASSERT_EQ(Open(piece, &device), 0u);
+    ASSERT_EQ(Play(device, MCI_NOTIFY), 0u);
+    after_mixes(round % 4);
+    ASSERT_EQ(mciSendCommandA(device, MCI_PLAY, MCI_NOTIFY | MCI_FROM,
+                              reinterpret_cast<DWORD_PTR>(&from_start)),
+              0u);
+    after_mixes(round % 3);
+    ASSERT_EQ(Stop(device), 0u);
+    ASSERT_EQ(Play(device, MCI_NOTIFY), 0u);
+    after_mixes(1);
+    ASSERT_EQ(Close(device), 0u);
+  }
+  done = true;
+  mixer.join();
+  Pump();
+  EXPECT_TRUE(notices_.empty());
+  EXPECT_EQ(OpenMidiSequencerDevice(), 0u);
 }
 
 // ---- Without a synthesiser ----------------------------------------------------
@@ -443,6 +566,30 @@ TEST_F(MidiSequencerTest, WithoutASoundFontTheSequencerIsNotInstalledAndSaysWhat
     EXPECT_NE(said.find(c.said), std::string::npos) << said;
     EXPECT_EQ(OpenMidiSequencerDevice(), 0u);
   }
+}
+
+// The sound font is loaded at the first open and kept: later opens do not
+// read it again (here the file named no longer holds a sound font at all).
+TEST_F(MidiSequencerTest, TheSoundFontIsLoadedAtTheFirstOpenAndKept) {
+  std::string missing;
+  const std::string installed = FindGeneralMidiSoundFont(&missing);
+  ASSERT_FALSE(installed.empty()) << missing;
+  const std::string font = folder_ + "/kept.sf2";
+  {
+    std::ifstream in(installed, std::ios::binary);
+    std::ofstream out(font, std::ios::binary | std::ios::trunc);
+    out << in.rdbuf();
+  }
+  written_.push_back(font);
+  const std::string piece = Write("piece.mid", PianoPiece(ThreeNotes(), kThreeNotesEnd));
+  ScopedSoundFont scoped(font);
+  MCIDEVICEID device = 0;
+  ASSERT_EQ(Open(piece, &device), 0u);
+  ASSERT_EQ(Close(device), 0u);
+  Write("kept.sf2", RandomBytes(1000));
+  ASSERT_EQ(Open(piece, &device), 0u);
+  ASSERT_EQ(Play(device, MCI_NOTIFY), 0u);
+  ExpectThreeNotes(Mix(95), 0);
 }
 
 TEST(MidiSequencerDeathTest, APlayFromAnotherPositionIsNotEmulated) {

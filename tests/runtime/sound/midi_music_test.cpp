@@ -148,7 +148,7 @@ size_t FrameAt(double seconds) { return static_cast<size_t>(seconds * kRate); }
 // The root mean square of frames [from, from + count) (both channels).
 double Loudness(const std::vector<int16_t>& mix, size_t from, size_t count) {
   double sum = 0;
-  for (size_t i = from * 2; i < (from + count) * 2 && i < mix.size(); ++i) sum += double{mix[i]} * mix[i];
+  for (size_t i = from * 2; i < (from + count) * 2 && i < mix.size(); ++i) sum += static_cast<double>(mix[i]) * mix[i];
   return std::sqrt(sum / static_cast<double>(count * 2));
 }
 
