@@ -184,7 +184,7 @@ int MarkWindowClass(const std::string& class_name) {
   }
   struct flock lock = WholeFile(F_RDLCK);
   if (fcntl(descriptor, F_OFD_SETLK, &lock) != 0) {
-    Report("cannot lock the mark of window class file " + MarkFileName(class_name) + ": " +
+    Report("cannot lock " + MarkFileName(class_name) + " in " + kFolderVariable + ": " +
            std::strerror(errno));
     close(descriptor);
     return -1;
@@ -208,8 +208,8 @@ bool WindowClassMarkedElsewhere(const std::string& class_name) {
   const int ask_error = errno;
   close(descriptor);
   if (!asked) {
-    Report("cannot ask for the lock of " + MarkFileName(class_name) + ": " +
-           std::strerror(ask_error));
+    Report("cannot ask for the lock of " + MarkFileName(class_name) + " in " + kFolderVariable +
+           ": " + std::strerror(ask_error));
     return false;
   }
   return lock.l_type != F_UNLCK;
