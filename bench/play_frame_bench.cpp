@@ -35,6 +35,7 @@
 
 #include "game/areas/areas.h"
 #include "game/enemies/enemies.h"
+#include "bench/game_run.h"
 #include "game/shell/shell.h"
 #include "platform/host/host.h"
 #include "platform/null/null_host.h"
@@ -269,6 +270,8 @@ std::string LoadAverage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const OwnRuntimeFolder runtime_folder;
+  if (!runtime_folder.made()) return 1;
   // The set lies beside this program, away from the busy temporary folder
   // (a folder that changes is listed again).
   const fs::path here = fs::canonical("/proc/self/exe").parent_path();

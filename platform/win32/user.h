@@ -218,7 +218,11 @@ HWND CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_name, DWOR
 BOOL DestroyWindow(HWND window);
 BOOL IsWindow(HWND window);
 // The first window of the class (and, when `window_name` is not null, with
-// that text) among this program's windows; null when none.
+// that text) among this program's windows. A search by class alone also
+// sees the top-level windows of the other programs of the login session
+// (window_class_mark_posix.h): when one has a window of the class, one line
+// on stderr says so and the result is a handle that stands for that window
+// but takes no calls. Null when none.
 HWND FindWindowA(LPCSTR class_name, LPCSTR window_name);
 
 constexpr int SW_HIDE = 0;

@@ -1,6 +1,7 @@
 // Windows, their classes and message queues over the host's one window.
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -16,6 +17,7 @@
 #include "platform/win32/key_codes.h"
 #include "platform/win32/queued_messages.h"
 #include "platform/win32/user.h"
+#include "platform/win32/window_class_mark_posix.h"
 #include "platform/win32/window_icons.h"
 
 namespace {
@@ -43,6 +45,9 @@ struct WindowEntry {
   bool needs_paint = false;
   bool message_only = false;  // never shown, never the host's window
   DWORD thread = 0;
+  // What shows the window's class to the other programs of the session
+  // (window_class_mark_posix.h); -1 for none, as for message-only windows.
+  int class_mark = -1;
 };
 
 // What the host shows of the host's window, as last handed to it.
@@ -101,6 +106,10 @@ ClassEntry* FindClassLocked(const std::string& name) {
   }
   return nullptr;
 }
+
+// What a search returns for a window of another program: a handle that no
+// window of this program has, which takes no calls.
+HWND AnotherProgramsWindow() { return reinterpret_cast<HWND>(static_cast<uintptr_t>(0x8000)); }
 
 bool FullScreenLook(const WindowEntry& entry) {
   return (entry.style & WS_CAPTION) == 0 && entry.rect.left == 0 && entry.rect.top == 0;
@@ -323,6 +332,8 @@ HWND CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_name, DWOR
     }
     entry.rect = RECT{x, y, x + std::max(width, 0), y + std::max(height, 0)};
     entry.thread = HostThreadId();
+    // A message-only window is found by no search, so it shows nothing.
+    if (!message_only) entry.class_mark = MarkWindowClass(entry.class_name);
     handle = entry.handle;
     system.windows.push_back(entry);
     if (system.host_window == nullptr && !message_only) {
@@ -357,6 +368,7 @@ BOOL DestroyWindow(HWND window) {
   SendMessageA(window, WM_DESTROY, 0, 0);
   std::lock_guard<std::recursive_mutex> lock(System().mutex);
   WindowSystem& system = System();
+  if (const WindowEntry* entry = FindLocked(window)) ReleaseWindowClassMark(entry->class_mark);
   system.windows.erase(std::remove_if(system.windows.begin(), system.windows.end(),
                                       [&](const WindowEntry& e) { return e.handle == window; }),
                        system.windows.end());
@@ -377,7 +389,14 @@ HWND FindWindowA(LPCSTR class_name, LPCSTR window_name) {
     if (window_name != nullptr && entry.text != window_name) continue;
     return entry.handle;
   }
-  return nullptr;
+  // Another program's windows are known by their class only.
+  if (class_name == nullptr || IsNumberName(class_name) || window_name != nullptr) return nullptr;
+  if (!WindowClassMarkedElsewhere(class_name)) return nullptr;
+  std::fprintf(stderr,
+               "brimal: another copy of the program is running in this login session (it has a "
+               "window of class \"%s\")\n",
+               Cp932ToUtf8(class_name).c_str());
+  return AnotherProgramsWindow();
 }
 
 BOOL ShowWindow(HWND window, int command) {

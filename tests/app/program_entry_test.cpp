@@ -21,9 +21,8 @@
 #include <vector>
 
 #include "app/options.h"
+#include "tests/support/private_runtime_folder.h"
 #include "tools/sample_data/sample_data.h"
-
-extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -198,9 +197,14 @@ class ProgramEntryTest : public ::testing::Test {
     posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    // A runtime folder of the run's own: no other copy of the game stops it.
+    const std::string runtime_folder = NewRuntimeFolder(folder_);
+    EnvironmentWithRuntimeFolder environment(runtime_folder);
+    std::vector<char*> env = environment.Pointers();
     ProgramResult result;
     pid_t child = 0;
-    const int spawned = posix_spawn(&child, BRIMAL_PROGRAM, &actions, nullptr, argv.data(), environ);
+    const int spawned =
+        posix_spawn(&child, BRIMAL_PROGRAM, &actions, nullptr, argv.data(), env.data());
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) return result;
     int status = 0;

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -15,9 +16,8 @@
 #include <png.h>
 #include <xxhash.h>
 
+#include "tests/support/private_runtime_folder.h"
 #include "tools/sample_data/sample_data.h"
-
-extern char** environ;
 
 bool UpdateGolden = false;
 
@@ -67,12 +67,20 @@ int WholeProgramTest::RunProgram(const ScriptedRun& run, std::map<int32_t, std::
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);
+  // Each run has a runtime folder of its own, so that no other copy of the
+  // game (another test's, or one a person plays) stops it at start-up.
+  const std::string runtime_folder = NewRuntimeFolder(std::getenv("XDG_RUNTIME_DIR"));
+  if (runtime_folder.empty()) return -1;
+  EnvironmentWithRuntimeFolder environment(runtime_folder);
+  std::vector<char*> env = environment.Pointers();
   pid_t child = 0;
-  if (posix_spawn(&child, BRIMAL_PROGRAM, nullptr, nullptr, argv.data(), environ) != 0) {
-    return -1;
-  }
+  const int spawned =
+      posix_spawn(&child, BRIMAL_PROGRAM, nullptr, nullptr, argv.data(), env.data());
   int status = 0;
-  if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  const bool exited = spawned == 0 && waitpid(child, &status, 0) == child && WIFEXITED(status);
+  std::error_code ignored;
+  fs::remove_all(runtime_folder, ignored);
+  if (!exited) return -1;
   std::ifstream in(hash_file);
   int32_t frame = 0;
   std::string hash;

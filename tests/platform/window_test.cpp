@@ -1,7 +1,14 @@
 // The window and message stand-ins on the null host.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -9,6 +16,8 @@
 #include "platform/null/null_host.h"
 #include "platform/win32/key_codes.h"
 #include "platform/win32/user.h"
+#include "tests/support/private_runtime_folder.h"
+#include "tests/support/window_class_holder.h"
 
 namespace {
 
@@ -198,5 +207,165 @@ TEST(KeyCodeTest, KeyStatesPairTheCodesAndShareTheModifiers) {
   EXPECT_EQ(MessageVirtualKeyFromDik(0xC8), VK_UP);
   EXPECT_EQ(MessageVirtualKeyFromDik(0x00), 0);
 }
+
+// ---- Windows of other programs ---------------------------------------------------
+
+// A search by class alone sees the top-level window of another program of
+// the session (the test's runtime folder), whatever the case of the name,
+// for as long as the window exists, and says so on stderr; the handle found
+// takes no calls. A search that names the window's text sees this
+// program's windows only.
+TEST(OtherProgramsWindowTest, IsFoundByItsClassForAsLongAsItExists) {
+  OtherProgramWindow other("Other Copy");
+  ASSERT_TRUE(other.made());
+  ::testing::internal::CaptureStderr();
+  const HWND found = FindWindowA("Other Copy", nullptr);
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(found, nullptr);
+  EXPECT_EQ(said,
+            "brimal: another copy of the program is running in this login session (it has a "
+            "window of class \"Other Copy\")\n");
+  EXPECT_FALSE(IsWindow(found));
+  EXPECT_FALSE(PostMessageA(found, WM_USER, 0, 0));
+  EXPECT_NE(FindWindowA("oTHER cOPY", nullptr), nullptr);
+  EXPECT_EQ(FindWindowA("Other", nullptr), nullptr);
+  EXPECT_EQ(FindWindowA("Other Copy", "holder"), nullptr);
+
+  // The window goes; its program runs on.
+  ASSERT_TRUE(other.EndWindow());
+  EXPECT_EQ(FindWindowA("Other Copy", nullptr), nullptr);
+}
+
+// A program that is killed leaves no mark of its window behind, and a
+// program it started (as the game starts a dialog) does not keep one.
+TEST(OtherProgramsWindowTest, IsGoneWhenItsProgramIsKilledWhileAProgramItStartedRuns) {
+  OtherProgramWindow other("Killed Copy");
+  ASSERT_TRUE(other.made());
+  const pid_t child = other.StartChild();
+  ASSERT_GT(child, 0);
+  EXPECT_NE(FindWindowA("Killed Copy", nullptr), nullptr);
+  other.Kill();
+  EXPECT_EQ(kill(child, 0), 0) << "the started program should still run";
+  EXPECT_EQ(FindWindowA("Killed Copy", nullptr), nullptr);
+  kill(child, SIGKILL);
+}
+
+// Class names become file names in the runtime folder: separators, dots,
+// Shift-JIS bytes and names of 255 bytes each mark one file inside the
+// folder, and names that could meet once made file names stay apart.
+TEST(OtherProgramsWindowTest, ClassNamesOfAnyBytesStayInsideTheFolderAndApart) {
+  struct Case {
+    std::string held;
+    std::string same;   // the same class
+    std::string other;  // another class
+  };
+  const std::string long_name(250, 'x');
+  const Case cases[] = {
+      {"../up/Class", "../UP/class", "../up/Clas"},
+      {".", ".", ".."},
+      {"\x83\x41\x83\x8B", "\x83\x41\x83\x8B", "\x83\x42\x83\x8B"},
+      {"a-b", "A-B", "a_2db"},
+      {long_name + "one-1", long_name + "ONE-1", long_name + "one-2"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.held);
+    OtherProgramWindow other(c.held);
+    ASSERT_TRUE(other.made());
+    EXPECT_NE(FindWindowA(c.same.c_str(), nullptr), nullptr);
+    EXPECT_EQ(FindWindowA(c.other.c_str(), nullptr), nullptr);
+  }
+  const std::filesystem::path folder = std::getenv("XDG_RUNTIME_DIR");
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    EXPECT_TRUE(entry.is_regular_file()) << entry.path();
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder.parent_path() / "up"));
+}
+
+// Makes a window of class "Planted" and searches for another class; 0 when
+// the window was made and nothing was found.
+int MakeAWindowAndSearch() {
+  WNDCLASSA window_class{};
+  window_class.lpfnWndProc = RecordingProc;
+  window_class.lpszClassName = "Planted";
+  if (RegisterClassA(&window_class) == 0) return 1;
+  HWND window = CreateWindowExA(0, "Planted", "", WS_CAPTION, 0, 0, 8, 8, nullptr, nullptr,
+                                nullptr, nullptr);
+  const bool found = FindWindowA("Elsewhere", nullptr) != nullptr;
+  DestroyWindow(window);
+  return window != nullptr && !found ? 0 : 1;
+}
+
+// What a folder holds, every level down.
+std::set<std::string> FolderEntries(const std::string& folder) {
+  std::set<std::string> entries;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    entries.insert(entry.path().string());
+  }
+  return entries;
+}
+
+// Where the runtime folder is missing or cannot be trusted, windows are made
+// and searches answer for this program alone; one line on stderr says why,
+// and nothing is made in a folder that is not safe, nor through a link or a
+// pipe planted where the mark belongs. Each case runs in a process of its
+// own, where nothing was said yet.
+struct UnsafeFolderCase {
+  const char* name;
+  // Points XDG_RUNTIME_DIR somewhere, given an empty folder of the case.
+  void (*prepare)(const std::string& scratch);
+  const char* said;  // the reason on stderr, as a pattern
+};
+
+class UnsafeRuntimeFolderTest : public ::testing::TestWithParam<UnsafeFolderCase> {};
+
+TEST_P(UnsafeRuntimeFolderTest, MakesTheWindowAndSaysWhyNoOtherProgramIsSeen) {
+  EXPECT_EXIT(
+      {
+        const std::string scratch = NewRuntimeFolder(std::getenv("XDG_RUNTIME_DIR"));
+        GetParam().prepare(scratch);
+        const std::set<std::string> before = FolderEntries(scratch);
+        const int searched = MakeAWindowAndSearch();
+        std::exit(searched != 0 ? 1 : FolderEntries(scratch) != before ? 3 : 0);
+      },
+      ::testing::ExitedWithCode(0),
+      std::string("brimal: ") + GetParam().said +
+          "; a second copy of the program in this login session is not noticed");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Windows, UnsafeRuntimeFolderTest,
+    ::testing::Values(
+        UnsafeFolderCase{"Unset", [](const std::string&) { unsetenv("XDG_RUNTIME_DIR"); },
+                         "XDG_RUNTIME_DIR is not set"},
+        UnsafeFolderCase{"Relative",
+                         [](const std::string&) { setenv("XDG_RUNTIME_DIR", "run/user", 1); },
+                         "XDG_RUNTIME_DIR \\(run/user\\) is not an absolute path"},
+        UnsafeFolderCase{"Missing",
+                         [](const std::string& scratch) {
+                           setenv("XDG_RUNTIME_DIR", (scratch + "/missing").c_str(), 1);
+                         },
+                         "cannot open XDG_RUNTIME_DIR \\(.*/missing\\): No such file or directory"},
+        UnsafeFolderCase{"OpenToOthers",
+                         [](const std::string& scratch) {
+                           chmod(scratch.c_str(), 0755);
+                           setenv("XDG_RUNTIME_DIR", scratch.c_str(), 1);
+                         },
+                         "XDG_RUNTIME_DIR \\(.*\\) is not a folder that only this user may use"},
+        UnsafeFolderCase{"PlantedLink",
+                         [](const std::string& scratch) {
+                           mkdir((scratch + "/away").c_str(), 0700);
+                           symlink((scratch + "/away/made").c_str(),
+                                   (scratch + "/brimal-window-planted.lock").c_str());
+                           setenv("XDG_RUNTIME_DIR", scratch.c_str(), 1);
+                         },
+                         "cannot open .*/brimal-window-planted.lock: "
+                         "Too many levels of symbolic links"},
+        UnsafeFolderCase{"PlantedPipe",
+                         [](const std::string& scratch) {
+                           mkfifo((scratch + "/brimal-window-planted.lock").c_str(), 0600);
+                           setenv("XDG_RUNTIME_DIR", scratch.c_str(), 1);
+                         },
+                         ".*/brimal-window-planted.lock is not a file of this user"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

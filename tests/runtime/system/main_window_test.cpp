@@ -13,6 +13,7 @@
 #include "tests/runtime/core/file_test_support.h"
 #include "tests/runtime/core/lock_test_support.h"
 #include "tests/runtime/system/window_test_support.h"
+#include "tests/support/window_class_holder.h"
 
 namespace {
 
@@ -317,6 +318,56 @@ TEST_F(MainWindowTest, ASecondCopyWithTheSameClassStopsAtStartUp) {
   MainWindow = first;
   WindowClosedFlag = 0;
 }
+
+// Another program of the login session with a window of the game's class:
+// start-up stops with the log line and a closed window, or, where double
+// start is allowed, logs that it goes on and makes its window. Once the
+// other window is gone, start-up finds no second copy.
+class DoubleStartTest : public ::testing::TestWithParam<int32_t> {};
+
+TEST_P(DoubleStartTest, AnotherProgramsWindowOfTheClassStopsStartUpUnlessAllowed) {
+  const int32_t allowed = GetParam();
+  OtherProgramWindow other("BRIMAL_Ver1.04");
+  ASSERT_TRUE(other.made());
+  AcquireLibraryLock();
+  ClearHostInput();
+  ResetWindowSettings();
+  WindowSettings.double_start_allowed = allowed;
+  TestFolder folder;
+  {
+    LogCapture log(folder.path());
+    if (allowed) {
+      ASSERT_EQ(CreateMainWindow(), 0);
+      EXPECT_NE(
+          log.text().find("ソフトの二重起動検査... 二重起動されていますが続行します\r\n"),
+          std::string::npos);
+      EXPECT_EQ(GetWindowClosedFlag(), 0);
+      EXPECT_NE(GetMainWindowHandle(), nullptr);
+      DestroyMainWindow();
+    } else {
+      EXPECT_EQ(CreateMainWindow(), -1);
+      EXPECT_NE(log.text().find(
+                    "ソフトの二重起動検査... 二重起動されています、ソフトを終了します\r\n"),
+                std::string::npos);
+      EXPECT_EQ(GetWindowClosedFlag(), 1);
+      EXPECT_EQ(GetMainWindowHandle(), nullptr);
+      EXPECT_EQ(log.text().find("ウインドウクラスを登録します"), std::string::npos);
+    }
+  }
+  ASSERT_TRUE(other.EndWindow());
+  {
+    LogCapture log(folder.path());
+    ASSERT_EQ(CreateMainWindow(), 0);
+    EXPECT_NE(log.text().find("二重起動はされていませんでした\r\n"), std::string::npos);
+    DestroyMainWindow();
+  }
+  ReleaseLibraryLock();
+}
+
+INSTANTIATE_TEST_SUITE_P(MainWindow, DoubleStartTest, ::testing::Values(0, 1),
+                         [](const auto& info) {
+                           return std::string(info.param ? "Allowed" : "NotAllowed");
+                         });
 
 // A window without a text or class name gets the defaults.
 TEST(MainWindowDefaultsTest, EmptyTextAndClassGiveTheDefaults) {
