@@ -79,8 +79,9 @@ extern char HttpPostFileBuffer[kHttpFileBufferBytes];
 HttpTransfer* GetHttpTransfer(int32_t slot);
 // Releases the handle, frees the POST body and closes the file; the first
 // finish decides the result and its detail. When the result is not 0, the
-// memory block is freed and the caller's pointer set to null. 0, or -1 for an
-// empty slot.
+// memory block is freed, the caller's pointer set to null and the holder
+// forgotten, so later finishes leave the caller's pointer alone. 0, or -1 for
+// an empty slot.
 int FinishHttpTransfer(int32_t slot, int32_t result, int32_t detail);
 // Finishes with 0 (a transfer still running counts as done: a memory block it
 // handed over stays with the caller), frees the record and empties the slot.
