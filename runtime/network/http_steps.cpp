@@ -253,6 +253,15 @@ bool TakeHeader(int32_t slot, HttpTransfer* transfer) {
 // Step 3 of a GET or a POST: reads the body while it comes.
 void TakeBody(int32_t slot, HttpTransfer* transfer, const BodyMethod& method) {
   for (;;) {
+    // A body whose announced length has all come is complete, whether the
+    // peer has closed or not: an empty one before any read (a read would
+    // find nothing, or the close that the next step's connection test would
+    // take for a lost connection).
+    if (transfer->ContentLength != -1 && transfer->ReceivedBytes >= transfer->ContentLength) {
+      transfer->Step = 4;
+      FinishHttpTransfer(slot, kHttpDone, kHttpNoDetail);
+      return;
+    }
     int got;
     if (transfer->DestinationKind == kHttpToFile) {
       got = NetWorkRecv(transfer->NetHandle, method.file_buffer, kHttpFileBufferBytes);
