@@ -146,6 +146,8 @@ TEST_F(HttpAnswerTest, AnAnswerWhoseAnnouncedLengthHasAllComeIsComplete) {
     kAfterTheHeaders,  // once the transfer has read the headers
     kNever,  // the connection stays open
   };
+  const char* const kEndNames[] = {"closed with the answer", "closed after the headers",
+                                   "kept open"};
   constexpr int kCloseStep = 1 << 30;  // reached only when the test says so
   // Steps after the headers in which a close is looked for.
   constexpr int kStepsAfterTheHeaders = 4;
@@ -153,8 +155,8 @@ TEST_F(HttpAnswerTest, AnAnswerWhoseAnnouncedLengthHasAllComeIsComplete) {
     for (const std::string& body : {std::string(), std::string("hello")}) {
       for (const End end : {End::kWithTheAnswer, End::kAfterTheHeaders, End::kNever}) {
         SCOPED_TRACE(std::string(to == To::kFile ? "to a file" : "to memory") + ", " +
-                     std::to_string(body.size()) + " bytes, close " +
-                     std::to_string(static_cast<int>(end)));
+                     std::to_string(body.size()) + " bytes, " +
+                     kEndNames[static_cast<int>(end)]);
         HttpAnswer answer =
             WholeAnswer(OkAnswer("Content-Length: " + std::to_string(body.size()) + "\r\n", body));
         answer.end = end == End::kNever ? HttpAnswerEnd::kKeepOpen : HttpAnswerEnd::kClose;

@@ -167,10 +167,13 @@ TEST_F(HttpRequestTest, ALargePostBodyGoesOutWholeToASlowReader) {
     const char* name;
     int32_t bytes;
     size_t read_per_step;  // by the server
+    // More than the socket's buffers can hold on any usual system, so the
+    // first step cannot send it all.
+    bool surely_cut;
   };
   const Case cases[] = {
-      {"6,000,000 bytes", 6000000, 64 * 1024},
-      {"32 MiB", 32 << 20, 256 * 1024},
+      {"6,000,000 bytes", 6000000, 64 * 1024, false},
+      {"32 MiB", 32 << 20, 256 * 1024, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -188,7 +191,9 @@ TEST_F(HttpRequestTest, ALargePostBodyGoesOutWholeToASlowReader) {
     ASSERT_GE(slot, 0);
     const HttpTransfer* transfer = Transfer(slot);
     Step();
-    EXPECT_EQ(transfer->Step, 0) << "the socket took the whole request at once";
+    if (c.surely_cut) {
+      EXPECT_EQ(transfer->Step, 0) << "the socket took the whole request at once";
+    }
     ASSERT_TRUE(StepUntilFinished(slot, &server));
     EXPECT_EQ(transfer->Result, kHttpDone);
     const std::string head = "POST /upload HTTP/1.0\nHost: 127.0.0.1:" +
