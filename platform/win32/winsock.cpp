@@ -342,6 +342,16 @@ void ServeAfterReceiveLocked(SOCKET s, SocketEntry& entry, ReceiveOutcome outcom
   }
 }
 
+bool IsConnectionFailure(SocketError error) {
+  return error == SocketError::kReset || error == SocketError::kAborted;
+}
+
+// Keeps a reset or abort that a call met: the system reports it once, to
+// whichever call meets it first, and reads the end of the stream after it.
+void NoteFailureLocked(SocketEntry& entry, SocketError error) {
+  if (IsConnectionFailure(error) && entry.failure == SocketError::kNone) entry.failure = error;
+}
+
 // Receives on a non-blocking connection: the bytes taken ahead first, then
 // the system's queue; the bytes (or seen, with `peek`), 0 at the end, -1 with
 // `error`. A peek that finds fewer bytes than asked takes those it found out
@@ -349,7 +359,8 @@ void ServeAfterReceiveLocked(SOCKET s, SocketEntry& entry, ReceiveOutcome outcom
 // the system's queue can hold far more of the socket's receive memory than
 // their count (it charges whole arrival buffers), so a few bytes of a length
 // word that a caller leaves there until the rest comes could shut the
-// receive window, and the rest would never come.
+// receive window, and the rest would never come. A reset or abort met behind
+// bytes taken ahead is kept for the calls after them.
 int64_t ReceiveNonBlockingLocked(SocketEntry& entry, char* buffer, size_t length, bool peek,
                                  SocketError* error) {
   const size_t ahead = std::min(entry.ahead.size(), length);
@@ -362,13 +373,16 @@ int64_t ReceiveNonBlockingLocked(SocketEntry& entry, char* buffer, size_t length
       got += more;
       if (peek && static_cast<size_t>(got) < length) {
         std::string taken(static_cast<size_t>(more), '\0');
-        SocketError ignored = SocketError::kNone;
+        SocketError moving = SocketError::kNone;
         const int64_t moved =
-            PosixSocketReceive(entry.descriptor, taken.data(), taken.size(), false, &ignored);
+            PosixSocketReceive(entry.descriptor, taken.data(), taken.size(), false, &moving);
         if (moved > 0) entry.ahead.append(taken.data(), static_cast<size_t>(moved));
+        if (moved < 0) NoteFailureLocked(entry, moving);
       }
     } else if (ahead == 0) {
       got = more;  // the end, or a failure (nothing is there yet, the peer has gone)
+    } else if (more < 0) {
+      NoteFailureLocked(entry, *error);
     }
   }
   if (!peek) entry.ahead.erase(0, ahead);
@@ -716,10 +730,7 @@ int recv(SOCKET s, char* buffer, int length, int flags) {
     entry->unread_seen = std::max<int64_t>(entry->unread_seen - got, 0);
     entry->read_progress = true;
   }
-  if (got < 0 && (error == SocketError::kReset || error == SocketError::kAborted) &&
-      entry->failure == SocketError::kNone) {
-    entry->failure = error;
-  }
+  if (got < 0) NoteFailureLocked(*entry, error);
   // A connection whose reset was already reported ends with its error, not as
   // an orderly end.
   if (got == 0 && length > 0 && entry->failure != SocketError::kNone) {
@@ -754,6 +765,11 @@ int send(SOCKET s, const char* buffer, int length, int flags) {
                        (sent >= 0 && sent < given))) {
     // Owed once the socket takes more.
     entry->write_owed = true;
+    ServeLocked(s, *entry);
+  } else if (non_blocking && sent < 0 && IsConnectionFailure(error) &&
+             entry->failure == SocketError::kNone) {
+    // The send met the reset first: FD_CLOSE and the calls after it carry it.
+    NoteFailureLocked(*entry, error);
     ServeLocked(s, *entry);
   }
   return sent < 0 ? Fail(error) : static_cast<int>(sent);

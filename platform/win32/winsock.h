@@ -27,7 +27,8 @@
 //   connect completes); afterwards only once the socket takes more after a
 //   send that would have blocked or took fewer bytes than it was given.
 // - FD_CLOSE: once; error 0 when the peer has closed its side and every byte
-//   was taken, the error at once when the connection is reset or aborted.
+//   was taken, the error at once when the connection is reset or aborted
+//   (also when a call met the reset before the event was decided).
 // Every WSAAsyncSelect takes the socket's messages still waiting in the queue
 // out again and looks afresh; after a selection with mask 0, or closesocket,
 // nothing more is posted for the socket. A message already taken from the
@@ -145,7 +146,9 @@ SOCKET accept(SOCKET s, sockaddr* address, int* address_length);
 int getsockname(SOCKET s, sockaddr* name, int* name_length);
 // Flags 0 or MSG_PEEK. The bytes taken; 0 at once for a length of 0, and 0
 // when the peer has closed and nothing is left; WSAEINVAL for a negative
-// length.
+// length. After a reset or abort, the bytes that came before it, then its
+// error on every call, whichever call (a recv, a peek or a send) met it
+// first.
 int recv(SOCKET s, char* buffer, int length, int flags);
 // Flags 0. May take fewer bytes than it is given. A peer that has gone gives
 // SOCKET_ERROR, never a signal. WSAEINVAL for a negative length.

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/win32/kernel.h"
+#include "platform/win32/winsock.h"
 #include "runtime/core/format.h"
 #include "runtime/core/log.h"
 #include "runtime/core/memory.h"
@@ -14,9 +15,6 @@
 
 namespace {
 
-// Holds the longest request the fields allow (a 255-byte path, a 127-byte
-// host, any port and body size), so every request goes out whole.
-constexpr size_t kRequestBytes = 512;
 constexpr char kContentLength[] = "Content-Length:";
 constexpr int kContentLengthBytes = 15;
 
@@ -30,27 +28,59 @@ struct BodyMethod {
 const BodyMethod kGet = {true, HttpGetFileBuffer, false};
 const BodyMethod kPost = {false, HttpPostFileBuffer, true};
 
-void SendRequest(const HttpTransfer& transfer) {
-  char text[kRequestBytes];
-  switch (transfer.Method) {
+void MakeRequestText(HttpTransfer* transfer) {
+  char* const text = transfer->RequestText;
+  const size_t size = sizeof(transfer->RequestText);
+  switch (transfer->Method) {
     case kHttpGet:
-      FormatToBufferVarargs(text, sizeof(text),
+      FormatToBufferVarargs(text, size,
                             "GET %.255s HTTP/1.0\r\nHost: %.127s:%d\r\nConnection: close\r\n\r\n",
-                            transfer.Path, transfer.Host, transfer.Port);
+                            transfer->Path, transfer->Host, transfer->Port);
       break;
     case kHttpPost:
-      FormatToBufferVarargs(text, sizeof(text),
+      FormatToBufferVarargs(text, size,
                             "POST %.255s HTTP/1.0\nHost: %.127s:%d\nContent-Length: %d\n\n",
-                            transfer.Path, transfer.Host, transfer.Port, transfer.PostDataSize);
+                            transfer->Path, transfer->Host, transfer->Port, transfer->PostDataSize);
       break;
     default:
-      FormatToBufferVarargs(text, sizeof(text), "HEAD %.255s HTTP/1.0\n\n", transfer.Path);
+      FormatToBufferVarargs(text, size, "HEAD %.255s HTTP/1.0\n\n", transfer->Path);
       break;
   }
-  NetWorkSend(transfer.NetHandle, text, lstrlenA(text));
-  if (transfer.Method == kHttpPost) {
-    NetWorkSend(transfer.NetHandle, transfer.PostData, transfer.PostDataSize);
+  transfer->RequestTextBytes = lstrlenA(text);
+}
+
+// Step 0: sends what is left of the request, the text and then a POST's
+// body, as far as the socket takes it. The handle is unbuffered, so each send
+// is one send of the socket, which may take only part of what it is given.
+// True once the request is out, or once a send failed for another reason
+// than a full socket (the connection has ended: what the peer answered, if
+// anything, is still read, and the connection test ends the transfer
+// otherwise); false while the rest waits for room.
+bool SendRequest(HttpTransfer* transfer) {
+  if (transfer->RequestTextBytes == 0) MakeRequestText(transfer);
+  const int32_t body_bytes = transfer->Method == kHttpPost ? transfer->PostDataSize : 0;
+  const int64_t total = static_cast<int64_t>(transfer->RequestTextBytes) + body_bytes;
+  while (transfer->RequestSentBytes < total) {
+    const char* data;
+    int32_t left;
+    if (transfer->RequestSentBytes < transfer->RequestTextBytes) {
+      data = transfer->RequestText + transfer->RequestSentBytes;
+      left = transfer->RequestTextBytes - transfer->RequestSentBytes;
+    } else {
+      const int32_t body_sent = transfer->RequestSentBytes - transfer->RequestTextBytes;
+      data = static_cast<const char*>(transfer->PostData) + body_sent;
+      left = body_bytes - body_sent;
+    }
+    int socket_error = 0;
+    const int sent = NetWorkSendAndError(transfer->NetHandle, data, left, &socket_error);
+    if (sent > 0) {
+      transfer->RequestSentBytes += sent;
+      continue;
+    }
+    if (sent == 0 || socket_error == WSAEWOULDBLOCK) return false;  // no room now
+    return true;
   }
+  return true;
 }
 
 enum class Line {
@@ -223,6 +253,15 @@ bool TakeHeader(int32_t slot, HttpTransfer* transfer) {
 // Step 3 of a GET or a POST: reads the body while it comes.
 void TakeBody(int32_t slot, HttpTransfer* transfer, const BodyMethod& method) {
   for (;;) {
+    // A body whose announced length has all come is complete, whether the
+    // peer has closed or not: an empty one before any read (a read would
+    // find nothing, or the close that the next step's connection test would
+    // take for a lost connection).
+    if (transfer->ContentLength != -1 && transfer->ReceivedBytes >= transfer->ContentLength) {
+      transfer->Step = 4;
+      FinishHttpTransfer(slot, kHttpDone, kHttpNoDetail);
+      return;
+    }
     int got;
     if (transfer->DestinationKind == kHttpToFile) {
       got = NetWorkRecv(transfer->NetHandle, method.file_buffer, kHttpFileBufferBytes);
@@ -266,7 +305,7 @@ void TakeBody(int32_t slot, HttpTransfer* transfer, const BodyMethod& method) {
 // the steps go on past them.
 bool RequestAndStatus(int32_t slot, HttpTransfer* transfer, bool logs_failed_status) {
   if (transfer->Step == 0) {
-    SendRequest(*transfer);
+    if (!SendRequest(transfer)) return false;
     transfer->Step = 1;
   }
   if (transfer->Step == 1) {

@@ -54,6 +54,10 @@ int FinishHttpTransfer(int32_t slot, int32_t result, int32_t detail) {
   if (transfer->BufferHolder != nullptr && transfer->Result != kHttpDone) {
     FreeTracked(*transfer->BufferHolder);
     *transfer->BufferHolder = nullptr;
+    // The holder is done with: a later finish (the delete) must not free
+    // what the caller keeps in that pointer by then, nor reach a pointer
+    // that no longer lives.
+    transfer->BufferHolder = nullptr;
   }
   return 0;
 }

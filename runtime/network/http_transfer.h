@@ -32,6 +32,9 @@ constexpr int32_t kHttpConnectionLost = 3;
 constexpr int32_t kHttpHostBytes = 128;
 constexpr int32_t kHttpPathBytes = 256;
 constexpr int32_t kHttpFileBufferBytes = 4096;
+// Holds the longest request text the fields allow (a 255-byte path, a
+// 127-byte host, any port and body size), so every request goes out whole.
+constexpr int32_t kHttpRequestBytes = 512;
 // A status or header line is looked for in this many bytes; a line that
 // does not end within them is too long to take.
 constexpr int32_t kHttpLineLookBytes = 255;
@@ -69,6 +72,11 @@ struct HttpTransfer {
   // body as it arrives, up to ContentLength, so an announced length alone
   // reserves no more than kHttpBodyFirstBytes.
   int32_t BodyCapacity;
+  // The request as it goes out: this text, then the POST body. A send takes
+  // what the socket has room for; the rest goes out in the next steps.
+  char RequestText[kHttpRequestBytes];
+  int32_t RequestTextBytes;  // 0 until the text is made
+  int32_t RequestSentBytes;  // of the text and the body together
 };
 
 // The buffers that carry file bodies, one for GET, one for POST.
@@ -79,8 +87,9 @@ extern char HttpPostFileBuffer[kHttpFileBufferBytes];
 HttpTransfer* GetHttpTransfer(int32_t slot);
 // Releases the handle, frees the POST body and closes the file; the first
 // finish decides the result and its detail. When the result is not 0, the
-// memory block is freed and the caller's pointer set to null. 0, or -1 for an
-// empty slot.
+// memory block is freed, the caller's pointer set to null and the holder
+// forgotten, so later finishes leave the caller's pointer alone. 0, or -1 for
+// an empty slot.
 int FinishHttpTransfer(int32_t slot, int32_t result, int32_t detail);
 // Finishes with 0 (a transfer still running counts as done: a memory block it
 // handed over stays with the caller), frees the record and empties the slot.

@@ -120,13 +120,23 @@ int NetWorkRecvToPeek(RuntimeHandle handle, void* buffer, int32_t n) {
 }
 
 int NetWorkSend(RuntimeHandle handle, const void* data, int32_t n) {
+  int socket_error;
+  return NetWorkSendAndError(handle, data, n, &socket_error);
+}
+
+int NetWorkSendAndError(RuntimeHandle handle, const void* data, int32_t n, int* socket_error) {
+  *socket_error = 0;
   if (NetWorkStartedFlag == 0 || GetNetWorkRecord(handle) == nullptr) return -1;
   ProcessNetWorkMessages(0);
   NetWorkHandleRecord* const record = UsableRecord(handle, kSendLines);
   if (record == nullptr || n < 0) return -1;
   if (record->ConnectionFlag == 0) return -1;
   SendSocket(handle);
-  if (record->BufferedFlag != 1) return send(record->Socket, static_cast<const char*>(data), n, 0);
+  if (record->BufferedFlag != 1) {
+    const int sent = send(record->Socket, static_cast<const char*>(data), n, 0);
+    if (sent == SOCKET_ERROR) *socket_error = WSAGetLastError();
+    return sent;
+  }
   if (AppendRingBuffer(&record->SendBuffer, data, n) != 0) {
     return LogPrintf("送信データ %d byte の追加に失敗しました in NewWorkSend", n);
   }

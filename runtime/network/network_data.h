@@ -28,6 +28,11 @@ int NetWorkRecv(RuntimeHandle handle, void* buffer, int32_t n);
 int NetWorkRecvToPeek(RuntimeHandle handle, void* buffer, int32_t n);
 // Buffered: 0 once the bytes are queued, -1. Unbuffered: send's result.
 int NetWorkSend(RuntimeHandle handle, const void* data, int32_t n);
+// As NetWorkSend; `socket_error` receives the WinSock error of the
+// unbuffered send when that send failed, taken as it failed, and 0 when the
+// result came without a failed socket call (a closed connection, a bad
+// handle), so an error left by an earlier call is never taken for this one's.
+int NetWorkSendAndError(RuntimeHandle handle, const void* data, int32_t n, int* socket_error);
 // Takes one line (up to its LF, which leaves the connection too) into `line`
 // (at least 256 bytes) without the LF: 0, or -1 when no whole line of at most
 // 254 bytes has arrived.

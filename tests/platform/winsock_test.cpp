@@ -510,6 +510,91 @@ TEST_F(WinSockTest, ReceiveAndSendResults) {
   closesocket(s);
 }
 
+// A peer sends 2 bytes and resets. Whether or not a short peek took the 2
+// bytes out of the system's queue into the stand-in's hold, and whichever
+// call meets the reset first (the system reports it once, to that call), a
+// recv gives the 2 bytes, the next recv fails with WSAECONNRESET and
+// FD_CLOSE carries that error.
+TEST_F(WinSockTest, AResetIsKeptForTheCallsAfterTheOneThatMetIt) {
+  enum class Road {
+    kPlainRecv,  // no events; the reset has arrived before the first call
+    kEventsAfterTheCall,  // as kPlainRecv, with events selected after that call
+    kEvents,  // events throughout; the first call races the poller to the reset
+  };
+  struct Case {
+    const char* name;
+    Road road;
+    bool short_peek;  // the 2 bytes are held by the stand-in
+    bool send_first;  // a send is the first call after the reset, not a recv
+    int runs;  // a race is run many times
+  };
+  const Case cases[] = {
+      {"plain recv", Road::kPlainRecv, false, false, 1},
+      {"plain recv, behind held bytes", Road::kPlainRecv, true, false, 1},
+      {"plain recv, after a send", Road::kPlainRecv, false, true, 1},
+      {"events selected after the recv, behind held bytes", Road::kEventsAfterTheCall, true,
+       false, 1},
+      {"events selected after a send", Road::kEventsAfterTheCall, false, true, 1},
+      {"events throughout", Road::kEvents, false, false, 50},
+      {"events throughout, behind held bytes", Road::kEvents, true, false, 200},
+      {"events throughout, after a send", Road::kEvents, false, true, 200},
+  };
+  const LONG kEvents = FD_READ | FD_CLOSE;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (int run = 0; run < c.runs && !::testing::Test::HasFailure(); ++run) {
+      SCOPED_TRACE(run);
+      g_events.clear();
+      LoopbackPeer peer;
+      ASSERT_TRUE(peer.Connect(port_, kBoundMs));
+      const SOCKET s = Accept();
+      ASSERT_EQ(net_.Select(s, c.road == Road::kEvents ? kEvents : 0), 0);
+      ASSERT_TRUE(peer.Write("ab", 2));
+      char buffer[8] = {};
+      if (c.road == Road::kEvents) {
+        ASSERT_TRUE(net_.PumpUntil([&] { return !EventsOf(s).empty(); }));
+        ASSERT_EQ(EventsOf(s), std::vector<LPARAM>{Word(FD_READ)});
+      } else {
+        // A peek of exactly the 2 bytes sees them come and holds nothing.
+        ASSERT_TRUE(net_.PumpUntil([&] { return recv(s, buffer, 2, MSG_PEEK) == 2; }));
+      }
+      if (c.short_peek) {
+        ASSERT_EQ(recv(s, buffer, 4, MSG_PEEK), 2);
+      }
+      peer.Reset();
+      if (c.road != Road::kEvents) Settle();
+
+      if (c.send_first) {
+        // Racing the reset, the send may still go out.
+        const int sent = send(s, "data", 4, 0);
+        if (c.road != Road::kEvents || sent != 4) {
+          EXPECT_EQ(sent, SOCKET_ERROR);
+          EXPECT_EQ(WSAGetLastError(), WSAECONNRESET);
+        }
+      }
+      EXPECT_EQ(recv(s, buffer, sizeof(buffer), 0), 2);
+      EXPECT_EQ(std::string(buffer, 2), "ab");
+      if (c.road == Road::kEventsAfterTheCall) {
+        ASSERT_EQ(net_.Select(s, kEvents), 0);
+      }
+      if (c.road != Road::kPlainRecv) {
+        ASSERT_TRUE(net_.PumpUntil([&] {
+          for (LPARAM event : EventsOf(s)) {
+            if (WSAGETSELECTEVENT(event) == FD_CLOSE) return true;
+          }
+          return false;
+        }));
+        EXPECT_EQ(EventsOf(s).back(), Word(FD_CLOSE, WSAECONNRESET));
+      }
+      for (int call = 0; call < 2; ++call) {
+        EXPECT_EQ(recv(s, buffer, sizeof(buffer), 0), SOCKET_ERROR);
+        EXPECT_EQ(WSAGetLastError(), WSAECONNRESET);
+      }
+      closesocket(s);
+    }
+  }
+}
+
 TEST_F(WinSockTest, ASelectionOfNoEventsStillMakesTheSocketNonBlocking) {
   LoopbackPeer peer;
   ASSERT_TRUE(peer.Connect(port_, kBoundMs));

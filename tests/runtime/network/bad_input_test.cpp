@@ -113,8 +113,7 @@ TEST_F(HttpBadInputTest, AnAnnouncedLengthAloneReservesNoMoreThanAFirstBlock) {
   ASSERT_NE(answer.find("Content-Length: 2147483647\r\n"), std::string::npos);
   LoopbackHttpServer server([&](int, const std::string&) { return WholeAnswer(answer); }, 1);
   ASSERT_TRUE(StartServer(&server));
-  void* block = nullptr;
-  const int slot = MemoryGet(server, &block);
+  const int slot = MemoryGet(server, &block_);
   ASSERT_GE(slot, 0);
   const int64_t before = TrackedTotalBytes();
   ResetTrackedPeakBytes();
@@ -122,7 +121,7 @@ TEST_F(HttpBadInputTest, AnAnnouncedLengthAloneReservesNoMoreThanAFirstBlock) {
   EXPECT_EQ(Transfer(slot)->ContentLength, 2147483647);
   EXPECT_EQ(Transfer(slot)->Result, kHttpFailed);
   EXPECT_EQ(Transfer(slot)->ErrorDetail, kHttpConnectionLost);
-  EXPECT_EQ(block, nullptr);
+  EXPECT_EQ(block_, nullptr);
   EXPECT_LE(TrackedPeakBytes() - before, kHttpBodyFirstBytes + 1024);
 }
 

@@ -1,5 +1,7 @@
 // HTTP transfers against a table of answers: what each leaves as result and
-// detail, in the file or the memory block, and in the caller's pointer.
+// detail, in the file or the memory block, and in the caller's pointer; and
+// an answer whose announced length has all come, with the peer's close
+// before, after or never.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -131,6 +133,66 @@ TEST_F(HttpAnswerTest, Answers) {
       EXPECT_EQ(block, nullptr);
     }
     ASSERT_EQ(DeleteHttpTransfer(slot), 0);
+  }
+}
+
+// An answer whose announced length has all come is complete, to a file as
+// to memory, empty or not, whether the server closes with the answer, closes
+// once the headers were read, or keeps the connection open: the transfer is
+// done by the step that takes the end of the headers, and stays done.
+TEST_F(HttpAnswerTest, AnAnswerWhoseAnnouncedLengthHasAllComeIsComplete) {
+  enum class End {
+    kWithTheAnswer,  // the server closes right after writing it
+    kAfterTheHeaders,  // once the transfer has read the headers
+    kNever,  // the connection stays open
+  };
+  const char* const kEndNames[] = {"closed with the answer", "closed after the headers",
+                                   "kept open"};
+  constexpr int kCloseStep = 1 << 30;  // reached only when the test says so
+  // Steps after the headers in which a close is looked for.
+  constexpr int kStepsAfterTheHeaders = 4;
+  for (const To to : {To::kFile, To::kMemory}) {
+    for (const std::string& body : {std::string(), std::string("hello")}) {
+      for (const End end : {End::kWithTheAnswer, End::kAfterTheHeaders, End::kNever}) {
+        SCOPED_TRACE(std::string(to == To::kFile ? "to a file" : "to memory") + ", " +
+                     std::to_string(body.size()) + " bytes, " +
+                     kEndNames[static_cast<int>(end)]);
+        HttpAnswer answer =
+            WholeAnswer(OkAnswer("Content-Length: " + std::to_string(body.size()) + "\r\n", body));
+        answer.end = end == End::kNever ? HttpAnswerEnd::kKeepOpen : HttpAnswerEnd::kClose;
+        answer.end_step = end == End::kWithTheAnswer ? -1 : kCloseStep;
+        LoopbackHttpServer server([&](int, const std::string&) { return answer; }, 1);
+        ASSERT_TRUE(StartServer(&server));
+        const std::string path = FilePath("complete.bin");
+        const int slot = CreateHttpTransferForTest(kHttpGet, "127.0.0.1", server.Port(), "/",
+                                                   to == To::kFile ? path.c_str() : nullptr,
+                                                   &block_, nullptr, 0);
+        ASSERT_GE(slot, 0);
+        const HttpTransfer* transfer = Transfer(slot);
+        ASSERT_TRUE(StepUntil(
+            [&] { return transfer->Step >= 3 || transfer->Result != kHttpRunning; }, &server));
+        EXPECT_EQ(transfer->Result, kHttpDone) << "not done by the end of the headers";
+        if (end == End::kAfterTheHeaders) {
+          SetServerStep(&server, kCloseStep);
+          ASSERT_TRUE(RepeatUntil([] {}, [&] { return server.Ended(0); }));
+        }
+        for (int step = 0; step < kStepsAfterTheHeaders; ++step) Step();
+        EXPECT_EQ(transfer->Result, kHttpDone);
+        EXPECT_EQ(transfer->ErrorDetail, kHttpNoDetail);
+        EXPECT_EQ(transfer->ReceivedBytes, static_cast<int32_t>(body.size()));
+        EXPECT_EQ(transfer->NetHandle, -1);
+        if (to == To::kFile) {
+          EXPECT_EQ(transfer->FileHandle, nullptr);
+          EXPECT_EQ(FileText(path), body);
+        } else if (transfer->Result == kHttpDone) {
+          EXPECT_NE(block_, nullptr);
+          EXPECT_EQ(std::string(static_cast<char*>(block_), body.size()), body);
+        }
+        ASSERT_EQ(DeleteHttpTransfer(slot), 0);
+        FreeTracked(block_);
+        block_ = nullptr;
+      }
+    }
   }
 }
 

@@ -1,10 +1,12 @@
 // HTTP transfers that fail or are cut short: a refused connection, no memory
 // for the body, a file that refuses the body, a connection taken for lost
-// only by the step's own failed read, a second finish, deletes while
-// running; and many transfers at once, up to a full table.
+// only by the step's own failed read, a second finish, a caller's pointer
+// reused after a failure, deletes while running; and many transfers at once,
+// up to a full table.
 #include <dirent.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -65,15 +67,14 @@ TEST_F(HttpFailureTest, NoMemoryForTheBody) {
       },
       1);
   ASSERT_TRUE(StartServer(&server));
-  void* block = nullptr;
-  const int slot = MemoryGet(server, &block);
+  const int slot = MemoryGet(server, &block_);
   ASSERT_GE(slot, 0);
   AllocFailFromSizeForTest = 4096;
   ASSERT_TRUE(StepUntilFinished(slot, &server));
   AllocFailFromSizeForTest = -1;
   EXPECT_EQ(Transfer(slot)->Result, kHttpFailed);
   EXPECT_EQ(Transfer(slot)->ErrorDetail, kHttpNoRoomForBody);
-  EXPECT_EQ(block, nullptr);
+  EXPECT_EQ(block_, nullptr);
 }
 
 TEST_F(HttpFailureTest, AFileThatRefusesTheBody) {
@@ -105,8 +106,7 @@ TEST_F(HttpFailureTest, AFileThatRefusesTheBody) {
 TEST_F(HttpFailureTest, AHandleReleasedUnderTheTransferEndsIt) {
   LoopbackHttpServer server(Silent(), 1);
   ASSERT_TRUE(StartServer(&server));
-  void* block = nullptr;
-  const int slot = MemoryGet(server, &block);
+  const int slot = MemoryGet(server, &block_);
   ASSERT_GE(slot, 0);
   const NetWorkHandleRecord* record = Record(Transfer(slot)->NetHandle);
   ASSERT_NE(record, nullptr);
@@ -179,8 +179,7 @@ TEST_F(HttpFailureTest, OnlyTheStepsOwnFailedReadEndsAClosedConnection) {
 TEST_F(HttpFailureTest, TheFirstFinishDecides) {
   LoopbackHttpServer server(Silent(), 1);
   ASSERT_TRUE(StartServer(&server));
-  void* block = nullptr;
-  const int slot = MemoryGet(server, &block);
+  const int slot = MemoryGet(server, &block_);
   ASSERT_GE(slot, 0);
   EXPECT_EQ(FinishHttpTransfer(slot, kHttpFailed, kHttpNotFound), 0);
   EXPECT_EQ(FinishHttpTransfer(slot, kHttpDone, kHttpNoDetail), 0);
@@ -195,6 +194,44 @@ TEST_F(HttpFailureTest, TheFirstFinishDecides) {
   EXPECT_EQ(DeleteHttpTransfer(slot + 1), -1);
   EXPECT_EQ(DeleteHttpTransfer(kHttpTransferSlots), -1);
   EXPECT_EQ(StepHttpTransfer(slot + 1), -1);
+}
+
+// A failed transfer frees its block and sets the caller's pointer to null
+// once. A caller that puts a new block into the same pointer before deleting
+// the transfer keeps that block: the delete's finish must not free it.
+TEST_F(HttpFailureTest, AFailedTransferLeavesAReusedPointerAlone) {
+  struct Case {
+    const char* name;
+    HttpAnswer answer;
+    int32_t detail;
+  };
+  HttpAnswer cut = WholeAnswer(OkAnswer("Content-Length: 10\r\n", "hello"));
+  const Case cases[] = {
+      {"the peer closes mid-body, the block handed out", cut, kHttpConnectionLost},
+      {"404, no block yet", WholeAnswer("HTTP/1.0 404 Not Found\r\n\r\n"), kHttpNotFound},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    LoopbackHttpServer server([&](int, const std::string&) { return c.answer; }, 1);
+    ASSERT_TRUE(StartServer(&server));
+    const int slot = MemoryGet(server, &block_);
+    ASSERT_GE(slot, 0);
+    ASSERT_TRUE(StepUntilFinished(slot, &server));
+    EXPECT_EQ(Transfer(slot)->Result, kHttpFailed);
+    EXPECT_EQ(Transfer(slot)->ErrorDetail, c.detail);
+    ASSERT_EQ(block_, nullptr);
+
+    block_ = AllocTracked(4, "", 0);
+    ASSERT_NE(block_, nullptr);
+    std::memcpy(block_, "mine", 4);
+    EXPECT_EQ(FinishHttpTransfer(slot, kHttpFailed, kHttpOtherStatus), 0);
+    ASSERT_EQ(DeleteHttpTransfer(slot), 0);
+    ASSERT_NE(block_, nullptr) << "the caller's new block was taken";
+    EXPECT_EQ(std::string(static_cast<char*>(block_), 4), "mine");
+    EXPECT_EQ(TrackedBlockCount(), blocks_ + 1);
+    FreeTracked(block_);
+    block_ = nullptr;
+  }
 }
 
 TEST_F(HttpFailureTest, ADeleteWhileRunningLeavesTheBlockWithTheCaller) {

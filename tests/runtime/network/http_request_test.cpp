@@ -1,7 +1,8 @@
 // HTTP transfers: the request bytes of each method as the server reads them,
 // and the steps a transfer takes: the request and the status line in one
 // step, header lines one a step, the body in the step that ends the headers,
-// and a POST's body without a length read once a step.
+// and a POST's body without a length read once a step; a POST body far
+// larger than the socket takes at once, sent whole over many steps.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -154,6 +155,60 @@ TEST_F(HttpRequestTest, ABodyWithoutALengthEndsWithTheCloseAndAPostReadsItOnceAS
     EXPECT_EQ(transfer->Result, kHttpDone);
     EXPECT_EQ(FileText(path), body);
     ASSERT_EQ(DeleteHttpTransfer(slot), 0);
+  }
+}
+
+// A request the socket does not take at once goes out over the next steps,
+// whole and in order: a POST body of megabytes to a server that reads it
+// slowly (nothing in the first step, then a bounded share a step). Once the
+// server has it all, its answer ends the transfer.
+TEST_F(HttpRequestTest, ALargePostBodyGoesOutWholeToASlowReader) {
+  struct Case {
+    const char* name;
+    int32_t bytes;
+    size_t read_per_step;  // by the server
+    // More than the socket's buffers can hold on any usual system, so the
+    // first step cannot send it all.
+    bool surely_cut;
+  };
+  const Case cases[] = {
+      {"6,000,000 bytes", 6000000, 64 * 1024, false},
+      {"32 MiB", 32 << 20, 256 * 1024, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string body(static_cast<size_t>(c.bytes), '\0');
+    for (size_t i = 0; i < body.size(); ++i) body[i] = static_cast<char>(i * 131 + (i >> 13));
+    LoopbackHttpServer server(
+        [](int, const std::string&) {
+          return WholeAnswer(OkAnswer("Content-Length: 2\r\n", "ok"));
+        },
+        1, 60000);
+    server.ReadSlowly(c.read_per_step);
+    ASSERT_TRUE(StartServer(&server));
+    const int slot = CreateHttpTransferForTest(kHttpPost, "127.0.0.1", server.Port(), "/upload",
+                                               nullptr, &block_, body.data(), c.bytes);
+    ASSERT_GE(slot, 0);
+    const HttpTransfer* transfer = Transfer(slot);
+    Step();
+    if (c.surely_cut) {
+      EXPECT_EQ(transfer->Step, 0) << "the socket took the whole request at once";
+    }
+    ASSERT_TRUE(StepUntilFinished(slot, &server));
+    EXPECT_EQ(transfer->Result, kHttpDone);
+    const std::string head = "POST /upload HTTP/1.0\nHost: 127.0.0.1:" +
+                             std::to_string(server.Port()) +
+                             "\nContent-Length: " + std::to_string(c.bytes) + "\n\n";
+    const std::string request = server.Request(0);
+    EXPECT_EQ(request.size(), head.size() + body.size());
+    EXPECT_TRUE(request.compare(0, head.size(), head) == 0) << request.substr(0, head.size());
+    EXPECT_TRUE(request.compare(head.size(), std::string::npos, body) == 0)
+        << "the body arrived changed";
+    ASSERT_NE(block_, nullptr);
+    EXPECT_EQ(std::string(static_cast<char*>(block_), 2), "ok");
+    ASSERT_EQ(DeleteHttpTransfer(slot), 0);
+    FreeTracked(block_);
+    block_ = nullptr;
   }
 }
 

@@ -96,6 +96,10 @@ class HttpTest : public ::testing::Test {
   }
 
   LogCapture log_;
+  // The pointer a test's memory transfer hands its block to. It lives as
+  // long as the fixture, so a transfer that TearDown deletes never points
+  // into the stack of a test body that has returned.
+  void* block_ = nullptr;
   std::string folder_;
   std::vector<std::string> files_;
   int steps_ = 0;

@@ -23,6 +23,8 @@ using Clock = std::chrono::steady_clock;
 struct Connection {
   int descriptor = -1;
   std::string request;
+  // The request's whole length once its head is in (0 before).
+  size_t request_length = 0;
   bool request_in = false;
   HttpAnswer answer;
   size_t piece = 0;  // the next piece to write
@@ -31,8 +33,9 @@ struct Connection {
   bool ended = false;
 };
 
-// The request's length once its head and its announced body are in; 0 before.
-size_t CompleteRequestLength(const std::string& request) {
+// The request's length once its head is in (its announced body counted,
+// whether it has come or not); 0 before.
+size_t RequestLength(const std::string& request) {
   size_t head_end = std::string::npos;
   const size_t crlf = request.find("\r\n\r\n");
   const size_t lf = request.find("\n\n");
@@ -47,7 +50,7 @@ size_t CompleteRequestLength(const std::string& request) {
   size_t body = 0;
   const size_t field = head.find("\ncontent-length:");
   if (field != std::string::npos) body = std::strtoul(head.c_str() + field + 16, nullptr, 10);
-  return request.size() >= head_end + body ? head_end + body : 0;
+  return head_end + body;
 }
 
 void SetNonBlocking(int descriptor) {
@@ -66,6 +69,7 @@ struct LoopbackHttpServer::Impl {
   AnswerFor answer_for;
   int expected;
   int time_bound_ms;
+  size_t read_bytes_per_step = 0;  // 0: no bound
   int listener = -1;
   int wake[2] = {-1, -1};
   uint16_t port = 0;
@@ -83,7 +87,19 @@ struct LoopbackHttpServer::Impl {
   bool Serve(Connection* connection);
   void End(Connection* connection);
   bool AllEnded() const;
+  // With the mutex held: how many bytes of its request the connection may
+  // read now.
+  size_t ReadRoom(const Connection& connection) const;
 };
+
+size_t LoopbackHttpServer::Impl::ReadRoom(const Connection& connection) const {
+  constexpr size_t kReadBytes = 65536;
+  if (read_bytes_per_step == 0) return kReadBytes;
+  const size_t allowed = static_cast<size_t>(std::max(step, 0)) * read_bytes_per_step;
+  return allowed > connection.request.size()
+             ? std::min(kReadBytes, allowed - connection.request.size())
+             : 0;
+}
 
 bool LoopbackHttpServer::Impl::AllEnded() const {
   if (static_cast<int>(connections.size()) < expected) return false;
@@ -162,7 +178,7 @@ void LoopbackHttpServer::Impl::Run() {
         if (connection.ended) continue;
         const bool writing = Serve(&connection);
         if (connection.ended) continue;
-        short events = connection.request_in ? 0 : POLLIN;
+        short events = connection.request_in || ReadRoom(connection) == 0 ? 0 : POLLIN;
         if (writing) events |= POLLOUT;
         if (events == 0) continue;
         watched.push_back({connection.descriptor, events, 0});
@@ -194,9 +210,10 @@ void LoopbackHttpServer::Impl::Run() {
       {
         std::lock_guard<std::mutex> lock(mutex);
         Connection& connection = connections[static_cast<size_t>(index)];
-        if (connection.request_in || connection.ended) continue;
+        const size_t room = ReadRoom(connection);
+        if (connection.request_in || connection.ended || room == 0) continue;
         char buffer[65536];
-        const ssize_t got = ::recv(connection.descriptor, buffer, sizeof(buffer), 0);
+        const ssize_t got = ::recv(connection.descriptor, buffer, room, 0);
         if (got <= 0) {
           if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
           // The client went before its request was whole.
@@ -205,8 +222,12 @@ void LoopbackHttpServer::Impl::Run() {
           continue;
         }
         connection.request.append(buffer, static_cast<size_t>(got));
-        complete = CompleteRequestLength(connection.request) != 0;
-        request = connection.request;
+        if (connection.request_length == 0) {
+          connection.request_length = RequestLength(connection.request);
+        }
+        complete = connection.request_length != 0 &&
+                   connection.request.size() >= connection.request_length;
+        if (complete) request = connection.request;
       }
       if (!complete) continue;
       // The answer is made outside the lock: the test's function may look at
@@ -242,6 +263,10 @@ LoopbackHttpServer::~LoopbackHttpServer() {
   for (int descriptor : {impl_->listener, impl_->wake[0], impl_->wake[1]}) {
     if (descriptor >= 0) ::close(descriptor);
   }
+}
+
+void LoopbackHttpServer::ReadSlowly(size_t bytes_per_step) {
+  impl_->read_bytes_per_step = bytes_per_step;
 }
 
 bool LoopbackHttpServer::Start() {

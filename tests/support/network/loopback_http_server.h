@@ -4,7 +4,8 @@
 // It listens with a port of the system's choosing and serves its
 // connections on a thread of its own, several at once. From each it reads
 // the request up to its blank line ("\r\n\r\n", or "\n\n": bare LF ends lines
-// too) and the body its Content-Length announces, and keeps the raw bytes.
+// too) and the body its Content-Length announces, and keeps the raw bytes; it
+// can read slowly, at a pace the step counter sets.
 // Then it writes the connection's scripted answer: the pieces in order, each
 // once the test's step counter has reached the piece's step, and after them
 // it closes, resets or keeps the connection as the script says, again once
@@ -56,6 +57,10 @@ class LoopbackHttpServer {
   LoopbackHttpServer(const LoopbackHttpServer&) = delete;
   LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
 
+  // Before Start: reads each request at most `bytes_per_step` bytes for
+  // each step the counter has moved on (nothing at step 0), as a server
+  // that takes its time reads. 0, the default, reads what comes at once.
+  void ReadSlowly(size_t bytes_per_step);
   // Listens and starts the thread; false when the system refused.
   bool Start();
   // Its port, host order.
