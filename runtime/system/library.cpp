@@ -106,6 +106,9 @@ int InitLibrary() {
   InstallUpperLayers();
   InitRunningFlag = 1;
   if (GetNoTextureFlag() == 1) SetHardwareAcceleration(0);
+  // Without a Direct3D device the software road is taken at once (see
+  // AccelerationOffAtStartFlag), as a program can ask before start-up.
+  if (AccelerationOffAtStartFlag == 1) SetHardwareAcceleration(0);
 
   InitArchiveLayer();
   SetFileAccessFunctions(nullptr);
