@@ -19,6 +19,7 @@
 #include "platform/host/thread_id.h"
 #include "platform/host/window_image.h"
 #include "platform/sdl/sdl_dialogs.h"
+#include "platform/sdl/sdl_end_signals.h"
 
 namespace {
 
@@ -185,7 +186,7 @@ class SdlVideo : public VideoHost {
     if (options_.answer.has_value()) return *options_.answer;
     std::string why = "not the main thread";
     bool yes = false;
-    if (OnMainThread() && SdlShowQuestion(window_, utf8_caption, utf8_text, &yes, &why)) return yes;
+    if (OnMainThread() && SdlShowQuestion(utf8_caption, utf8_text, &yes, &why)) return yes;
     std::fprintf(stderr,
                  "brimal: cannot show the question \"%s\" (%s): the answer is No, so the game "
                  "starts in a window; --fullscreen or --window answers it without asking\n",
@@ -194,7 +195,7 @@ class SdlVideo : public VideoHost {
   }
 
   void ShowMessage(const std::string& utf8_caption, const std::string& utf8_text) override {
-    if (OnMainThread() && SdlShowMessage(window_, utf8_caption, utf8_text)) return;
+    if (OnMainThread() && SdlShowMessage(utf8_caption, utf8_text)) return;
     std::fprintf(stderr, "brimal: message \"%s\": %s\n", OneLine(utf8_caption).c_str(),
                  OneLine(utf8_text).c_str());
   }
@@ -610,6 +611,10 @@ void SdlVideo::PollEvents(std::vector<HostEvent>* out) {
   if (!OnMainThread()) return;
   Update();
   InputState& input = impl_.owner.Input();
+  if (EndSignalReceived() && !quit_reported_) {
+    quit_reported_ = true;
+    out->push_back(HostEvent{HostEventType::Close});
+  }
   SDL_Event event;
   while (Sdl().SDL_PollEvent(&event)) {
     switch (event.type) {
@@ -716,11 +721,20 @@ void SdlVideo::PollEvents(std::vector<HostEvent>* out) {
 }
 
 SdlHost::SdlHost(const SdlHostOptions& options) {
+  // The end signals are the host's own (sdl_end_signals.h), not SDL's; taken
+  // first, so that one arriving while SDL loads and starts ends the program
+  // through its shut-down as well.
+  InstallEndSignalHandlers();
+  const auto fail = [](const std::string& reason) {
+    RemoveEndSignalHandlers();
+    throw std::runtime_error(reason);
+  };
   std::string unloaded;
-  if (!LoadSdl(&unloaded)) throw std::runtime_error(unloaded);
+  if (!LoadSdl(&unloaded)) fail(unloaded);
   Sdl().SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+  Sdl().SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (Sdl().SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) != 0) {
-    throw std::runtime_error(std::string("SDL cannot start: ") + Sdl().SDL_GetError());
+    fail(std::string("SDL cannot start: ") + Sdl().SDL_GetError());
   }
   impl_ = std::make_unique<Impl>(*this, options);
   for (int i = 0; i < Sdl().SDL_NumJoysticks(); ++i) impl_->OpenJoystick(i);
@@ -735,6 +749,7 @@ SdlHost::~SdlHost() {
   impl_->video.reset();
   impl_.reset();
   Sdl().SDL_Quit();
+  RemoveEndSignalHandlers();
 }
 
 VideoHost& SdlHost::Video() { return *impl_->video; }
