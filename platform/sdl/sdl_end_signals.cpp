@@ -3,12 +3,17 @@
 
 #include <signal.h>
 
+#include <atomic>
+
 namespace {
 
 constexpr int kEndSignals[] = {SIGTERM, SIGINT};
 constexpr int kEndSignalCount = sizeof(kEndSignals) / sizeof(kEndSignals[0]);
 
-volatile sig_atomic_t EndSignalNoted = 0;
+// Written by the handler on whichever thread takes the signal, read by the
+// main thread: an atomic that needs no lock is safe in a handler.
+std::atomic<bool> EndSignalNoted{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 
 struct SavedAction {
   bool installed = false;
@@ -16,12 +21,12 @@ struct SavedAction {
 };
 SavedAction SavedActions[kEndSignalCount];
 
-void NoteEndSignal(int) { EndSignalNoted = 1; }
+void NoteEndSignal(int) { EndSignalNoted.store(true); }
 
 }  // namespace
 
 void InstallEndSignalHandlers() {
-  EndSignalNoted = 0;
+  EndSignalNoted.store(false);
   for (int i = 0; i < kEndSignalCount; ++i) {
     struct sigaction current {};
     if (sigaction(kEndSignals[i], nullptr, &current) != 0 || current.sa_handler == SIG_IGN) continue;
@@ -43,4 +48,4 @@ void RemoveEndSignalHandlers() {
   }
 }
 
-bool EndSignalReceived() { return EndSignalNoted != 0; }
+bool EndSignalReceived() { return EndSignalNoted.load(); }
