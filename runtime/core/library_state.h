@@ -11,8 +11,8 @@
 extern int32_t SkipInputFlag;
 extern int32_t SkipSoundFlag;
 extern int32_t SkipGraphicsFlag;
-// 1 (the default): start-up switches hardware acceleration off before the
-// screen starts. The stand-in layer offers no Direct3D device, so a start on
+// 1 (the default): start-up switches hardware acceleration off right before
+// the screen starts. The stand-in layer offers no Direct3D device, so a start on
 // the accelerated road would fail and fall back to the software road anyway,
 // with a second screen mode change paced two seconds behind the first; off
 // from the start, the screen mode changes once. 0: graphics start tries the
