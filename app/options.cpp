@@ -84,6 +84,9 @@ OptionsResult ParseOptions(int argc, const char* const* argv, Options* options, 
     if (name == "host") {
       options->host = value;
     } else if (name == "data") {
+      // An empty folder name would leave the program in the folder it was
+      // started in, which the user did not name.
+      if (value.empty()) return Bad(problem, bad);
       options->data = value;
     } else if (name == "frames") {
       // Any positive 64-bit frame number: the hosts count frames in 64 bits.

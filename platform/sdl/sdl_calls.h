@@ -62,8 +62,6 @@
   X(SDL_SetWindowPosition)                  \
   X(SDL_SetWindowSize)                      \
   X(SDL_SetWindowTitle)                     \
-  X(SDL_ShowMessageBox)                     \
-  X(SDL_ShowSimpleMessageBox)               \
   X(SDL_StartTextInput)                     \
   X(SDL_UpdateTexture)                      \
   X(SDL_free)                               \

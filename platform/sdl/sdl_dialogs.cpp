@@ -1,20 +1,24 @@
 // The SDL host's question and message boxes.
 //
-// On X11, SDL's own box draws with the X server's core fonts: where the
-// server has some, Japanese text comes out as rows of unrelated Latin
-// characters, and a bare X server such as Xvfb has none that SDL takes (the
-// box then fails). The zenity program draws with the desktop's own fonts
-// (fontconfig), so questions and messages are shown through zenity first
-// where it is installed, and through SDL's box otherwise. SDL itself also
-// tries zenity last; where the program is missing that road fails with
-// "zenity reported error or failed to launch: 129" (129: the program could
-// not be started), and the reason given then names the missing program.
+// The boxes are shown by the zenity program, which draws with the desktop's
+// own fonts (fontconfig). SDL's own box is not used: on X11 it draws with the
+// X server's core fonts, with which Japanese text comes out as rows of
+// unrelated Latin characters, and it blocks in a child process that ignores
+// the end signals. Where zenity cannot be run, nothing is shown and the
+// caller says so on stderr.
+//
+// While a box is open the main thread waits for zenity, checking for an end
+// signal (sdl_end_signals.h) between short sleeps, which the signal cuts
+// short: on one, zenity is ended (with the processes it started: it runs in a
+// process group of its own) before the program goes on to its shut-down.
 #include "platform/sdl/sdl_dialogs.h"
 
 #include "platform/sdl/sdl_calls.h"
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -23,9 +27,15 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/sdl/sdl_end_signals.h"
+
 extern char** environ;
 
 namespace {
+
+// How long the wait for zenity sleeps between looks at the end signal (an
+// end signal cuts the sleep short).
+constexpr long kZenityPollNanoseconds = 20'000'000;
 
 bool DummyVideoDriver() {
   const char* driver = Sdl().SDL_GetCurrentVideoDriver();
@@ -53,13 +63,45 @@ bool DesktopVideoDriver() {
   return driver != nullptr && (std::strcmp(driver, "x11") == 0 || std::strcmp(driver, "wayland") == 0);
 }
 
-enum class ZenityAnswer { kYes, kNo, kNotShown };
+enum class ZenityAnswer {
+  kYes,       // Yes or OK
+  kNo,        // No, or the box closed
+  kEnded,     // an end signal came first: the box was closed, or never opened
+  kNotShown,  // zenity could not be started, or failed
+};
+
+// Waits for zenity (process `child`, leader of its own process group) to end.
+ZenityAnswer WaitForZenity(pid_t child) {
+  for (;;) {
+    int status = 0;
+    const pid_t ended = waitpid(child, &status, WNOHANG);
+    if (ended == child) {
+      if (!WIFEXITED(status)) return ZenityAnswer::kNotShown;
+      switch (WEXITSTATUS(status)) {
+        case 0: return ZenityAnswer::kYes;
+        case 1: return ZenityAnswer::kNo;
+        default: return ZenityAnswer::kNotShown;
+      }
+    }
+    if (ended < 0 && errno != EINTR) return ZenityAnswer::kNotShown;
+    if (EndSignalReceived()) {
+      // An unanswered box holds nothing worth keeping: it ends at once.
+      kill(-child, SIGKILL);
+      while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+      }
+      return ZenityAnswer::kEnded;
+    }
+    const timespec pause{0, kZenityPollNanoseconds};
+    nanosleep(&pause, nullptr);
+  }
+}
 
 // Shows a zenity box of the kind `kind_args` give: its exit status is 0 for
 // Yes (or OK), 1 for No (also when the box is closed). Its own output
 // (toolkit warnings) is dropped.
 ZenityAnswer ShowThroughZenity(const std::vector<std::string>& kind_args, const std::string& utf8_caption,
                                const std::string& utf8_text) {
+  if (EndSignalReceived()) return ZenityAnswer::kEnded;
   std::vector<std::string> args = {"zenity", "--no-markup", "--title=" + utf8_caption,
                                    "--text=" + utf8_text};
   args.insert(args.begin() + 1, kind_args.begin(), kind_args.end());
@@ -70,21 +112,27 @@ ZenityAnswer ShowThroughZenity(const std::vector<std::string>& kind_args, const 
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+  posix_spawnattr_setpgroup(&attributes, 0);
   pid_t child = 0;
-  const int spawned = posix_spawnp(&child, "zenity", &actions, nullptr, argv.data(), environ);
+  const int spawned = posix_spawnp(&child, "zenity", &actions, &attributes, argv.data(), environ);
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   if (spawned != 0) return ZenityAnswer::kNotShown;
-  int status = 0;
-  pid_t ended = 0;
-  do {
-    ended = waitpid(child, &status, 0);
-  } while (ended < 0 && errno == EINTR);
-  if (ended != child || !WIFEXITED(status)) return ZenityAnswer::kNotShown;
-  switch (WEXITSTATUS(status)) {
-    case 0: return ZenityAnswer::kYes;
-    case 1: return ZenityAnswer::kNo;
-    default: return ZenityAnswer::kNotShown;
+  return WaitForZenity(child);
+}
+
+// Why no box can be shown here, before zenity is tried; empty when it can be.
+std::string WhyNoBox() {
+  if (DummyVideoDriver()) return "no display";
+  if (!DesktopVideoDriver()) {
+    return std::string("the zenity program shows no box on SDL's ") +
+           Sdl().SDL_GetCurrentVideoDriver() + " display";
   }
+  if (!ProgramOnPath("zenity")) return "the zenity program is not installed";
+  return "";
 }
 
 }  // namespace
@@ -98,47 +146,27 @@ std::string OneLine(const std::string& utf8_text) {
   return line;
 }
 
-bool SdlShowQuestion(SDL_Window* window, const std::string& utf8_caption,
-                     const std::string& utf8_text, bool* yes, std::string* why) {
-  if (DummyVideoDriver()) {
-    *why = "no display";
-    return false;
-  }
-  if (DesktopVideoDriver() && ProgramOnPath("zenity")) {
-    const ZenityAnswer answer =
-        ShowThroughZenity({"--question", "--ok-label=Yes", "--cancel-label=No"}, utf8_caption, utf8_text);
-    if (answer != ZenityAnswer::kNotShown) {
-      *yes = answer == ZenityAnswer::kYes;
+bool SdlShowQuestion(const std::string& utf8_caption, const std::string& utf8_text, bool* yes,
+                     std::string* why) {
+  *why = WhyNoBox();
+  if (!why->empty()) return false;
+  switch (ShowThroughZenity({"--question", "--ok-label=Yes", "--cancel-label=No"}, utf8_caption,
+                            utf8_text)) {
+    case ZenityAnswer::kYes:
+      *yes = true;
       return true;
-    }
+    case ZenityAnswer::kNo:
+    case ZenityAnswer::kEnded:
+      *yes = false;
+      return true;
+    case ZenityAnswer::kNotShown:
+      break;
   }
-  const SDL_MessageBoxButtonData buttons[] = {
-      {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, "Yes"},
-      {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "No"},
-  };
-  SDL_MessageBoxData box{};
-  box.flags = SDL_MESSAGEBOX_INFORMATION;
-  box.window = window;
-  box.title = utf8_caption.c_str();
-  box.message = utf8_text.c_str();
-  box.numbuttons = 2;
-  box.buttons = buttons;
-  int pressed = 0;
-  if (Sdl().SDL_ShowMessageBox(&box, &pressed) != 0) {
-    *why = ProgramOnPath("zenity") ? Sdl().SDL_GetError()
-                                   : "SDL cannot draw it here and the zenity program is not installed";
-    return false;
-  }
-  *yes = pressed == 1;
-  return true;
+  *why = "the zenity program failed";
+  return false;
 }
 
-bool SdlShowMessage(SDL_Window* window, const std::string& utf8_caption, const std::string& utf8_text) {
-  if (DummyVideoDriver()) return false;
-  if (DesktopVideoDriver() && ProgramOnPath("zenity") &&
-      ShowThroughZenity({"--info"}, utf8_caption, utf8_text) != ZenityAnswer::kNotShown) {
-    return true;
-  }
-  return Sdl().SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, utf8_caption.c_str(),
-                                        utf8_text.c_str(), window) == 0;
+bool SdlShowMessage(const std::string& utf8_caption, const std::string& utf8_text) {
+  if (!WhyNoBox().empty()) return false;
+  return ShowThroughZenity({"--info"}, utf8_caption, utf8_text) != ZenityAnswer::kNotShown;
 }

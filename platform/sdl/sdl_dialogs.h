@@ -4,16 +4,16 @@
 
 #include <string>
 
-struct SDL_Window;
+// Shows a Yes/No question and sets `yes` to the answer. Where no question
+// can be shown, returns false with the reason in our own words in `why`. An
+// end signal (SIGTERM, SIGINT) closes an open question; it then counts as
+// answered No.
+bool SdlShowQuestion(const std::string& utf8_caption, const std::string& utf8_text, bool* yes,
+                     std::string* why);
 
-// Shows a Yes/No question over `window` (null: no window yet) and sets `yes`
-// to the answer. Where no question can be shown, returns false with the
-// reason in our own words in `why`.
-bool SdlShowQuestion(SDL_Window* window, const std::string& utf8_caption,
-                     const std::string& utf8_text, bool* yes, std::string* why);
-
-// Shows a message with one OK button; false where it cannot be shown.
-bool SdlShowMessage(SDL_Window* window, const std::string& utf8_caption, const std::string& utf8_text);
+// Shows a message with one OK button; false where it cannot be shown. An end
+// signal closes it as OK does.
+bool SdlShowMessage(const std::string& utf8_caption, const std::string& utf8_text);
 
 // The text on one line: line breaks become spaces and those at the end are
 // dropped, so a box's text can stand inside one line of the log.

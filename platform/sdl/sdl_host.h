@@ -4,6 +4,10 @@
 // SDL is called on the main thread only (the thread that made the host, which
 // is the game thread). Calls from other threads change the host's own state,
 // which the main thread hands on to SDL at its next call.
+//
+// While the host lives, SIGTERM and SIGINT end the program through its
+// normal shut-down: the next event poll reports a Close, and an open question
+// or message is closed first (sdl_end_signals.h).
 #pragma once
 
 #include <memory>
@@ -17,7 +21,8 @@ struct SdlHostOptions {
   // Frames are counted as on the null host.
   int64_t close_after_frame = 0;
   // The answer to every yes/no question, which is then not shown (unset: the
-  // question is shown, and answered No where it cannot be).
+  // question is shown through zenity, and answered No, with one line on
+  // stderr, where it cannot be).
   std::optional<bool> answer;
 };
 

@@ -14,6 +14,7 @@
 int32_t SkipInputFlag = 0;
 int32_t SkipSoundFlag = 0;
 int32_t SkipGraphicsFlag = 0;
+int32_t AccelerationOffAtStartFlag = 1;
 int32_t InitRunningFlag = 0;
 int32_t ComStartedFlag = 0;
 

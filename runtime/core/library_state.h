@@ -11,6 +11,13 @@
 extern int32_t SkipInputFlag;
 extern int32_t SkipSoundFlag;
 extern int32_t SkipGraphicsFlag;
+// 1 (the default): start-up switches hardware acceleration off right before
+// the screen starts. The stand-in layer offers no Direct3D device, so a start on
+// the accelerated road would fail and fall back to the software road anyway,
+// with a second screen mode change paced two seconds behind the first; off
+// from the start, the screen mode changes once. 0: graphics start tries the
+// accelerated road first and falls back as it does on any system.
+extern int32_t AccelerationOffAtStartFlag;
 
 // ---- State ------------------------------------------------------------------------
 // 1 while InitLibrary runs. (LibraryRunningFlag, 1 from late in start-up

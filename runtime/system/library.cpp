@@ -145,7 +145,13 @@ int InitLibrary() {
 
   if (!SkipInputFlag && InitInput() == -1) return FailStartup();
   if (!SkipSoundFlag) InitSoundSystem();
-  if (!SkipGraphicsFlag && StartScreenSystem(GetMainWindowHandle()) < 0) return FailStartup();
+  if (!SkipGraphicsFlag) {
+    // Without a Direct3D device the software road is taken at once (see
+    // AccelerationOffAtStartFlag), as a program can ask before graphics
+    // start; a start refused or failed before here leaves it as it was.
+    if (AccelerationOffAtStartFlag == 1) SetHardwareAcceleration(0);
+    if (StartScreenSystem(GetMainWindowHandle()) < 0) return FailStartup();
+  }
 
   InitCharCodeBuffer();
   LibraryRunningFlag = 1;

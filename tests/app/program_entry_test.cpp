@@ -84,6 +84,7 @@ INSTANTIATE_TEST_SUITE_P(
         OptionCase{"--frame-hashes=", OptionsResult::kBad},
         OptionCase{"--save-frames=", OptionsResult::kBad},
         OptionCase{"--audio-out=", OptionsResult::kBad},
+        OptionCase{"--data=", OptionsResult::kBad},
         OptionCase{"--audio-out=out.wav", OptionsResult::kRun}));
 
 TEST(OptionParserTest, KeepsTheLargestClockStartAsGiven) {
@@ -261,7 +262,7 @@ TEST_F(ProgramEntryTest, GameDataThatIsPresentButDamagedStillRuns) {
   }
 }
 
-TEST_F(ProgramEntryTest, RefusesOutOfRangeNumbersWithTheUsageTextAndTwo) {
+TEST_F(ProgramEntryTest, RefusesOutOfRangeNumbersAndEmptyPathsWithTheUsageTextAndTwo) {
   fs::create_directories(folder_ / "data");
   struct Case {
     const char* option;
@@ -273,11 +274,14 @@ TEST_F(ProgramEntryTest, RefusesOutOfRangeNumbersWithTheUsageTextAndTwo) {
       {"--frames=9223372036854775808", "bad value for --frames"},
       {"--frame-list=0", "bad value for --frame-list"},
       {"--input=", "bad value for --input"},
+      {"--data=", "bad value for --data"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.option);
-    const ProgramResult result =
-        Run({"--host=null", "--save-frames=" + (folder_ / "frames").string(), c.option}, folder_);
+    // --frames ends a run that was not refused (this folder holds game data).
+    const ProgramResult result = Run(
+        {"--host=null", "--frames=1", "--save-frames=" + (folder_ / "frames").string(), c.option},
+        folder_);
     EXPECT_EQ(result.status, 2);
     EXPECT_NE(result.err.find(c.named), std::string::npos) << result.err;
     EXPECT_NE(result.err.find("usage: brimal"), std::string::npos) << result.err;

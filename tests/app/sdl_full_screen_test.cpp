@@ -5,12 +5,17 @@
 //   it, for screens of other sizes and shapes;
 // - started without an answer, the question goes to zenity (here a stand-in
 //   script that answers), whose Yes gives full screen and No a window;
-// - where the question cannot be shown (no zenity on the path, and Xvfb has
-//   no fonts for SDL's own box), one line says so and the game runs in a
-//   640 x 480 window.
+// - where the question cannot be shown (no zenity on the path), one line says
+//   so and the game runs in a 640 x 480 window, although the X server has a
+//   core font with which SDL's own box could be drawn (and would wait for a
+//   click);
+// - SIGTERM or SIGINT while the question is open, or while the title shows,
+//   ends the program through its normal shut-down (exit status 0) and leaves
+//   no zenity process (nor one it started) behind.
 // The picture is compared with the title frame that the null host saves.
 // And the host's message box with one OK button goes to zenity the same way
-// (called in this process on the same kind of X server).
+// (called in this process on the same kind of X server), and an end signal
+// closes it.
 // Each screen as read is kept beside the test program as
 // sdl_full_screen_<case>.png, for a look. Skipped where no Xvfb is installed.
 #include <gtest/gtest.h>
@@ -38,6 +43,7 @@
 
 #include "platform/sdl/sdl_calls.h"
 #include "platform/sdl/sdl_dialogs.h"
+#include "platform/sdl/sdl_end_signals.h"
 #include "tools/sample_data/sample_data.h"
 
 extern char** environ;
@@ -128,6 +134,10 @@ pid_t Start(const std::vector<std::string>& argv, const std::vector<std::string>
   for (int fd = 3; fd < 1024; ++fd) {
     if (fd != keep) close(fd);
   }
+  // A test run started with these ignored (a background job of a shell
+  // without job control) would pass that on.
+  signal(SIGTERM, SIG_DFL);
+  signal(SIGINT, SIG_DFL);
   execve(args[0], args.data(), env.data());
   _exit(127);
 }
@@ -155,6 +165,27 @@ std::vector<std::string> Environment(const std::vector<std::string>& changes) {
   return result;
 }
 
+// Writes into `folder` a core font of the X server's kind (BDF text and the
+// folder's fonts.dir): an 8 x 13 Unicode font whose printable ASCII glyphs
+// are solid blocks. With it an X server offers what SDL's own message box
+// draws with, as a desktop's X server does.
+void WriteCoreFont(const fs::path& folder) {
+  constexpr const char* kName = "-brimal-block-medium-r-normal--13-120-75-75-c-80-iso10646-1";
+  fs::create_directories(folder);
+  std::ofstream bdf(folder / "block.bdf");
+  bdf << "STARTFONT 2.1\nFONT " << kName << "\nSIZE 12 75 75\nFONTBOUNDINGBOX 8 13 0 -2\n"
+      << "STARTPROPERTIES 3\nFONT_ASCENT 11\nFONT_DESCENT 2\nDEFAULT_CHAR 32\nENDPROPERTIES\n"
+      << "CHARS 95\n";
+  for (int c = 32; c < 127; ++c) {
+    bdf << "STARTCHAR c" << c << "\nENCODING " << c << "\nSWIDTH 480 0\nDWIDTH 8 0\n"
+        << "BBX 8 13 0 -2\nBITMAP\n";
+    for (int row = 0; row < 13; ++row) bdf << "FF\n";
+    bdf << "ENDCHAR\n";
+  }
+  bdf << "ENDFONT\n";
+  std::ofstream(folder / "fonts.dir") << "1\nblock.bdf " << kName << "\n";
+}
+
 // An X server of one screen of the given size, 24 bits a pixel, with no
 // window manager; it is ended with the object.
 class VirtualScreen {
@@ -162,13 +193,16 @@ class VirtualScreen {
   VirtualScreen(const std::string& xvfb, int width, int height, const fs::path& log) {
     int ready[2];
     if (pipe(ready) != 0) return;
+    // Whatever font packages the machine holds, the server has its built-in
+    // fonts and one core font of ours, with which SDL's own box can be drawn
+    // (and would then wait for a click that never comes).
+    const fs::path fonts = log.parent_path() / "fonts";
+    WriteCoreFont(fonts);
     // -displayfd: the server takes a free display number and writes it to
-    // the descriptor once it accepts clients. Only the server's built-in
-    // fonts, whatever font packages the machine holds: SDL's own box finds
-    // none that it takes, so only zenity can ask.
+    // the descriptor once it accepts clients.
     pid_ = Start({xvfb, "-displayfd", std::to_string(ready[1]), "-screen", "0",
                   std::to_string(width) + "x" + std::to_string(height) + "x24", "-nolisten", "tcp",
-                  "-fp", "built-ins"},
+                  "-fp", "built-ins," + fonts.string()},
                  Environment({}), log, ready[1]);
     close(ready[1]);
     std::string number;
@@ -260,6 +294,71 @@ double ShareShowing(const Picture& screen, const Rect& area, const Picture& pict
   }
   return static_cast<double>(showing) / (static_cast<double>(area.width) * area.height);
 }
+
+// Whether process `pid` runs (a zombie, ended but not yet collected, does
+// not count).
+bool Running(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string text;
+  if (pid <= 0 || !std::getline(stat, text)) return false;
+  const size_t name_end = text.rfind(')');
+  return name_end != std::string::npos && name_end + 2 < text.size() && text[name_end + 2] != 'Z';
+}
+
+// A stand-in zenity in `bin` that never answers: it starts a child process
+// of its own (a long sleep), writes both ids to `folder`/zenity.pid and
+// waits. Whatever is left of it is ended with the object.
+class BlockingZenity {
+ public:
+  BlockingZenity(const fs::path& bin, const fs::path& folder) : pid_file_(folder / "zenity.pid") {
+    // The program's PATH holds only `bin`: the tools are named in full.
+    const std::string sleep = FindProgram("sleep");
+    const std::string mv = FindProgram("mv");
+    const std::string written = (folder / "zenity.pid.new").string();
+    std::ofstream(bin / "zenity") << "#!/bin/sh\n"
+                                  << "'" << sleep << "' 600 &\n"
+                                  << "echo $$ $! > '" << written << "'\n"
+                                  << "'" << mv << "' '" << written << "' '" << pid_file_.string()
+                                  << "'\n"
+                                  << "wait\n";
+    fs::permissions(bin / "zenity", fs::perms::owner_all);
+  }
+  ~BlockingZenity() {
+    for (pid_t pid : {zenity_, sleep_}) {
+      if (Running(pid)) kill(pid, SIGKILL);
+    }
+  }
+
+  // Waits until the box is open (its pid file is there); false when it did
+  // not open within a minute.
+  bool WaitUntilOpen() {
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (!fs::exists(pid_file_)) {
+      if (std::chrono::steady_clock::now() > give_up) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    std::ifstream(pid_file_) >> zenity_ >> sleep_;
+    return true;
+  }
+
+  // The box was open and neither it nor its child runs any more. Zenity
+  // itself is gone once the box is closed; its child, killed with it but not
+  // waited for, is given a moment to die.
+  void ExpectEnded() const {
+    ASSERT_GT(zenity_, 0) << "the box never opened";
+    EXPECT_FALSE(Running(zenity_)) << "zenity outlived the box";
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (Running(sleep_) && std::chrono::steady_clock::now() < give_up) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_FALSE(Running(sleep_)) << "zenity's child outlived the box";
+  }
+
+ private:
+  fs::path pid_file_;
+  pid_t zenity_ = -1;
+  pid_t sleep_ = -1;
+};
 
 // The zenity the program finds on its path.
 enum class Zenity {
@@ -431,9 +530,141 @@ INSTANTIATE_TEST_SUITE_P(
         ScreenCase{"unasked", 1280, 720, {}, Zenity::kNone, {320, 120, 640, 480}}),
     [](const ::testing::TestParamInfo<ScreenCase>& info) { return std::string(info.param.name); });
 
+// X errors are ignored while the windows are looked through (one may go away
+// between the listing and the look at its name); Xlib's own handler would end
+// the test program.
+int IgnoreXError(Display*, XErrorEvent*) { return 0; }
+
+// Whether `display` shows a window named `name` (a child of the root window,
+// as windows are without a window manager).
+bool ShowsWindow(Display* display, const char* name) {
+  const XErrorHandler previous = XSetErrorHandler(&IgnoreXError);
+  struct RestoreHandler {
+    Display* display;
+    XErrorHandler previous;
+    ~RestoreHandler() {
+      XSync(display, False);
+      XSetErrorHandler(previous);
+    }
+  } restore{display, previous};
+  Window root = 0, parent = 0;
+  Window* children = nullptr;
+  unsigned int count = 0;
+  if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) == 0) {
+    return false;
+  }
+  bool found = false;
+  for (unsigned int i = 0; i < count && !found; ++i) {
+    char* window_name = nullptr;
+    if (XFetchName(display, children[i], &window_name) != 0 && window_name != nullptr) {
+      found = std::string(window_name) == name;
+      XFree(window_name);
+    }
+  }
+  if (children != nullptr) XFree(children);
+  return found;
+}
+
+struct EndSignalCase {
+  const char* name;
+  int signal;
+  bool question_open;  // else the game's window is open (the question answered by --window)
+};
+
+class SdlEndSignalTest : public ::testing::TestWithParam<EndSignalCase> {
+ protected:
+  static void SetUpTestSuite() {
+    char pattern[] = "/tmp/brimal_end_signal_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    folder_ = new fs::path(pattern);
+    std::string error;
+    ASSERT_TRUE(GenerateSampleData((*folder_ / "set").string(), SampleDataOptions{}, &error)) << error;
+  }
+  static void TearDownTestSuite() {
+    std::error_code ignored;
+    if (folder_ != nullptr) fs::remove_all(*folder_, ignored);
+    delete folder_;
+    folder_ = nullptr;
+  }
+
+  static fs::path* folder_;
+};
+
+fs::path* SdlEndSignalTest::folder_ = nullptr;
+
+// SIGTERM and SIGINT end the program through its normal shut-down (exit
+// status 0, not death by the signal) while the start-up question is open (the
+// box and what it started end too) and while the game's window is open.
+TEST_P(SdlEndSignalTest, EndsThroughTheNormalShutDown) {
+  const EndSignalCase& c = GetParam();
+  const std::string xvfb = FindProgram("Xvfb");
+  if (xvfb.empty()) GTEST_SKIP() << "no Xvfb on the path (scripts/install-deps.sh installs it)";
+  ASSERT_NE(folder_, nullptr);
+  const fs::path scratch = *folder_ / c.name;
+  const fs::path bin = scratch / "bin";
+  fs::create_directories(bin);
+  VirtualScreen screen(xvfb, 1280, 720, scratch / "xvfb.log");
+  ASSERT_FALSE(screen.Name().empty()) << ReadWhole(scratch / "xvfb.log");
+  Display* display = XOpenDisplay(screen.Name().c_str());
+  ASSERT_NE(display, nullptr) << screen.Name();
+  BlockingZenity zenity(bin, scratch);
+
+  // Far more frames than the run lasts: only the signal ends it.
+  std::vector<std::string> argv = {BRIMAL_PROGRAM, "--data=" + (*folder_ / "set").string(),
+                                   "--frames=100000"};
+  if (!c.question_open) argv.push_back("--window");
+  const fs::path log = scratch / "brimal.log";
+  const pid_t child = Start(argv,
+                            Environment({"DISPLAY=" + screen.Name(), "SDL_VIDEODRIVER=x11",
+                                         "SDL_AUDIODRIVER=dummy", "PATH=" + bin.string()}),
+                            log);
+  ASSERT_GT(child, 0);
+
+  bool reached = false;
+  if (c.question_open) {
+    reached = zenity.WaitUntilOpen();
+  } else {
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (!reached && std::chrono::steady_clock::now() < give_up) {
+      reached = ShowsWindow(display, "BRIMAL_Ver1.04");
+      if (!reached) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  }
+  XCloseDisplay(display);
+  EXPECT_TRUE(reached) << ReadWhole(log);
+  kill(child, c.signal);
+
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+  int status = 0;
+  pid_t ended = 0;
+  while ((ended = waitpid(child, &status, WNOHANG)) == 0 && std::chrono::steady_clock::now() < give_up) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  if (ended != child) {
+    kill(child, SIGKILL);
+    Wait(child);
+    FAIL() << "the signal did not end the program\n" << ReadWhole(log);
+  }
+  const std::string said = ReadWhole(log);
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0)
+                                 << "\n" << said;
+  EXPECT_EQ(WEXITSTATUS(status), 0) << said;
+  EXPECT_EQ(said.find("cannot show the question"), std::string::npos) << said;
+  if (c.question_open) zenity.ExpectEnded();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    States, SdlEndSignalTest,
+    ::testing::Values(EndSignalCase{"sigterm_question", SIGTERM, true},
+                      EndSignalCase{"sigint_question", SIGINT, true},
+                      EndSignalCase{"sigterm_window", SIGTERM, false}),
+    [](const ::testing::TestParamInfo<EndSignalCase>& info) { return std::string(info.param.name); });
+
 // A message with one OK button goes to zenity's information box with its
-// caption and text; with no zenity on the path (and no fonts for SDL's own
-// box on this server) it is not shown, and the host writes it to stderr.
+// caption and text; an end signal while it is open closes it (zenity and what
+// it started end); with no zenity on the path it is not shown (SDL's own box,
+// which could be drawn on this server, is not used), and the host writes it
+// to stderr.
 TEST(SdlMessageBoxTest, AMessageGoesToZenityAndIsRefusedWhereNothingCanShowIt) {
   const std::string xvfb = FindProgram("Xvfb");
   if (xvfb.empty()) GTEST_SKIP() << "no Xvfb on the path (scripts/install-deps.sh installs it)";
@@ -457,14 +688,28 @@ TEST(SdlMessageBoxTest, AMessageGoesToZenityAndIsRefusedWhereNothingCanShowIt) {
   ASSERT_EQ(Sdl().SDL_Init(SDL_INIT_VIDEO), 0) << Sdl().SDL_GetError();
 
   setenv("PATH", bin.c_str(), 1);
-  EXPECT_TRUE(SdlShowMessage(nullptr, "ブリマル", "セーブしました。"));
+  EXPECT_TRUE(SdlShowMessage("ブリマル", "セーブしました。"));
   const std::string shown = ReadWhole(zenity_args);
   EXPECT_NE(shown.find("--info\n"), std::string::npos) << shown;
   EXPECT_NE(shown.find("--title=ブリマル\n"), std::string::npos) << shown;
   EXPECT_NE(shown.find("--text=セーブしました。\n"), std::string::npos) << shown;
 
+  // A zenity that waits for ever (which finds its tools on the test's own
+  // path), and SIGTERM once it is there.
+  setenv("PATH", path.c_str(), 1);
+  BlockingZenity blocking(bin, scratch);
+  setenv("PATH", bin.c_str(), 1);
+  InstallEndSignalHandlers();
+  std::thread signaller([&] {
+    if (blocking.WaitUntilOpen()) kill(getpid(), SIGTERM);
+  });
+  EXPECT_TRUE(SdlShowMessage("ブリマル", "セーブしました。"));
+  signaller.join();
+  RemoveEndSignalHandlers();
+  blocking.ExpectEnded();
+
   fs::remove(bin / "zenity");
-  EXPECT_FALSE(SdlShowMessage(nullptr, "ブリマル", "セーブしました。"));
+  EXPECT_FALSE(SdlShowMessage("ブリマル", "セーブしました。"));
 
   setenv("PATH", path.c_str(), 1);
   Sdl().SDL_Quit();

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "runtime/core/library_state.h"
 #include "runtime/graphics/d3d/d3d_start.h"
 #include "runtime/graphics/draw/box_draw.h"
 #include "runtime/graphics/draw/graphic_draw.h"
@@ -27,6 +28,9 @@ class Direct3DRoadTest : public ScreenFixture {
  protected:
   void SetUp() override {
     display_ = std::make_unique<ScopedDirect3DDisplay>();
+    // This display has a Direct3D device: start-up tries the accelerated
+    // road, as on a system that has one.
+    AccelerationOffAtStartFlag = 0;
     OpenWindow();
     StartScreen();
   }
@@ -34,6 +38,7 @@ class Direct3DRoadTest : public ScreenFixture {
     EndScreen();
     CloseWindow();
     display_.reset();
+    AccelerationOffAtStartFlag = 1;
   }
 
   std::unique_ptr<ScopedDirect3DDisplay> display_;

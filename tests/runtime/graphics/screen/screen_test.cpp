@@ -13,6 +13,8 @@
 #include "platform/win32/ddraw.h"
 #include "platform/win32/gdi.h"
 #include "platform/win32/kernel.h"
+#include "platform/win32/mmsystem.h"
+#include "runtime/core/library_state.h"
 #include "runtime/core/window_state.h"
 #include "runtime/graphics/records/graphic.h"
 #include "runtime/graphics/screen/ddraw_screen.h"
@@ -77,14 +79,12 @@ class ScreenStartTest : public ScreenFixture {
   void TearDown() override {
     EndScreen();
     CloseWindow();
+    AccelerationOffAtStartFlag = 1;
   }
 };
 
-TEST_F(ScreenStartTest, RefusedDepthBufferSendsTheStartToTheSoftwareRoad) {
-  DisplayScript script;
-  LogCapture log;
-  StartScreen();
-
+// Either road ends on the same software screens: 640 x 480 x 16 images.
+void ExpectSoftwareScreens() {
   EXPECT_EQ(Screen.HardwareAccelOff, 1);
   EXPECT_EQ(Screen.MemImageRendering, 1);
   EXPECT_EQ(Screen.ScreenWidth, 640);
@@ -104,9 +104,45 @@ TEST_F(ScreenStartTest, RefusedDepthBufferSendsTheStartToTheSoftwareRoad) {
   EXPECT_EQ(Screen.ZBufferMemImage.kind, 3);
   EXPECT_EQ(DrawTarget, kDrawTargetBackScreen);
   EXPECT_EQ(Screen.DrawTargetMemImage, &Screen.BackMemImage);
+}
 
-  // The first attempt asked for a depth buffer, was refused, ended its
-  // DirectDraw and the second attempt ran without acceleration.
+// Start-up turns acceleration off before the screen starts: one DirectDraw
+// object, no clipper, no depth buffer asked for, and one screen mode change,
+// which the clock does not hold back (a second change within two seconds
+// would wait until 2060 ms after the first).
+TEST_F(ScreenStartTest, StartUpTakesTheSoftwareRoadAtOnceWithOneModeChange) {
+  {
+    DisplayScript script;
+    LogCapture log;
+    const uint32_t began = timeGetTime();
+    StartScreen();
+    const uint32_t ended = timeGetTime();
+
+    ExpectSoftwareScreens();
+    EXPECT_EQ(log.Count("画面モード変更処理を開始します"), 1) << log.text();
+    EXPECT_EQ(log.Count("ソフトウエアレンダリングモードに変更します"), 0);
+    EXPECT_EQ(log.Count("Ｚバッファの作成に失敗しました"), 0);
+    EXPECT_EQ(script.Count("CoCreateInstance(DirectDraw7)"), 1);
+    EXPECT_EQ(script.Count("IDirectDraw7::CreateClipper"), 0);
+    EXPECT_LT(ended - began, 2000u) << "no paced second change";
+  }
+
+  // A later change (the window mode switch) is still paced.
+  const uint32_t first = Screen.LastModeChangeTime;
+  ASSERT_EQ(ChangeWindowMode(0), 0);
+  EXPECT_GE(Screen.LastModeChangeTime - first, 2060u);
+}
+
+// Told to try the accelerated road first, graphics start asks for a depth
+// buffer, is refused, ends its DirectDraw, and the second attempt runs
+// without acceleration on the same software screens.
+TEST_F(ScreenStartTest, RefusedDepthBufferSendsTheStartToTheSoftwareRoad) {
+  AccelerationOffAtStartFlag = 0;
+  DisplayScript script;
+  LogCapture log;
+  StartScreen();
+
+  ExpectSoftwareScreens();
   const std::string& text = log.text();
   const size_t refused = text.find("Ｚバッファの作成に失敗しました");
   const size_t fallback = text.find("ソフトウエアレンダリングモードに変更します");
@@ -116,6 +152,7 @@ TEST_F(ScreenStartTest, RefusedDepthBufferSendsTheStartToTheSoftwareRoad) {
   ASSERT_NE(done, std::string::npos);
   EXPECT_LT(refused, fallback);
   EXPECT_LT(fallback, done);
+  EXPECT_EQ(log.Count("画面モード変更処理を開始します"), 2);
   EXPECT_EQ(script.Count("CoCreateInstance(DirectDraw7)"), 2) << "one object per attempt";
   EXPECT_EQ(script.Count("IDirectDraw7::CreateClipper"), 1)
       << "no clipper without acceleration";
@@ -124,6 +161,7 @@ TEST_F(ScreenStartTest, RefusedDepthBufferSendsTheStartToTheSoftwareRoad) {
 TEST_F(ScreenStartTest, AskedDepthIsKeptWhenTheDesktopHasAnother) {
   // The desktop is 32-bit: the failed first attempt found 32 bits in use,
   // yet the software screens keep the asked 16 bits.
+  AccelerationOffAtStartFlag = 0;
   StartScreen();
   EXPECT_EQ(Screen.ScreenPixelDepth, 32);
   EXPECT_EQ(Screen.ScreenColorDepth, 16);
@@ -137,6 +175,7 @@ struct FatalCase {
   int nth;
   int32_t window_mode;
   const char* message;
+  int32_t acceleration_off_at_start = 1;  // 0: the accelerated road is tried first
 };
 
 // The screen is started inside the death statement only.
@@ -158,6 +197,7 @@ TEST_P(ScreenFatalTest, EndsTheProgramWithItsMessage) {
           script.FailOn(c.call, c.nth);
         }
         window_mode_ = c.window_mode;
+        AccelerationOffAtStartFlag = c.acceleration_off_at_start;
         OpenWindow();
         UserWindowFlag = 1;  // the log goes to the debugger output only
         StartScreen();
@@ -172,10 +212,12 @@ INSTANTIATE_TEST_SUITE_P(
                   "DirectDrawオブジェクトの作成に失敗しました"},
         FatalCase{"ObjectNotInitialised", "IDirectDraw7::Initialize", 1, 1,
                   "DirectDrawオブジェクトの作成に失敗しました"},
+        FatalCase{"AcceleratedObjectNotMade", "CoCreateInstance(DirectDraw7)", 1, 1,
+                  "DirectDrawオブジェクトの作成に失敗しました", 0},
         FatalCase{"ClipperNotMade", "IDirectDraw7::CreateClipper", 1, 1,
-                  "DirectDrawClipperオブジェクトの作成時にエラーが発生しました"},
+                  "DirectDrawClipperオブジェクトの作成時にエラーが発生しました", 0},
         FatalCase{"SoftwareObjectNotMade", "CoCreateInstance(DirectDraw7)", 2, 1,
-                  "DirectDrawオブジェクトの作成に失敗しました"},
+                  "DirectDrawオブジェクトの作成に失敗しました", 0},
         FatalCase{"BackSurfaceNotLocked", "IDirectDrawSurface7::Lock", 0, 0,
                   "バックサーフェスのロックに失敗しました"},
         FatalCase{"NoDisplayModeAtAll", "ChangeDisplaySettingsA", 0, 0,
