@@ -5,6 +5,11 @@
 # inputs that fail are written to build/fuzz/findings/TARGET/.
 #   scripts/fuzz.sh TARGET SECONDS [libFuzzer options...]
 #   scripts/fuzz.sh list
+#   scripts/fuzz.sh build
+# `build` builds the whole fuzzing build (every fuzz target, the seed maker,
+# and with them every game, runtime and platform source compiled by clang)
+# and runs nothing: the test command runs it so that code only GCC takes is
+# caught.
 # Targets: archive, image_chain, image_bmp, image_jpeg, image_png, image_bgra,
 # image_tga, image_dds, wave, line, settings, save_slots, level, movie, midi,
 # net, http, options, input_script.
@@ -15,6 +20,7 @@ targets=(archive image_chain image_bmp image_jpeg image_png image_bgra image_tga
          wave line settings save_slots level movie midi net http options input_script)
 usage() {
   echo "usage: scripts/fuzz.sh TARGET SECONDS [libFuzzer options...]" >&2
+  echo "       scripts/fuzz.sh list | build" >&2
   echo "targets: ${targets[*]}" >&2
   exit 2
 }
@@ -22,12 +28,24 @@ if [ "${1:-}" = list ]; then
   printf '%s\n' "${targets[@]}"
   exit 0
 fi
-[ $# -ge 2 ] || usage
-target=$1
-seconds=$2
-shift 2
-[[ " ${targets[*]} " == *" $target "* ]] || usage
-[[ "$seconds" =~ ^[0-9]+$ ]] || usage
+mode=fuzz
+if [ "${1:-}" = build ]; then
+  [ $# -eq 1 ] || usage
+  mode=build
+  build_targets=(all)
+  # The test command's own compile jobs; four when fuzzing on a shared machine.
+  build_jobs=${BRIMAL_BUILD_JOBS:-$(nproc 2>/dev/null || echo 2)}
+else
+  [ $# -ge 2 ] || usage
+  target=$1
+  seconds=$2
+  shift 2
+  [[ " ${targets[*]} " == *" $target "* ]] || usage
+  [[ "$seconds" =~ ^[0-9]+$ ]] || usage
+  build_targets=("fuzz_$target" make_fuzz_seeds)
+  # The machine is shared: at most four compile jobs.
+  build_jobs=${BRIMAL_BUILD_JOBS:-4}
+fi
 
 bash scripts/install-deps.sh
 bash scripts/install-fuzz-deps.sh
@@ -45,14 +63,17 @@ mkdir -p "$build"
   cmake -S . -B "$build" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DCMAKE_C_FLAGS_DEBUG="-g -O1" \
     -DBRIMAL_FUZZ=ON -DBRIMAL_TESTS=OFF "${launcher[@]}" >/dev/null
-  # The machine is shared: at most four compile jobs.
-  cmake --build "$build" -j "${BRIMAL_BUILD_JOBS:-4}" --target "fuzz_$target" make_fuzz_seeds
-  if [ ! -f "$seeds/stamp" ] || [ "$build/tests/fuzz/make_fuzz_seeds" -nt "$seeds/stamp" ]; then
+  cmake --build "$build" -j "$build_jobs" --target "${build_targets[@]}"
+  if [ "$mode" = fuzz ] &&
+     { [ ! -f "$seeds/stamp" ] || [ "$build/tests/fuzz/make_fuzz_seeds" -nt "$seeds/stamp" ]; }; then
     rm -rf "$seeds"
     "$build/tests/fuzz/make_fuzz_seeds" "$seeds"
     touch "$seeds/stamp"
   fi
 ) 9>"$build/fuzz-build.lock"
+if [ "$mode" = build ]; then
+  exit 0
+fi
 # Absolute paths: the targets work in a scratch folder of their own.
 corpus=$PWD/$build/corpus/$target
 findings=$PWD/$build/findings/$target

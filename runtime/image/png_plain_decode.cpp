@@ -374,15 +374,14 @@ template <size_t kBpp>
 __attribute__((target("ssse3"))) void CopySwappedShuffled(const uint8_t* __restrict from,
                                                           uint8_t* __restrict to, uint32_t width) {
   constexpr uint32_t kStep = kBpp == 3 ? 5 : 4;
-  const Bytes16 order = kBpp == 3 ? Bytes16{2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 14, 13, 12, 15}
-                                  : Bytes16{2, 1, 0, 3, 6, 5, 4, 7, 10, 9, 8, 11, 14, 13, 12, 15};
+  const __m128i order =
+      kBpp == 3 ? _mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 14, 13, 12, 15)
+                : _mm_setr_epi8(2, 1, 0, 3, 6, 5, 4, 7, 10, 9, 8, 11, 14, 13, 12, 15);
   uint32_t x = 0;
   // Each step reads and writes 16 bytes, all inside the row.
   for (; x + kStep + (kBpp == 3 ? 1 : 0) <= width; x += kStep) {
-    Bytes16 pixels;
-    std::memcpy(&pixels, from + x * kBpp, 16);
-    pixels = __builtin_shuffle(pixels, order);
-    std::memcpy(to + x * kBpp, &pixels, 16);
+    const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + x * kBpp));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + x * kBpp), _mm_shuffle_epi8(pixels, order));
   }
   CopySwappedTail<kBpp>(from + x * kBpp, to + x * kBpp, width - x);
 }

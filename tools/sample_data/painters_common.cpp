@@ -15,8 +15,10 @@ Direction DirectionVector(int code) {
 bool StemHasWord(std::string_view stem, std::string_view word) {
   // Words are separated by '_'; a word of several parts ("blue_green")
   // matches the same run of words.
-  const std::string padded = "_" + std::string(stem) + "_";
-  const std::string needle = "_" + std::string(word) + "_";
+  // Built by appending: GCC 12 warns falsely (-Wrestrict, inside
+  // libstdc++'s insert) about a string put after a literal with `+`.
+  const std::string padded = std::string("_").append(stem).append("_");
+  const std::string needle = std::string("_").append(word).append("_");
   return padded.find(needle) != std::string::npos;
 }
 

@@ -27,7 +27,6 @@
 
 namespace {
 
-constexpr int32_t kOsVista = 0x108;
 constexpr int32_t kMeasureCopies = 8;
 constexpr int32_t kMaxFramePasses = 4;
 constexpr uint32_t kCooperativeNormal = DDSCL_NORMAL;

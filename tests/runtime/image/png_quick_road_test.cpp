@@ -320,7 +320,11 @@ std::vector<Variant> Variants() {
       {"bytes after the zlib stream",
        [rgb] { return WithImageData(rgb, [](Bytes* s) { s->push_back(0); }); }, false},
       {"a row too few",
-       [rgb] { return WithRows(rgb, [](Bytes* r) { r->resize(r->size() - (37 * 3 + 1)); }); },
+       [rgb] {
+         // Erased, not resized: a shrinking resize draws a false
+         // -Wstringop-overflow from GCC 12 under the sanitizers.
+         return WithRows(rgb, [](Bytes* r) { r->erase(r->end() - (37 * 3 + 1), r->end()); });
+       },
        false},
       {"a row too many",
        [rgb] { return WithRows(rgb, [](Bytes* r) { r->resize(r->size() + 37 * 3 + 1, 0); }); },
