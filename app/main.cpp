@@ -16,6 +16,7 @@
 #include "app/options.h"
 #include "game/shell/shell.h"
 #include "platform/host/host.h"
+#include "platform/host/start_heap.h"
 #include "platform/null/null_host.h"
 #include "platform/sdl/sdl_host.h"
 
@@ -78,6 +79,10 @@ int main(int argc, char** argv) {
                  (cwd_error ? options.data : folder.string()).c_str());
     return 1;
   }
+
+  // Room for the pictures start-up decodes, faulted in by huge pages.
+  constexpr size_t kStartHeapBytes = size_t{64} << 20;
+  ReserveStartHeap(kStartHeapBytes);
 
   std::unique_ptr<Host> host;
   try {
