@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "platform/win32/kernel.h"
+#include "tests/platform/test_support.h"
 
 namespace fs = std::filesystem;
 
@@ -647,20 +648,6 @@ TEST_F(FilesTest, AttributesTellFoldersFilesAndReadOnlyFiles) {
 }
 
 // ---- Folder searches ----------------------------------------------------------------
-
-// The names a search yields, in order; empty when FindFirstFileA fails.
-std::vector<std::string> SearchNames(const std::string& pattern) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA data;
-  HANDLE search = FindFirstFileA(pattern.c_str(), &data);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    names.push_back(data.cFileName);
-  } while (FindNextFileA(search, &data));
-  EXPECT_FALSE(FindNextFileA(search, &data));  // the end stays the end
-  EXPECT_TRUE(FindClose(search));
-  return names;
-}
 
 TEST_F(FilesTest, SearchesMatchTheLastComponentWithWildcards) {
   for (const char* name : {"pics/a.png", "pics/B.PNG", "pics/ab.png", "pics/c.txt", "pics/noext"}) {

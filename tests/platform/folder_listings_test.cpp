@@ -24,6 +24,7 @@
 
 #include "platform/win32/files_posix.h"
 #include "platform/win32/kernel.h"
+#include "tests/platform/test_support.h"
 
 namespace fs = std::filesystem;
 
@@ -310,19 +311,6 @@ TEST_F(FolderListingsTest, ChangesAnotherProgramMakesAreSeenThroughTheWatchWhate
       EXPECT_EQ(Opens((root_ / "").string() + path), opens) << c.what << ": full path of " << path;
     }
   }
-}
-
-// The names a folder search yields, in order; empty when FindFirstFileA fails.
-std::vector<std::string> SearchNames(const std::string& pattern) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA data;
-  HANDLE search = FindFirstFileA(pattern.c_str(), &data);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    names.push_back(data.cFileName);
-  } while (FindNextFileA(search, &data));
-  FindClose(search);
-  return names;
 }
 
 // A folder reached through a symbolic link is whatever the link leads to at

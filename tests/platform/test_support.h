@@ -1,10 +1,15 @@
 // Helpers shared by the stand-in layer's tests.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/host/host.h"
 #include "platform/null/null_host.h"
+#include "platform/win32/kernel.h"
 
 // The null host installed by the test entry.
 inline NullHost& InstalledNullHost() { return dynamic_cast<NullHost&>(CurrentHost()); }
@@ -30,3 +35,17 @@ class ScopedHost {
   ScopedHost(const ScopedHost&) = delete;
   ScopedHost& operator=(const ScopedHost&) = delete;
 };
+
+// The names a folder search yields, in order; empty when FindFirstFileA fails.
+inline std::vector<std::string> SearchNames(const std::string& pattern) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA data;
+  HANDLE search = FindFirstFileA(pattern.c_str(), &data);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    names.push_back(data.cFileName);
+  } while (FindNextFileA(search, &data));
+  EXPECT_FALSE(FindNextFileA(search, &data));  // the end stays the end
+  EXPECT_TRUE(FindClose(search));
+  return names;
+}
