@@ -89,9 +89,14 @@ bool SwitchOffGenerators(const fs::path& set, int32_t area, int32_t floor, std::
       *error = file + ": a generator row of fewer than five columns";
       return false;
     }
-    fields[2] = "0";
+    // Built, then moved in: assigning the literal draws a false -Wrestrict
+    // from GCC 12 inside libstdc++.
+    fields[2] = std::string("0");
     std::string values;
-    for (const std::string& field : fields) values += (values.empty() ? "" : ",") + field;
+    for (const std::string& field : fields) {
+      if (!values.empty()) values += ',';
+      values += field;
+    }
     if (!ReplaceLevelRow(set, file, static_cast<int32_t>(row), values, error)) return false;
   }
   return true;

@@ -55,7 +55,8 @@ int WholeProgramTest::RunProgram(const ScriptedRun& run, std::map<int32_t, std::
   std::ofstream(script) << run.script;
   std::string frame_list;
   for (int32_t frame : run.checked_frames) {
-    frame_list += (frame_list.empty() ? "" : ",") + std::to_string(frame);
+    if (!frame_list.empty()) frame_list += ',';
+    frame_list += std::to_string(frame);
   }
   std::vector<std::string> args = {BRIMAL_PROGRAM, "--host=null",
                                    "--data=" + (data_set.empty() ? *folder_ / "data-set" : data_set).string(),
