@@ -10,7 +10,10 @@
 // Grows the C library's heap by `bytes` at once, keeps it (free never hands it
 // back), marks it for transparent huge pages and has blocks up to 32 MiB taken
 // from the heap rather than mapped one by one, so that the pictures land in
-// it. Called in main before the host starts. Returns false and changes nothing where the
-// heap is not the C library's own (a sanitizer's allocator) or the system has
-// no transparent huge pages; the program works the same either way.
+// it. Called in main before the host starts. The allocator's settings and
+// the heap's growth stay whatever the answer. Returns false, with nothing
+// marked, where the heap is not the C library's own (a sanitizer's allocator)
+// or the kernel has no transparent huge pages (one that has them switched off
+// takes the mark and ignores it); the program works the same either way, only
+// its start is slower.
 bool ReserveStartHeap(size_t bytes);

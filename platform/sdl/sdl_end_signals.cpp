@@ -33,7 +33,10 @@ void InstallEndSignalHandlers() {
     struct sigaction action {};
     action.sa_handler = &NoteEndSignal;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = 0;  // no SA_RESTART: a blocked wait returns with EINTR
+    // Calls the signal interrupts start again, so that no library in another
+    // thread sees EINTR; the host's own waits are short sleeps, which a
+    // signal ends whatever the flag says.
+    action.sa_flags = SA_RESTART;
     if (sigaction(kEndSignals[i], &action, &SavedActions[i].previous) == 0) {
       SavedActions[i].installed = true;
     }

@@ -8,9 +8,7 @@
 #pragma once
 
 // Takes SIGTERM and SIGINT (one that the program was started with ignored
-// stays ignored) and clears the note. The
-// handlers interrupt blocking calls (no restart), so a wait sees the signal
-// at once.
+// stays ignored) and clears the note.
 void InstallEndSignalHandlers();
 // Gives both signals back the actions they had before the install.
 void RemoveEndSignalHandlers();

@@ -22,7 +22,8 @@ constexpr uint64_t kMidiFileMaxTrackTicks = uint64_t{1} << 30;
 bool IsPlayableMidiFile(const uint8_t* data, size_t size);
 
 // What the synthesiser is given of a file that IsPlayableMidiFile takes: its
-// header and its first `tracks` track chunks, in order. Chunks of other
+// header and its first `tracks` track chunks, in order; empty for a file it
+// refuses. Chunks of other
 // kinds and bytes after the last track are left out: FluidSynth's reader
 // does not skip a chunk it does not know, it refuses the whole file.
 std::vector<uint8_t> MidiFileTracks(const uint8_t* data, size_t size);

@@ -149,7 +149,9 @@ MCIERROR MidiSequencerOpen(DWORD_PTR flags, MCI_OPEN_PARMSA* open) {
   }
   std::vector<uint8_t> file;
   if (!ReadMidiFile(open->lpstrElementName, &file)) return MCIERR_FILE_NOT_FOUND;
-  if (!IsPlayableMidiFile(file.data(), file.size())) return MCIERR_INVALID_FILE;
+  // Empty where the structural check refuses the file.
+  std::vector<uint8_t> image = MidiFileTracks(file.data(), file.size());
+  if (image.empty()) return MCIERR_INVALID_FILE;
 
   std::string error;
   if (!KeepSoundFont(sequencer, sound_font, &error)) {
@@ -166,7 +168,7 @@ MCIERROR MidiSequencerOpen(DWORD_PTR flags, MCI_OPEN_PARMSA* open) {
   // The synthesiser's own player loads the piece: a file that passes the
   // structural check but that FluidSynth refuses would otherwise be taken
   // and play as silence.
-  device->image = MidiFileTracks(file.data(), file.size());
+  device->image = std::move(image);
   if (!device->synth->Takes(device->image)) return MCIERR_INVALID_FILE;
   std::lock_guard<std::mutex> lock(sequencer.mutex);
   device->id = sequencer.next_id++;

@@ -348,8 +348,11 @@ bool IsConnectionFailure(SocketError error) {
 
 // Keeps a reset or abort that a call met: the system reports it once, to
 // whichever call meets it first, and reads the end of the stream after it.
-void NoteFailureLocked(SocketEntry& entry, SocketError error) {
-  if (IsConnectionFailure(error) && entry.failure == SocketError::kNone) entry.failure = error;
+// True when this call kept it (the first failure of the connection).
+bool NoteFailureLocked(SocketEntry& entry, SocketError error) {
+  if (!IsConnectionFailure(error) || entry.failure != SocketError::kNone) return false;
+  entry.failure = error;
+  return true;
 }
 
 // Receives on a non-blocking connection: the bytes taken ahead first, then
@@ -766,10 +769,8 @@ int send(SOCKET s, const char* buffer, int length, int flags) {
     // Owed once the socket takes more.
     entry->write_owed = true;
     ServeLocked(s, *entry);
-  } else if (non_blocking && sent < 0 && IsConnectionFailure(error) &&
-             entry->failure == SocketError::kNone) {
+  } else if (non_blocking && sent < 0 && NoteFailureLocked(*entry, error)) {
     // The send met the reset first: FD_CLOSE and the calls after it carry it.
-    NoteFailureLocked(*entry, error);
     ServeLocked(s, *entry);
   }
   return sent < 0 ? Fail(error) : static_cast<int>(sent);

@@ -243,15 +243,7 @@ TEST(DirectSoundHost, TheHostPullsTheMixerWhileADeviceIsOpen) {
 // The host mixes on its own thread while the game thread makes, plays and
 // releases buffers.
 TEST_F(DirectSoundTest, MixingOnAnotherThreadWhileBuffersComeAndGo) {
-  std::atomic<bool> done{false};
-  std::atomic<int> mixes{0};
-  std::thread mixer([&] {
-    std::vector<int16_t> out(2 * 256);
-    while (!done.load()) {
-      MixSoundBuffers(out.data(), 256, 44100);
-      mixes.fetch_add(1);
-    }
-  });
+  BackgroundMixer mixer(256, 44100);
   for (int i = 0; i < 300; ++i) {
     IDirectSoundBuffer* buffer = Buffer(1 + i % 2, i % 3 == 0 ? 8 : 16, 8000 + 1000 * (i % 40),
                                         std::vector<uint8_t>(64 + i, static_cast<uint8_t>(i)));
@@ -266,10 +258,8 @@ TEST_F(DirectSoundTest, MixingOnAnotherThreadWhileBuffersComeAndGo) {
     buffers_.pop_back();
     buffer->Release();
   }
-  const int seen = mixes.load();
-  while (mixes.load() < seen + 2) std::this_thread::yield();
-  done.store(true);
-  mixer.join();
+  mixer.AfterMixes(1);
+  mixer.Stop();
   EXPECT_EQ(LiveSoundBufferCount(), 0);
 }
 

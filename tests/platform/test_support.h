@@ -3,12 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdint>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/host/host.h"
 #include "platform/null/null_host.h"
+#include "platform/win32/dsound.h"
 #include "platform/win32/kernel.h"
 
 // The null host installed by the test entry.
@@ -49,3 +52,36 @@ inline std::vector<std::string> SearchNames(const std::string& pattern) {
   EXPECT_TRUE(FindClose(search));
   return names;
 }
+
+// Mixes the sound buffers on a thread of its own, as the host's audio thread
+// does, from construction to destruction; a test that returns early (a failed
+// ASSERT) still stops and joins it.
+class BackgroundMixer {
+ public:
+  BackgroundMixer(int frames_per_mix, int rate)
+      : thread_([this, frames_per_mix, rate] {
+          std::vector<int16_t> frames(static_cast<size_t>(frames_per_mix) * 2);
+          while (!done_.load()) {
+            MixSoundBuffers(frames.data(), frames_per_mix, rate);
+            mixes_.fetch_add(1);
+          }
+        }) {}
+  ~BackgroundMixer() { Stop(); }
+  BackgroundMixer(const BackgroundMixer&) = delete;
+  BackgroundMixer& operator=(const BackgroundMixer&) = delete;
+
+  // Returns once the thread has finished `count` more whole mixes.
+  void AfterMixes(uint64_t count) const {
+    const uint64_t target = mixes_.load() + count + 1;
+    while (mixes_.load() < target) std::this_thread::yield();
+  }
+  void Stop() {
+    done_.store(true);
+    if (thread_.joinable()) thread_.join();
+  }
+
+ private:
+  std::atomic<bool> done_{false};
+  std::atomic<uint64_t> mixes_{0};
+  std::thread thread_;
+};
