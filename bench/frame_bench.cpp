@@ -240,8 +240,6 @@ class RatioReporter : public benchmark::ConsoleReporter {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const OwnRuntimeFolder runtime_folder;
-  if (!runtime_folder.made()) return 1;
   std::vector<char*> args;
   for (int i = 0; i < argc; ++i) {
     if (std::strncmp(argv[i], "--program=", 10) == 0) {

@@ -16,32 +16,8 @@
 #include "game/shell/shell.h"
 #include "platform/host/host.h"
 #include "platform/null/null_host.h"
-#include "tests/support/private_runtime_folder.h"
 
 extern char** environ;
-
-// Points XDG_RUNTIME_DIR at a new folder of the benchmark's own while it
-// lives, for its runs in this process and the programs it starts: the game
-// stops at start-up when another program of the login session has a window
-// of its class, and a game being played meanwhile must not stop the runs.
-class OwnRuntimeFolder {
- public:
-  OwnRuntimeFolder() {
-    std::error_code error;
-    folder_ = NewRuntimeFolder(std::filesystem::temp_directory_path(error));
-    if (!folder_.empty()) setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
-  }
-  ~OwnRuntimeFolder() {
-    std::error_code ignored;
-    if (!folder_.empty()) std::filesystem::remove_all(folder_, ignored);
-  }
-  OwnRuntimeFolder(const OwnRuntimeFolder&) = delete;
-  OwnRuntimeFolder& operator=(const OwnRuntimeFolder&) = delete;
-  bool made() const { return !folder_.empty(); }
-
- private:
-  std::string folder_;
-};
 
 // The game's WinMain on a new null host in the current folder, to the end of
 // frame `last_frame` and through the normal shut-down; WinMain's result.

@@ -270,8 +270,6 @@ std::string LoadAverage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const OwnRuntimeFolder runtime_folder;
-  if (!runtime_folder.made()) return 1;
   // The set lies beside this program, away from the busy temporary folder
   // (a folder that changes is listed again).
   const fs::path here = fs::canonical("/proc/self/exe").parent_path();

@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -68,6 +69,12 @@ class SecondCopyTest : public ::testing::Test {
     ASSERT_TRUE(GenerateSampleData(DataSet().string(), SampleDataOptions{}, &error)) << error;
   }
   void TearDown() override {
+    // A copy still running (a check failed before the test ended it) is
+    // ended here, stopped or not.
+    for (pid_t child : running_) {
+      kill(child, SIGKILL);
+      waitpid(child, nullptr, 0);
+    }
     std::error_code ignored;
     fs::remove_all(folder_, ignored);
   }
@@ -92,17 +99,25 @@ class SecondCopyTest : public ::testing::Test {
       child = -1;
     }
     posix_spawn_file_actions_destroy(&actions);
+    if (child > 0) running_.push_back(child);
     return child;
   }
   // The exit status of a started copy; -1 when it did not exit.
-  static int Wait(pid_t child) {
+  int Wait(pid_t child) {
     int status = 0;
-    if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+    const pid_t ended = waitpid(child, &status, 0);
+    Forget(child);
+    if (ended != child || !WIFEXITED(status)) return -1;
     return WEXITSTATUS(status);
+  }
+  // `child` has been waited for: TearDown leaves it alone.
+  void Forget(pid_t child) {
+    running_.erase(std::remove(running_.begin(), running_.end(), child), running_.end());
   }
   std::string Said(const std::string& name) const { return ReadWhole(folder_ / (name + ".err")); }
 
   fs::path folder_;
+  std::vector<pid_t> running_;  // started and not yet waited for
 };
 
 TEST_F(SecondCopyTest, StopsAtStartUpWhileTheFirstRunsOn) {
@@ -115,10 +130,12 @@ TEST_F(SecondCopyTest, StopsAtStartUpWhileTheFirstRunsOn) {
   while (!seen && std::chrono::steady_clock::now() < give_up) {
     seen = FindWindowA(kGameClass, nullptr) != nullptr;
     int status = 0;
-    if (!seen && waitpid(first, &status, WNOHANG) == first) break;
+    if (!seen && waitpid(first, &status, WNOHANG) == first) {
+      Forget(first);
+      break;
+    }
     if (!seen) std::this_thread::sleep_for(kLookAgainAfter);
   }
-  if (!seen) kill(first, SIGKILL);
   ASSERT_TRUE(seen) << "the first copy made no window: " << Said("first");
   // Held where it stands, so that nothing it does can change the folder
   // while the second copy runs.
@@ -143,7 +160,7 @@ TEST_F(SecondCopyTest, StopsAtStartUpWhileTheFirstRunsOn) {
   // Killed, as a crash would end it, it leaves nothing that stops the next
   // copy, which runs its frames and ends as usual.
   kill(first, SIGKILL);
-  waitpid(first, &status, 0);
+  Wait(first);
   const pid_t third = Start("third", {"--frames=60"});
   ASSERT_GT(third, 0);
   EXPECT_EQ(Wait(third), 0) << Said("third");
